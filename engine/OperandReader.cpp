@@ -1,0 +1,188 @@
+#include "ExpressionEvaluator.h"
+
+#include <array>
+#include <charconv>
+#include <clocale>
+#include <cstdlib>
+#include <locale.h>
+
+namespace
+{
+
+// The constant "pi" is the double nearest to 3.14159265358, not the full-precision value.
+constexpr double kPi = 3.14159265358;
+
+// Commas are decimal points and letters compare in lower case; bytes above 127 stay as they are.
+constexpr unsigned char FoldOperandByte(unsigned char c)
+{
+    if (c == ',')
+        return '.';
+    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+}
+
+constexpr std::array<bool, 256> BuildAllowedSet()
+{
+    std::array<bool, 256> allowed{};
+    for (const char c : std::string_view("#$.0123456789abcdef"))
+        allowed[static_cast<unsigned char>(c)] = true;
+    return allowed;
+}
+
+constexpr std::array<bool, 256> kAllowed = BuildAllowedSet();
+
+int DigitValue(unsigned char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// Overflow and underflow need the C library's answer (infinity, a subnormal or zero); its
+// strtod must not follow the user's locale, whose decimal point may be a comma.
+double ParseOutOfRange(const std::string& strNumber)
+{
+    static const locale_t hCLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
+    return strtod_l(strNumber.c_str(), nullptr, hCLocale);
+}
+
+} // namespace
+
+int CExpressionEvaluator::ReadOperand(std::string_view strText)
+{
+    m_dOperand = 0.0;
+
+    // One character between quotes, blanks included, stands for its code.
+    if (strText.size() == 3 && strText[0] == '\'' && strText[2] == '\'')
+    {
+        m_dOperand = static_cast<unsigned char>(strText[1]);
+        return kOperandValue;
+    }
+
+    // Blanks are not part of the operand, but offsets count them so that a rejected
+    // byte is reported where it stands in the text.
+    constexpr std::size_t npos = std::string_view::npos;
+    std::size_t nFirst = npos;
+    std::size_t nBad = npos;
+    std::size_t nRest = 0;
+    unsigned char rest[2] = {};
+    for (std::size_t i = 0; i < strText.size(); ++i)
+    {
+        const auto c = static_cast<unsigned char>(strText[i]);
+        if (c == ' ')
+            continue;
+        if (nFirst == npos)
+            nFirst = i;
+        const unsigned char f = FoldOperandByte(c);
+        if (kAllowed[f])
+            continue;
+        if (nRest == 0)
+            nBad = i;
+        if (nRest < 2)
+            rest[nRest] = f;
+        ++nRest;
+    }
+    if (nFirst == npos)
+        return kOperandBlank;
+
+    // Names: the bytes of the allowed set around them are ignored ("2pi", "m2").
+    if (nRest == 2 && rest[0] == 'p' && rest[1] == 'i')
+    {
+        m_dOperand = kPi;
+        return kOperandValue;
+    }
+    if (nRest == 1 && (rest[0] == 'm' || rest[0] == 'r'))
+    {
+        m_dOperand = rest[0] == 'm' ? m_dMemory : m_dLastResult;
+        return kOperandValue;
+    }
+    if (nRest != 0)
+    {
+        m_nPos += static_cast<int>(nBad + 1);
+        return kOperandRejected;
+    }
+
+    const auto cPrefix = static_cast<unsigned char>(strText[nFirst]);
+    if (cPrefix == '#' || cPrefix == '$')
+    {
+        // Accumulated in double arithmetic, so not limited to 32 or 64 bits.
+        const int nBase = cPrefix == '#' ? 2 : 16;
+        double dValue = 0.0;
+        for (std::size_t i = nFirst + 1; i < strText.size(); ++i)
+        {
+            const auto c = static_cast<unsigned char>(strText[i]);
+            if (c == ' ')
+                continue;
+            const int nDigit = DigitValue(FoldOperandByte(c));
+            if (nDigit < 0 || nDigit >= nBase)
+            {
+                m_dOperand = dValue;
+                m_nPos += static_cast<int>(i + 1);
+                return kOperandRejected;
+            }
+            dValue = dValue * nBase + nDigit;
+        }
+        m_dOperand = dValue;
+        return kOperandValue;
+    }
+
+    m_dOperand = ReadDecimal(strText, nFirst);
+    return kOperandValue;
+}
+
+// The value of the longest leading number: digits, an optional point and digits (at least
+// one digit in all), then an optional "e" with one or more digits. The rest is ignored, and
+// a text without a leading number reads as 0.
+double CExpressionEvaluator::ReadDecimal(std::string_view strText, std::size_t nFirst)
+{
+    std::size_t j = nFirst;
+    const auto peek = [&]() -> int
+    {
+        while (j < strText.size() && strText[j] == ' ')
+            ++j;
+        return j < strText.size() ? FoldOperandByte(static_cast<unsigned char>(strText[j])) : -1;
+    };
+    const auto isDigit = [](int c) { return c >= '0' && c <= '9'; };
+
+    m_strNumber.clear();
+    std::size_t nDigits = 0;
+    int c = peek();
+    for (; isDigit(c); c = peek(), ++nDigits)
+    {
+        m_strNumber += static_cast<char>(c);
+        ++j;
+    }
+    if (c == '.')
+    {
+        m_strNumber += '.';
+        ++j;
+        for (c = peek(); isDigit(c); c = peek(), ++nDigits)
+        {
+            m_strNumber += static_cast<char>(c);
+            ++j;
+        }
+    }
+    if (nDigits == 0)
+        return 0.0;
+    if (c == 'e')
+    {
+        const std::size_t nMantissa = m_strNumber.size();
+        m_strNumber += 'e';
+        ++j;
+        for (c = peek(); isDigit(c); c = peek())
+        {
+            m_strNumber += static_cast<char>(c);
+            ++j;
+        }
+        if (m_strNumber.size() == nMantissa + 1)
+            m_strNumber.resize(nMantissa); // "e" without digits is not part of the number
+    }
+
+    double dValue = 0.0;
+    const char* pBegin = m_strNumber.data();
+    const auto result = std::from_chars(pBegin, pBegin + m_strNumber.size(), dValue);
+    if (result.ec == std::errc::result_out_of_range)
+        return ParseOutOfRange(m_strNumber);
+    return dValue;
+}
