@@ -1,0 +1,236 @@
+#include "Console.h"
+
+#include "IntegerConversion.h"
+
+#include <algorithm>
+#include <charconv>
+#include <optional>
+
+namespace
+{
+
+std::string HexDigits(std::uint64_t nValue)
+{
+    char buffer[16];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, nValue, 16);
+    std::string strHex(buffer, result.ptr);
+    std::transform(strHex.begin(), strHex.end(), strHex.begin(),
+                   [](char c) { return (c >= 'a' && c <= 'f') ? static_cast<char>(c - 32) : c; });
+    return strHex;
+}
+
+// Fixed notation with 12 decimals, as "%.12f" prints it but independent of the locale. A NaN
+// prints as "nan" whatever its sign bit.
+std::string Fixed12(double dValue)
+{
+    char buffer[400]; // a sign, 309 digits, the point and 12 decimals
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, dValue, std::chars_format::fixed, 12);
+    std::string strText(buffer, result.ptr);
+    if (strText == "-nan")
+        strText = "nan";
+    return strText;
+}
+
+} // namespace
+
+void CConsole::UpdateData(bool bSaveAndValidate)
+{
+    if (bSaveAndValidate)
+        m_pWindow->ReadControls(*this);
+    else
+        m_pWindow->WriteControls(*this);
+}
+
+bool CConsole::ProcessEnter()
+{
+    UpdateData(true);
+    const std::string& strText = m_strConsole;
+    const std::size_t nLength = strText.size();
+    int nSelStart = 0;
+    int nSelEnd = 0;
+    m_pWindow->GetConsoleSel(nSelStart, nSelEnd);
+    const std::size_t nCaret = std::min(static_cast<std::size_t>(std::max(nSelStart, 0)), nLength);
+
+    // The line runs back from its end to the '?' that opens it; a '?' elsewhere does not count.
+    std::size_t nLineEnd = strText.find('\r', nCaret);
+    if (nLineEnd == std::string::npos)
+        nLineEnd = nLength;
+    std::size_t nQuestion = nLineEnd;
+    for (;;)
+    {
+        if (nQuestion == 0 || strText[nQuestion - 1] == '\n')
+            return false;
+        --nQuestion;
+        if (strText[nQuestion] == '?' && (nQuestion == 0 || strText[nQuestion - 1] == '\n'))
+            break;
+    }
+
+    m_strLastExpression = strText.substr(nQuestion + 1, nLineEnd - nQuestion - 1);
+    m_dLastValue = m_evaluator.Evaluate(&m_strLastExpression);
+    const int nErrorPos = m_evaluator.m_nErrorPos;
+
+    std::string strResult = "\r\n";
+    if (nErrorPos != 0)
+    {
+        // The second caret stands under the offending character of the line above.
+        if (nErrorPos > 1)
+            strResult.append(static_cast<std::size_t>(nErrorPos - 1), ' ');
+        strResult += "^^\r\nSyntax not allowed.\r\n?";
+        m_dLastValue = 0.0;
+        m_strLastExpression.clear();
+    }
+    else
+    {
+        ShowResult(m_dLastValue);
+        // The panel line is written whole: a cut one would print a wrong number. Any output
+        // mode but binary and hexadecimal writes the decimal line.
+        const bool bPrefixed = m_nOutputMode == 0 || m_nOutputMode == 1;
+        m_strLastResult = bPrefixed ? (m_nOutputMode == 0 ? "#" : "$") : "";
+        m_strLastResult += m_pWindow->GetPanelLine(bPrefixed ? m_nOutputMode : 2);
+        strResult += m_strLastResult;
+        strResult += "\r\n?";
+    }
+
+    // Scroll inserts below the line; Overwrite replaces the old result below it and the '?'
+    // line after that (with EndPos only its '?', and the caret goes to its end).
+    std::size_t nReplaceEnd = nLineEnd;
+    std::optional<std::size_t> nKeep;
+    if (m_nEditMode != 0 && nLineEnd < nLength)
+    {
+        const std::size_t nNextEnd = strText.find('\r', nLineEnd + 1);
+        if (nNextEnd == std::string::npos)
+        {
+            nReplaceEnd = nLength;
+        }
+        else
+        {
+            std::size_t nSecondEnd = strText.find('\r', nNextEnd + 1);
+            if (nSecondEnd == std::string::npos)
+                nSecondEnd = nLength;
+            if (nNextEnd + 2 < nSecondEnd && strText[nNextEnd + 2] == '?' && m_bEndPos)
+            {
+                nReplaceEnd = nNextEnd + 3;
+                nKeep = nSecondEnd;
+            }
+            else
+            {
+                nReplaceEnd = nSecondEnd;
+            }
+        }
+    }
+
+    m_pWindow->SetConsoleSel(static_cast<int>(nLineEnd), static_cast<int>(nReplaceEnd));
+    m_pWindow->ReplaceConsoleSel(strResult);
+    if (nKeep)
+    {
+        const auto nCaretAfter =
+            static_cast<int>(*nKeep + strResult.size() - (nReplaceEnd - nLineEnd));
+        m_pWindow->SetConsoleSel(nCaretAfter, nCaretAfter);
+    }
+    return true;
+}
+
+void CConsole::ShowResult(double dValue)
+{
+    const std::int64_t nValue = lumdrak::ToInt64(dValue);
+    const auto nBits = static_cast<std::uint64_t>(nValue);
+    switch (m_nCastMode)
+    {
+    case 1:
+        m_strPanel = m_evaluator.Binary32(static_cast<std::int32_t>(nBits & 0xFFFFFFFFu));
+        m_strPanel += "\r\n" + HexDigits(nBits & 0xFFFFFFFFu);
+        break;
+    case 2:
+        m_strPanel = m_evaluator.Binary16(nValue);
+        m_strPanel += "\r\n" + HexDigits(nBits & 0xFFFFu);
+        break;
+    case 3:
+        m_strPanel = m_evaluator.Binary8(nValue);
+        m_strPanel += "\r\n" + HexDigits(nBits & 0xFFu);
+        break;
+    default:
+        m_strPanel = m_evaluator.Binary64(nValue);
+        m_strPanel += "\r\n" + HexDigits(nBits);
+        break;
+    }
+
+    // The decimal line is the last expression evaluated anew under the current cast type.
+    m_evaluator.m_dLastResult = m_evaluator.Evaluate(&m_strLastExpression);
+    m_strPanel += "\r\n" + Fixed12(m_evaluator.m_dLastResult);
+    m_strPanel.erase(m_strPanel.find_last_not_of('0') + 1);
+    m_strPanel.erase(m_strPanel.find_last_not_of('.') + 1);
+
+    UpdateData(false);
+    m_pWindow->FocusConsole();
+}
+
+bool CConsole::PreTranslateKeyDown(int nVirtualKey)
+{
+    switch (nVirtualKey)
+    {
+    case kKeyEnter:
+        return ProcessEnter();
+    case kKeyF2:
+        m_pWindow->ReplaceConsoleSel(m_strLastResult);
+        return false;
+    case kKeyF3:
+        m_pWindow->ReplaceConsoleSel(m_strLastExpression);
+        return false;
+    case kKeyF4:
+        m_evaluator.m_dMemory = m_evaluator.m_dLastResult;
+        return false;
+    default:
+        return false;
+    }
+}
+
+void CConsole::OnCastChange()
+{
+    UpdateData(true);
+    m_evaluator.m_nCastType = 2 * m_nCastMode + m_bUnsigned;
+    m_pWindow->EnableControl(EConsoleControl::Unsigned, m_nCastMode != 0);
+    ShowResult(m_dLastValue);
+}
+
+void CConsole::OnFocusConsole() { m_pWindow->FocusConsole(); }
+
+void CConsole::OnEditMode()
+{
+    UpdateData(true);
+    m_pWindow->EnableControl(EConsoleControl::EndPos, m_nEditMode != 0);
+    m_pWindow->FocusConsole();
+}
+
+void CConsole::OnErase()
+{
+    m_strConsole.clear();
+    UpdateData(false);
+}
+
+void CConsole::SetStartDefaults()
+{
+    m_bUnsigned = 0;
+    m_bEndPos = 1;
+    m_nCastMode = 0;
+    m_nOutputMode = 2;
+    m_nEditMode = 1;
+}
+
+void CConsole::Start(std::string_view strBanner, std::string_view strVersion)
+{
+    m_evaluator.m_nCastType = 2 * m_nCastMode + m_bUnsigned;
+    m_pWindow->EnableControl(EConsoleControl::EndPos, m_nEditMode != 0);
+    m_pWindow->EnableControl(EConsoleControl::Unsigned, m_nCastMode != 0);
+    m_dLastValue = 0.0;
+    m_strLastExpression.clear();
+    m_strLastResult.clear();
+    m_strConsole.assign(strBanner);
+    m_strConsole += "\r\n";
+    m_strConsole += strVersion;
+    m_strConsole += '?';
+    UpdateData(false);
+    m_pWindow->FocusConsole();
+    const auto nEnd = static_cast<int>(m_strConsole.size());
+    m_pWindow->SetConsoleSel(nEnd, nEnd);
+}

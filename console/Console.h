@@ -1,0 +1,53 @@
+#pragma once
+
+#include "ConsoleWindow.h"
+#include "ExpressionEvaluator.h"
+#include "ViewState.h"
+
+#include <string>
+#include <string_view>
+
+// Virtual-key codes of the keys the key filter acts on.
+enum : int
+{
+    kKeyEnter = 0x0D,
+    kKeyF2 = 0x71,
+    kKeyF3 = 0x72,
+    kKeyF4 = 0x73,
+};
+
+// The console logic of the main window: Enter on a '?' line, the result panel, the key
+// commands and the mode handlers, working on the view state through an IConsoleWindow.
+class CConsole : public CViewState
+{
+public:
+    explicit CConsole(IConsoleWindow& window) : m_pWindow(&window) {}
+    CConsole(const CConsole&) = delete;
+    CConsole& operator=(const CConsole&) = delete;
+
+    // true: controls to view state; false: view state to controls.
+    void UpdateData(bool bSaveAndValidate);
+
+    // Evaluates the '?' line that holds the caret; false when the caret is on no such line
+    // and the key should go on to the control.
+    bool ProcessEnter();
+    void ShowResult(double dValue);
+
+    // The key filter for key-down events; true when the key is consumed.
+    bool PreTranslateKeyDown(int nVirtualKey);
+
+    void OnCastChange();
+    void OnFocusConsole();
+    void OnEditMode();
+    void OnErase();
+
+    // Start-up, around loading the saved settings: the defaults they override, then the
+    // cast type, enabled states, banner and first prompt.
+    void SetStartDefaults();
+    void Start(std::string_view strBanner, std::string_view strVersion);
+
+    CExpressionEvaluator m_evaluator;
+
+private:
+    IConsoleWindow* m_pWindow;
+};

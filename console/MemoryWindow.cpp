@@ -1,0 +1,86 @@
+#include "MemoryWindow.h"
+
+#include <algorithm>
+
+namespace
+{
+
+// A radio group checks the button at the index, or none when the index matches no button.
+int RadioState(int nIndex, int nButtons) { return (nIndex >= 0 && nIndex < nButtons) ? nIndex : -1; }
+
+} // namespace
+
+void CMemoryWindow::ReadControls(CViewState& state)
+{
+    state.m_strPanel = m_strPanelText;
+    state.m_bUnsigned = m_bUnsignedChecked;
+    state.m_nCastMode = m_nCastRadio;
+    state.m_nOutputMode = m_nOutputRadio;
+    state.m_nEditMode = m_nEditRadio;
+    state.m_bEndPos = m_bEndPosChecked;
+    state.m_strConsole = m_strConsoleText;
+}
+
+void CMemoryWindow::WriteControls(const CViewState& state)
+{
+    m_strPanelText = state.m_strPanel;
+    m_bUnsignedChecked = state.m_bUnsigned != 0;
+    m_nCastRadio = RadioState(state.m_nCastMode, 4);
+    m_nOutputRadio = RadioState(state.m_nOutputMode, 3);
+    m_nEditRadio = RadioState(state.m_nEditMode, 2);
+    m_bEndPosChecked = state.m_bEndPos != 0;
+    if (m_strConsoleText != state.m_strConsole)
+        SetConsoleText(state.m_strConsole, 0);
+}
+
+void CMemoryWindow::GetConsoleSel(int& nStart, int& nEnd)
+{
+    nStart = m_nSelStart;
+    nEnd = m_nSelEnd;
+}
+
+void CMemoryWindow::SetConsoleSel(int nStart, int nEnd)
+{
+    const auto nLength = static_cast<int>(m_strConsoleText.size());
+    if (nEnd < 0)
+        nEnd = nLength;
+    m_nSelStart = std::clamp(nStart, 0, nLength);
+    m_nSelEnd = std::clamp(nEnd, 0, nLength);
+    if (m_nSelEnd < m_nSelStart)
+        std::swap(m_nSelStart, m_nSelEnd);
+}
+
+void CMemoryWindow::ReplaceConsoleSel(const std::string& strText)
+{
+    m_strConsoleText.replace(static_cast<std::size_t>(m_nSelStart),
+                             static_cast<std::size_t>(m_nSelEnd - m_nSelStart), strText);
+    m_nSelStart += static_cast<int>(strText.size());
+    m_nSelEnd = m_nSelStart;
+}
+
+std::string CMemoryWindow::GetPanelLine(int nLine)
+{
+    if (nLine < 0)
+        return {};
+    std::size_t nBegin = 0;
+    for (int i = 0; i < nLine; ++i)
+    {
+        nBegin = m_strPanelText.find("\r\n", nBegin);
+        if (nBegin == std::string::npos)
+            return {};
+        nBegin += 2;
+    }
+    return m_strPanelText.substr(nBegin, m_strPanelText.find("\r\n", nBegin) - nBegin);
+}
+
+void CMemoryWindow::EnableControl(EConsoleControl control, bool bEnable)
+{
+    (control == EConsoleControl::Unsigned ? m_bUnsignedEnabled : m_bEndPosEnabled) = bEnable;
+}
+
+void CMemoryWindow::SetConsoleText(std::string strText, int nCaret)
+{
+    m_strConsoleText = std::move(strText);
+    const auto nLength = static_cast<int>(m_strConsoleText.size());
+    m_nSelStart = m_nSelEnd = (nCaret < 0 || nCaret > nLength) ? nLength : nCaret;
+}

@@ -1,0 +1,182 @@
+#include "ConsoleFixture.h"
+
+namespace
+{
+
+TEST_F(ConsoleTest, StartWritesBannerAndPromptWithTheCaretBehindIt)
+{
+    StartWith(0, 0, 2, 1, 1);
+    const std::string strExpected = std::string(kBannerText) + "\r\n" + kVersionText + "?";
+    EXPECT_EQ(m_window.m_strConsoleText, strExpected);
+    EXPECT_EQ(m_window.m_nSelStart, static_cast<int>(strExpected.size()));
+    EXPECT_EQ(m_window.m_nSelEnd, m_window.m_nSelStart);
+    EXPECT_TRUE(m_window.m_bConsoleFocused);
+    EXPECT_EQ(m_window.m_strPanelText, "");
+    // Five lines: product line, "F1 for HELP", an empty line, the version, the prompt.
+    EXPECT_EQ(MarkedText(m_window).substr(MarkedText(m_window).find('\n') + 1),
+              "F1 for HELP\n\nVersion 1.3\n?@");
+    EXPECT_LT(strExpected.size(), 300u);
+}
+
+TEST_F(ConsoleTest, StartAppliesTheRestoredModes)
+{
+    const struct
+    {
+        int nCastMode, bUnsigned, nEditMode;
+        int nCastType;
+        bool bUnsignedEnabled, bEndPosEnabled;
+    } rows[] = {
+        {0, 0, 1, 0, false, true},
+        {0, 1, 0, 1, false, false},
+        {3, 1, 1, 7, true, true},
+        {1, 0, 0, 2, true, false},
+    };
+    for (const auto& row : rows)
+    {
+        StartWith(row.nCastMode, row.bUnsigned, 2, row.nEditMode, 1);
+        EXPECT_EQ(m_console.m_evaluator.m_nCastType, row.nCastType);
+        EXPECT_EQ(m_window.m_bUnsignedEnabled, row.bUnsignedEnabled);
+        EXPECT_EQ(m_window.m_bEndPosEnabled, row.bEndPosEnabled);
+        EXPECT_EQ(m_window.m_bUnsignedChecked, row.bUnsigned) << "a disabled box keeps its check";
+    }
+}
+
+TEST_F(ConsoleTest, SavedEightBitCastIsInForceFromTheFirstEnter)
+{
+    const struct
+    {
+        const char* szExpression;
+        int bUnsigned;
+        const char* szResult;
+    } rows[] = {
+        {"?300@", 0, "44"}, {"?300@", 1, "44"}, {"?200@", 0, "-56"}, {"?200@", 1, "200"},
+    };
+    for (const auto& row : rows)
+    {
+        StartWith(3, row.bUnsigned, 2, 0, 0);
+        ASSERT_TRUE(Enter(row.szExpression));
+        EXPECT_EQ(m_console.m_strLastResult, row.szResult) << row.szExpression << row.bUnsigned;
+    }
+}
+
+TEST_F(ConsoleTest, F2AndF3InsertAtTheSelectionAndAreNotConsumed)
+{
+    StartWith(0, 0, 1, 0, 0);
+    // Before any success they insert nothing, so a selection is deleted.
+    m_window.SetConsoleText("?abcdef", 0);
+    m_window.SetConsoleSel(2, 4);
+    EXPECT_FALSE(m_console.PreTranslateKeyDown(kKeyF2));
+    EXPECT_EQ(MarkedText(m_window), "?a@def");
+
+    ASSERT_TRUE(Enter("?255@"));
+    ASSERT_EQ(MarkedText(m_window), "?255\n$FF\n?@");
+    EXPECT_FALSE(m_console.PreTranslateKeyDown(kKeyF2));
+    EXPECT_FALSE(m_console.PreTranslateKeyDown(kKeyF2)) << "each repetition inserts once more";
+    EXPECT_FALSE(m_console.PreTranslateKeyDown(kKeyF3));
+    EXPECT_EQ(MarkedText(m_window), "?255\n$FF\n?$FF$FF255@");
+
+    // The prefixed result reads back as the same value.
+    m_window.SetConsoleText("?", -1);
+    m_console.PreTranslateKeyDown(kKeyF2);
+    ASSERT_TRUE(m_console.PreTranslateKeyDown(kKeyEnter));
+    EXPECT_EQ(m_console.m_strLastResult, "$FF");
+
+    // After a failure F3 has nothing to insert.
+    ASSERT_TRUE(Enter("?2**2@"));
+    m_window.SetConsoleText("?xyz", 1);
+    m_window.SetConsoleSel(1, 3);
+    m_console.PreTranslateKeyDown(kKeyF3);
+    EXPECT_EQ(MarkedText(m_window), "?@z");
+}
+
+TEST_F(ConsoleTest, F4CopiesTheLastResultToMemory)
+{
+    StartWith(0, 0, 2, 0, 0);
+    m_console.m_evaluator.m_dMemory = 5;
+    EXPECT_FALSE(m_console.PreTranslateKeyDown(kKeyF4));
+    EXPECT_EQ(m_console.m_evaluator.m_dMemory, 0) << "before any evaluation r is 0";
+
+    ASSERT_TRUE(Enter("?6*7@"));
+    m_console.PreTranslateKeyDown(kKeyF4);
+    ASSERT_TRUE(Enter("?m+1@"));
+    EXPECT_EQ(m_console.m_strLastResult, "43");
+    ASSERT_TRUE(Enter("?m@"));
+    EXPECT_EQ(m_console.m_strLastResult, "42") << "m keeps its value until the next F4";
+}
+
+TEST_F(ConsoleTest, OtherKeysAreIgnored)
+{
+    StartWith(0, 0, 2, 0, 0);
+    SetMarkedText(m_window, "?1+1@");
+    for (const int nKey : {0x70 /* F1 */, 0x74 /* F5 */, 0x41 /* A */, 0x1B /* Escape */})
+        EXPECT_FALSE(m_console.PreTranslateKeyDown(nKey));
+    EXPECT_EQ(MarkedText(m_window), "?1+1@");
+}
+
+TEST_F(ConsoleTest, NoneDisablesUnsignedButKeepsItsCheck)
+{
+    StartWith(2, 1, 2, 0, 0);
+    m_window.m_nCastRadio = 0;
+    m_console.OnCastChange();
+    EXPECT_FALSE(m_window.m_bUnsignedEnabled);
+    EXPECT_EQ(m_window.m_bUnsignedChecked, 1);
+    EXPECT_EQ(m_console.m_evaluator.m_nCastType, 1);
+    ASSERT_TRUE(Enter("?-1.5@"));
+    EXPECT_EQ(m_console.m_strLastResult, "-1.5") << "cast type 1 computes like no cast";
+
+    m_window.m_nCastRadio = 2;
+    m_console.OnCastChange();
+    EXPECT_TRUE(m_window.m_bUnsignedEnabled);
+    EXPECT_EQ(m_console.m_evaluator.m_nCastType, 5);
+}
+
+TEST_F(ConsoleTest, OutputModeTakesEffectAtTheNextEnter)
+{
+    StartWith(0, 0, 2, 0, 0);
+    ASSERT_TRUE(Enter("?26@"));
+    const std::string strConsole = m_window.m_strConsoleText;
+    const std::string strPanel = m_window.m_strPanelText;
+    m_window.m_bConsoleFocused = false;
+    m_window.m_nOutputRadio = 1;
+    m_console.OnFocusConsole();
+    EXPECT_TRUE(m_window.m_bConsoleFocused);
+    EXPECT_EQ(m_window.m_strConsoleText, strConsole);
+    EXPECT_EQ(m_window.m_strPanelText, strPanel);
+    m_window.SetConsoleText(strConsole + "r", -1);
+    ASSERT_TRUE(m_console.ProcessEnter());
+    EXPECT_EQ(m_console.m_strLastResult, "$1A");
+}
+
+TEST_F(ConsoleTest, ScrollDisablesEndPosWithoutClearingIt)
+{
+    StartWith(0, 0, 2, 1, 1);
+    m_window.m_nEditRadio = 0;
+    m_console.OnEditMode();
+    EXPECT_FALSE(m_window.m_bEndPosEnabled);
+    EXPECT_EQ(m_window.m_bEndPosChecked, 1);
+    ASSERT_TRUE(Enter("?1+1@\nold\n?2+2"));
+    EXPECT_EQ(MarkedText(m_window), "?1+1\n2\n?@\nold\n?2+2") << "Scroll inserts";
+
+    m_window.m_nEditRadio = 1;
+    m_console.OnEditMode();
+    EXPECT_TRUE(m_window.m_bEndPosEnabled);
+    ASSERT_TRUE(Enter("?1+1@\nold\n?2+2"));
+    EXPECT_EQ(MarkedText(m_window), "?1+1\n2\n?2+2@") << "EndPos acts again";
+}
+
+TEST_F(ConsoleTest, EraseLeavesAnEmptyConsoleAndKeepsEverythingElse)
+{
+    StartWith(0, 0, 2, 0, 0);
+    ASSERT_TRUE(Enter("?6*7@"));
+    m_console.PreTranslateKeyDown(kKeyF4);
+    const std::string strPanel = m_window.m_strPanelText;
+    m_console.OnErase();
+    EXPECT_EQ(m_window.m_strConsoleText, "");
+    EXPECT_EQ(m_window.m_strPanelText, strPanel);
+    EXPECT_EQ(m_console.m_strLastResult, "42");
+    EXPECT_EQ(m_console.m_strLastExpression, "6*7");
+    EXPECT_EQ(m_console.m_evaluator.m_dMemory, 42);
+    EXPECT_FALSE(m_console.PreTranslateKeyDown(kKeyEnter)) << "no prompt to evaluate";
+}
+
+} // namespace

@@ -1,0 +1,150 @@
+#include "ConsoleFixture.h"
+
+#include <cctype>
+
+namespace
+{
+
+enum EMode
+{
+    kScroll = 0,
+    kOverwrite = 1
+};
+
+struct EnterCase
+{
+    const char* szName;
+    const char* szBefore; // "\n" is CR LF, "@" the caret
+    int nEditMode;
+    int bEndPos;
+    const char* szAfter; // nullptr: the key is not consumed and nothing changes
+};
+
+const EnterCase kEnterCases[] = {
+    {"worked example, scroll", "?1+2@", kScroll, 0, "?1+2\n3\n?@"},
+    {"caret at line start", "@?1+2", kScroll, 0, "?1+2\n3\n?@"},
+    {"caret inside the line", "?1+@2", kScroll, 0, "?1+2\n3\n?@"},
+    {"not a ? line", "x?1@", kScroll, 0, nullptr},
+    {"empty line", "?1\n@", kScroll, 0, nullptr},
+    {"line starting with a blank", "?1\n ?1@", kScroll, 0, nullptr},
+    {"empty console", "@", kScroll, 0, nullptr},
+    {"first ? opens the line", "??1@", kScroll, 0, "??1\n^^\nSyntax not allowed.\n?@"},
+    {"lone ? gives 0", "?@", kScroll, 0, "?\n0\n?@"},
+    {"error at position 5", "?1+2+x@", kScroll, 0, "?1+2+x\n    ^^\nSyntax not allowed.\n?@"},
+    {"error one past the end", "?1+ @", kScroll, 0, "?1+ \n   ^^\nSyntax not allowed.\n?@"},
+    {"scroll in the middle", "?1+1@\n9\n?5\n5", kScroll, 1, "?1+1\n2\n?@\n9\n?5\n5"},
+    {"overwrite on the last line", "x\n?2*3@", kOverwrite, 1, "x\n?2*3\n6\n?@"},
+    {"overwrite: one line below, a ? line", "?1+1@\n?7", kOverwrite, 1, "?1+1\n2\n?@"},
+    {"overwrite: one line below, text", "?1+1@\nold", kOverwrite, 0, "?1+1\n2\n?@"},
+    {"overwrite, EndPos off", "?1+1@\nold\n?2+2", kOverwrite, 0, "?1+1\n2\n?@"},
+    {"overwrite, EndPos on", "?1+1@\nold\n?2+2", kOverwrite, 1, "?1+1\n2\n?2+2@"},
+    {"overwrite, EndPos on, later lines", "?1+1@\nold\n?2+2\n4", kOverwrite, 1,
+     "?1+1\n2\n?2+2@\n4"},
+    {"worked example, EndPos on", "?1+3@\n3\n?r+1\n6", kOverwrite, 1, "?1+3\n4\n?r+1@\n6"},
+    {"overwrite, empty second line", "?1+1@\nold\n\nmore", kOverwrite, 1, "?1+1\n2\n?@\nmore"},
+    {"overwrite, second line not ?", "?1+1@\nold\ntext\nmore", kOverwrite, 1,
+     "?1+1\n2\n?@\nmore"},
+    {"overwrite, lone ? second line", "?1+1@\nold\n?\nmore", kOverwrite, 1,
+     "?1+1\n2\n?@\nmore"},
+    {"overwrite an error marker", "?1+@x\n^^\nSyntax not allowed.\n?", kOverwrite, 1,
+     "?1+x\n  ^^\nSyntax not allowed.\n?@\n?"},
+    {"only the caret's line counts", "?1+1\n?2*5@\n?3", kScroll, 0, "?1+1\n?2*5\n10\n?@\n?3"},
+};
+
+void PrintTo(const EnterCase& c, std::ostream* pStream) { *pStream << c.szName; }
+
+class ProcessEnterTable : public ConsoleTest, public ::testing::WithParamInterface<EnterCase>
+{
+};
+
+TEST_P(ProcessEnterTable, WritesResultOrMarkerAndPlacesTheCaret)
+{
+    const EnterCase& c = GetParam();
+    StartWith(0, 0, 2, c.nEditMode, c.bEndPos);
+    SetMarkedText(m_window, c.szBefore);
+    const std::string strBefore = MarkedText(m_window);
+
+    const bool bConsumed = m_console.PreTranslateKeyDown(kKeyEnter);
+
+    EXPECT_EQ(bConsumed, c.szAfter != nullptr);
+    EXPECT_EQ(MarkedText(m_window), c.szAfter != nullptr ? std::string(c.szAfter) : strBefore);
+}
+
+INSTANTIATE_TEST_SUITE_P(Console, ProcessEnterTable, ::testing::ValuesIn(kEnterCases),
+                         [](const auto& testInfo)
+                         {
+                             std::string strName;
+                             for (const char* p = testInfo.param.szName; *p; ++p)
+                                 strName += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+                             return strName;
+                         });
+
+TEST_F(ConsoleTest, SelectionInTheLineIsDiscarded)
+{
+    StartWith(0, 0, 2, kScroll, 0);
+    m_window.SetConsoleText("?40+2\r\nrest", 0);
+    m_window.SetConsoleSel(2, 9);
+    ASSERT_TRUE(m_console.ProcessEnter());
+    EXPECT_EQ(MarkedText(m_window), "?40+2\n42\n?@\nrest");
+}
+
+TEST_F(ConsoleTest, OutputModesChooseThePanelLineAndPrefix)
+{
+    const struct
+    {
+        int nOutputMode;
+        std::string strLine;
+    } rows[] = {
+        {0, "#" + std::string(60, '0') + "1010"},
+        {1, "$A"},
+        {2, "10"},
+    };
+    for (const auto& row : rows)
+    {
+        StartWith(0, 0, row.nOutputMode, kScroll, 0);
+        ASSERT_TRUE(Enter("?2*5@"));
+        EXPECT_EQ(MarkedText(m_window), "?2*5\n" + row.strLine + "\n?@");
+        EXPECT_EQ(m_console.m_strLastResult, row.strLine);
+    }
+}
+
+TEST_F(ConsoleTest, SuccessKeepsValuesAndFailureClearsThemButNotThePanel)
+{
+    StartWith(0, 0, 2, kScroll, 0);
+    ASSERT_TRUE(Enter("?6*7@"));
+    EXPECT_EQ(m_console.m_strLastExpression, "6*7");
+    EXPECT_EQ(m_console.m_dLastValue, 42);
+    EXPECT_EQ(m_console.m_evaluator.m_dLastResult, 42);
+    EXPECT_EQ(m_console.m_strLastResult, "42");
+    const std::string strPanel = m_window.m_strPanelText;
+
+    ASSERT_TRUE(Enter("?6*(7@"));
+    EXPECT_EQ(m_console.m_strLastExpression, "");
+    EXPECT_EQ(m_console.m_dLastValue, 0.0);
+    EXPECT_EQ(m_console.m_evaluator.m_dLastResult, 42);
+    EXPECT_EQ(m_console.m_strLastResult, "42");
+    EXPECT_EQ(m_window.m_strPanelText, strPanel);
+
+    ASSERT_TRUE(Enter("?r+1@"));
+    EXPECT_EQ(m_console.m_strLastResult, "43");
+}
+
+TEST_F(ConsoleTest, LongResultLinesAreWrittenWhole)
+{
+    StartWith(0, 0, 2, kScroll, 0);
+    ASSERT_TRUE(Enter("?1e300@"));
+    const std::string strDigits = kExact1e300;
+    ASSERT_EQ(strDigits.size(), 301u) << "longer than any panel row";
+    EXPECT_EQ(MarkedText(m_window), "?1e300\n" + strDigits + "\n?@");
+    EXPECT_EQ(m_console.m_strLastResult, strDigits);
+}
+
+TEST_F(ConsoleTest, UnknownOutputModeWritesTheDecimalLine)
+{
+    StartWith(0, 0, 2, kScroll, 0);
+    m_window.m_nOutputRadio = -1; // a stored code whose output digit matches no button
+    ASSERT_TRUE(Enter("?2*5@"));
+    EXPECT_EQ(MarkedText(m_window), "?2*5\n10\n?@");
+}
+
+} // namespace
