@@ -1,0 +1,119 @@
+#!/usr/bin/env bash
+# Lumdrak's one entry point for building, running and testing.
+#
+#   ./build.sh run               build and start the calculator
+#   ./build.sh test              build and run every test through CTest
+#   ./build.sh test --sanitize   the same with AddressSanitizer + UndefinedBehaviorSanitizer
+#   ./build.sh fuzz [RUNS]       build the libFuzzer target with clang and run it (seed 1)
+#   ./build.sh bench             build and run the benchmarks (never part of the tests)
+#   ./build.sh screenshots       write docs/screenshot.png and docs/info.png (offscreen)
+#
+# Run as root on a fresh Debian 12 machine, each command installs the packages it lacks;
+# as another user it prints the apt-get line to run and stops.
+set -euo pipefail
+cd "$(dirname "$0")"
+ROOT=$PWD
+
+BASE_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libsqlite3-dev
+               qt6-base-dev libgl-dev fonts-liberation)
+SANITIZE_PACKAGES=(libclang-rt-14-dev)
+FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+BENCH_PACKAGES=(libbenchmark-dev libmuparser-dev hyperfine xvfb xauth)
+SCREENSHOT_PACKAGES=()
+
+die() { echo "build.sh: $*" >&2; exit 2; }
+
+# Installs what is missing, or says exactly how to.
+need_packages() {
+    local missing=() p
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local line="apt-get update && apt-get install -y --no-install-recommends ${missing[*]}"
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "build.sh: missing Debian packages. Install them as root with:" >&2
+        echo "  $line" >&2
+        exit 1
+    fi
+    echo "build.sh: installing ${missing[*]}"
+    if [ -z "${LUMDRAK_APT_UPDATED:-}" ]; then
+        apt-get update -qq
+        export LUMDRAK_APT_UPDATED=1
+    fi
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# configure DIR [cmake options...]; builds with Ninja and reuses the folder when it exists.
+build() {
+    local dir=$1; shift
+    if [ ! -f "$dir/build.ninja" ]; then
+        cmake -S "$ROOT" -B "$dir" -G Ninja "$@" >/dev/null
+    fi
+    cmake --build "$dir"
+}
+
+jobs() { nproc 2>/dev/null || echo 2; }
+
+cmd_run() {
+    need_packages "${BASE_PACKAGES[@]}"
+    build "$ROOT/build"
+    if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+        echo "build.sh: no display; built build/app/lumdrak. Run it on a desktop, or virtually:" \
+             "xvfb-run -a build/app/lumdrak" >&2
+        exit 1
+    fi
+    exec "$ROOT/build/app/lumdrak"
+}
+
+cmd_test() {
+    local dir=$ROOT/build opts=()
+    if [ "${1:-}" = "--sanitize" ]; then
+        need_packages "${BASE_PACKAGES[@]}" "${SANITIZE_PACKAGES[@]}"
+        dir=$ROOT/build-asan
+        opts=(-DLUMDRAK_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug)
+        export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+        export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+    elif [ -n "${1:-}" ]; then
+        die "unknown option to test: $1"
+    else
+        need_packages "${BASE_PACKAGES[@]}"
+    fi
+    build "$dir" "${opts[@]}"
+    QT_QPA_PLATFORM=offscreen ctest --test-dir "$dir" --output-on-failure -j "$(jobs)"
+}
+
+cmd_fuzz() {
+    local runs=${1:-300000}
+    need_packages "${BASE_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
+    CXX=clang++ build "$ROOT/build-fuzz" -DLUMDRAK_BUILD_FUZZ=ON -DLUMDRAK_BUILD_TESTS=OFF \
+        -DLUMDRAK_BUILD_APP=OFF -DCMAKE_CXX_COMPILER=clang++
+    mkdir -p "$ROOT/build-fuzz/corpus"
+    "$ROOT/build-fuzz/fuzz/evaluate_fuzz" -seed=1 -runs="$runs" -max_len=256 \
+        "$ROOT/build-fuzz/corpus" "$ROOT/fuzz/seeds"
+}
+
+cmd_bench() {
+    need_packages "${BASE_PACKAGES[@]}" "${BENCH_PACKAGES[@]}"
+    build "$ROOT/build-bench" -DLUMDRAK_BUILD_BENCH=ON -DLUMDRAK_BUILD_TESTS=OFF \
+        -DCMAKE_BUILD_TYPE=Release
+    "$ROOT/build-bench/bench/engine_bench"
+    "$ROOT/build-bench/bench/console_bench"
+    [ -x "$ROOT/bench/startup.sh" ] && "$ROOT/bench/startup.sh" "$ROOT/build-bench"
+    return 0
+}
+
+cmd_screenshots() {
+    need_packages "${BASE_PACKAGES[@]}" "${SCREENSHOT_PACKAGES[@]}"
+    build "$ROOT/build"
+    QT_QPA_PLATFORM=offscreen "$ROOT/build/app/lumdrak-screenshot" "$ROOT/docs"
+}
+
+case "${1:-}" in
+    run) shift; cmd_run "$@" ;;
+    test) shift; cmd_test "$@" ;;
+    fuzz) shift; cmd_fuzz "$@" ;;
+    bench) shift; cmd_bench "$@" ;;
+    screenshots) shift; cmd_screenshots "$@" ;;
+    *) echo "usage: ./build.sh run | test [--sanitize] | fuzz [RUNS] | bench | screenshots" >&2; exit 2 ;;
+esac
