@@ -86,7 +86,9 @@ bool CConsole::ProcessEnter()
         // The panel line is written whole: a cut one would print a wrong number. Any output
         // mode but binary and hexadecimal writes the decimal line.
         const bool bPrefixed = m_nOutputMode == 0 || m_nOutputMode == 1;
-        m_strLastResult = bPrefixed ? (m_nOutputMode == 0 ? "#" : "$") : "";
+        m_strLastResult.clear();
+        if (bPrefixed)
+            m_strLastResult += m_nOutputMode == 0 ? '#' : '$';
         m_strLastResult += m_pWindow->GetPanelLine(bPrefixed ? m_nOutputMode : 2);
         strResult += m_strLastResult;
         strResult += "\r\n?";

@@ -1,0 +1,140 @@
+// Runs the built lumdrak-eval as a shell would and checks what it prints and its exit status.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace
+{
+
+struct SRun
+{
+    int nStatus = -1;
+    std::string strOut;
+    std::string strErr;
+};
+
+std::string ReadAll(std::FILE* pFile)
+{
+    std::string strText;
+    std::rewind(pFile);
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pFile)) > 0;)
+        strText.append(buffer, n);
+    return strText;
+}
+
+// stdin, stdout and stderr are temporary files, so no pipe can fill up and block.
+SRun RunEval(const std::vector<std::string>& args, const std::string& strInput = "")
+{
+    std::FILE* pIn = std::tmpfile();
+    std::FILE* pOut = std::tmpfile();
+    std::FILE* pErr = std::tmpfile();
+    std::fwrite(strInput.data(), 1, strInput.size(), pIn);
+    std::fflush(pIn);
+    std::rewind(pIn);
+
+    std::vector<char*> argv;
+    std::string strProgram = LUMDRAK_EVAL_PATH;
+    argv.push_back(strProgram.data());
+    std::vector<std::string> copies = args;
+    for (std::string& strArg : copies)
+        argv.push_back(strArg.data());
+    argv.push_back(nullptr);
+
+    SRun run;
+    const pid_t pid = fork();
+    if (pid == 0)
+    {
+        dup2(fileno(pIn), STDIN_FILENO);
+        dup2(fileno(pOut), STDOUT_FILENO);
+        dup2(fileno(pErr), STDERR_FILENO);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int nWait = 0;
+    waitpid(pid, &nWait, 0);
+    run.nStatus = WIFEXITED(nWait) ? WEXITSTATUS(nWait) : -1;
+    run.strOut = ReadAll(pOut);
+    run.strErr = ReadAll(pErr);
+    std::fclose(pIn);
+    std::fclose(pOut);
+    std::fclose(pErr);
+    return run;
+}
+
+struct SCase
+{
+    std::vector<std::string> args;
+    std::string strInput;
+    int nStatus;
+    std::string strOut;
+    std::string strErr; // "*" accepts anything that is not empty
+};
+
+TEST(LumdrakEval, PrintsWhatTheConsoleWrites)
+{
+    const std::string strUsage =
+        "usage: lumdrak-eval [-c none|32|16|8] [-u] [-o bin|hex|dez] [--raw] [EXPRESSION ...]\n";
+    const SCase cases[] = {
+        {{"1+2"}, "", 0, "3\n", ""},
+        {{"sqr(20)+10", "r*0+r"}, "", 0, "14.472135955\n14.472135955\n", ""},
+        {{"-3", "-pi"}, "", 0, "-3\n-3.14159265358\n", ""},
+        {{"-o", "bin", "10"}, "", 0, "#" + std::string(60, '0') + "1010\n", ""},
+        {{"-o", "hex", "-1"}, "", 0, "$FFFFFFFFFFFFFFFF\n", ""},
+        {{"-c", "8", "300", "200"}, "", 0, "44\n-56\n", ""},
+        {{"-c", "8", "-u", "-o", "hex", "200"}, "", 0, "$C8\n", ""},
+        {{"-u", "-1.5"}, "", 0, "-1.5\n", ""},
+        {{"1/0", "0/0", "-1/0"}, "", 0, "inf\nnan\n-inf\n", ""},
+        {{"?7"}, "", 0, "7\n", ""},
+        {{"--", "-c"}, "", 0, "0\n", ""},
+        {{"2*-3"}, "", 1, "", "?2*-3\n  ^^\nSyntax not allowed.\n"},
+        {{"1", "(1 x)", "2"}, "", 1, "1\n2\n", "?(1 x)\n   ^^\nSyntax not allowed.\n"},
+        {{}, "?1+2\n\n$ff\r\n2*r\n", 0, "3\n255\n510\n", ""},
+        {{}, "1+*\n(2\n", 1, "", "?1+*\n  ^^\nSyntax not allowed.\n?(2\n^^\nSyntax not allowed.\n"},
+        {{}, "", 0, "", ""},
+        {{"--raw", "1/3", "1e300", "1/0", "0/0", "(1", "0.1+0.2"}, "", 1,
+         "0.3333333333333333\n1e+300\ninf\nnan\nerror 1\n0.30000000000000004\n", ""},
+        {{"--raw", "-c", "16", "70000"}, "", 0, "4464\n", ""},
+        {{"--version"}, "", 0, "Version 1.3\n", ""},
+        {{"-c", "7", "1"}, "", 2, "", "lumdrak-eval: -c takes none, 32, 16 or 8\n" + strUsage},
+        {{"-o"}, "", 2, "", "lumdrak-eval: -o takes bin, hex or dez\n" + strUsage},
+        {{"--bogus"}, "", 2, "", "lumdrak-eval: unknown option '--bogus'\n" + strUsage},
+    };
+    for (const SCase& c : cases)
+    {
+        std::string strCall;
+        for (const std::string& strArg : c.args)
+            strCall += strArg + " ";
+        const SRun run = RunEval(c.args, c.strInput);
+        EXPECT_EQ(run.nStatus, c.nStatus) << strCall << "<<< " << c.strInput;
+        EXPECT_EQ(run.strOut, c.strOut) << strCall << "<<< " << c.strInput;
+        EXPECT_EQ(run.strErr, c.strErr) << strCall << "<<< " << c.strInput;
+    }
+}
+
+TEST(LumdrakEval, HelpDescribesTheOptions)
+{
+    const SRun run = RunEval({"--help"});
+    EXPECT_EQ(run.nStatus, 0);
+    for (const char* szWord : {"usage:", "-c none|32|16|8", "--raw", "Exit status"})
+        EXPECT_NE(run.strOut.find(szWord), std::string::npos) << szWord;
+}
+
+TEST(LumdrakEval, OddBytesAndLongLinesNeitherCrashNorHang)
+{
+    std::string strInput("1+\0" "2\n", 5);
+    strInput += std::string(100000, '(') + "\n";
+    strInput += "\xFF\xE1\xE1\n";
+    strInput += "1" + std::string(200000, '0') + "\n";
+    const SRun run = RunEval({"--raw"}, strInput);
+    EXPECT_EQ(run.nStatus, 1);
+    EXPECT_EQ(run.strOut, "error 3\nerror 2001\nerror 1\ninf\n");
+}
+
+} // namespace
