@@ -1,0 +1,448 @@
+// The registry operations of Registry.h over an SQLite hive file, for platforms without a
+// registry. HKEY_CURRENT_USER lives in $XDG_CONFIG_HOME/lumdrak/registry.sqlite3 (or
+// ~/.config/lumdrak/registry.sqlite3). Reads never create anything; the first write creates
+// the folder (0700) and the file (0600).
+//
+// Key paths are stored whole, parts joined by single backslashes: empty parts (from leading,
+// doubled or trailing backslashes) are dropped, so "\A\\B\" names the key "A\B", and "" is
+// the root. Paths and value names compare case-insensitively in ASCII only (SQLite's NOCASE);
+// a key or value keeps the spelling it was created with. Values hold a type and raw bytes.
+//
+// A file that is not a hive of ours is never written, deleted or replaced: every operation on
+// it fails. Each write is one IMMEDIATE transaction and every connection waits for a busy
+// hive, so several running copies of the program can share it; the last write wins.
+
+#include "Registry.h"
+
+#include <sqlite3.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// An open key: its own connection to the hive, so handles are independent of one another and
+// nothing is shared across fork().
+class CRegistryKey
+{
+public:
+    struct CDatabaseCloser
+    {
+        void operator()(sqlite3* pDb) const { sqlite3_close_v2(pDb); }
+    };
+
+    std::unique_ptr<sqlite3, CDatabaseCloser> m_pDatabase;
+    std::string m_strFile; // the hive file, for keys opened below this one
+    std::string m_strPath; // normalised key path inside the hive
+    REGSAM m_nAccess = 0;
+};
+
+namespace
+{
+
+using CDatabase = std::unique_ptr<sqlite3, CRegistryKey::CDatabaseCloser>;
+
+struct CStatementFinalizer
+{
+    void operator()(sqlite3_stmt* pStatement) const { sqlite3_finalize(pStatement); }
+};
+using CStatement = std::unique_ptr<sqlite3_stmt, CStatementFinalizer>;
+
+// Marks the file as ours ("LmDr"); a file without it is never touched.
+constexpr int kApplicationId = 0x4C6D4472;
+constexpr int kSchemaVersion = 1;
+
+// Another copy of the program holds the hive only for one short transaction; wait for it
+// rather than lose a save, but do not hang a closing window forever on a stuck lock.
+constexpr int kBusyTimeoutMs = 10000;
+
+// Written into a temporary file that becomes the hive only when complete. A value's serial
+// numbers the writes across the hive, like a key's last-write time: SQLite leaves a row that is
+// overwritten with the same bytes untouched, and the serial keeps every write visible.
+constexpr const char* kSchemaSql = "BEGIN;"
+                                   "PRAGMA application_id = 1282229362;"
+                                   "PRAGMA user_version = 1;"
+                                   "CREATE TABLE keys (path TEXT NOT NULL COLLATE NOCASE"
+                                   " PRIMARY KEY) WITHOUT ROWID;"
+                                   "CREATE TABLE vals (key TEXT NOT NULL COLLATE NOCASE,"
+                                   " name TEXT NOT NULL COLLATE NOCASE,"
+                                   " type INTEGER NOT NULL, data BLOB NOT NULL,"
+                                   " serial INTEGER NOT NULL,"
+                                   " PRIMARY KEY (key, name)) WITHOUT ROWID;"
+                                   "INSERT INTO keys VALUES ('');"
+                                   "COMMIT;";
+static_assert(kApplicationId == 1282229362, "kSchemaSql spells the application id in decimal");
+
+class CFileDescriptor
+{
+public:
+    explicit CFileDescriptor(int nFd) : m_nFd(nFd) {}
+    ~CFileDescriptor() { Close(); }
+    CFileDescriptor(const CFileDescriptor&) = delete;
+    CFileDescriptor& operator=(const CFileDescriptor&) = delete;
+
+    int Get() const { return m_nFd; }
+
+    // Closing any descriptor of a file drops every POSIX lock the process holds on it, which
+    // SQLite relies on; so ours is closed before SQLite opens the same file.
+    void Close()
+    {
+        if (m_nFd >= 0) close(m_nFd);
+        m_nFd = -1;
+    }
+
+private:
+    int m_nFd;
+};
+
+// Removes a temporary file on every path out of the scope that made it.
+class CTemporaryFile
+{
+public:
+    explicit CTemporaryFile(std::string strPath) : m_strPath(std::move(strPath)) {}
+    ~CTemporaryFile() { unlink(m_strPath.c_str()); }
+    CTemporaryFile(const CTemporaryFile&) = delete;
+    CTemporaryFile& operator=(const CTemporaryFile&) = delete;
+
+private:
+    std::string m_strPath;
+};
+
+bool Execute(sqlite3* pDb, const char* pSql)
+{
+    return sqlite3_exec(pDb, pSql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+CStatement Prepare(sqlite3* pDb, const char* pSql)
+{
+    sqlite3_stmt* pStatement = nullptr;
+    sqlite3_prepare_v2(pDb, pSql, -1, &pStatement, nullptr);
+    return CStatement(pStatement);
+}
+
+bool BindText(sqlite3_stmt* pStatement, int nIndex, const std::string& strText)
+{
+    return strText.size() <= INT_MAX &&
+           sqlite3_bind_text(pStatement, nIndex, strText.data(), static_cast<int>(strText.size()),
+                             SQLITE_TRANSIENT) == SQLITE_OK;
+}
+
+// BEGIN IMMEDIATE takes the write lock up front, so two writers queue on the busy timeout
+// instead of one failing at once on a lock upgrade; rolled back unless committed.
+class CWriteTransaction
+{
+public:
+    explicit CWriteTransaction(sqlite3* pDb) : m_pDb(pDb), m_bOpen(Execute(pDb, "BEGIN IMMEDIATE"))
+    {
+    }
+    ~CWriteTransaction()
+    {
+        if (m_bOpen && !sqlite3_get_autocommit(m_pDb)) Execute(m_pDb, "ROLLBACK");
+    }
+    CWriteTransaction(const CWriteTransaction&) = delete;
+    CWriteTransaction& operator=(const CWriteTransaction&) = delete;
+
+    bool IsOpen() const { return m_bOpen; }
+
+    bool Commit()
+    {
+        if (!m_bOpen || !Execute(m_pDb, "COMMIT")) return false;
+        m_bOpen = false;
+        return true;
+    }
+
+private:
+    sqlite3* m_pDb;
+    bool m_bOpen;
+};
+
+// "" when no home folder can be found; then every operation fails.
+std::string HiveFile()
+{
+    std::string strConfig;
+    const char* pXdg = std::getenv("XDG_CONFIG_HOME");
+    if (pXdg && pXdg[0] == '/') // unset, empty or relative: ignored, as XDG asks
+        strConfig = pXdg;
+    else
+    {
+        const char* pHome = std::getenv("HOME");
+        if (!pHome || !*pHome)
+        {
+            const passwd* pEntry = getpwuid(getuid());
+            pHome = pEntry ? pEntry->pw_dir : nullptr;
+        }
+        if (!pHome || !*pHome) return {};
+        strConfig = std::string(pHome) + "/.config";
+    }
+    return strConfig + "/lumdrak/registry.sqlite3";
+}
+
+// Creates the folder and any missing parent with mode 0700, whatever the umask.
+bool MakeFolder(const std::string& strFolder)
+{
+    for (int nAttempt = 0; nAttempt < 2; ++nAttempt)
+    {
+        if (mkdir(strFolder.c_str(), 0700) == 0) return chmod(strFolder.c_str(), 0700) == 0;
+        if (errno == EEXIST) return true;
+        const std::size_t nSlash = strFolder.find_last_of('/');
+        if (errno != ENOENT || nAttempt > 0 || nSlash == std::string::npos || nSlash == 0 ||
+            !MakeFolder(strFolder.substr(0, nSlash)))
+            return false;
+    }
+    return false;
+}
+
+std::string JoinPath(const std::string& strBase, const char* pSubKey)
+{
+    std::string strPath;
+    const std::string strJoined = strBase + '\\' + (pSubKey ? pSubKey : "");
+    std::size_t nStart = 0;
+    while (nStart <= strJoined.size())
+    {
+        std::size_t nEnd = strJoined.find('\\', nStart);
+        if (nEnd == std::string::npos) nEnd = strJoined.size();
+        if (nEnd > nStart)
+            strPath.append(strPath.empty() ? "" : "\\").append(strJoined, nStart, nEnd - nStart);
+        nStart = nEnd + 1;
+    }
+    return strPath;
+}
+
+// The hive file and the normalised key path that hKey and a subkey path address.
+LONG Resolve(HKEY hKey, const char* pSubKey, std::string& strFile, std::string& strPath)
+{
+    if (hKey == HKEY_CURRENT_USER)
+    {
+        strFile = HiveFile();
+        strPath = JoinPath({}, pSubKey);
+        return strFile.empty() ? ERROR_REGISTRY_IO_FAILED : ERROR_SUCCESS;
+    }
+    if (!hKey) return ERROR_INVALID_HANDLE;
+    strFile = hKey->m_strFile;
+    strPath = JoinPath(hKey->m_strPath, pSubKey);
+    return ERROR_SUCCESS;
+}
+
+// Opens an existing hive file, never creating one, and checks that it is ours.
+LONG OpenHive(const std::string& strFile, bool bWrite, CDatabase& pDb)
+{
+    struct stat info;
+    if (lstat(strFile.c_str(), &info) != 0)
+        return errno == ENOENT ? ERROR_FILE_NOT_FOUND : ERROR_REGISTRY_IO_FAILED;
+
+    sqlite3* pRawDb = nullptr;
+    const int nFlags = bWrite ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY;
+    const int nResult = sqlite3_open_v2(strFile.c_str(), &pRawDb, nFlags, nullptr);
+    pDb.reset(pRawDb); // a handle comes back even on failure and must be closed
+    if (nResult != SQLITE_OK) return ERROR_REGISTRY_IO_FAILED;
+    sqlite3_busy_timeout(pRawDb, kBusyTimeoutMs);
+
+    // A zero-length file reads as an empty database with application id 0, so it fails here
+    // too and is never turned into a hive.
+    CStatement pCheck =
+        Prepare(pRawDb, "SELECT (SELECT * FROM pragma_application_id) = ?1"
+                        " AND (SELECT * FROM pragma_user_version) = ?2"
+                        " AND (SELECT count(*) FROM sqlite_schema"
+                        "      WHERE type = 'table' AND name IN ('keys', 'vals')) = 2");
+    if (!pCheck || sqlite3_bind_int(pCheck.get(), 1, kApplicationId) != SQLITE_OK ||
+        sqlite3_bind_int(pCheck.get(), 2, kSchemaVersion) != SQLITE_OK ||
+        sqlite3_step(pCheck.get()) != SQLITE_ROW)
+        return ERROR_REGISTRY_IO_FAILED;
+    return sqlite3_column_int(pCheck.get(), 0) == 1 ? ERROR_SUCCESS : ERROR_BADDB;
+}
+
+// Builds a complete hive in a temporary file of the same folder and links it into place only
+// if the name is still free, so no process ever sees a half-made hive; when another process
+// got there first, its hive is the one used.
+LONG CreateHive(const std::string& strFile)
+{
+    std::string strTemp = strFile + ".XXXXXX";
+    CFileDescriptor fd(mkostemp(strTemp.data(), O_CLOEXEC));
+    if (fd.Get() < 0) return ERROR_REGISTRY_IO_FAILED;
+    CTemporaryFile temp(strTemp);
+    if (fchmod(fd.Get(), 0600) != 0) return ERROR_REGISTRY_IO_FAILED;
+    fd.Close();
+
+    sqlite3* pRawDb = nullptr;
+    const int nResult = sqlite3_open_v2(strTemp.c_str(), &pRawDb, SQLITE_OPEN_READWRITE, nullptr);
+    CDatabase pDb(pRawDb);
+    if (nResult != SQLITE_OK || !Execute(pRawDb, kSchemaSql)) return ERROR_REGISTRY_IO_FAILED;
+    pDb.reset();
+
+    if (link(strTemp.c_str(), strFile.c_str()) != 0 && errno != EEXIST)
+        return ERROR_REGISTRY_IO_FAILED;
+    return ERROR_SUCCESS;
+}
+
+LONG MakeKey(CDatabase pDb, std::string strFile, std::string strPath, REGSAM nAccess,
+             PHKEY phkResult)
+{
+    auto pKey = std::make_unique<CRegistryKey>();
+    pKey->m_pDatabase = std::move(pDb);
+    pKey->m_strFile = std::move(strFile);
+    pKey->m_strPath = std::move(strPath);
+    pKey->m_nAccess = nAccess;
+    *phkResult = pKey.release();
+    return ERROR_SUCCESS;
+}
+
+} // namespace
+
+LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*ulOptions*/, REGSAM samDesired,
+                   PHKEY phkResult)
+{
+    if (!phkResult) return ERROR_INVALID_PARAMETER;
+    *phkResult = nullptr;
+    std::string strFile;
+    std::string strPath;
+    if (LONG nError = Resolve(hKey, lpSubKey, strFile, strPath)) return nError;
+
+    CDatabase pDb;
+    const bool bWrite = (samDesired & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY)) != 0;
+    if (LONG nError = OpenHive(strFile, bWrite, pDb)) return nError;
+
+    CStatement pFind = Prepare(pDb.get(), "SELECT 1 FROM keys WHERE path = ?1");
+    if (!pFind || !BindText(pFind.get(), 1, strPath)) return ERROR_REGISTRY_IO_FAILED;
+    const int nStep = sqlite3_step(pFind.get());
+    if (nStep != SQLITE_ROW)
+        return nStep == SQLITE_DONE ? ERROR_FILE_NOT_FOUND : ERROR_REGISTRY_IO_FAILED;
+    pFind.reset();
+    return MakeKey(std::move(pDb), std::move(strFile), std::move(strPath), samDesired, phkResult);
+}
+
+LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD /*lpReserved*/, LPDWORD lpType,
+                      LPBYTE lpData, LPDWORD lpcbData)
+{
+    if (hKey == HKEY_CURRENT_USER)
+    {
+        HKEY hRoot = nullptr;
+        if (LONG nError = RegOpenKeyExA(hKey, "", 0, KEY_QUERY_VALUE, &hRoot)) return nError;
+        const std::unique_ptr<CRegistryKey> pRoot(hRoot);
+        return RegQueryValueExA(hRoot, lpValueName, nullptr, lpType, lpData, lpcbData);
+    }
+    if (!hKey) return ERROR_INVALID_HANDLE;
+    if (!(hKey->m_nAccess & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
+    if (lpData && !lpcbData) return ERROR_INVALID_PARAMETER;
+
+    CStatement pFind = Prepare(hKey->m_pDatabase.get(),
+                               "SELECT type, data FROM vals WHERE key = ?1 AND name = ?2");
+    if (!pFind || !BindText(pFind.get(), 1, hKey->m_strPath) ||
+        !BindText(pFind.get(), 2, lpValueName ? lpValueName : ""))
+        return ERROR_REGISTRY_IO_FAILED;
+    const int nStep = sqlite3_step(pFind.get());
+    if (nStep != SQLITE_ROW)
+        return nStep == SQLITE_DONE ? ERROR_FILE_NOT_FOUND : ERROR_REGISTRY_IO_FAILED;
+
+    const DWORD nType = static_cast<DWORD>(sqlite3_column_int64(pFind.get(), 0));
+    const void* pBlob = sqlite3_column_blob(pFind.get(), 1);
+    const DWORD nSize = static_cast<DWORD>(sqlite3_column_bytes(pFind.get(), 1));
+    if (lpType) *lpType = nType;
+    if (lpData)
+    {
+        if (*lpcbData < nSize)
+        {
+            *lpcbData = nSize;
+            return ERROR_MORE_DATA;
+        }
+        if (nSize > 0) std::memcpy(lpData, pBlob, nSize);
+    }
+    if (lpcbData) *lpcbData = nSize;
+    return ERROR_SUCCESS;
+}
+
+LONG RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*Reserved*/, LPSTR /*lpClass*/,
+                     DWORD dwOptions, REGSAM samDesired,
+                     const LPSECURITY_ATTRIBUTES /*lpSecurityAttributes*/, PHKEY phkResult,
+                     LPDWORD lpdwDisposition)
+{
+    if (!phkResult) return ERROR_INVALID_PARAMETER;
+    *phkResult = nullptr;
+    if (dwOptions != REG_OPTION_NON_VOLATILE) // the hive keeps no volatile keys
+        return ERROR_INVALID_PARAMETER;
+    std::string strFile;
+    std::string strPath;
+    if (LONG nError = Resolve(hKey, lpSubKey, strFile, strPath)) return nError;
+
+    if (!MakeFolder(strFile.substr(0, strFile.find_last_of('/')))) return ERROR_REGISTRY_IO_FAILED;
+    CDatabase pDb;
+    LONG nError = OpenHive(strFile, true, pDb);
+    if (nError == ERROR_FILE_NOT_FOUND)
+    {
+        nError = CreateHive(strFile);
+        if (nError == ERROR_SUCCESS) nError = OpenHive(strFile, true, pDb);
+    }
+    if (nError != ERROR_SUCCESS) return nError;
+
+    // The key and every missing parent, shortest first; existing ones keep their spelling.
+    bool bCreated = false;
+    {
+        CWriteTransaction transaction(pDb.get());
+        CStatement pInsert = Prepare(pDb.get(), "INSERT OR IGNORE INTO keys VALUES (?1)");
+        if (!transaction.IsOpen() || !pInsert) return ERROR_REGISTRY_IO_FAILED;
+        for (std::size_t nEnd = 0; nEnd != std::string::npos && !strPath.empty();)
+        {
+            nEnd = strPath.find('\\', nEnd + 1);
+            sqlite3_reset(pInsert.get());
+            if (!BindText(pInsert.get(), 1, strPath.substr(0, nEnd)) ||
+                sqlite3_step(pInsert.get()) != SQLITE_DONE)
+                return ERROR_REGISTRY_IO_FAILED;
+            bCreated = sqlite3_changes(pDb.get()) > 0;
+        }
+        pInsert.reset();
+        if (!transaction.Commit()) return ERROR_REGISTRY_IO_FAILED;
+    }
+    if (lpdwDisposition)
+        *lpdwDisposition = bCreated ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+    return MakeKey(std::move(pDb), std::move(strFile), std::move(strPath), samDesired, phkResult);
+}
+
+LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD /*Reserved*/, DWORD dwType,
+                    const BYTE* lpData, DWORD cbData)
+{
+    if (hKey == HKEY_CURRENT_USER)
+    {
+        HKEY hRoot = nullptr;
+        if (LONG nError = RegCreateKeyExA(hKey, "", 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                          KEY_SET_VALUE, nullptr, &hRoot, nullptr))
+            return nError;
+        const std::unique_ptr<CRegistryKey> pRoot(hRoot);
+        return RegSetValueExA(hRoot, lpValueName, 0, dwType, lpData, cbData);
+    }
+    if (!hKey) return ERROR_INVALID_HANDLE;
+    if (!(hKey->m_nAccess & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
+    if ((!lpData && cbData > 0) || cbData > INT_MAX) return ERROR_INVALID_PARAMETER;
+
+    sqlite3* pDb = hKey->m_pDatabase.get();
+    CWriteTransaction transaction(pDb);
+    CStatement pUpsert =
+        Prepare(pDb, "INSERT INTO vals VALUES (?1, ?2, ?3, ?4,"
+                     " (SELECT coalesce(max(serial), 0) + 1 FROM vals)) ON CONFLICT (key, name)"
+                     " DO UPDATE SET type = excluded.type, data = excluded.data,"
+                     " serial = excluded.serial");
+    // A null pointer would bind SQL NULL; empty data must stay an empty blob.
+    static const BYTE kNoData = 0;
+    if (!transaction.IsOpen() || !pUpsert || !BindText(pUpsert.get(), 1, hKey->m_strPath) ||
+        !BindText(pUpsert.get(), 2, lpValueName ? lpValueName : "") ||
+        sqlite3_bind_int64(pUpsert.get(), 3, dwType) != SQLITE_OK ||
+        sqlite3_bind_blob(pUpsert.get(), 4, lpData ? lpData : &kNoData, static_cast<int>(cbData),
+                          SQLITE_TRANSIENT) != SQLITE_OK ||
+        sqlite3_step(pUpsert.get()) != SQLITE_DONE)
+        return ERROR_REGISTRY_IO_FAILED;
+    pUpsert.reset();
+    return transaction.Commit() ? ERROR_SUCCESS : ERROR_REGISTRY_IO_FAILED;
+}
+
+LONG RegCloseKey(HKEY hKey)
+{
+    if (hKey == HKEY_CURRENT_USER) return ERROR_SUCCESS;
+    if (!hKey) return ERROR_INVALID_HANDLE;
+    delete hKey;
+    return ERROR_SUCCESS;
+}

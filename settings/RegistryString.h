@@ -1,0 +1,41 @@
+#pragma once
+
+#include "Registry.h"
+
+#include <string>
+
+// One text value in the registry, addressed by a root key and a backslash-separated path whose
+// last part is the value name ("Software\Lumdrak\Save\SaveKey"). Keeps a copy of the text;
+// a read that fails yields the default text. Failures are silent. Opens no key between calls.
+class CRegistryString
+{
+public:
+    // Splits the path and reads the stored value once; IsValid() then tells whether it could.
+    CRegistryString(std::string strPath, std::string strDefault, bool bNoCache, HKEY hRootKey);
+    CRegistryString(const CRegistryString&) = delete;
+    CRegistryString& operator=(const CRegistryString&) = delete;
+
+    // The text in memory once read (unless m_bNoCache), else a fresh read or the default.
+    std::string GetValue();
+
+    // Writes strValue if it differs from the text in memory (compared up to the first NUL, as
+    // strcmp does) or m_bNoCache is set; otherwise does nothing.
+    CRegistryString& SetValue(std::string strValue);
+
+    const std::string& KeyPath() const { return m_strKeyPath; }
+    const std::string& ValueName() const { return m_strValueName; }
+    bool IsValid() const { return m_bValid; }
+
+private:
+    std::string ReadValue();
+    void WriteValue();
+
+    HKEY m_hRootKey;
+    HKEY m_hKey = nullptr; // open only during one ReadValue or WriteValue
+    std::string m_strValueName;
+    std::string m_strKeyPath;
+    std::string m_strValue;   // "" until a read succeeds or SetValue goes on to write
+    std::string m_strDefault; // returned by a read that fails
+    bool m_bValid = false;    // a read or write has succeeded; never cleared
+    bool m_bNoCache;          // always read in GetValue, always write in SetValue
+};
