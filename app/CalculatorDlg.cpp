@@ -1,0 +1,301 @@
+#include "CalculatorDlg.h"
+
+#include "Banner.h"
+#include "BitRuler.h"
+#include "ConsoleText.h"
+#include "HelpText.h"
+#include "ResultPanel.h"
+#include "Settings.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShortcut>
+
+#include <cstdint>
+#include <ctime>
+
+namespace
+{
+
+struct CCommand
+{
+    int m_nId;
+    void (CCalculatorDlg::*m_pfnHandler)();
+};
+
+// Radio exchange towards the controls: a value that matches no button unchecks them all.
+void SetRadio(QButtonGroup& group, int nIndex)
+{
+    if (QAbstractButton* pButton = group.button(nIndex))
+    {
+        pButton->setChecked(true);
+        return;
+    }
+    group.setExclusive(false);
+    for (QAbstractButton* pButton : group.buttons())
+        pButton->setChecked(false);
+    group.setExclusive(true);
+}
+
+// The keys the console logic filters, as its virtual-key codes; 0 for the others.
+int VirtualKeyOf(int nQtKey)
+{
+    switch (nQtKey)
+    {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return kKeyEnter;
+    case Qt::Key_F2:
+        return kKeyF2;
+    case Qt::Key_F3:
+        return kKeyF3;
+    case Qt::Key_F4:
+        return kKeyF4;
+    default:
+        return 0;
+    }
+}
+
+bool IsEnter(const QKeyEvent& event)
+{
+    return event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter;
+}
+
+} // namespace
+
+CCalculatorDlg::CCalculatorDlg(QWidget* pParent) : QDialog(pParent), m_console(*this)
+{
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    m_controls.Create(*this, kCalculatorTemplate);
+    m_pPanel = m_controls.Item<CResultPanel>(kIdPanel);
+    m_pConsole = m_controls.Item<QPlainTextEdit>(kIdConsole);
+    m_pUnsigned = m_controls.Item<QCheckBox>(kIdUnsigned);
+    m_pEndPos = m_controls.Item<QCheckBox>(kIdEndPos);
+    m_pCastGroup = m_controls.RadioGroup(kIdCastNone);
+    m_pOutputGroup = m_controls.RadioGroup(kIdOutputBin);
+    m_pEditGroup = m_controls.RadioGroup(kIdScroll);
+    static_cast<CBitRuler*>(m_controls.ItemOfClass(EControlClass::Ruler))->SetPanel(m_pPanel);
+
+    // The click handlers; a button's mnemonic clicks it too.
+    static constexpr CCommand kCommands[] = {
+        {kIdCastNone, &CCalculatorDlg::OnCastChange},
+        {kIdCast32, &CCalculatorDlg::OnCastChange},
+        {kIdCast16, &CCalculatorDlg::OnCastChange},
+        {kIdCast8, &CCalculatorDlg::OnCastChange},
+        {kIdUnsigned, &CCalculatorDlg::OnCastChange},
+        {kIdOutputBin, &CCalculatorDlg::OnFocusConsole},
+        {kIdOutputHex, &CCalculatorDlg::OnFocusConsole},
+        {kIdOutputDez, &CCalculatorDlg::OnFocusConsole},
+        {kIdEndPos, &CCalculatorDlg::OnFocusConsole},
+        {kIdScroll, &CCalculatorDlg::OnEditMode},
+        {kIdOverwrite, &CCalculatorDlg::OnEditMode},
+        {kIdErase, &CCalculatorDlg::OnErase},
+        {kIdInfo, &CCalculatorDlg::OnInfo},
+    };
+    for (const CCommand& command : kCommands)
+    {
+        auto* pButton = m_controls.Item<QAbstractButton>(command.m_nId);
+        connect(pButton, &QAbstractButton::clicked, this,
+                [this, pfnHandler = command.m_pfnHandler] { (this->*pfnHandler)(); });
+        // A hidden button's mnemonic never fires in Qt; its Alt key is bound here instead.
+        if (pButton->isHidden())
+            new QShortcut(QKeySequence::mnemonic(pButton->text()), this, pButton,
+                          &QAbstractButton::click);
+    }
+    for (QWidget* pControl : m_controls.Controls())
+        if (pControl->focusPolicy() != Qt::NoFocus || qobject_cast<QAbstractButton*>(pControl))
+            pControl->installEventFilter(this);
+
+    m_hIcon = QIcon(QStringLiteral(":/lumdrak.png"));
+    // The Info window is owned by this one, so it stays above it and centred on it.
+    m_infoDlg.setParent(this, m_infoDlg.windowFlags());
+}
+
+int CCalculatorDlg::DoModal()
+{
+    OnInitDialog();
+    return exec();
+}
+
+bool CCalculatorDlg::OnInitDialog()
+{
+    m_console.UpdateData(false);
+    setWindowIcon(m_hIcon);
+    m_console.SetStartDefaults();
+    PersistSettings(false);
+    m_console.m_evaluator.Seed(static_cast<std::uint32_t>(std::time(nullptr)));
+    m_strVersion = kVersionText;
+    m_console.Start(kBannerText, m_strVersion);
+    return false;
+}
+
+void CCalculatorDlg::ReadControls(CViewState& state)
+{
+    state.m_strPanel = m_pPanel->Text();
+    state.m_bUnsigned = m_pUnsigned->isChecked() ? 1 : 0;
+    state.m_nCastMode = m_pCastGroup->checkedId();
+    state.m_nOutputMode = m_pOutputGroup->checkedId();
+    state.m_nEditMode = m_pEditGroup->checkedId();
+    state.m_bEndPos = m_pEndPos->isChecked() ? 1 : 0;
+    state.m_strConsole = ToModelText(m_pConsole->document()->toRawText());
+}
+
+void CCalculatorDlg::WriteControls(const CViewState& state)
+{
+    m_pPanel->SetText(state.m_strPanel);
+    m_pUnsigned->setChecked(state.m_bUnsigned != 0);
+    SetRadio(*m_pCastGroup, state.m_nCastMode);
+    SetRadio(*m_pOutputGroup, state.m_nOutputMode);
+    SetRadio(*m_pEditGroup, state.m_nEditMode);
+    m_pEndPos->setChecked(state.m_bEndPos != 0);
+    // Setting the text would drop the undo history, the caret and the scroll position, so an
+    // unchanged console is left alone.
+    if (ToModelText(m_pConsole->document()->toRawText()) != state.m_strConsole)
+        m_pConsole->setPlainText(ToWidgetText(state.m_strConsole));
+}
+
+void CCalculatorDlg::GetConsoleSel(int& nStart, int& nEnd)
+{
+    const QString strText = m_pConsole->document()->toRawText();
+    const QTextCursor cursor = m_pConsole->textCursor();
+    nStart = ToModelPos(strText, cursor.selectionStart());
+    nEnd = ToModelPos(strText, cursor.selectionEnd());
+}
+
+void CCalculatorDlg::SetConsoleSel(int nStart, int nEnd)
+{
+    const QString strText = m_pConsole->document()->toRawText();
+    QTextCursor cursor = m_pConsole->textCursor();
+    cursor.setPosition(ToWidgetPos(strText, nStart));
+    cursor.setPosition(nEnd < 0 ? static_cast<int>(strText.size()) : ToWidgetPos(strText, nEnd),
+                       QTextCursor::KeepAnchor);
+    m_pConsole->setTextCursor(cursor);
+}
+
+void CCalculatorDlg::ReplaceConsoleSel(const std::string& strText)
+{
+    // One edit block, so that one Ctrl+Z takes the whole replacement back.
+    QTextCursor cursor = m_pConsole->textCursor();
+    cursor.beginEditBlock();
+    cursor.insertText(ToWidgetText(strText));
+    cursor.endEditBlock();
+    m_pConsole->setTextCursor(cursor);
+    m_pConsole->ensureCursorVisible();
+}
+
+std::string CCalculatorDlg::GetPanelLine(int nLine)
+{
+    return m_pPanel->Line(nLine);
+}
+
+void CCalculatorDlg::EnableControl(EConsoleControl control, bool bEnable)
+{
+    (control == EConsoleControl::Unsigned ? m_pUnsigned : m_pEndPos)->setEnabled(bEnable);
+}
+
+void CCalculatorDlg::FocusConsole()
+{
+    m_pConsole->setFocus();
+}
+
+bool CCalculatorDlg::eventFilter(QObject* pWatched, QEvent* pEvent)
+{
+    if (pEvent->type() == QEvent::KeyPress)
+        return PreTranslateKeyPress(pWatched, *static_cast<QKeyEvent*>(pEvent));
+    // A mnemonic clicks its button at once, as the dialog manager does; Qt would click it a
+    // moment later, after a key that follows it had already been handled.
+    if (pEvent->type() == QEvent::Shortcut && !static_cast<QShortcutEvent*>(pEvent)->isAmbiguous())
+    {
+        if (auto* pButton = qobject_cast<QAbstractButton*>(pWatched))
+        {
+            if (pButton->focusPolicy() != Qt::NoFocus) pButton->setFocus(Qt::ShortcutFocusReason);
+            pButton->click();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(pWatched, pEvent);
+}
+
+bool CCalculatorDlg::PreTranslateKeyPress(QObject* pWatched, const QKeyEvent& event)
+{
+    // Keys with Alt are the mnemonics' business.
+    if (event.modifiers() & Qt::AltModifier) return false;
+    // Tab visits every tab stop in template order; Qt would skip unchecked radio buttons.
+    if ((event.key() == Qt::Key_Tab || event.key() == Qt::Key_Backtab) &&
+        !(event.modifiers() & Qt::ControlModifier))
+    {
+        const bool bPrevious =
+            event.key() == Qt::Key_Backtab || (event.modifiers() & Qt::ShiftModifier);
+        if (QWidget* pNext = m_controls.NextTabItem(QApplication::focusWidget(), bPrevious))
+            pNext->setFocus(bPrevious ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+        return true;
+    }
+    if (event.key() == Qt::Key_F1)
+    {
+        OnHelpInfo();
+        return true;
+    }
+    if (const int nVirtualKey = VirtualKeyOf(event.key()))
+    {
+        if (m_console.PreTranslateKeyDown(nVirtualKey)) return true;
+        // An Enter the console logic left types a line break in the console, whatever the
+        // Shift and Ctrl state, the same line break as an unmodified one.
+        if (nVirtualKey == kKeyEnter && pWatched == m_pConsole)
+        {
+            QTextCursor cursor = m_pConsole->textCursor();
+            cursor.insertBlock();
+            m_pConsole->setTextCursor(cursor);
+            m_pConsole->ensureCursorVisible();
+            return true;
+        }
+    }
+    return false;
+}
+
+void CCalculatorDlg::keyPressEvent(QKeyEvent* pEvent)
+{
+    // An Enter that no control took is the dialog's OK: the window ends without saving.
+    if (IsEnter(*pEvent) && !(pEvent->modifiers() & Qt::AltModifier))
+    {
+        accept();
+        return;
+    }
+    QDialog::keyPressEvent(pEvent);
+}
+
+void CCalculatorDlg::closeEvent(QCloseEvent* pEvent)
+{
+    OnClose();
+    QDialog::closeEvent(pEvent);
+}
+
+void CCalculatorDlg::OnClose()
+{
+    m_console.UpdateData(true);
+    PersistSettings(true);
+}
+
+void CCalculatorDlg::PersistSettings(bool bSave)
+{
+    ::PersistSettings(m_console, bSave);
+}
+
+void CCalculatorDlg::OnInfo()
+{
+    m_infoDlg.m_strText = kHelpText;
+    m_strVersion = kVersionText;
+    m_infoDlg.m_strText += "\r\n" + m_strVersion;
+    m_infoDlg.DoModal();
+}
+
+bool CCalculatorDlg::OnHelpInfo()
+{
+    OnInfo();
+    return false;
+}

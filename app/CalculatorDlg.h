@@ -1,0 +1,74 @@
+#pragma once
+
+#include "Console.h"
+#include "ConsoleWindow.h"
+#include "DialogTemplate.h"
+#include "InfoDlg.h"
+
+#include <QDialog>
+#include <QIcon>
+
+#include <string>
+
+class QAbstractButton;
+class QButtonGroup;
+class QCheckBox;
+class QPlainTextEdit;
+class CResultPanel;
+
+// The main window. It adapts its widgets to the window operations of the console logic, which
+// owns the view state and does the work; the handlers here only forward to it.
+class CCalculatorDlg : public QDialog, public IConsoleWindow
+{
+public:
+    explicit CCalculatorDlg(QWidget* pParent = nullptr);
+
+    // Initialises the window and runs it until it ends.
+    int DoModal();
+    // Loads the settings and writes the banner; before the window is first shown.
+    bool OnInitDialog();
+
+    QWidget* GetDlgItem(int nId) const { return m_controls.Item(nId); }
+
+    // IConsoleWindow, on the widgets.
+    void ReadControls(CViewState& state) override;
+    void WriteControls(const CViewState& state) override;
+    void GetConsoleSel(int& nStart, int& nEnd) override;
+    void SetConsoleSel(int nStart, int nEnd) override;
+    void ReplaceConsoleSel(const std::string& strText) override;
+    std::string GetPanelLine(int nLine) override;
+    void EnableControl(EConsoleControl control, bool bEnable) override;
+    void FocusConsole() override;
+
+    CConsole m_console; // the console logic, with the view state and the evaluator
+
+protected:
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+    void keyPressEvent(QKeyEvent* pEvent) override;
+    void closeEvent(QCloseEvent* pEvent) override;
+
+private:
+    void PersistSettings(bool bSave);
+    void OnCastChange() { m_console.OnCastChange(); }
+    void OnFocusConsole() { m_console.OnFocusConsole(); }
+    void OnEditMode() { m_console.OnEditMode(); }
+    void OnErase() { m_console.OnErase(); }
+    void OnInfo();
+    bool OnHelpInfo();
+    void OnClose();
+
+    // Dialog keys go through here before the focused control sees them.
+    bool PreTranslateKeyPress(QObject* pWatched, const QKeyEvent& event);
+
+    CDialogControls m_controls;
+    QIcon m_hIcon;
+    CResultPanel* m_pPanel = nullptr;
+    QPlainTextEdit* m_pConsole = nullptr;
+    QCheckBox* m_pUnsigned = nullptr;
+    QCheckBox* m_pEndPos = nullptr;
+    QButtonGroup* m_pCastGroup = nullptr;
+    QButtonGroup* m_pOutputGroup = nullptr;
+    QButtonGroup* m_pEditGroup = nullptr;
+    std::string m_strVersion;
+    CInfoDlg m_infoDlg;
+};

@@ -1,0 +1,38 @@
+#include "InfoDlg.h"
+
+#include "ConsoleText.h"
+
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+CInfoDlg::CInfoDlg(QWidget* pParent) : QDialog(pParent)
+{
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    m_controls.Create(*this, kInfoTemplate);
+    m_pText = m_controls.Item<QPlainTextEdit>(kIdHelpText);
+    connect(m_controls.Item<QPushButton>(kIdClose), &QPushButton::clicked, this,
+            [this] { OnCloseButton(); });
+}
+
+int CInfoDlg::DoModal()
+{
+    UpdateData(false);
+    // The first control with a tab stop: Enter closes the window at once.
+    m_controls.Item(kIdClose)->setFocus();
+    return exec();
+}
+
+void CInfoDlg::UpdateData(bool bSaveAndValidate)
+{
+    if (bSaveAndValidate)
+        m_strText = ToModelText(m_pText->document()->toRawText());
+    else
+        m_pText->setPlainText(ToWidgetText(m_strText));
+}
+
+void CInfoDlg::OnCloseButton()
+{
+    UpdateData(true);
+    accept();
+}

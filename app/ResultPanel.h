@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QPlainTextEdit>
+
+#include <string>
+
+// The three-line result panel: read-only and right-aligned, showing letters in capitals while
+// keeping the text exactly as it was set, which is what the console logic reads back.
+class CResultPanel : public QPlainTextEdit
+{
+public:
+    explicit CResultPanel(QWidget* pParent);
+
+    void SetText(const std::string& strText);
+    const std::string& Text() const { return m_strText; }
+    // Line nLine (from 0) without its CR LF; empty when there is no such line.
+    std::string Line(int nLine) const;
+
+protected:
+    void keyPressEvent(QKeyEvent* pEvent) override;
+
+private:
+    std::string m_strText; // CR LF between lines
+};

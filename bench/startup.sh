@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# Start-up cost of lumdrak against a bare Qt 6 dialog built the same way (minimal_dialog):
+# the time from starting the process until its window is mapped, and the peak resident
+# memory (VmHWM) once the window has painted. Both run alternately, RUNS times each (20 by
+# default), in one virtual X server; the medians are reported.
+#
+#   bench/startup.sh BUILD_DIR     (BUILD_DIR holds app/lumdrak and bench/minimal_dialog)
+set -euo pipefail
+
+build=${1:?usage: bench/startup.sh BUILD_DIR}
+runs=${RUNS:-20}
+lumdrak=$build/app/lumdrak
+floor=$build/bench/minimal_dialog
+for program in "$lumdrak" "$floor"; do
+    [ -x "$program" ] || { echo "startup.sh: $program is not built" >&2; exit 2; }
+done
+for tool in xvfb-run xdotool; do
+    command -v "$tool" >/dev/null || { echo "startup.sh: $tool is missing" >&2; exit 2; }
+done
+
+if [ -z "${LUMDRAK_STARTUP_INSIDE_XVFB:-}" ]; then
+    exec env LUMDRAK_STARTUP_INSIDE_XVFB=1 xvfb-run -a -s '-screen 0 1024x768x24' "$0" "$@"
+fi
+
+# A settings hive of its own, written once by the warm-up run, as on any start but the first.
+config=$(mktemp -d)
+trap 'rm -rf "$config"' EXIT
+export XDG_CONFIG_HOME=$config
+log=$config/stderr.log
+
+# One start: prints "milliseconds KiB"; fails when the program ends before showing its window.
+start_once() {
+    local program=$1 title=$2 start end pid
+    start=$(date +%s%N)
+    "$program" 2>>"$log" &
+    pid=$!
+    until xdotool search --onlyvisible --name "^$title\$" >/dev/null 2>&1; do
+        kill -0 "$pid" 2>/dev/null || return 1
+        sleep 0.002
+    done
+    end=$(date +%s%N)
+    sleep 0.3 # the first paint, which fonts and widgets are loaded for
+    local peak
+    peak=$(awk '/^VmHWM:/ { print $2 }' "/proc/$pid/status")
+    kill "$pid"
+    wait "$pid" 2>/dev/null || true
+    echo "$(( (end - start) / 1000 ))" "$peak" | awk '{ printf "%.1f %d\n", $1 / 1000, $2 }'
+}
+
+# The X server now and then refuses a connection while it is busy answering the polls; such a
+# start is repeated, up to three times.
+measure() {
+    local attempt
+    for attempt in 1 2 3; do
+        start_once "$@" && return 0
+        echo "startup.sh: $1 ended before showing its window (attempt $attempt):" >&2
+        tail -3 "$log" >&2
+    done
+    exit 1
+}
+
+median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+measure "$lumdrak" Lumdrak >/dev/null
+measure "$floor" Minimal >/dev/null
+ours=$(mktemp) base=$(mktemp)
+for ((i = 0; i < runs; ++i)); do
+    measure "$lumdrak" Lumdrak >>"$ours"
+    measure "$floor" Minimal >>"$base"
+done
+
+ours_ms=$(cut -d' ' -f1 "$ours" | median)
+base_ms=$(cut -d' ' -f1 "$base" | median)
+ours_kib=$(cut -d' ' -f2 "$ours" | median)
+base_kib=$(cut -d' ' -f2 "$base" | median)
+rm -f "$ours" "$base"
+
+awk -v om="$ours_ms" -v bm="$base_ms" -v ok="$ours_kib" -v bk="$base_kib" -v n="$runs" 'BEGIN {
+    printf "start-up, median of %d runs   to window mapped   peak RSS (VmHWM)\n", n
+    printf "  lumdrak                      %8.1f ms        %8.1f MiB\n", om, ok / 1024
+    printf "  minimal Qt dialog            %8.1f ms        %8.1f MiB\n", bm, bk / 1024
+    printf "  lumdrak / floor              %8.2f x         %+8.1f MiB\n", om / bm, (ok - bk) / 1024
+    goal = (om <= 1.5 * bm && ok - bk <= 10 * 1024)
+    printf "  goal (1.5 x, +10 MiB)        %s\n", goal ? "met" : "NOT met"
+}'
