@@ -206,6 +206,9 @@ void CConsole::OnEditMode()
 
 void CConsole::OnErase()
 {
+    // The controls are read first: writing back a stale view state would undo a mode the user
+    // has just chosen (an output radio, whose click does nothing but move the focus).
+    UpdateData(true);
     m_strConsole.clear();
     UpdateData(false);
 }

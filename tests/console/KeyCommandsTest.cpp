@@ -177,6 +177,13 @@ TEST_F(ConsoleTest, EraseLeavesAnEmptyConsoleAndKeepsEverythingElse)
     EXPECT_EQ(m_console.m_strLastExpression, "6*7");
     EXPECT_EQ(m_console.m_evaluator.m_dMemory, 42);
     EXPECT_FALSE(m_console.PreTranslateKeyDown(kKeyEnter)) << "no prompt to evaluate";
+
+    // A mode chosen since the last exchange survives the erase.
+    m_window.m_nOutputRadio = 1;
+    m_window.m_nEditRadio = 1;
+    m_console.OnErase();
+    EXPECT_EQ(m_window.m_nOutputRadio, 1);
+    EXPECT_EQ(m_window.m_nEditRadio, 1);
 }
 
 } // namespace
