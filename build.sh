@@ -18,8 +18,9 @@ BASE_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libsql
                qt6-base-dev libgl-dev fonts-liberation)
 SANITIZE_PACKAGES=(libclang-rt-14-dev)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
-BENCH_PACKAGES=(libbenchmark-dev libmuparser-dev hyperfine xvfb xauth)
-SCREENSHOT_PACKAGES=()
+BENCH_PACKAGES=(libbenchmark-dev libmuparser-dev hyperfine xvfb xauth xdotool)
+DEFAULT_OPTIONS=(-DLUMDRAK_SANITIZE=OFF -DLUMDRAK_BUILD_APP=ON -DLUMDRAK_BUILD_TESTS=ON
+                 -DCMAKE_BUILD_TYPE=RelWithDebInfo)
 
 die() { echo "build.sh: $*" >&2; exit 2; }
 
@@ -44,11 +45,14 @@ need_packages() {
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# configure DIR [cmake options...]; builds with Ninja and reuses the folder when it exists.
+# build DIR [cmake options...]: configures DIR with Ninja when it is new or its options
+# changed, then builds whatever is out of date.
 build() {
     local dir=$1; shift
-    if [ ! -f "$dir/build.ninja" ]; then
+    local options="$*"
+    if [ ! -f "$dir/build.ninja" ] || [ "$(cat "$dir/.lumdrak-options" 2>/dev/null)" != "$options" ]; then
         cmake -S "$ROOT" -B "$dir" -G Ninja "$@" >/dev/null
+        echo "$options" > "$dir/.lumdrak-options"
     fi
     cmake --build "$dir"
 }
@@ -57,7 +61,7 @@ jobs() { nproc 2>/dev/null || echo 2; }
 
 cmd_run() {
     need_packages "${BASE_PACKAGES[@]}"
-    build "$ROOT/build"
+    build "$ROOT/build" "${DEFAULT_OPTIONS[@]}"
     if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
         echo "build.sh: no display; built build/app/lumdrak. Run it on a desktop, or virtually:" \
              "xvfb-run -a build/app/lumdrak" >&2
@@ -67,11 +71,11 @@ cmd_run() {
 }
 
 cmd_test() {
-    local dir=$ROOT/build opts=()
+    local dir=$ROOT/build opts=("${DEFAULT_OPTIONS[@]}")
     if [ "${1:-}" = "--sanitize" ]; then
         need_packages "${BASE_PACKAGES[@]}" "${SANITIZE_PACKAGES[@]}"
         dir=$ROOT/build-asan
-        opts=(-DLUMDRAK_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug)
+        opts=(-DLUMDRAK_SANITIZE=ON -DLUMDRAK_BUILD_APP=ON -DLUMDRAK_BUILD_TESTS=ON -DCMAKE_BUILD_TYPE=Debug)
         export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
         export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
     elif [ -n "${1:-}" ]; then
@@ -96,7 +100,7 @@ cmd_fuzz() {
 cmd_bench() {
     need_packages "${BASE_PACKAGES[@]}" "${BENCH_PACKAGES[@]}"
     build "$ROOT/build-bench" -DLUMDRAK_BUILD_BENCH=ON -DLUMDRAK_BUILD_TESTS=OFF \
-        -DCMAKE_BUILD_TYPE=Release
+        -DLUMDRAK_BUILD_APP=ON -DLUMDRAK_SANITIZE=OFF -DCMAKE_BUILD_TYPE=Release
     "$ROOT/build-bench/bench/engine_bench"
     "$ROOT/build-bench/bench/console_bench"
     [ -x "$ROOT/bench/startup.sh" ] && "$ROOT/bench/startup.sh" "$ROOT/build-bench"
@@ -104,8 +108,8 @@ cmd_bench() {
 }
 
 cmd_screenshots() {
-    need_packages "${BASE_PACKAGES[@]}" "${SCREENSHOT_PACKAGES[@]}"
-    build "$ROOT/build"
+    need_packages "${BASE_PACKAGES[@]}"
+    build "$ROOT/build" "${DEFAULT_OPTIONS[@]}"
     QT_QPA_PLATFORM=offscreen "$ROOT/build/app/lumdrak-screenshot" "$ROOT/docs"
 }
 
