@@ -14,7 +14,7 @@ floor=$build/bench/minimal_dialog
 for program in "$lumdrak" "$floor"; do
     [ -x "$program" ] || { echo "startup.sh: $program is not built" >&2; exit 2; }
 done
-for tool in xvfb-run xdotool; do
+for tool in xvfb-run xev stdbuf; do
     command -v "$tool" >/dev/null || { echo "startup.sh: $tool is missing" >&2; exit 2; }
 done
 
@@ -28,17 +28,34 @@ trap 'rm -rf "$config"' EXIT
 export XDG_CONFIG_HOME=$config
 log=$config/stderr.log
 
+# One xev on the root window reports every top-level window that is mapped: the programs'
+# windows are noticed without polling connections that would load the X server.
+coproc XEV { exec stdbuf -oL xev -root -event substructure 2>/dev/null; }
+sleep 0.5
+
+# Forgets the events of the previous start.
+drain_events() {
+    local line
+    while read -r -t 0.05 -u "${XEV[0]}" line; do :; done
+}
+
 # One start: prints "milliseconds KiB"; fails when the program ends before showing its window.
 start_once() {
-    local program=$1 title=$2 start end pid
+    local program=$1 start end pid line
+    drain_events
     start=$(date +%s%N)
     "$program" 2>>"$log" &
     pid=$!
-    until xdotool search --onlyvisible --name "^$title\$" >/dev/null 2>&1; do
-        kill -0 "$pid" 2>/dev/null || return 1
-        sleep 0.002
+    while :; do
+        if ! read -r -t 10 -u "${XEV[0]}" line; then
+            kill "$pid" 2>/dev/null
+            wait "$pid" 2>/dev/null
+            return 1
+        fi
+        [[ $line == MapNotify* ]] && break
     done
     end=$(date +%s%N)
+    kill -0 "$pid" 2>/dev/null || return 1
     sleep 0.3 # the first paint, which fonts and widgets are loaded for
     local peak
     peak=$(awk '/^VmHWM:/ { print $2 }' "/proc/$pid/status")
@@ -47,26 +64,21 @@ start_once() {
     echo "$(( (end - start) / 1000 ))" "$peak" | awk '{ printf "%.1f %d\n", $1 / 1000, $2 }'
 }
 
-# The X server now and then refuses a connection while it is busy answering the polls; such a
-# start is repeated, up to three times.
 measure() {
-    local attempt
-    for attempt in 1 2 3; do
-        start_once "$@" && return 0
-        echo "startup.sh: $1 ended before showing its window (attempt $attempt):" >&2
-        tail -3 "$log" >&2
-    done
+    start_once "$@" && return 0
+    echo "startup.sh: $1 did not show its window:" >&2
+    tail -3 "$log" >&2
     exit 1
 }
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
-measure "$lumdrak" Lumdrak >/dev/null
-measure "$floor" Minimal >/dev/null
+measure "$lumdrak" >/dev/null
+measure "$floor" >/dev/null
 ours=$(mktemp) base=$(mktemp)
 for ((i = 0; i < runs; ++i)); do
-    measure "$lumdrak" Lumdrak >>"$ours"
-    measure "$floor" Minimal >>"$base"
+    measure "$lumdrak" >>"$ours"
+    measure "$floor" >>"$base"
 done
 
 ours_ms=$(cut -d' ' -f1 "$ours" | median)
