@@ -1,14 +1,40 @@
 #include "Settings.h"
-#include "HiveTest.h"
+#include "Registry.h"
 #include "RegistryString.h"
 
-#include <array>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
 #include <tuple>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace
 {
+
+namespace fs = std::filesystem;
+
+// Stores raw bytes through the registry operations, as another program might.
+LONG Store(const char* pKey, const char* pName, DWORD nType, const std::string& strData)
+{
+    HKEY hKey = nullptr;
+    LONG nResult = RegCreateKeyExA(HKEY_CURRENT_USER, pKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                   KEY_WRITE, nullptr, &hKey, nullptr);
+    if (nResult == ERROR_SUCCESS)
+        nResult =
+            RegSetValueExA(hKey, pName, 0, nType, reinterpret_cast<const BYTE*>(strData.data()),
+                           static_cast<DWORD>(strData.size()));
+    RegCloseKey(hKey);
+    return nResult;
+}
 
 // m_bUnsigned, m_bEndPos, m_nCastMode, m_nOutputMode, m_nEditMode: code positions 0 to 4.
 using Members = std::tuple<int, int, int, int, int>;
@@ -27,193 +53,13 @@ Members Persist(const Members& members, bool bSave)
     return Tie();
 }
 
-} // namespace
-
-class SettingsTest : public CHiveTest
-{
-protected:
-    void StoreCode(const char* pCode) // nullptr: no hive at all
-    {
-        fs::remove_all(Folder());
-        if (pCode)
-        {
-            ASSERT_EQ(
-                Store("Software\\Lumdrak\\Save", "SaveKey", REG_SZ, std::string(pCode) + '\0'),
-                ERROR_SUCCESS);
-        }
-    }
-
-    // Type, text and byte count of the stored code, which is REG_SZ with its NUL.
-    std::string StoredCode() const
-    {
-        return Sql("SELECT type, data, length(data) FROM vals WHERE name = 'SaveKey'");
-    }
-    static std::string AsStored(const std::string& strCode)
-    {
-        return "1|" + strCode + '|' + std::to_string(strCode.size() + 1) + '\n';
-    }
-};
-
-TEST_F(SettingsTest, LoadDecodesEachPositionAndStoresTheDefaultOnlyForAnEmptyText)
-{
-    const struct
-    {
-        const char* pStored;
-        Members expected;
-        const char* pStoredAfter;
-    } rows[] = {
-        {nullptr, {1, 1, 0, 2, 1}, "BB021"}, // first run
-        {"", {1, 1, 0, 2, 1}, "BB021"},
-        {"A", {0, 1, 0, 2, 1}, "A"},
-        {"BA3", {1, 0, 3, 2, 1}, "BA3"},
-        {"AA3100trailing", {0, 0, 3, 1, 0}, "AA3100trailing"},
-        {"9AB0A", {9, 0, 1, 0, 0}, "9AB0A"}, // any valid character at any position
-        {"b?x/Z", {0, 1, 0, 2, 1}, "b?x/Z"}, // nothing decodes: the start values stay
-        {"BB921", {1, 1, 9, 2, 1}, "BB921"}, // beyond the radio group, loaded as it is
-        {"AA1\t0", {0, 0, 1, 2, 0}, "AA1\t0"},
-    };
-    for (const auto& row : rows)
-    {
-        StoreCode(row.pStored);
-        const std::string strBefore = LastWrite();
-        EXPECT_EQ(Persist(kStartValues, false), row.expected) << row.pStoredAfter;
-        EXPECT_EQ(StoredCode(), AsStored(row.pStoredAfter));
-        EXPECT_EQ(LastWrite() == strBefore, row.pStored && *row.pStored)
-            << "a non-empty text written at load, or the default not stored";
-    }
-}
-
-TEST_F(SettingsTest, SaveRewritesTheFirstFiveCharactersOnlyWhenTheyChange)
-{
-    const struct
-    {
-        const char* pStored;
-        Members members;
-        const char* pStoredAfter;
-    } rows[] = {
-        {"BB021", {1, 1, 0, 1, 1}, "BB011"}, // DEZ to HEX: only position 3 changes
-        {"BB021", {1, 1, 0, 2, 1}, "BB021"},
-        {"9AB0Ax", {9, 0, 1, 0, 0}, "JA100x"}, // as loaded from "9AB0A"
-        {"AB", {1, 1, 0, 2, 1}, "BB021"},
-        {"AAAAA+rest", {0, 1, 3, 0, 0}, "AB300+rest"},
-        {nullptr, {1, 0, 2, 1, 0}, "BA210"},
-        {"BB021", {1, 1, -1, 2, -1}, "BB/2/"},  // no radio button checked
-        {"BB021", {-1, 257, 0, 2, 1}, "@B021"}, // only the low byte counts
-    };
-    for (const auto& row : rows)
-    {
-        StoreCode(row.pStored);
-        const std::string strBefore = LastWrite();
-        Persist(row.members, true);
-        EXPECT_EQ(StoredCode(), AsStored(row.pStoredAfter));
-        EXPECT_EQ(LastWrite() == strBefore,
-                  row.pStored && std::string(row.pStored) == row.pStoredAfter)
-            << "written although unchanged, or not written although changed: " << row.pStoredAfter;
-    }
-}
-
-TEST_F(SettingsTest, SlashSavedForNoCheckedButtonLoadsAsTheStartValue)
-{
-    Persist({1, 1, 3, -1, 0}, true);
-    EXPECT_EQ(StoredCode(), AsStored("BB3/0"));
-    EXPECT_EQ(Persist(kStartValues, false), Members(1, 1, 3, 2, 0));
-}
-
-TEST_F(SettingsTest, TwoCopiesSavingAtOnceLeaveOneWholeCodeAndLoseNoSave)
-{
-    const std::array<Members, 2> codes = {Members{0, 1, 3, 0, 0}, Members{1, 0, 2, 1, 1}};
-    const std::array<std::string, 2> texts = {"AB300", "BA211"};
-    int gate[2];
-    ASSERT_EQ(pipe(gate), 0);
-    pid_t children[2];
-    for (int nChild = 0; nChild < 2; ++nChild)
-    {
-        children[nChild] = fork();
-        ASSERT_GE(children[nChild], 0);
-        if (children[nChild] > 0) continue;
-        close(gate[1]);
-        char chByte;
-        if (read(gate[0], &chByte, 1) != 0) // both start when the parent closes the gate
-            _exit(10);
-        const std::string strProbe = "Software\\Lumdrak\\Probe\\" + std::to_string(nChild);
-        for (int nSave = 0; nSave < 200; ++nSave)
-        {
-            Persist(codes[nChild], true);
-            CRegistryString reread("Software\\Lumdrak\\Save\\SaveKey", "", false,
-                                   HKEY_CURRENT_USER);
-            const std::string strSeen = reread.GetValue();
-            if (!reread.IsValid() || (strSeen != texts[0] && strSeen != texts[1])) _exit(1);
-            // Only this copy writes its probe, so a lost write shows in the reread.
-            CRegistryString(strProbe, "", false, HKEY_CURRENT_USER).SetValue(std::to_string(nSave));
-            if (CRegistryString(strProbe, "", false, HKEY_CURRENT_USER).GetValue() !=
-                std::to_string(nSave))
-                _exit(2);
-        }
-        _exit(0);
-    }
-    close(gate[0]);
-    close(gate[1]);
-    for (const pid_t nChild : children)
-    {
-        int nStatus = -1;
-        ASSERT_EQ(waitpid(nChild, &nStatus, 0), nChild);
-        EXPECT_TRUE(WIFEXITED(nStatus) && WEXITSTATUS(nStatus) == 0) << "status " << nStatus;
-    }
-    EXPECT_EQ(Sql("PRAGMA integrity_check"), "ok\n");
-    const std::string strStored = StoredCode();
-    EXPECT_TRUE(strStored == AsStored(texts[0]) || strStored == AsStored(texts[1])) << strStored;
-}
-
 // Files the program must neither trust nor touch, made where the hive belongs.
 struct CHostileHive
 {
     const char* pName;
-    void (*pfnMake)(const std::string& strFolder, const std::string& strFile);
-    bool bNeedsNonRoot; // made of permission bits, which do not stop root
-
-    static void Garbage(const std::string&, const std::string& strFile)
-    {
-        std::ofstream(strFile) << std::string(5000, 'g');
-    }
-    static void Empty(const std::string&, const std::string& strFile) { std::ofstream{strFile}; }
-    static void Directory(const std::string&, const std::string& strFile)
-    {
-        fs::create_directory(strFile);
-    }
-    static void Foreign(const std::string&, const std::string& strFile) // ours but the id
-    {
-        sqlite3* pDb = nullptr;
-        sqlite3_open(strFile.c_str(), &pDb);
-        sqlite3_exec(pDb,
-                     "PRAGMA user_version = 1; CREATE TABLE keys (path); CREATE TABLE vals (k)",
-                     nullptr, nullptr, nullptr);
-        sqlite3_close(pDb);
-    }
-    static void Corrupt(const std::string&, const std::string& strFile)
-    {
-        Store("Software", "v", REG_SZ, "x");
-        std::fstream file(strFile, std::ios::binary | std::ios::in | std::ios::out);
-        file.seekp(100) << std::string(1000, 'Z'); // behind the header, over the schema
-    }
-    static void Unreadable(const std::string&, const std::string& strFile)
-    {
-        Store("Software", "v", REG_SZ, "x");
-        chmod(strFile.c_str(), 0);
-    }
-    static void ReadOnly(const std::string& strFolder, const std::string&)
-    {
-        chmod(strFolder.c_str(), 0500);
-    }
-};
-
-const CHostileHive kHostileHives[] = {
-    {"GarbageBytes", CHostileHive::Garbage, false},
-    {"ZeroLengthFile", CHostileHive::Empty, false},
-    {"DirectoryInstead", CHostileHive::Directory, false},
-    {"ForeignDatabase", CHostileHive::Foreign, false},
-    {"CorruptHive", CHostileHive::Corrupt, false},
-    {"UnreadableHive", CHostileHive::Unreadable, true},
-    {"ReadOnlyFolder", CHostileHive::ReadOnly, true},
+    void (*pfnMake)();
+    bool bNeedsNonRoot;     // made of permission bits, which do not stop root
+    bool bFromHive = false; // made from a hive of ours
 };
 
 void PrintTo(const CHostileHive& hostile, std::ostream* pOut)
@@ -221,34 +67,311 @@ void PrintTo(const CHostileHive& hostile, std::ostream* pOut)
     *pOut << hostile.pName;
 }
 
-std::string HostileName(const ::testing::TestParamInfo<CHostileHive>& hostile)
+// Every test runs on its own XDG_CONFIG_HOME, so its hive starts missing; TearDown removes it.
+class CHiveTest : public ::testing::TestWithParam<CHostileHive>
 {
-    return hostile.param.pName;
-}
+public:
+    static std::string Folder() { return std::string(std::getenv("XDG_CONFIG_HOME")) + "/lumdrak"; }
+    static std::string HivePath() { return Folder() + "/registry.sqlite3"; }
 
-// Each hostile file in a fresh hive folder; m_strBefore is what sat at the hive path.
-class SettingsHostileHiveTest : public CHiveTest, public ::testing::WithParamInterface<CHostileHive>
-{
+    // What sits at the hive's path: its file type and, for a readable file, its bytes.
+    static std::string Snapshot()
+    {
+        std::ifstream file(HivePath(), std::ios::binary);
+        std::string strBytes;
+        if (fs::is_regular_file(HivePath()))
+            strBytes.assign(std::istreambuf_iterator<char>(file), {});
+        return std::to_string(static_cast<int>(fs::symlink_status(HivePath()).type())) + strBytes;
+    }
+
+    // The rows of a query on the hive file itself, fields joined by '|', each row ended by '\n'.
+    static std::string Sql(const std::string& strQuery)
+    {
+        sqlite3* pDb = nullptr;
+        sqlite3_open_v2(HivePath().c_str(), &pDb, SQLITE_OPEN_READWRITE, nullptr);
+        std::string strRows;
+        auto AddRow = [](void* pRows, int nColumns, char** ppValues, char**)
+        {
+            for (int nColumn = 0; nColumn < nColumns; ++nColumn)
+                static_cast<std::string*>(pRows)
+                    ->append(ppValues[nColumn] ? ppValues[nColumn] : "")
+                    .append(nColumn + 1 < nColumns ? "|" : "\n");
+            return 0;
+        };
+        const int nResult = sqlite3_exec(pDb, strQuery.c_str(), AddRow, &strRows, nullptr);
+        sqlite3_close(pDb);
+        return nResult == SQLITE_OK ? strRows : "error";
+    }
+
+    // Changes with every value written, even with the same bytes.
+    static std::string LastWrite() { return Sql("SELECT max(serial) FROM vals"); }
+
 protected:
     void SetUp() override
     {
-        CHiveTest::SetUp();
-        if (GetParam().bNeedsNonRoot && geteuid() == 0)
-            GTEST_SKIP() << "root ignores permission bits, so nothing here is protected";
-        fs::create_directory(Folder());
-        GetParam().pfnMake(Folder(), HivePath());
-        m_strBefore = Snapshot();
+        std::string strTemplate = fs::temp_directory_path() / "lumdrak-settings-XXXXXX";
+        ASSERT_NE(mkdtemp(strTemplate.data()), nullptr);
+        m_strRoot = strTemplate;
+        setenv("XDG_CONFIG_HOME", m_strRoot.c_str(), 1);
     }
 
-    std::string m_strBefore;
+    void TearDown() override
+    {
+        std::error_code ec; // permissions a test took away must not stop the clean-up
+        for (const auto& entry : fs::recursive_directory_iterator(m_strRoot, ec))
+            fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(m_strRoot, ec);
+    }
+
+    std::string m_strRoot;
 };
 
-TEST_P(SettingsHostileHiveTest, LoadGetsTheDefaultCodeAndNothingIsWritten)
+using RegistryTest = CHiveTest;
+using SettingsTest = CHiveTest;
+using SettingsHostileHiveTest = CHiveTest;
+
+TEST_F(RegistryTest, FirstWriteMakesAPrivateHiveInXdgConfigHomeElseInHomeConfig)
 {
+    const std::string strHome = m_strRoot + "/home/.config";
+    const std::tuple<std::string, std::string, mode_t> rows[] = {
+        // XDG_CONFIG_HOME ("unset": not set at all), the folder that gets the hive, umask
+        {m_strRoot + "/xdg", m_strRoot + "/xdg", 0277},
+        {"", strHome, 0},
+        {"relative", strHome, 0277},
+        {"unset", strHome, 0}};
+    setenv("HOME", (m_strRoot + "/home").c_str(), 1);
+    for (const auto& [strXdg, strConfig, nMask] : rows)
+    {
+        strXdg == "unset" ? unsetenv("XDG_CONFIG_HOME")
+                          : setenv("XDG_CONFIG_HOME", strXdg.c_str(), 1);
+        fs::remove_all(m_strRoot + "/home");
+        const mode_t nOldMask = umask(nMask);
+        EXPECT_EQ(Store("Software", "v", REG_SZ, "x"), ERROR_SUCCESS);
+        umask(nOldMask);
+        const std::string strFolder = strConfig + "/lumdrak";
+        EXPECT_EQ(fs::status(strFolder).permissions(), fs::perms::owner_all) << strXdg;
+        EXPECT_EQ(fs::status(strFolder + "/registry.sqlite3").permissions(),
+                  fs::perms::owner_read | fs::perms::owner_write)
+            << strXdg;
+        EXPECT_EQ(std::distance(fs::directory_iterator(strFolder), {}), 1) << "temporary left";
+    }
+}
+
+TEST_F(RegistryTest, StringSplitsItsPathAndFindsKeysAndNamesIgnoringAsciiCase)
+{
+    ASSERT_EQ(Store("Software\\Lumdrak\\Save", "SaveKey", REG_SZ, "one"), ERROR_SUCCESS);
+    ASSERT_EQ(Store("software\\LUMDRAK\\save", "SAVEKEY", REG_SZ, "two"), ERROR_SUCCESS);
+    const auto* pLatin = reinterpret_cast<const BYTE*>("latin"); // the root works as a key, too
+    ASSERT_EQ(RegSetValueExA(HKEY_CURRENT_USER, "\xC4", 0, REG_BINARY, pLatin, 5), ERROR_SUCCESS);
+    const std::tuple<const char*, const char*, const char*> rows[] = {
+        // path, key path '|' value name, text read ("-": the default, nothing found)
+        {"Software\\Lumdrak\\Save\\SaveKey", "Software\\Lumdrak\\Save|SaveKey", "two"},
+        {"\\SOFTWARE\\\\lumdrak\\Save\\\\savekey", "SOFTWARE\\\\lumdrak\\Save|savekey", "two"},
+        {"\\\\\\Software\\Lumdrak\\Save\\", "Software\\Lumdrak\\Save|", "-"}, // the unnamed value
+        {"Software\\Lumdrak\\SaveKey", "Software\\Lumdrak|SaveKey", "-"},     // the parent, empty
+        {"Software\\Lumdrak\\Sav\\SaveKey", "Software\\Lumdrak\\Sav|SaveKey", "-"},
+        {"Trailing\\Run\\\\\\", "Trailing\\Run|", "-"},
+        {" Blank \\ name ", " Blank | name ", "-"},
+        {"\xC4", "|\xC4", "latin"},
+        {"\xE4", "|\xE4", "-"}, // no case folding beyond ASCII
+        {"\\", "|", "-"},
+    };
+    for (const auto& [pPath, pSplit, pRead] : rows)
+    {
+        CRegistryString value(pPath, "-", false, HKEY_CURRENT_USER);
+        EXPECT_EQ(value.KeyPath() + '|' + value.ValueName(), pSplit);
+        EXPECT_EQ(value.GetValue(), pRead) << pPath;
+    }
+    EXPECT_EQ(Sql("SELECT key, name, type, data FROM vals ORDER BY key"),
+              "|\xC4|3|latin\nSoftware\\Lumdrak\\Save|SaveKey|1|two\n");
+    EXPECT_EQ(Sql("SELECT path FROM keys ORDER BY path"),
+              "\nSoftware\nSoftware\\Lumdrak\nSoftware\\Lumdrak\\Save\n");
+    BYTE shortBuffer[4];
+    DWORD nSize = sizeof shortBuffer; // one byte short: fails and tells the size needed
+    EXPECT_EQ(RegQueryValueExA(HKEY_CURRENT_USER, "\xC4", nullptr, nullptr, shortBuffer, &nSize),
+              ERROR_MORE_DATA);
+    EXPECT_EQ(nSize, 5u);
+}
+
+// A read object answers from memory afterwards; an unread one reads the registry again.
+TEST_F(RegistryTest, StringReadsAnyTypeUpToItsFirstNulOrGivesTheDefault)
+{
+    const std::tuple<const char*, const char*, DWORD, std::string, const char*> rows[] = {
+        // stored first (key nullptr: nothing): key, name, type, data; then the text read
+        {nullptr, "", REG_SZ, "", "default"},
+        {"Elsewhere", "v", REG_SZ, "x", "default"}, // missing key
+        {"K", "w", REG_SZ, "x", "default"},         // missing value
+        {"K", "v", REG_SZ, std::string("BB021", 6), "BB021"},
+        {"K", "v", REG_SZ, std::string("AB\0CD", 6), "AB"},
+        {"K", "v", REG_SZ, std::string(1, '\0'), ""},
+        {"K", "v", REG_SZ, "", ""},
+        {"K", "v", REG_BINARY, "whole", "whole"},
+        {"K", "v", REG_DWORD, std::string("12\0\0", 4), "12"},
+        {"K", "v", REG_DWORD, "1234", "1234"},
+    };
+    for (const auto& [pKey, pName, nType, strData, pExpected] : rows)
+    {
+        fs::remove_all(Folder());
+        ASSERT_TRUE(!pKey || Store(pKey, pName, nType, strData) == ERROR_SUCCESS);
+        CRegistryString value("K\\v", "default", false, HKEY_CURRENT_USER);
+        const bool bRead = std::string(pExpected) != "default";
+        EXPECT_EQ(value.IsValid(), bRead) << pExpected;
+        EXPECT_EQ(value.GetValue(), pExpected);
+        ASSERT_EQ(Store("K", "v", REG_SZ, std::string("later", 6)), ERROR_SUCCESS);
+        EXPECT_EQ(value.GetValue(), bRead ? pExpected : "later");
+        EXPECT_TRUE(value.IsValid());
+    }
+}
+
+TEST_F(RegistryTest, StringWritesOnlyTextThatDiffersBeforeItsFirstNulUnlessUncached)
+{
+    CRegistryString value("A\\B\\v", "default", false, HKEY_CURRENT_USER);
+    value.SetValue("").SetValue(std::string("\0x", 2));
+    EXPECT_FALSE(fs::exists(Folder())) << "reads and an unchanged empty text create nothing";
+    EXPECT_FALSE(value.IsValid());
+
+    value.SetValue("x");
+    EXPECT_TRUE(value.IsValid());
+    EXPECT_EQ(Sql("SELECT key, name, type, hex(data) FROM vals"), "A\\B|v|1|7800\n");
+    std::string strBefore = LastWrite();
+    value.SetValue("x").SetValue(std::string("x\0y", 3));
+    EXPECT_EQ(LastWrite(), strBefore);
+    value.SetValue("X");
+    EXPECT_EQ(Sql("SELECT hex(data) FROM vals"), "5800\n");
+
+    CRegistryString uncached("A\\B\\v", "", true, HKEY_CURRENT_USER);
+    ASSERT_EQ(Store("A\\B", "v", REG_SZ, std::string("new", 4)), ERROR_SUCCESS);
+    EXPECT_EQ(uncached.GetValue(), "new");
+    strBefore = LastWrite();
+    uncached.SetValue("new");
+    EXPECT_NE(LastWrite(), strBefore);
+}
+
+TEST_F(RegistryTest, StringLeavesNoKeyOpenOnAnyPath)
+{
+    const auto OpenDescriptors = []
+    { return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator()); };
+    const auto nBefore = OpenDescriptors();
+    for (const char* pPath : {"Missing\\v", "K\\missing", "K\\v"})
+    {
+        CRegistryString(pPath, "", false, HKEY_CURRENT_USER).SetValue("x").GetValue();
+        ASSERT_EQ(Store("K", "v", REG_SZ, "y"), ERROR_SUCCESS);
+    }
+    std::ofstream(HivePath(), std::ios::trunc) << "garbage";
+    CRegistryString("K\\v", "", true, HKEY_CURRENT_USER).SetValue("z").GetValue();
+    EXPECT_EQ(OpenDescriptors(), nBefore);
+}
+
+// A load starts from the values the window sets and stores "BB021" for a missing or empty code.
+TEST_F(SettingsTest, LoadDecodesAndSaveEncodesEachPositionWritingOnlyAChangedCode)
+{
+    const std::tuple<const char*, bool, Members, const char*> rows[] = {
+        // code stored (nullptr: none), saved, members loaded or saved, code stored then
+        {nullptr, false, {1, 1, 0, 2, 1}, "BB021"}, // first run
+        {"", false, {1, 1, 0, 2, 1}, "BB021"},
+        {"A", false, {0, 1, 0, 2, 1}, "A"},
+        {"BA3", false, {1, 0, 3, 2, 1}, "BA3"},
+        {"AA3100trailing", false, {0, 0, 3, 1, 0}, "AA3100trailing"},
+        {"9AB0A", false, {9, 0, 1, 0, 0}, "9AB0A"}, // any valid character at any position
+        {"b?x/Z", false, {0, 1, 0, 2, 1}, "b?x/Z"}, // nothing decodes: the start values stay
+        {"BB3/0", false, {1, 1, 3, 2, 0}, "BB3/0"}, // as saved with no output radio checked
+        {"BB921", false, {1, 1, 9, 2, 1}, "BB921"}, // beyond the radio group, loaded as it is
+        {"AA1\t0", false, {0, 0, 1, 2, 0}, "AA1\t0"},
+        {"BB021", true, {1, 1, 0, 1, 1}, "BB011"}, // DEZ to HEX: only position 3 changes
+        {"BB021", true, {1, 1, 0, 2, 1}, "BB021"},
+        {"9AB0Ax", true, {9, 0, 1, 0, 0}, "JA100x"}, // as loaded from "9AB0A"
+        {"AB", true, {1, 1, 0, 2, 1}, "BB021"},
+        {"AAAAA+rest", true, {0, 1, 3, 0, 0}, "AB300+rest"},
+        {nullptr, true, {1, 0, 2, 1, 0}, "BA210"},
+        {"BB021", true, {1, 1, -1, 2, -1}, "BB/2/"},  // no radio button checked
+        {"BB021", true, {-1, 257, 0, 2, 1}, "@B021"}, // only the low byte counts
+    };
+    for (const auto& [pStored, bSave, members, pStoredAfter] : rows)
+    {
+        fs::remove_all(Folder());
+        ASSERT_TRUE(!pStored || Store("Software\\Lumdrak\\Save", "SaveKey", REG_SZ,
+                                      std::string(pStored) + '\0') == ERROR_SUCCESS);
+        const std::string strBefore = LastWrite();
+        EXPECT_EQ(Persist(bSave ? members : kStartValues, bSave), members) << pStoredAfter;
+        // REG_SZ with its NUL, written only when it changed
+        EXPECT_EQ(Sql("SELECT type, data, length(data) FROM vals WHERE name = 'SaveKey'"),
+                  "1|" + std::string(pStoredAfter) + '|' +
+                      std::to_string(std::strlen(pStoredAfter) + 1) + '\n');
+        EXPECT_EQ(LastWrite() != strBefore, !pStored || std::string(pStored) != pStoredAfter);
+    }
+}
+
+// Making the hive is the riskiest moment, so the race starts from no hive, a few times.
+TEST_F(SettingsTest, TwoCopiesSavingAtOnceFromNoHiveLeaveOneWholeCodeAndLoseNoSave)
+{
+    for (int nRound = 0; nRound < 5; ++nRound)
+    {
+        fs::remove_all(Folder());
+        int gate[2];
+        ASSERT_EQ(pipe(gate), 0);
+        pid_t children[2];
+        for (int nChild = 0; nChild < 2; ++nChild)
+        {
+            if ((children[nChild] = fork()) != 0) continue;
+            close(gate[1]);
+            char chByte;
+            // Both start when the parent closes the gate.
+            if (read(gate[0], &chByte, 1) != 0) _exit(10);
+            // Only this copy writes its probe, so a lost write or a failed read shows.
+            CRegistryString probe("Software\\Probe\\" + std::to_string(nChild), "", true,
+                                  HKEY_CURRENT_USER);
+            std::string strLast; // what the probe holds; "" while it is missing
+            for (int nSave = 0; nSave < 60; ++nSave)
+            {
+                if (probe.GetValue() != strLast) _exit(1);
+                probe.SetValue(strLast = std::to_string(nSave));
+                Persist(nChild ? Members{1, 0, 2, 1, 1} : Members{0, 1, 3, 0, 0}, true);
+            }
+            _exit(probe.GetValue() == strLast ? 0 : 1);
+        }
+        close(gate[0]);
+        close(gate[1]);
+        for (const pid_t nChild : children)
+        {
+            int nStatus = -1;
+            waitpid(nChild, &nStatus, 0);
+            EXPECT_EQ(nStatus, 0) << "a copy failed to save or to read back";
+        }
+        EXPECT_EQ(Sql("PRAGMA integrity_check"), "ok\n");
+        const std::string strCode =
+            CRegistryString("Software\\Lumdrak\\Save\\SaveKey", "", false, HKEY_CURRENT_USER)
+                .GetValue();
+        EXPECT_TRUE(strCode == "AB300" || strCode == "BA211") << strCode;
+    }
+}
+
+const CHostileHive kHostileHives[] = {
+    {"GarbageBytes", [] { std::ofstream(CHiveTest::HivePath()) << std::string(5000, 'g'); }, false},
+    {"ZeroLengthFile", [] { std::ofstream{CHiveTest::HivePath()}; }, false},
+    {"DirectoryInstead", [] { fs::create_directory(CHiveTest::HivePath()); }, false},
+    {"ForeignDatabase", [] { CHiveTest::Sql("PRAGMA application_id = 7"); }, false, true},
+    {"TruncatedHive", [] { fs::resize_file(CHiveTest::HivePath(), 3000); }, false, true},
+    {"UnreadableHive", [] { chmod(CHiveTest::HivePath().c_str(), 0); }, true, true},
+    {"ReadOnlyFolder", [] { chmod(CHiveTest::Folder().c_str(), 0500); }, true},
+};
+
+TEST_P(SettingsHostileHiveTest, ReadsGetTheDefaultAndWritesChangeNothing)
+{
+    if (GetParam().bNeedsNonRoot && geteuid() == 0)
+        GTEST_SKIP() << "root ignores permission bits, so nothing here is protected";
+    fs::create_directory(Folder());
+    ASSERT_TRUE(!GetParam().bFromHive || Store("K", "v", REG_SZ, "") == ERROR_SUCCESS);
+    GetParam().pfnMake();
+    const std::string strBefore = Snapshot();
     EXPECT_EQ(Persist({0, 0, 3, 0, 0}, false), Members(1, 1, 0, 2, 1));
     Persist({0, 0, 3, 0, 0}, true);
-    EXPECT_EQ(Snapshot(), m_strBefore);
+    CRegistryString value("K\\v", "default", false, HKEY_CURRENT_USER);
+    EXPECT_EQ(value.SetValue("new").GetValue(), "default");
+    EXPECT_FALSE(value.IsValid());
+    EXPECT_EQ(Snapshot(), strBefore);
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, SettingsHostileHiveTest, ::testing::ValuesIn(kHostileHives),
-                         HostileName);
+                         [](const auto& hostile) { return std::string(hostile.param.pName); });
+
+} // namespace
