@@ -1,6 +1,7 @@
 #include "ResultPanel.h"
 
 #include "ConsoleText.h"
+#include "ConsoleWindow.h"
 
 #include <QKeyEvent>
 
@@ -27,15 +28,7 @@ void CResultPanel::SetText(const std::string& strText)
 
 std::string CResultPanel::Line(int nLine) const
 {
-    if (nLine < 0) return {};
-    std::size_t nBegin = 0;
-    for (int i = 0; i < nLine; ++i)
-    {
-        nBegin = m_strText.find("\r\n", nBegin);
-        if (nBegin == std::string::npos) return {};
-        nBegin += 2;
-    }
-    return m_strText.substr(nBegin, m_strText.find("\r\n", nBegin) - nBegin);
+    return LineOfText(m_strText, nLine);
 }
 
 void CResultPanel::keyPressEvent(QKeyEvent* pEvent)

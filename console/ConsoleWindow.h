@@ -3,6 +3,7 @@
 #include "ViewState.h"
 
 #include <string>
+#include <string_view>
 
 // The controls whose enabled state the console logic changes.
 enum class EConsoleControl
@@ -35,3 +36,19 @@ public:
     virtual void EnableControl(EConsoleControl control, bool bEnable) = 0;
     virtual void FocusConsole() = 0;
 };
+
+// Line nLine (from 0) of a text whose lines end in CR LF; empty when there is no such line.
+inline std::string LineOfText(std::string_view strText, int nLine)
+{
+    if (nLine < 0)
+        return {};
+    std::size_t nBegin = 0;
+    for (int i = 0; i < nLine; ++i)
+    {
+        nBegin = strText.find("\r\n", nBegin);
+        if (nBegin == std::string_view::npos)
+            return {};
+        nBegin += 2;
+    }
+    return std::string(strText.substr(nBegin, strText.find("\r\n", nBegin) - nBegin));
+}

@@ -60,17 +60,7 @@ void CMemoryWindow::ReplaceConsoleSel(const std::string& strText)
 
 std::string CMemoryWindow::GetPanelLine(int nLine)
 {
-    if (nLine < 0)
-        return {};
-    std::size_t nBegin = 0;
-    for (int i = 0; i < nLine; ++i)
-    {
-        nBegin = m_strPanelText.find("\r\n", nBegin);
-        if (nBegin == std::string::npos)
-            return {};
-        nBegin += 2;
-    }
-    return m_strPanelText.substr(nBegin, m_strPanelText.find("\r\n", nBegin) - nBegin);
+    return LineOfText(m_strPanelText, nLine);
 }
 
 void CMemoryWindow::EnableControl(EConsoleControl control, bool bEnable)
