@@ -15,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTextDocument>
 
 #include <cstdint>
 #include <ctime>
@@ -112,6 +113,9 @@ CCalculatorDlg::CCalculatorDlg(QWidget* pParent) : QDialog(pParent), m_console(*
         if (pControl->focusPolicy() != Qt::NoFocus || qobject_cast<QAbstractButton*>(pControl))
             pControl->installEventFilter(this);
 
+    connect(m_pConsole->document(), &QTextDocument::contentsChanged, this,
+            [this] { m_bConsoleTextCurrent = false; });
+
     m_hIcon = QIcon(QStringLiteral(":/lumdrak.png"));
     // The Info window is owned by this one, so it stays above it and centred on it.
     m_infoDlg.setParent(this, m_infoDlg.windowFlags());
@@ -143,7 +147,8 @@ void CCalculatorDlg::ReadControls(CViewState& state)
     state.m_nOutputMode = m_pOutputGroup->checkedId();
     state.m_nEditMode = m_pEditGroup->checkedId();
     state.m_bEndPos = m_pEndPos->isChecked() ? 1 : 0;
-    state.m_strConsole = ToModelText(m_pConsole->document()->toRawText());
+    RefreshConsoleText();
+    state.m_strConsole = m_strConsoleModelText;
 }
 
 void CCalculatorDlg::WriteControls(const CViewState& state)
@@ -156,13 +161,24 @@ void CCalculatorDlg::WriteControls(const CViewState& state)
     m_pEndPos->setChecked(state.m_bEndPos != 0);
     // Setting the text would drop the undo history, the caret and the scroll position, so an
     // unchanged console is left alone.
-    if (ToModelText(m_pConsole->document()->toRawText()) != state.m_strConsole)
+    RefreshConsoleText();
+    if (m_strConsoleModelText != state.m_strConsole)
         m_pConsole->setPlainText(ToWidgetText(state.m_strConsole));
+}
+
+void CCalculatorDlg::RefreshConsoleText()
+{
+    if (m_bConsoleTextCurrent)
+        return;
+    m_strConsoleWidgetText = m_pConsole->document()->toRawText();
+    m_strConsoleModelText = ToModelText(m_strConsoleWidgetText);
+    m_bConsoleTextCurrent = true;
 }
 
 void CCalculatorDlg::GetConsoleSel(int& nStart, int& nEnd)
 {
-    const QString strText = m_pConsole->document()->toRawText();
+    RefreshConsoleText();
+    const QString& strText = m_strConsoleWidgetText;
     const QTextCursor cursor = m_pConsole->textCursor();
     nStart = ToModelPos(strText, cursor.selectionStart());
     nEnd = ToModelPos(strText, cursor.selectionEnd());
@@ -170,7 +186,8 @@ void CCalculatorDlg::GetConsoleSel(int& nStart, int& nEnd)
 
 void CCalculatorDlg::SetConsoleSel(int nStart, int nEnd)
 {
-    const QString strText = m_pConsole->document()->toRawText();
+    RefreshConsoleText();
+    const QString& strText = m_strConsoleWidgetText;
     QTextCursor cursor = m_pConsole->textCursor();
     cursor.setPosition(ToWidgetPos(strText, nStart));
     cursor.setPosition(nEnd < 0 ? static_cast<int>(strText.size()) : ToWidgetPos(strText, nEnd),

@@ -57,6 +57,9 @@ private:
     bool OnHelpInfo();
     void OnClose();
 
+    // Converts the console's text once per change of the document, not once per operation.
+    void RefreshConsoleText();
+
     // Dialog keys go through here before the focused control sees them.
     bool PreTranslateKeyPress(QObject* pWatched, const QKeyEvent& event);
 
@@ -71,4 +74,7 @@ private:
     QButtonGroup* m_pEditGroup = nullptr;
     std::string m_strVersion;
     CInfoDlg m_infoDlg;
+    QString m_strConsoleWidgetText;      // the console as the widget holds it
+    std::string m_strConsoleModelText;   // the same text in the code page, with CR LF breaks
+    bool m_bConsoleTextCurrent = false;  // both match the document; cleared by every edit
 };
