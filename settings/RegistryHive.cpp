@@ -10,7 +10,10 @@
 //
 // A file that is not a hive of ours is never written, deleted or replaced: every operation on
 // it fails. Each write is one IMMEDIATE transaction and every connection waits for a busy
-// hive, so several running copies of the program can share it; the last write wins.
+// hive, so several running copies of the program can share it; the last write wins. Reads,
+// too, open the hive read-write when the file and its folder allow it, because only such a
+// connection can roll back the journal that a copy killed while committing leaves behind;
+// until that is done the hive cannot be read at all.
 
 #include "Registry.h"
 
@@ -18,6 +21,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -230,22 +234,58 @@ LONG Resolve(HKEY hKey, const char* pSubKey, std::string& strFile, std::string& 
     return ERROR_SUCCESS;
 }
 
-// Opens an existing hive file, never creating one, and checks that it is ours.
-LONG OpenHive(const std::string& strFile, bool bWrite, CDatabase& pDb)
+// Checks the file's header before SQLite opens it, since SQLite would roll back a journal
+// left beside a foreign database, writing to it; a file too short for a header, such as an
+// empty one, is not ours either. Leaves no descriptor open for SQLite to lose its locks by
+// (see CFileDescriptor).
+LONG ClaimHive(const std::string& strFile)
+{
+    CFileDescriptor fd(open(strFile.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (fd.Get() < 0) return ERROR_REGISTRY_IO_FAILED;
+
+    // The file header: its magic text, and the application id big-endian at offset 68.
+    unsigned char header[100];
+    struct stat info;
+    if (fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        pread(fd.Get(), header, sizeof header, 0) != static_cast<ssize_t>(sizeof header) ||
+        std::memcmp(header, "SQLite format 3", 16) != 0 ||
+        ((std::uint32_t{header[68]} << 24) | (std::uint32_t{header[69]} << 16) |
+         (std::uint32_t{header[70]} << 8) | header[71]) !=
+            static_cast<std::uint32_t>(kApplicationId))
+        return ERROR_BADDB;
+    return ERROR_SUCCESS;
+}
+
+// Whether SQLite can write the file and keep its journal beside it, in the folder of the file
+// a symlink leads to. Otherwise even a read opens read-only: a rollback that could write the
+// file but not delete the journal would change the hive and still fail.
+bool IsWritable(const std::string& strFile)
+{
+    const std::unique_ptr<char, decltype(&std::free)> pReal(realpath(strFile.c_str(), nullptr),
+                                                            &std::free);
+    if (!pReal) return false;
+    const std::string strReal = pReal.get();
+    return faccessat(AT_FDCWD, strReal.c_str(), W_OK, AT_EACCESS) == 0 &&
+           faccessat(AT_FDCWD, strReal.substr(0, strReal.find_last_of('/') + 1).c_str(),
+                     W_OK | X_OK, AT_EACCESS) == 0;
+}
+
+// Opens an existing hive file, never creating one, and checks that it is ours. Read-write even
+// for a read when it can be (see the top of this file).
+LONG OpenHive(const std::string& strFile, CDatabase& pDb)
 {
     struct stat info;
     if (lstat(strFile.c_str(), &info) != 0)
         return errno == ENOENT ? ERROR_FILE_NOT_FOUND : ERROR_REGISTRY_IO_FAILED;
+    if (LONG nError = ClaimHive(strFile)) return nError;
 
     sqlite3* pRawDb = nullptr;
-    const int nFlags = bWrite ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY;
+    const int nFlags = IsWritable(strFile) ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY;
     const int nResult = sqlite3_open_v2(strFile.c_str(), &pRawDb, nFlags, nullptr);
     pDb.reset(pRawDb); // a handle comes back even on failure and must be closed
     if (nResult != SQLITE_OK) return ERROR_REGISTRY_IO_FAILED;
     sqlite3_busy_timeout(pRawDb, kBusyTimeoutMs);
 
-    // A zero-length file reads as an empty database with application id 0, so it fails here
-    // too and is never turned into a hive.
     CStatement pCheck =
         Prepare(pRawDb, "SELECT (SELECT * FROM pragma_application_id) = ?1"
                         " AND (SELECT * FROM pragma_user_version) = ?2"
@@ -305,8 +345,7 @@ LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*ulOptions*/, REGSAM samDe
     if (LONG nError = Resolve(hKey, lpSubKey, strFile, strPath)) return nError;
 
     CDatabase pDb;
-    const bool bWrite = (samDesired & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY)) != 0;
-    if (LONG nError = OpenHive(strFile, bWrite, pDb)) return nError;
+    if (LONG nError = OpenHive(strFile, pDb)) return nError;
 
     CStatement pFind = Prepare(pDb.get(), "SELECT 1 FROM keys WHERE path = ?1");
     if (!pFind || !BindText(pFind.get(), 1, strPath)) return ERROR_REGISTRY_IO_FAILED;
@@ -372,11 +411,11 @@ LONG RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*Reserved*/, LPSTR /*lpC
 
     if (!MakeFolder(strFile.substr(0, strFile.find_last_of('/')))) return ERROR_REGISTRY_IO_FAILED;
     CDatabase pDb;
-    LONG nError = OpenHive(strFile, true, pDb);
+    LONG nError = OpenHive(strFile, pDb);
     if (nError == ERROR_FILE_NOT_FOUND)
     {
         nError = CreateHive(strFile);
-        if (nError == ERROR_SUCCESS) nError = OpenHive(strFile, true, pDb);
+        if (nError == ERROR_SUCCESS) nError = OpenHive(strFile, pDb);
     }
     if (nError != ERROR_SUCCESS) return nError;
 

@@ -63,8 +63,9 @@ CRegistryString& CRegistryString::SetValue(std::string strValue)
 
 std::string CRegistryString::ReadValue()
 {
-    if (RegOpenKeyExA(m_hRootKey, m_strKeyPath.c_str(), 0, KEY_READ, &m_hKey) != ERROR_SUCCESS)
-        return m_strDefault;
+    const LONG nOpen = RegOpenKeyExA(m_hRootKey, m_strKeyPath.c_str(), 0, KEY_READ, &m_hKey);
+    m_bReadError = nOpen != ERROR_SUCCESS && nOpen != ERROR_FILE_NOT_FOUND;
+    if (nOpen != ERROR_SUCCESS) return m_strDefault;
     CKeyCloser closer(m_hKey);
 
     // The first call's result is not needed: for a missing value the size stays 0 and the
@@ -73,9 +74,10 @@ std::string CRegistryString::ReadValue()
     DWORD nSize = 0;
     RegQueryValueExA(m_hKey, m_strValueName.c_str(), nullptr, &nType, nullptr, &nSize);
     std::vector<BYTE> data(nSize);
-    if (RegQueryValueExA(m_hKey, m_strValueName.c_str(), nullptr, &nType, data.data(), &nSize) !=
-        ERROR_SUCCESS)
-        return m_strDefault;
+    const LONG nQuery =
+        RegQueryValueExA(m_hKey, m_strValueName.c_str(), nullptr, &nType, data.data(), &nSize);
+    m_bReadError = nQuery != ERROR_SUCCESS && nQuery != ERROR_FILE_NOT_FOUND;
+    if (nQuery != ERROR_SUCCESS) return m_strDefault;
 
     // Any type is taken as text up to its first NUL.
     const auto itEnd = data.begin() + std::min<std::size_t>(nSize, data.size());

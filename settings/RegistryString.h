@@ -26,6 +26,13 @@ public:
     const std::string& ValueName() const { return m_strValueName; }
     bool IsValid() const { return m_bValid; }
 
+    // True when the last read of the registry failed for a reason other than a missing key or
+    // value: an unreadable or foreign hive, an I/O error, a value that changed size while it
+    // was read. The stored value may then exist, so a caller must not take the default for
+    // "nothing stored" and write over it. False after a read that succeeded or found the key
+    // or value missing; untouched by writes and by a GetValue answered from memory.
+    bool HasReadError() const { return m_bReadError; }
+
 private:
     std::string ReadValue();
     void WriteValue();
@@ -34,8 +41,9 @@ private:
     HKEY m_hKey = nullptr; // open only during one ReadValue or WriteValue
     std::string m_strValueName;
     std::string m_strKeyPath;
-    std::string m_strValue;   // "" until a read succeeds or SetValue goes on to write
-    std::string m_strDefault; // returned by a read that fails
-    bool m_bValid = false;    // a read or write has succeeded; never cleared
-    bool m_bNoCache;          // always read in GetValue, always write in SetValue
+    std::string m_strValue;    // "" until a read succeeds or SetValue goes on to write
+    std::string m_strDefault;  // returned by a read that fails
+    bool m_bValid = false;     // a read or write has succeeded; never cleared
+    bool m_bNoCache;           // always read in GetValue, always write in SetValue
+    bool m_bReadError = false; // the last read failed, and not because the value is missing
 };

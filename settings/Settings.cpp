@@ -48,6 +48,9 @@ void PersistSettings(CViewState& state, bool bSave)
         return;
     }
 
+    // A hive that is there but cannot be read may hold the user's code: keep the start values
+    // and leave it alone rather than store the default over it.
+    if (code.HasReadError()) return;
     // A non-empty text is never repaired here: what does not decode keeps the start value.
     if (strCode.empty())
     {

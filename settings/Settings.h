@@ -5,6 +5,7 @@
 // Loads (bSave false) or saves (bSave true) the five persistent members of the view state as
 // the five-character settings code in HKEY_CURRENT_USER "Software\Lumdrak\Save", value
 // "SaveKey". Position 0 m_bUnsigned, 1 m_bEndPos, 2 m_nCastMode, 3 m_nOutputMode,
-// 4 m_nEditMode. A load stores "BB021" when the value is missing or empty; a save writes only
-// when the code changed. Registry failures are silent.
+// 4 m_nEditMode. A load stores "BB021" when the value is missing or empty, and changes and
+// writes nothing when the hive cannot be read; a save writes only when the code changed.
+// Registry failures are silent.
 void PersistSettings(CViewState& state, bool bSave);

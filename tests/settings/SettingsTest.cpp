@@ -5,14 +5,18 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <tuple>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -39,6 +43,8 @@ LONG Store(const char* pKey, const char* pName, DWORD nType, const std::string& 
 // m_bUnsigned, m_bEndPos, m_nCastMode, m_nOutputMode, m_nEditMode: code positions 0 to 4.
 using Members = std::tuple<int, int, int, int, int>;
 constexpr Members kStartValues = {0, 1, 0, 2, 1}; // what the window sets before the load
+constexpr Members kAB310 = {0, 1, 3, 1, 0};
+constexpr Members kBB021 = {1, 1, 0, 2, 1};
 
 Members Persist(const Members& members, bool bSave)
 {
@@ -60,28 +66,68 @@ struct CHostileHive
     void (*pfnMake)();
     bool bNeedsNonRoot;     // made of permission bits, which do not stop root
     bool bFromHive = false; // made from a hive of ours
+    bool bNoHive = false;   // reads find no hive, so a load decodes "BB021" (and cannot store it)
 };
 
-void PrintTo(const CHostileHive& hostile, std::ostream* pOut)
+// The rows of the parameterised tables here are named and printed by their pName.
+template <typename TRow>
+requires requires(TRow row)
 {
-    *pOut << hostile.pName;
+    row.pName;
 }
+void PrintTo(const TRow& row, std::ostream* pOut)
+{
+    *pOut << row.pName;
+}
+constexpr auto kRowName = [](const auto& info) { return std::string(info.param.pName); };
 
 // Every test runs on its own XDG_CONFIG_HOME, so its hive starts missing; TearDown removes it.
-class CHiveTest : public ::testing::TestWithParam<CHostileHive>
+class CHiveTest : public ::testing::Test
 {
 public:
     static std::string Folder() { return std::string(std::getenv("XDG_CONFIG_HOME")) + "/lumdrak"; }
     static std::string HivePath() { return Folder() + "/registry.sqlite3"; }
+    static std::string JournalPath() { return HivePath() + "-journal"; }
 
-    // What sits at the hive's path: its file type and, for a readable file, its bytes.
+    // The bytes of a readable regular file, else "".
+    static std::string Bytes(const std::string& strPath)
+    {
+        std::ifstream file(strPath, std::ios::binary);
+        return fs::is_regular_file(strPath) ? std::string(std::istreambuf_iterator<char>(file),
+                                                          std::istreambuf_iterator<char>())
+                                            : std::string();
+    }
+
+    // What sits at the hive's and the journal's paths: file type, mode and bytes.
     static std::string Snapshot()
     {
-        std::ifstream file(HivePath(), std::ios::binary);
-        std::string strBytes;
-        if (fs::is_regular_file(HivePath()))
-            strBytes.assign(std::istreambuf_iterator<char>(file), {});
-        return std::to_string(static_cast<int>(fs::symlink_status(HivePath()).type())) + strBytes;
+        std::string strState;
+        for (const std::string& strPath : {HivePath(), JournalPath()})
+        {
+            const fs::file_status status = fs::symlink_status(strPath);
+            strState += std::to_string(static_cast<int>(status.type())) + ' ' +
+                        std::to_string(static_cast<int>(status.permissions())) + ' ' +
+                        Bytes(strPath) + '\n';
+        }
+        return strState;
+    }
+
+    // Leaves the hive as a copy killed while committing strSql leaves it: the file changed and
+    // the journal that undoes the change still beside it. Without syncs SQLite marks the
+    // journal valid from its first page, so a copy taken inside the transaction is hot.
+    static bool MakeHotJournal(const std::string& strSql)
+    {
+        sqlite3* pDb = nullptr;
+        sqlite3_open_v2(HivePath().c_str(), &pDb, SQLITE_OPEN_READWRITE, nullptr);
+        std::string strJournal;
+        const bool bDone =
+            sqlite3_exec(pDb, ("PRAGMA synchronous = OFF; BEGIN IMMEDIATE; " + strSql).c_str(),
+                         nullptr, nullptr, nullptr) == SQLITE_OK &&
+            !(strJournal = Bytes(JournalPath())).empty() &&
+            sqlite3_exec(pDb, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+        sqlite3_close(pDb);
+        std::ofstream(JournalPath(), std::ios::binary) << strJournal;
+        return bDone && strJournal[0] != '\0';
     }
 
     // The rows of a query on the hive file itself, fields joined by '|', each row ended by '\n'.
@@ -126,9 +172,14 @@ protected:
     std::string m_strRoot;
 };
 
+template <typename TRow>
+class CHiveRowTest : public CHiveTest, public ::testing::WithParamInterface<TRow>
+{
+};
+
 using RegistryTest = CHiveTest;
 using SettingsTest = CHiveTest;
-using SettingsHostileHiveTest = CHiveTest;
+using SettingsHostileHiveTest = CHiveRowTest<CHostileHive>;
 
 TEST_F(RegistryTest, FirstWriteMakesAPrivateHiveInXdgConfigHomeElseInHomeConfig)
 {
@@ -216,6 +267,7 @@ TEST_F(RegistryTest, StringReadsAnyTypeUpToItsFirstNulOrGivesTheDefault)
         CRegistryString value("K\\v", "default", false, HKEY_CURRENT_USER);
         const bool bRead = std::string(pExpected) != "default";
         EXPECT_EQ(value.IsValid(), bRead) << pExpected;
+        EXPECT_FALSE(value.HasReadError()) << "missing is not an error";
         EXPECT_EQ(value.GetValue(), pExpected);
         ASSERT_EQ(Store("K", "v", REG_SZ, std::string("later", 6)), ERROR_SUCCESS);
         EXPECT_EQ(value.GetValue(), bRead ? pExpected : "later");
@@ -352,9 +404,19 @@ const CHostileHive kHostileHives[] = {
     {"ForeignDatabase", [] { CHiveTest::Sql("PRAGMA application_id = 7"); }, false, true},
     {"TruncatedHive", [] { fs::resize_file(CHiveTest::HivePath(), 3000); }, false, true},
     {"UnreadableHive", [] { chmod(CHiveTest::HivePath().c_str(), 0); }, true, true},
-    {"ReadOnlyFolder", [] { chmod(CHiveTest::Folder().c_str(), 0500); }, true},
+    {"ReadOnlyFolder", [] { chmod(CHiveTest::Folder().c_str(), 0500); }, true, false, true},
+    // SQLite would roll such a journal back as soon as it read the file.
+    {"ForeignDatabaseWithHotJournal",
+     []
+     {
+         CHiveTest::Sql("PRAGMA application_id = 7");
+         CHiveTest::MakeHotJournal("UPDATE vals SET data = 'changed'");
+     },
+     false, true},
 };
 
+// A file that is there but cannot be read may hold the user's code: a load keeps the start
+// values rather than decode and store the default over it.
 TEST_P(SettingsHostileHiveTest, ReadsGetTheDefaultAndWritesChangeNothing)
 {
     if (GetParam().bNeedsNonRoot && geteuid() == 0)
@@ -363,15 +425,134 @@ TEST_P(SettingsHostileHiveTest, ReadsGetTheDefaultAndWritesChangeNothing)
     ASSERT_TRUE(!GetParam().bFromHive || Store("K", "v", REG_SZ, "") == ERROR_SUCCESS);
     GetParam().pfnMake();
     const std::string strBefore = Snapshot();
-    EXPECT_EQ(Persist({0, 0, 3, 0, 0}, false), Members(1, 1, 0, 2, 1));
-    Persist({0, 0, 3, 0, 0}, true);
+    const Members start = {0, 0, 3, 0, 0};
+    EXPECT_EQ(Persist(start, false), GetParam().bNoHive ? kBB021 : start);
+    Persist(start, true);
     CRegistryString value("K\\v", "default", false, HKEY_CURRENT_USER);
+    EXPECT_EQ(value.HasReadError(), !GetParam().bNoHive);
     EXPECT_EQ(value.SetValue("new").GetValue(), "default");
     EXPECT_FALSE(value.IsValid());
+    EXPECT_EQ(value.HasReadError(), !GetParam().bNoHive);
     EXPECT_EQ(Snapshot(), strBefore);
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, SettingsHostileHiveTest, ::testing::ValuesIn(kHostileHives),
-                         [](const auto& hostile) { return std::string(hostile.param.pName); });
+                         kRowName);
+
+// Modes of the hive's folder and file while a save killed in its commit left a hot journal.
+struct CJournalObstacle
+{
+    const char* pName;
+    mode_t nFolderMode;
+    mode_t nFileMode;
+    bool Recovers() const { return nFolderMode == 0700 && nFileMode == 0600; }
+};
+
+using SettingsInterruptedSaveTest = CHiveRowTest<CJournalObstacle>;
+
+// The killed save was changing "AB310" to "BA200"; only "AB310" was ever committed.
+TEST_P(SettingsInterruptedSaveTest, NextLoadRollsBackOrKeepsStartValuesAndWritesNothing)
+{
+    const CJournalObstacle& obstacle = GetParam();
+    if (!obstacle.Recovers() && geteuid() == 0)
+        GTEST_SKIP() << "root ignores permission bits, so nothing stops the rollback";
+    Persist(kAB310, true);
+    ASSERT_TRUE(MakeHotJournal("UPDATE vals SET data = 'BA200' WHERE name = 'SaveKey'"));
+    chmod(HivePath().c_str(), obstacle.nFileMode);
+    chmod(Folder().c_str(), obstacle.nFolderMode);
+    const std::string strBefore = Snapshot();
+
+    EXPECT_EQ(Persist(kStartValues, false), obstacle.Recovers() ? kAB310 : kStartValues);
+    CRegistryString code("Software\\Lumdrak\\Save\\SaveKey", "-", true, HKEY_CURRENT_USER);
+    EXPECT_EQ(code.HasReadError(), !obstacle.Recovers());
+    if (!obstacle.Recovers()) Persist(kBB021, true); // a close cannot write either
+    EXPECT_EQ(Snapshot() == strBefore, !obstacle.Recovers()) << "rolled back, or untouched";
+
+    chmod(Folder().c_str(), 0700);
+    chmod(HivePath().c_str(), 0600);
+    EXPECT_EQ(code.GetValue(), "AB310");
+    EXPECT_FALSE(code.HasReadError());
+    EXPECT_FALSE(fs::exists(JournalPath()));
+    EXPECT_EQ(Sql("PRAGMA integrity_check"), "ok\n");
+}
+
+const CJournalObstacle kJournalObstacles[] = {
+    {"None", 0700, 0600},
+    {"ReadOnlyHive", 0700, 0400},
+    {"ReadOnlyFolder", 0500, 0600},
+};
+
+INSTANTIATE_TEST_SUITE_P(Modes, SettingsInterruptedSaveTest, ::testing::ValuesIn(kJournalObstacles),
+                         kRowName);
+
+// The code a saving copy writes n-th; neighbours differ at position 2, and all decode exactly.
+Members SavedCode(int nIndex)
+{
+    return {nIndex % 2, 1, nIndex % 10, nIndex / 10 % 10, nIndex / 100 % 10};
+}
+
+// A copy saves one code after another and reports each save that returned; it is killed at a
+// random moment, often inside a commit. The next load must find the last code reported or the
+// one being saved, never the default. The kill times are random; the outcome must not be.
+TEST_F(SettingsTest, KillingACopyWhileItSavesNeverLosesTheLastCommittedCode)
+{
+    constexpr int kKills = 100;
+    Persist(SavedCode(0), true);
+    const auto tStart = std::chrono::steady_clock::now();
+    for (int nIndex = 1; nIndex <= 4; ++nIndex)
+        Persist(SavedCode(nIndex), true);
+    // Up to three saves' time, so that some kills land before the first save and most inside one.
+    const long nSaveMicroseconds = std::chrono::duration_cast<std::chrono::microseconds>(
+                                       std::chrono::steady_clock::now() - tStart)
+                                       .count() /
+                                   4;
+    std::mt19937 random(1);
+    std::uniform_int_distribution<long> delay(0, 3 * nSaveMicroseconds + 1);
+
+    int nCommitted = 4; // the last code known to be stored; the hive holds it or the next
+    int nLost = 0;
+    int nHotJournals = 0;
+    for (int nKill = 0; nKill < kKills; ++nKill)
+    {
+        int report[2];
+        ASSERT_EQ(pipe2(report, O_CLOEXEC), 0);
+        const pid_t nChild = fork();
+        ASSERT_GE(nChild, 0);
+        if (nChild == 0)
+        {
+            close(report[0]);
+            for (int nIndex = nCommitted + 1; nIndex <= nCommitted + 1000; ++nIndex)
+            {
+                Persist(SavedCode(nIndex), true);
+                if (write(report[1], &nIndex, sizeof nIndex) != sizeof nIndex) _exit(1);
+            }
+            _exit(0);
+        }
+        close(report[1]);
+        usleep(static_cast<useconds_t>(delay(random)));
+        kill(nChild, SIGKILL);
+        waitpid(nChild, nullptr, 0);
+        for (int nIndex = 0; read(report[0], &nIndex, sizeof nIndex) == sizeof nIndex;)
+            nCommitted = nIndex;
+        close(report[0]);
+
+        const std::string strJournal = Bytes(JournalPath());
+        nHotJournals += !strJournal.empty() && strJournal[0] != '\0';
+        const Members loaded = Persist(kStartValues, false); // the next start
+        if (loaded == SavedCode(nCommitted + 1))
+            ++nCommitted;
+        else if (loaded != SavedCode(nCommitted))
+        {
+            ++nLost;
+            Persist(SavedCode(nCommitted), true); // so that the next kill counts on its own
+        }
+    }
+    RecordProperty("HotJournals", nHotJournals); // figures for --gtest_output=xml
+    RecordProperty("Lost", nLost);
+    EXPECT_EQ(nLost, 0) << "codes lost in " << kKills << " kills, " << nHotJournals
+                        << " of them leaving a hot journal";
+    EXPECT_GT(nHotJournals, 0) << "no kill landed inside a commit; the test proved nothing";
+    EXPECT_EQ(Sql("PRAGMA integrity_check"), "ok\n");
+}
 
 } // namespace
