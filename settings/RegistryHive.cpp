@@ -1,7 +1,9 @@
 // The registry operations of Registry.h over an SQLite hive file, for platforms without a
 // registry. HKEY_CURRENT_USER lives in $XDG_CONFIG_HOME/lumdrak/registry.sqlite3 (or
 // ~/.config/lumdrak/registry.sqlite3). Reads never create anything; the first write creates
-// the folder (0700) and the file (0600).
+// the folder (0700) and the file (0600). Opening a hive of ours also takes the group and other
+// bits off the folder and the file when the user owns them, but never through a symlink: a
+// linked folder or hive is used as it is.
 //
 // Key paths are stored whole, parts joined by single backslashes: empty parts (from leading,
 // doubled or trailing backslashes) are dropped, so "\A\\B\" names the key "A\B", and "" is
@@ -93,6 +95,12 @@ public:
     CFileDescriptor& operator=(const CFileDescriptor&) = delete;
 
     int Get() const { return m_nFd; }
+
+    void Reset(int nFd)
+    {
+        Close();
+        m_nFd = nFd;
+    }
 
     // Closing any descriptor of a file drops every POSIX lock the process holds on it, which
     // SQLite relies on; so ours is closed before SQLite opens the same file.
@@ -234,13 +242,26 @@ LONG Resolve(HKEY hKey, const char* pSubKey, std::string& strFile, std::string& 
     return ERROR_SUCCESS;
 }
 
+// Takes the group and other bits off a file or folder that the effective user owns.
+void MakePrivate(int nFd)
+{
+    struct stat info;
+    if (fstat(nFd, &info) == 0 && info.st_uid == geteuid() && (info.st_mode & 077) != 0)
+        fchmod(nFd, info.st_mode & 07700);
+}
+
 // Checks the file's header before SQLite opens it, since SQLite would roll back a journal
 // left beside a foreign database, writing to it; a file too short for a header, such as an
-// empty one, is not ours either. Leaves no descriptor open for SQLite to lose its locks by
-// (see CFileDescriptor).
+// empty one, is not ours either. Makes the hive and its folder private. Leaves no descriptor
+// open for SQLite to lose its locks by (see CFileDescriptor).
 LONG ClaimHive(const std::string& strFile)
 {
-    CFileDescriptor fd(open(strFile.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    constexpr int kFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    // O_NOFOLLOW first: a symlinked hive is read through its link, but what the link points
+    // to keeps its mode.
+    CFileDescriptor fd(open(strFile.c_str(), kFlags | O_NOFOLLOW));
+    const bool bLink = fd.Get() < 0 && errno == ELOOP;
+    if (bLink) fd.Reset(open(strFile.c_str(), kFlags));
     if (fd.Get() < 0) return ERROR_REGISTRY_IO_FAILED;
 
     // The file header: its magic text, and the application id big-endian at offset 68.
@@ -253,6 +274,11 @@ LONG ClaimHive(const std::string& strFile)
          (std::uint32_t{header[70]} << 8) | header[71]) !=
             static_cast<std::uint32_t>(kApplicationId))
         return ERROR_BADDB;
+
+    if (!bLink) MakePrivate(fd.Get());
+    const CFileDescriptor folder(open(strFile.substr(0, strFile.find_last_of('/')).c_str(),
+                                      O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (folder.Get() >= 0) MakePrivate(folder.Get());
     return ERROR_SUCCESS;
 }
 

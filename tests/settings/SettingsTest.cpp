@@ -555,4 +555,81 @@ TEST_F(SettingsTest, KillingACopyWhileItSavesNeverLosesTheLastCommittedCode)
     EXPECT_EQ(Sql("PRAGMA integrity_check"), "ok\n");
 }
 
+// How the user arranged the hive before a start; modes are of the real folder and file.
+struct CHiveLayout
+{
+    const char* pName;
+    bool bLinkFolder;     // the lumdrak folder is a symlink to a folder elsewhere
+    bool bLinkHive;       // the hive is a symlink to a file elsewhere
+    bool bOtherOwner;     // folder and hive belong to another user (root only)
+    mode_t nFolderBefore; // the real folder's and file's modes before and after
+    mode_t nHiveBefore;
+    mode_t nFolderAfter;
+    mode_t nHiveAfter;
+};
+
+using RegistryHiveModeTest = CHiveRowTest<CHiveLayout>;
+
+// A start and a close leave a hive the user owns private, only group and other bits going;
+// a symlinked folder or hive keeps working and its target keeps its mode.
+TEST_P(RegistryHiveModeTest, StartAndCloseMakeAnOwnedHivePrivateButNeverThroughASymlink)
+{
+    const CHiveLayout& layout = GetParam();
+    if (layout.bOtherOwner && geteuid() != 0)
+        GTEST_SKIP() << "only root can give the hive to another user";
+    Persist(kAB310, true);
+    std::string strFolder = Folder();
+    std::string strHive = HivePath();
+    fs::create_directory(m_strRoot + "/dotfiles");
+    if (layout.bLinkFolder)
+    {
+        strFolder = m_strRoot + "/dotfiles/lumdrak";
+        fs::rename(Folder(), strFolder);
+        fs::create_directory_symlink(strFolder, Folder());
+        strHive = strFolder + "/registry.sqlite3";
+    }
+    if (layout.bLinkHive)
+    {
+        strHive = m_strRoot + "/dotfiles/hive";
+        fs::rename(HivePath(), strHive);
+        fs::create_symlink(strHive, HivePath());
+    }
+    for (const std::string& strPath : {strFolder, strHive})
+        ASSERT_TRUE(!layout.bOtherOwner || chown(strPath.c_str(), 65534, 65534) == 0);
+    chmod(m_strRoot.c_str(), 0755); // the config folder is the user's own business
+    chmod(strFolder.c_str(), layout.nFolderBefore);
+    chmod(strHive.c_str(), layout.nHiveBefore);
+
+    EXPECT_EQ(Persist(kStartValues, false), kAB310);
+    Persist(kBB021, true);
+    EXPECT_EQ(CRegistryString("Software\\Lumdrak\\Save\\SaveKey", "", false, HKEY_CURRENT_USER)
+                  .GetValue(),
+              "BB021");
+    const auto Mode = [](const std::string& strPath)
+    {
+        struct stat info = {};
+        lstat(strPath.c_str(), &info);
+        return info.st_mode & 07777;
+    };
+    EXPECT_EQ(Mode(strFolder), layout.nFolderAfter);
+    EXPECT_EQ(Mode(strHive), layout.nHiveAfter);
+    EXPECT_EQ(Mode(m_strRoot), 0755u);
+    EXPECT_EQ(fs::is_symlink(Folder()), layout.bLinkFolder);
+    EXPECT_EQ(fs::is_symlink(HivePath()), layout.bLinkHive);
+}
+
+const CHiveLayout kHiveLayouts[] = {
+    {"LooseFolderAndHive", false, false, false, 0777, 0666, 0700, 0600},
+    {"ReadableByGroup", false, false, false, 0750, 0640, 0700, 0600},
+    {"OwnerBitsStay", false, false, false, 0701, 0744, 0700, 0700},
+    {"AlreadyPrivate", false, false, false, 0700, 0600, 0700, 0600},
+    {"LinkedFolder", true, false, false, 0777, 0666, 0777, 0600},
+    {"LinkedHive", false, true, false, 0777, 0666, 0700, 0666},
+    {"LinkedFolderAndHive", true, true, false, 0777, 0666, 0777, 0666},
+    {"OtherOwner", false, false, true, 0777, 0666, 0777, 0666},
+};
+
+INSTANTIATE_TEST_SUITE_P(Layouts, RegistryHiveModeTest, ::testing::ValuesIn(kHiveLayouts),
+                         kRowName);
+
 } // namespace
