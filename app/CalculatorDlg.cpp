@@ -132,7 +132,7 @@ bool CCalculatorDlg::OnInitDialog()
     m_console.UpdateData(false);
     setWindowIcon(m_hIcon);
     m_console.SetStartDefaults();
-    PersistSettings(false);
+    m_bSettingsRead = PersistSettings(false);
     m_console.m_evaluator.Seed(static_cast<std::uint32_t>(std::time(nullptr)));
     m_strVersion = kVersionText;
     m_console.Start(kBannerText, m_strVersion);
@@ -295,12 +295,13 @@ void CCalculatorDlg::closeEvent(QCloseEvent* pEvent)
 void CCalculatorDlg::OnClose()
 {
     m_console.UpdateData(true);
-    PersistSettings(true);
+    // A code that could not be read at start is left as it is stored.
+    if (m_bSettingsRead) PersistSettings(true);
 }
 
-void CCalculatorDlg::PersistSettings(bool bSave)
+bool CCalculatorDlg::PersistSettings(bool bSave)
 {
-    ::PersistSettings(m_console, bSave);
+    return ::PersistSettings(m_console, bSave);
 }
 
 void CCalculatorDlg::OnInfo()

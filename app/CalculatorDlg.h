@@ -48,7 +48,7 @@ protected:
     void closeEvent(QCloseEvent* pEvent) override;
 
 private:
-    void PersistSettings(bool bSave);
+    bool PersistSettings(bool bSave);
     void OnCastChange() { m_console.OnCastChange(); }
     void OnFocusConsole() { m_console.OnFocusConsole(); }
     void OnEditMode() { m_console.OnEditMode(); }
@@ -73,6 +73,7 @@ private:
     QButtonGroup* m_pOutputGroup = nullptr;
     QButtonGroup* m_pEditGroup = nullptr;
     std::string m_strVersion;
+    bool m_bSettingsRead = false; // the load at start could read the hive (or found no code)
     CInfoDlg m_infoDlg;
     QString m_strConsoleWidgetText;      // the console as the widget holds it
     std::string m_strConsoleModelText;   // the same text in the code page, with CR LF breaks

@@ -28,7 +28,7 @@ constexpr std::array<CCodePosition, 5> kPositions = {{
 
 } // namespace
 
-void PersistSettings(CViewState& state, bool bSave)
+bool PersistSettings(CViewState& state, bool bSave)
 {
     CRegistryString code(kSettingsPath, "", false, HKEY_CURRENT_USER);
     std::string strCode = code.GetValue();
@@ -45,12 +45,12 @@ void PersistSettings(CViewState& state, bool bSave)
             strCode[nPos] = static_cast<char>((kPositions[nPos].m_nBase + nLowByte) & 0xFFu);
         }
         code.SetValue(strCode);
-        return;
+        return !code.HasReadError();
     }
 
     // A hive that is there but cannot be read may hold the user's code: keep the start values
     // and leave it alone rather than store the default over it.
-    if (code.HasReadError()) return;
+    if (code.HasReadError()) return false;
     // A non-empty text is never repaired here: what does not decode keeps the start value.
     if (strCode.empty())
     {
@@ -67,4 +67,5 @@ void PersistSettings(CViewState& state, bool bSave)
         else if (chCode >= '0' && chCode <= '9')
             nMember = chCode - '0';
     }
+    return true;
 }

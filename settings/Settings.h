@@ -7,5 +7,6 @@
 // "SaveKey". Position 0 m_bUnsigned, 1 m_bEndPos, 2 m_nCastMode, 3 m_nOutputMode,
 // 4 m_nEditMode. A load stores "BB021" when the value is missing or empty, and changes and
 // writes nothing when the hive cannot be read; a save writes only when the code changed.
-// Registry failures are silent.
-void PersistSettings(CViewState& state, bool bSave);
+// Registry failures are silent. Returns false when the stored code could not be read (not
+// merely missing): a window whose load failed must not save over a code it never saw.
+bool PersistSettings(CViewState& state, bool bSave);

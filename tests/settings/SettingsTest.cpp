@@ -427,6 +427,8 @@ TEST_P(SettingsHostileHiveTest, ReadsGetTheDefaultAndWritesChangeNothing)
     const std::string strBefore = Snapshot();
     const Members start = {0, 0, 3, 0, 0};
     EXPECT_EQ(Persist(start, false), GetParam().bNoHive ? kBB021 : start);
+    CViewState state;
+    EXPECT_EQ(PersistSettings(state, false), GetParam().bNoHive) << "a read error is reported";
     Persist(start, true);
     CRegistryString value("K\\v", "default", false, HKEY_CURRENT_USER);
     EXPECT_EQ(value.HasReadError(), !GetParam().bNoHive);
