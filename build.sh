@@ -7,6 +7,8 @@
 #   ./build.sh fuzz [RUNS]       build the libFuzzer target with clang and run it (seed 1)
 #   ./build.sh bench             build and run the benchmarks (never part of the tests)
 #   ./build.sh screenshots       write docs/screenshot.png and docs/info.png (offscreen)
+#   ./build.sh package [--check] build build-package/lumdrak_<version>_<arch>.deb with
+#                                debhelper; --check then tests the package's files and lintian
 #
 # Run as root on a fresh Debian 12 machine, each command installs the packages it lacks;
 # as another user it prints the apt-get line to run and stops.
@@ -15,10 +17,12 @@ cd "$(dirname "$0")"
 ROOT=$PWD
 
 BASE_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libsqlite3-dev
-               qt6-base-dev libgl-dev fonts-liberation)
+               qt6-base-dev libgl-dev fonts-liberation mandoc groff-base)
 SANITIZE_PACKAGES=(libclang-rt-14-dev)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 BENCH_PACKAGES=(libbenchmark-dev libmuparser-dev hyperfine xvfb xauth x11-utils)
+PACKAGE_PACKAGES=(build-essential debhelper dpkg-dev librsvg2-bin)
+PACKAGE_CHECK_PACKAGES=(lintian desktop-file-utils appstream man-db)
 DEFAULT_OPTIONS=(-DLUMDRAK_SANITIZE=OFF -DLUMDRAK_BUILD_APP=ON -DLUMDRAK_BUILD_TESTS=ON
                  -DCMAKE_BUILD_TYPE=RelWithDebInfo)
 
@@ -113,11 +117,45 @@ cmd_screenshots() {
     QT_QPA_PLATFORM=offscreen "$ROOT/build/app/lumdrak-screenshot" "$ROOT/docs"
 }
 
+# dpkg-buildpackage builds inside the source tree and writes the .deb next to it, so it works
+# on a copy in build-package/ and the .deb lands there too. The tests are ./build.sh test's
+# business: unless DEB_BUILD_OPTIONS says otherwise, the package is built with nocheck.
+cmd_package() {
+    local check=
+    case "${1:-}" in
+        --check) check=1 ;;
+        "") ;;
+        *) die "unknown option to package: $1" ;;
+    esac
+    if [ -n "$check" ]; then
+        need_packages "${BASE_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}" "${PACKAGE_CHECK_PACKAGES[@]}"
+    else
+        need_packages "${BASE_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}"
+    fi
+    local out=$ROOT/build-package
+    rm -rf "$out"
+    mkdir -p "$out/lumdrak"
+    tar -C "$ROOT" --exclude=./.git --exclude=./build --exclude='./build-*' \
+        --exclude=./fuzz-corpus --exclude='*.swp' -cf - . | tar -C "$out/lumdrak" -xf -
+    export DEB_BUILD_OPTIONS=${DEB_BUILD_OPTIONS-nocheck}
+    local profiles=()
+    case " $DEB_BUILD_OPTIONS " in *" nocheck "*) profiles=(-Pnocheck) ;; esac
+    (cd "$out/lumdrak" && dpkg-buildpackage -b -us -uc "${profiles[@]}")
+    local deb
+    deb=$out/lumdrak_$(cd "$out/lumdrak" && dpkg-parsechangelog -S Version)_$(dpkg --print-architecture).deb
+    echo "build.sh: built $deb"
+    if [ -n "$check" ]; then
+        "$ROOT/.ci/check-package" "$deb"
+    fi
+}
+
 case "${1:-}" in
     run) shift; cmd_run "$@" ;;
     test) shift; cmd_test "$@" ;;
     fuzz) shift; cmd_fuzz "$@" ;;
     bench) shift; cmd_bench "$@" ;;
     screenshots) shift; cmd_screenshots "$@" ;;
-    *) echo "usage: ./build.sh run | test [--sanitize] | fuzz [RUNS] | bench | screenshots" >&2; exit 2 ;;
+    package) shift; cmd_package "$@" ;;
+    *) echo "usage: ./build.sh run | test [--sanitize] | fuzz [RUNS] | bench | screenshots" \
+            "| package [--check]" >&2; exit 2 ;;
 esac

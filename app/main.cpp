@@ -1,7 +1,10 @@
 #include "CalculatorApp.h"
 #include "CalculatorDlg.h"
+#include "CommandLine.h"
 
 #include <QApplication>
+
+#include <cstdio>
 
 bool CCalculatorApp::InitInstance()
 {
@@ -19,7 +22,20 @@ CCalculatorApp theApp;
 
 int main(int argc, char* argv[])
 {
+    // Before QApplication, which needs a display: --help and --version must work without one.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const SCommandLine commandLine = ParseCommandLine(arguments);
+    if (commandLine.m_nExitCode >= 0)
+    {
+        std::fputs(commandLine.m_strOut.toLocal8Bit().constData(), stdout);
+        std::fputs(commandLine.m_strError.toLocal8Bit().constData(), stderr);
+        return commandLine.m_nExitCode;
+    }
+
     QApplication application(argc, argv);
-    QApplication::setDesktopFileName(QStringLiteral("lumdrak"));
+    // The application id: Wayland compositors match the window to its desktop entry and icon.
+    QApplication::setDesktopFileName(QStringLiteral("io.github.lumdrak.Lumdrak"));
     return theApp.InitInstance() ? QApplication::exec() : 0;
 }

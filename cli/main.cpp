@@ -34,7 +34,8 @@ constexpr char kHelp[] =
     "  --raw            print each value in its shortest exact decimal form, or 'error P'\n"
     "                   with the 1-based position of the syntax error\n"
     "  --               the arguments after it are expressions, even when they begin with -\n"
-    "  --help, --version\n"
+    "  -h, --help       print this help and exit\n"
+    "  --version        print the version and exit\n"
     "\n"
     "The last result r carries over from one expression to the next.\n"
     "Exit status: 0 all evaluated, 1 a syntax error (or an output error), 2 bad usage.\n";
@@ -86,7 +87,7 @@ int ParseArguments(int argc, char** argv, SOptions& options)
         {
             bOptions = false;
         }
-        else if (strArg == "--help")
+        else if (strArg == "--help" || strArg == "-h")
         {
             std::fputs(kUsage, stdout);
             std::fputs(kHelp, stdout);
@@ -94,8 +95,7 @@ int ParseArguments(int argc, char** argv, SOptions& options)
         }
         else if (strArg == "--version")
         {
-            const std::string_view strVersion = kVersionText;
-            std::printf("%.*s\n", static_cast<int>(strVersion.find('\r')), strVersion.data());
+            std::printf("lumdrak-eval (Lumdrak) %s\n", kVersionNumber);
             return kExitOk;
         }
         else if (strArg == "--raw")

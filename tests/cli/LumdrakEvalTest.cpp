@@ -101,7 +101,8 @@ TEST(LumdrakEval, PrintsWhatTheConsoleWrites)
         {{"--raw", "1/3", "1e300", "1/0", "0/0", "(1", "0.1+0.2"}, "", 1,
          "0.3333333333333333\n1e+300\ninf\nnan\nerror 1\n0.30000000000000004\n", ""},
         {{"--raw", "-c", "16", "70000"}, "", 0, "4464\n", ""},
-        {{"--version"}, "", 0, "Version 1.3\n", ""},
+        {{"--version"}, "", 0, "lumdrak-eval (Lumdrak) 1.3\n", ""},
+        {{"--", "-h"}, "", 1, "", "?-h\n ^^\nSyntax not allowed.\n"},
         {{"-c", "7", "1"}, "", 2, "", "lumdrak-eval: -c takes none, 32, 16 or 8\n" + strUsage},
         {{"-o"}, "", 2, "", "lumdrak-eval: -o takes bin, hex or dez\n" + strUsage},
         {{"--bogus"}, "", 2, "", "lumdrak-eval: unknown option '--bogus'\n" + strUsage},
@@ -120,10 +121,15 @@ TEST(LumdrakEval, PrintsWhatTheConsoleWrites)
 
 TEST(LumdrakEval, HelpDescribesTheOptions)
 {
-    const SRun run = RunEval({"--help"});
-    EXPECT_EQ(run.nStatus, 0);
-    for (const char* szWord : {"usage:", "-c none|32|16|8", "--raw", "Exit status"})
-        EXPECT_NE(run.strOut.find(szWord), std::string::npos) << szWord;
+    for (const char* szHelp : {"--help", "-h"})
+    {
+        const SRun run = RunEval({"-c", "8", szHelp, "1+"});
+        EXPECT_EQ(run.nStatus, 0) << szHelp;
+        EXPECT_EQ(run.strErr, "") << szHelp;
+        for (const char* szWord :
+             {"usage:", "-c none|32|16|8", "--raw", "--version", "Exit status"})
+            EXPECT_NE(run.strOut.find(szWord), std::string::npos) << szHelp << " " << szWord;
+    }
 }
 
 TEST(LumdrakEval, OddBytesAndLongLinesNeitherCrashNorHang)

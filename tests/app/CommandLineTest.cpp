@@ -1,0 +1,104 @@
+// lumdrak's arguments: what is decided before a window exists, and the built program run with
+// no display at all.
+#include "CommandLine.h"
+
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include <initializer_list>
+
+namespace
+{
+
+QStringList Arguments(std::initializer_list<const char*> args)
+{
+    QStringList list{QStringLiteral("lumdrak")};
+    for (const char* pszArg : args)
+        list.append(QString::fromUtf8(pszArg));
+    return list;
+}
+
+struct SRow
+{
+    std::initializer_list<const char*> args;
+    int nExitCode;
+    const char* pszOutStart;  // what standard output begins with
+    const char* pszErrorPart; // "" or a part of the one error line
+};
+
+TEST(CommandLineTest, DecidesBeforeTheWindow)
+{
+    const SRow rows[] = {
+        {{}, -1, "", ""},
+        {{"-platform", "offscreen"}, -1, "", ""},
+        {{"--platform", "offscreen", "-reverse"}, -1, "", ""},
+        {{"-style=Fusion", "-stylesheet", "a.qss", "-qwindowgeometry", "300x200+0+0"}, -1, "", ""},
+        {{"-session", "1234", "-display", ":1", "-name", "calc", "-nograb"}, -1, "", ""},
+        {{"--help"}, 0, "usage: lumdrak [Qt option ...]\n", ""},
+        {{"-h"}, 0, "usage: lumdrak [Qt option ...]\n", ""},
+        {{"-platform", "offscreen", "--help"}, 0, "usage: lumdrak", ""},
+        {{"--version"}, 0, "lumdrak (Lumdrak) 1.3\n", ""},
+        {{"-version"}, 0, "lumdrak (Lumdrak) 1.3\n", ""},
+        {{"--bogus"}, 2, "", "'bogus'"},
+        {{"-x"}, 2, "", "'x'"},
+        {{"--help", "--bogus"}, 2, "", "'bogus'"},
+        {{"-platform"}, 2, "", "platform"},
+        {{"notes.txt"}, 2, "", "unexpected argument 'notes.txt'"},
+        {{"--", "-3"}, 2, "", "unexpected argument '-3'"},
+    };
+    for (const SRow& row : rows)
+    {
+        const QStringList arguments = Arguments(row.args);
+        const std::string strCall = arguments.join(QLatin1Char(' ')).toStdString();
+        const SCommandLine result = ParseCommandLine(arguments);
+        EXPECT_EQ(result.m_nExitCode, row.nExitCode) << strCall;
+        EXPECT_EQ(result.m_strOut.toStdString().rfind(row.pszOutStart, 0), 0U) << strCall;
+        EXPECT_EQ(result.m_strOut.isEmpty(), row.nExitCode != 0) << strCall;
+        if (row.nExitCode == 2)
+        {
+            EXPECT_TRUE(result.m_strError.startsWith(QStringLiteral("lumdrak: "))) << strCall;
+            EXPECT_EQ(result.m_strError.count(QLatin1Char('\n')), 1) << strCall;
+            EXPECT_TRUE(result.m_strError.endsWith(QLatin1Char('\n'))) << strCall;
+            EXPECT_TRUE(result.m_strError.contains(QString::fromUtf8(row.pszErrorPart)))
+                << strCall << ": " << result.m_strError.toStdString();
+        }
+        else
+        {
+            EXPECT_EQ(result.m_strError, QString()) << strCall;
+        }
+    }
+}
+
+// QApplication would abort without a display; these must not get that far.
+TEST(CommandLineTest, TheProgramAnswersWithoutADisplay)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* pszName : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(pszName));
+    const struct
+    {
+        const char* pszArg;
+        int nExitCode;
+        const char* pszOutStart;
+        const char* pszError;
+    } rows[] = {
+        {"--help", 0, "usage: lumdrak [Qt option ...]\n", ""},
+        {"--version", 0, "lumdrak (Lumdrak) 1.3\n", ""},
+        {"--bogus", 2, "", "lumdrak: Unknown option 'bogus'. See lumdrak --help.\n"},
+    };
+    for (const auto& row : rows)
+    {
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(LUMDRAK_PATH), {QString::fromLatin1(row.pszArg)});
+        ASSERT_TRUE(process.waitForFinished(30000)) << row.pszArg;
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << row.pszArg;
+        EXPECT_EQ(process.exitCode(), row.nExitCode) << row.pszArg;
+        EXPECT_TRUE(process.readAllStandardOutput().startsWith(row.pszOutStart)) << row.pszArg;
+        EXPECT_EQ(process.readAllStandardError().toStdString(), row.pszError) << row.pszArg;
+    }
+}
+
+} // namespace
