@@ -2,11 +2,9 @@
 // a '?' line of an in-memory console and Enter is pressed, so what it prints is exactly what
 // the window's console would write.
 #include "Banner.h"
-#include "Console.h"
-#include "MemoryWindow.h"
+#include "EvalSession.h"
 
 #include <cerrno>
-#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -129,97 +127,6 @@ int ParseArguments(int argc, char** argv, SOptions& options)
     return -1;
 }
 
-// The in-memory console in Scroll mode with the chosen cast and output.
-class CEvalSession
-{
-public:
-    explicit CEvalSession(const SOptions& options) : m_bRaw(options.bRaw)
-    {
-        m_console.SetStartDefaults();
-        m_console.m_nCastMode = options.nCastMode;
-        m_console.m_bUnsigned = options.bUnsigned;
-        m_console.m_nOutputMode = options.nOutputMode;
-        m_console.m_nEditMode = 0;
-        m_console.Start("", "");
-    }
-
-    // Evaluates every line of strText; CR and LF both end a line.
-    void EvaluateLines(std::string_view strText)
-    {
-        while (!strText.empty())
-        {
-            const std::size_t nEnd = strText.find_first_of("\r\n");
-            EvaluateLine(strText.substr(0, nEnd));
-            if (nEnd == std::string_view::npos)
-                break;
-            strText.remove_prefix(nEnd + 1);
-        }
-    }
-
-    bool m_bAnyError = false;
-
-private:
-    void EvaluateLine(std::string_view strLine)
-    {
-        if (!strLine.empty() && strLine.front() == '?')
-            strLine.remove_prefix(1);
-        if (strLine.empty())
-            return;
-        m_strLine.assign(1, '?');
-        m_strLine.append(strLine);
-        m_window.SetConsoleText(m_strLine);
-        m_console.ProcessEnter();
-
-        // What Enter wrote below the line: the result and a prompt, or the marker, the
-        // message and a prompt.
-        const std::string& strConsole = m_window.m_strConsoleText;
-        const std::size_t nWritten = m_strLine.size() + 2;
-        const std::size_t nFirstEnd = strConsole.find("\r\n", nWritten);
-        const std::string_view strFirst(strConsole.data() + nWritten, nFirstEnd - nWritten);
-        const int nErrorPos = m_console.m_evaluator.m_nErrorPos;
-        if (nErrorPos != 0)
-            m_bAnyError = true;
-
-        if (m_bRaw)
-        {
-            if (nErrorPos != 0)
-                std::printf("error %d\n", nErrorPos);
-            else
-                PrintRaw(m_console.m_evaluator.m_dLastResult);
-        }
-        else if (nErrorPos != 0)
-        {
-            const std::size_t nSecondEnd = strConsole.find("\r\n", nFirstEnd + 2);
-            std::fwrite(m_strLine.data(), 1, m_strLine.size(), stderr);
-            std::fputc('\n', stderr);
-            std::fwrite(strFirst.data(), 1, strFirst.size(), stderr);
-            std::fputc('\n', stderr);
-            std::fwrite(strConsole.data() + nFirstEnd + 2, 1, nSecondEnd - nFirstEnd - 2, stderr);
-            std::fputc('\n', stderr);
-        }
-        else
-        {
-            std::fwrite(strFirst.data(), 1, strFirst.size(), stdout);
-            std::fputc('\n', stdout);
-        }
-    }
-
-    static void PrintRaw(double dValue)
-    {
-        char buffer[64];
-        const auto result = std::to_chars(buffer, buffer + sizeof buffer, dValue);
-        std::string_view strValue(buffer, static_cast<std::size_t>(result.ptr - buffer));
-        if (strValue == "-nan")
-            strValue = "nan";
-        std::printf("%.*s\n", static_cast<int>(strValue.size()), strValue.data());
-    }
-
-    bool m_bRaw;
-    std::string m_strLine;
-    CMemoryWindow m_window;
-    CConsole m_console{m_window};
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -229,7 +136,7 @@ int main(int argc, char** argv)
     if (nParsed >= 0)
         return nParsed;
 
-    CEvalSession session(options);
+    CEvalSession session(options.nCastMode, options.bUnsigned, options.nOutputMode, options.bRaw);
     if (!options.expressions.empty())
     {
         for (const std::string& strExpression : options.expressions)
