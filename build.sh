@@ -15,7 +15,7 @@ cd "$(dirname "$0")"
 ROOT=$PWD
 
 BASE_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libsqlite3-dev
-               qt6-base-dev libgl-dev fonts-liberation)
+               libedit-dev qt6-base-dev libgl-dev fonts-liberation)
 SANITIZE_PACKAGES=(libclang-rt-14-dev)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 BENCH_PACKAGES=(libbenchmark-dev libmuparser-dev hyperfine xvfb xauth x11-utils)

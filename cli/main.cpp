@@ -3,6 +3,7 @@
 // the window's console would write.
 #include "Banner.h"
 #include "EvalSession.h"
+#include "Interactive.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -34,7 +35,8 @@ constexpr char kHelp[] =
     "  --               the arguments after it are expressions, even when they begin with -\n"
     "  --help, --version\n"
     "\n"
-    "The last result r carries over from one expression to the next.\n"
+    "The last result r carries over from one expression to the next. On a terminal, with no\n"
+    "expressions, lines are edited and kept in a history (:help there lists keys and commands).\n"
     "Exit status: 0 all evaluated, 1 a syntax error (or an output error), 2 bad usage.\n";
 
 constexpr int kExitOk = 0;
@@ -141,6 +143,10 @@ int main(int argc, char** argv)
     {
         for (const std::string& strExpression : options.expressions)
             session.EvaluateLines(strExpression);
+    }
+    else if (isatty(STDIN_FILENO) != 0 && isatty(STDOUT_FILENO) != 0 && RunInteractive(session))
+    {
+        return kExitOk; // a person saw every error as it happened
     }
     else
     {
