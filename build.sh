@@ -18,7 +18,7 @@ BASE_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libsql
                libedit-dev qt6-base-dev libgl-dev fonts-liberation)
 SANITIZE_PACKAGES=(libclang-rt-14-dev)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
-BENCH_PACKAGES=(libbenchmark-dev libmuparser-dev hyperfine xvfb xauth x11-utils)
+BENCH_PACKAGES=(libbenchmark-dev libmuparser-dev hyperfine bc xvfb xauth x11-utils)
 DEFAULT_OPTIONS=(-DLUMDRAK_SANITIZE=OFF -DLUMDRAK_BUILD_APP=ON -DLUMDRAK_BUILD_TESTS=ON
                  -DCMAKE_BUILD_TYPE=RelWithDebInfo)
 
@@ -104,7 +104,7 @@ cmd_bench() {
     "$ROOT/build-bench/bench/engine_bench"
     "$ROOT/build-bench/bench/console_bench"
     [ -x "$ROOT/bench/startup.sh" ] && "$ROOT/bench/startup.sh" "$ROOT/build-bench"
-    return 0
+    "$ROOT/bench/eval_startup.sh" "$ROOT/build-bench"
 }
 
 cmd_screenshots() {
