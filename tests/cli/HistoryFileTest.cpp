@@ -273,10 +273,13 @@ TEST_F(HistoryFileTest, UnreadableFilesAreIgnoredAndLeftAlone)
     EXPECT_TRUE(fs::is_fifo(m_file));
     fs::remove(m_file);
 
-    // A history of ours that may not be read. Root may read anything, so as root the check
-    // runs in a child that has become an ordinary user, in a folder that user could write.
+    // Histories of ours that may not be read, or not be written. Root may do anything, so as
+    // root the checks run in a child that has become an ordinary user, in a folder that user
+    // could write (and so could replace the files in).
     const std::string strText = kHeader + "1+2\n";
+    const fs::path readOnly = m_folder / "read_only";
     WriteFile(m_file, strText, 0200);
+    WriteFile(readOnly, strText, 0444);
     chmod(m_folder.c_str(), 0777);
     const pid_t pid = fork();
     ASSERT_GE(pid, 0);
@@ -288,12 +291,18 @@ TEST_F(HistoryFileTest, UnreadableFilesAreIgnoredAndLeftAlone)
         history.Load();
         const bool bIgnored = history.Entries().empty() && !history.IsWritable() &&
                               history.Add("3") && history.Entries().size() == 1;
-        _exit(bIgnored ? 0 : 1);
+        CHistoryFile kept(readOnly.string());
+        kept.Load();
+        const bool bRead = kept.Entries() == std::vector<std::string>{"1+2"} && kept.Add("3") &&
+                           kept.Entries().size() == 2;
+        _exit(bIgnored && bRead ? 0 : 1);
     }
     int nStatus = 0;
     waitpid(pid, &nStatus, 0);
     EXPECT_TRUE(WIFEXITED(nStatus) && WEXITSTATUS(nStatus) == 0) << nStatus;
     EXPECT_EQ(ModeOf(m_file), 0200u);
+    EXPECT_EQ(ModeOf(readOnly), 0444u);
+    EXPECT_EQ(ReadFile(readOnly), strText);
     chmod(m_file.c_str(), 0600);
     EXPECT_EQ(ReadFile(m_file), strText);
 }
