@@ -168,18 +168,6 @@ TEST_F(HistoryFileTest, IsCreatedPrivateUnderTheStateFolder)
         << "no temporary file is left behind";
 }
 
-TEST_F(HistoryFileTest, EmptyVariableKeepsTheHistoryInMemoryOnly)
-{
-    SetVariable("LUMDRAK_EVAL_HISTORY", "");
-    SetVariable("XDG_STATE_HOME", (m_folder / "state").c_str());
-    SetVariable("HOME", m_folder.c_str());
-    CHistoryFile history(CHistoryFile::PathFromEnvironment());
-    history.Load();
-    EXPECT_TRUE(history.Add("1+2"));
-    EXPECT_EQ(history.Entries(), std::vector<std::string>{"1+2"});
-    EXPECT_TRUE(fs::is_empty(m_folder));
-}
-
 TEST_F(HistoryFileTest, KeepsTheLastThousandLinesAcrossRestarts)
 {
     WriteFile(m_file, CHistoryFile::Encode(Numbered("n", 0, 998)));
