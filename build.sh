@@ -17,10 +17,10 @@ cd "$(dirname "$0")"
 ROOT=$PWD
 
 BASE_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libsqlite3-dev
-               qt6-base-dev libgl-dev fonts-liberation mandoc groff-base)
+               libedit-dev qt6-base-dev libgl-dev fonts-liberation mandoc groff-base)
 SANITIZE_PACKAGES=(libclang-rt-14-dev)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
-BENCH_PACKAGES=(libbenchmark-dev libmuparser-dev hyperfine xvfb xauth x11-utils)
+BENCH_PACKAGES=(libbenchmark-dev libmuparser-dev hyperfine bc xvfb xauth x11-utils)
 PACKAGE_PACKAGES=(build-essential debhelper dpkg-dev librsvg2-bin)
 PACKAGE_CHECK_PACKAGES=(lintian desktop-file-utils appstream man-db)
 DEFAULT_OPTIONS=(-DLUMDRAK_SANITIZE=OFF -DLUMDRAK_BUILD_APP=ON -DLUMDRAK_BUILD_TESTS=ON
@@ -108,7 +108,7 @@ cmd_bench() {
     "$ROOT/build-bench/bench/engine_bench"
     "$ROOT/build-bench/bench/console_bench"
     [ -x "$ROOT/bench/startup.sh" ] && "$ROOT/bench/startup.sh" "$ROOT/build-bench"
-    return 0
+    "$ROOT/bench/eval_startup.sh" "$ROOT/build-bench"
 }
 
 cmd_screenshots() {

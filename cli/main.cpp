@@ -2,11 +2,10 @@
 // a '?' line of an in-memory console and Enter is pressed, so what it prints is exactly what
 // the window's console would write.
 #include "Banner.h"
-#include "Console.h"
-#include "MemoryWindow.h"
+#include "EvalSession.h"
+#include "Interactive.h"
 
 #include <cerrno>
-#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -37,7 +36,8 @@ constexpr char kHelp[] =
     "  -h, --help       print this help and exit\n"
     "  --version        print the version and exit\n"
     "\n"
-    "The last result r carries over from one expression to the next.\n"
+    "The last result r carries over from one expression to the next. On a terminal, with no\n"
+    "expressions, lines are edited and kept in a history (:help there lists keys and commands).\n"
     "Exit status: 0 all evaluated, 1 a syntax error (or an output error), 2 bad usage.\n";
 
 constexpr int kExitOk = 0;
@@ -129,97 +129,6 @@ int ParseArguments(int argc, char** argv, SOptions& options)
     return -1;
 }
 
-// The in-memory console in Scroll mode with the chosen cast and output.
-class CEvalSession
-{
-public:
-    explicit CEvalSession(const SOptions& options) : m_bRaw(options.bRaw)
-    {
-        m_console.SetStartDefaults();
-        m_console.m_nCastMode = options.nCastMode;
-        m_console.m_bUnsigned = options.bUnsigned;
-        m_console.m_nOutputMode = options.nOutputMode;
-        m_console.m_nEditMode = 0;
-        m_console.Start("", "");
-    }
-
-    // Evaluates every line of strText; CR and LF both end a line.
-    void EvaluateLines(std::string_view strText)
-    {
-        while (!strText.empty())
-        {
-            const std::size_t nEnd = strText.find_first_of("\r\n");
-            EvaluateLine(strText.substr(0, nEnd));
-            if (nEnd == std::string_view::npos)
-                break;
-            strText.remove_prefix(nEnd + 1);
-        }
-    }
-
-    bool m_bAnyError = false;
-
-private:
-    void EvaluateLine(std::string_view strLine)
-    {
-        if (!strLine.empty() && strLine.front() == '?')
-            strLine.remove_prefix(1);
-        if (strLine.empty())
-            return;
-        m_strLine.assign(1, '?');
-        m_strLine.append(strLine);
-        m_window.SetConsoleText(m_strLine);
-        m_console.ProcessEnter();
-
-        // What Enter wrote below the line: the result and a prompt, or the marker, the
-        // message and a prompt.
-        const std::string& strConsole = m_window.m_strConsoleText;
-        const std::size_t nWritten = m_strLine.size() + 2;
-        const std::size_t nFirstEnd = strConsole.find("\r\n", nWritten);
-        const std::string_view strFirst(strConsole.data() + nWritten, nFirstEnd - nWritten);
-        const int nErrorPos = m_console.m_evaluator.m_nErrorPos;
-        if (nErrorPos != 0)
-            m_bAnyError = true;
-
-        if (m_bRaw)
-        {
-            if (nErrorPos != 0)
-                std::printf("error %d\n", nErrorPos);
-            else
-                PrintRaw(m_console.m_evaluator.m_dLastResult);
-        }
-        else if (nErrorPos != 0)
-        {
-            const std::size_t nSecondEnd = strConsole.find("\r\n", nFirstEnd + 2);
-            std::fwrite(m_strLine.data(), 1, m_strLine.size(), stderr);
-            std::fputc('\n', stderr);
-            std::fwrite(strFirst.data(), 1, strFirst.size(), stderr);
-            std::fputc('\n', stderr);
-            std::fwrite(strConsole.data() + nFirstEnd + 2, 1, nSecondEnd - nFirstEnd - 2, stderr);
-            std::fputc('\n', stderr);
-        }
-        else
-        {
-            std::fwrite(strFirst.data(), 1, strFirst.size(), stdout);
-            std::fputc('\n', stdout);
-        }
-    }
-
-    static void PrintRaw(double dValue)
-    {
-        char buffer[64];
-        const auto result = std::to_chars(buffer, buffer + sizeof buffer, dValue);
-        std::string_view strValue(buffer, static_cast<std::size_t>(result.ptr - buffer));
-        if (strValue == "-nan")
-            strValue = "nan";
-        std::printf("%.*s\n", static_cast<int>(strValue.size()), strValue.data());
-    }
-
-    bool m_bRaw;
-    std::string m_strLine;
-    CMemoryWindow m_window;
-    CConsole m_console{m_window};
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -229,11 +138,15 @@ int main(int argc, char** argv)
     if (nParsed >= 0)
         return nParsed;
 
-    CEvalSession session(options);
+    CEvalSession session(options.nCastMode, options.bUnsigned, options.nOutputMode, options.bRaw);
     if (!options.expressions.empty())
     {
         for (const std::string& strExpression : options.expressions)
             session.EvaluateLines(strExpression);
+    }
+    else if (isatty(STDIN_FILENO) != 0 && isatty(STDOUT_FILENO) != 0 && RunInteractive(session))
+    {
+        return kExitOk; // a person saw every error as it happened
     }
     else
     {

@@ -132,6 +132,14 @@ TEST(LumdrakEval, HelpDescribesTheOptions)
     }
 }
 
+TEST(LumdrakEval, ColonLinesAreExpressionsOutsideATerminal)
+{
+    const SRun run = RunEval({}, ":m\n:q\n1+1\n");
+    EXPECT_EQ(run.nStatus, 1);
+    EXPECT_EQ(run.strOut, "2\n");
+    EXPECT_EQ(run.strErr, "?:m\n^^\nSyntax not allowed.\n?:q\n^^\nSyntax not allowed.\n");
+}
+
 TEST(LumdrakEval, OddBytesAndLongLinesNeitherCrashNorHang)
 {
     std::string strInput("1+\0" "2\n", 5);

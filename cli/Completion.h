@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Tab completion of the names of the expression language: the function tokens of the
+// evaluator's table ("sqr(" ... "rand("), then "pi", "r" and "m".
+struct SCompletion
+{
+    std::string strInsert;               // to type at the cursor; empty when nothing fits
+    std::vector<std::string> candidates; // the names that fit, when they share no more letters
+};
+
+// The completion of the name that ends strBeforeCursor, matched in any case and continued in
+// the case it was begun in. A name begins with a letter; one behind '$' or '#' is a number.
+SCompletion CompleteName(std::string_view strBeforeCursor);
+
+// Every name, in the order they are listed.
+const std::vector<std::string>& CompletionNames();

@@ -1,0 +1,104 @@
+#include "EvalSession.h"
+
+#include <charconv>
+#include <cstdio>
+
+CEvalSession::CEvalSession(int nCastMode, int bUnsigned, int nOutputMode, bool bRaw)
+    : m_bRaw(bRaw)
+{
+    m_console.SetStartDefaults();
+    m_console.m_nCastMode = nCastMode;
+    m_console.m_bUnsigned = bUnsigned;
+    m_console.m_nOutputMode = nOutputMode;
+    m_console.m_nEditMode = 0;
+    m_console.Start("", "");
+}
+
+void CEvalSession::EvaluateLines(std::string_view strText)
+{
+    while (!strText.empty())
+    {
+        const std::size_t nEnd = strText.find_first_of("\r\n");
+        EvaluateLine(strText.substr(0, nEnd));
+        if (nEnd == std::string_view::npos)
+            break;
+        strText.remove_prefix(nEnd + 1);
+    }
+}
+
+int CEvalSession::Enter(std::string_view strExpression)
+{
+    m_strLine.assign(1, '?');
+    m_strLine.append(strExpression);
+    m_window.SetConsoleText(m_strLine);
+    m_console.ProcessEnter();
+
+    // What Enter wrote below the line: the result and a prompt, or the marker, the message
+    // and a prompt.
+    const std::string& strConsole = m_window.m_strConsoleText;
+    const std::size_t nWritten = m_strLine.size() + 2;
+    const std::size_t nFirstEnd = strConsole.find("\r\n", nWritten);
+    m_strWritten.assign(strConsole, nWritten, nFirstEnd - nWritten);
+    const int nErrorPos = m_console.m_evaluator.m_nErrorPos;
+    if (nErrorPos != 0)
+    {
+        const std::size_t nSecondEnd = strConsole.find("\r\n", nFirstEnd + 2);
+        m_strMessage.assign(strConsole, nFirstEnd + 2, nSecondEnd - nFirstEnd - 2);
+    }
+    else
+    {
+        m_strMessage.clear();
+    }
+    return nErrorPos;
+}
+
+std::string CEvalSession::LastResultText() const
+{
+    if (m_bRaw)
+        return RawText(LastResult());
+    std::string strDecimal = LineOfText(m_window.m_strPanelText, 2);
+    return strDecimal.empty() ? "0" : strDecimal;
+}
+
+std::string CEvalSession::RawText(double dValue)
+{
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, dValue);
+    std::string strValue(buffer, result.ptr);
+    if (strValue == "-nan")
+        strValue = "nan";
+    return strValue;
+}
+
+void CEvalSession::EvaluateLine(std::string_view strLine)
+{
+    if (!strLine.empty() && strLine.front() == '?')
+        strLine.remove_prefix(1);
+    if (strLine.empty())
+        return;
+    const int nErrorPos = Enter(strLine);
+    if (nErrorPos != 0)
+        m_bAnyError = true;
+
+    if (m_bRaw)
+    {
+        if (nErrorPos != 0)
+            std::printf("error %d\n", nErrorPos);
+        else
+            std::printf("%s\n", RawText(LastResult()).c_str());
+    }
+    else if (nErrorPos != 0)
+    {
+        std::fwrite(m_strLine.data(), 1, m_strLine.size(), stderr);
+        std::fputc('\n', stderr);
+        std::fwrite(m_strWritten.data(), 1, m_strWritten.size(), stderr);
+        std::fputc('\n', stderr);
+        std::fwrite(m_strMessage.data(), 1, m_strMessage.size(), stderr);
+        std::fputc('\n', stderr);
+    }
+    else
+    {
+        std::fwrite(m_strWritten.data(), 1, m_strWritten.size(), stdout);
+        std::fputc('\n', stdout);
+    }
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "Console.h"
+#include "MemoryWindow.h"
+
+#include <string>
+#include <string_view>
+
+// The calculator's console in memory, in Scroll mode with a chosen cast and output: every
+// expression is typed on a '?' line and Enter is pressed, so what it yields is exactly what
+// the window's console writes. r and m carry over from one expression to the next.
+class CEvalSession
+{
+public:
+    CEvalSession(int nCastMode, int bUnsigned, int nOutputMode, bool bRaw);
+    CEvalSession(const CEvalSession&) = delete;
+    CEvalSession& operator=(const CEvalSession&) = delete;
+
+    // Evaluates every line of strText, as a script's input: CR and LF both end a line, a
+    // leading '?' is dropped, empty lines are skipped; results go to standard output, syntax
+    // errors as the console shows them to standard error (with --raw both as one line each
+    // to standard output).
+    void EvaluateLines(std::string_view strText);
+
+    // Enter on the line '?' + strExpression: 0 on success, else the 1-based error position.
+    // Afterwards WrittenLine() is the result line, or after an error the marker line.
+    int Enter(std::string_view strExpression);
+    std::string_view WrittenLine() const { return m_strWritten; }
+    std::string_view ErrorMessage() const { return m_strMessage; }
+
+    // F4: r goes to m.
+    void StoreResultInMemory() { m_console.PreTranslateKeyDown(kKeyF4); }
+    double LastResult() const { return m_console.m_evaluator.m_dLastResult; }
+    double Memory() const { return m_console.m_evaluator.m_dMemory; }
+    // r as the panel's decimal line shows it ("0" before the first result); with --raw in
+    // its shortest exact form.
+    std::string LastResultText() const;
+
+    // The shortest decimal text that reads back as dValue ("nan", "inf", "-inf").
+    static std::string RawText(double dValue);
+
+    bool m_bAnyError = false;
+    const bool m_bRaw;
+
+private:
+    void EvaluateLine(std::string_view strLine);
+
+    std::string m_strLine;
+    std::string m_strWritten;
+    std::string m_strMessage;
+    CMemoryWindow m_window;
+    CConsole m_console{m_window};
+};

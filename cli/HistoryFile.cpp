@@ -1,0 +1,309 @@
+#include "HistoryFile.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+
+// A file larger than this was not written by us: 1,000 lines of 4,096 bytes, all escaped.
+constexpr off_t kMaxFileSize = 4 * static_cast<off_t>(CHistoryFile::kMaxEntries) *
+                               static_cast<off_t>(CHistoryFile::kMaxLineLength + 2) + 4096;
+
+// A session that replaces the file while another waits for its lock sends the waiter round
+// again, which only happens when the other one got on; this many rounds in a row means that
+// something else is going on, and the line is not written.
+constexpr int kLockRounds = 1000;
+
+class CFileDescriptor
+{
+public:
+    explicit CFileDescriptor(int nFd) : m_nFd(nFd) {}
+    CFileDescriptor(const CFileDescriptor&) = delete;
+    CFileDescriptor& operator=(const CFileDescriptor&) = delete;
+    ~CFileDescriptor()
+    {
+        if (m_nFd >= 0)
+            close(m_nFd);
+    }
+    int Get() const { return m_nFd; }
+    bool IsOpen() const { return m_nFd >= 0; }
+
+private:
+    int m_nFd;
+};
+
+// The whole text of an open regular file of at most kMaxFileSize bytes.
+bool ReadRegularFile(int nFd, std::string& strText)
+{
+    struct stat status{};
+    if (fstat(nFd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size > kMaxFileSize)
+        return false;
+    strText.clear();
+    char buffer[16384];
+    for (;;)
+    {
+        const ssize_t nRead = read(nFd, buffer, sizeof buffer);
+        if (nRead == 0)
+            return true;
+        if (nRead < 0)
+        {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        strText.append(buffer, static_cast<std::size_t>(nRead));
+        if (static_cast<off_t>(strText.size()) > kMaxFileSize)
+            return false;
+    }
+}
+
+bool WriteAll(int nFd, std::string_view strText)
+{
+    while (!strText.empty())
+    {
+        const ssize_t nWritten = write(nFd, strText.data(), strText.size());
+        if (nWritten < 0)
+        {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        strText.remove_prefix(static_cast<std::size_t>(nWritten));
+    }
+    return true;
+}
+
+// Creates the folders of strPath that are missing, private to the user.
+bool MakeFolders(const std::string& strPath)
+{
+    for (std::size_t nSlash = strPath.find('/', 1); nSlash != std::string::npos;
+         nSlash = strPath.find('/', nSlash + 1))
+    {
+        const std::string strFolder = strPath.substr(0, nSlash);
+        if (mkdir(strFolder.c_str(), 0700) != 0 && errno != EEXIST)
+            return false;
+    }
+    return true;
+}
+
+int HexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
+
+void KeepLast(std::vector<std::string>& entries)
+{
+    if (entries.size() > CHistoryFile::kMaxEntries)
+        entries.erase(entries.begin(),
+                      entries.begin() +
+                          static_cast<std::ptrdiff_t>(entries.size() - CHistoryFile::kMaxEntries));
+}
+
+} // namespace
+
+std::string CHistoryFile::PathFromEnvironment()
+{
+    if (const char* pPath = std::getenv("LUMDRAK_EVAL_HISTORY"))
+        return pPath;
+    const char* pState = std::getenv("XDG_STATE_HOME");
+    if (pState != nullptr && pState[0] == '/') // relative values are invalid and ignored
+        return std::string(pState) + "/lumdrak/eval_history";
+    const char* pHome = std::getenv("HOME");
+    if (pHome != nullptr && pHome[0] == '/')
+        return std::string(pHome) + "/.local/state/lumdrak/eval_history";
+    return {};
+}
+
+void CHistoryFile::Load()
+{
+    m_entries.clear();
+    if (m_strPath.empty())
+        return;
+
+    // A link is followed to the file it names, which is then read and replaced in its place.
+    struct stat status{};
+    if (lstat(m_strPath.c_str(), &status) == 0 && S_ISLNK(status.st_mode))
+    {
+        char resolved[PATH_MAX];
+        if (realpath(m_strPath.c_str(), resolved) == nullptr)
+        {
+            m_bWritable = false; // a dangling link: not ours to replace
+            return;
+        }
+        m_strPath = resolved;
+    }
+
+    const CFileDescriptor file(
+        open(m_strPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (!file.IsOpen())
+    {
+        if (errno != ENOENT)
+            m_bWritable = false;
+        return;
+    }
+    std::string strText;
+    if (!ReadRegularFile(file.Get(), strText) || !Decode(strText, m_entries))
+    {
+        m_entries.clear();
+        m_bWritable = false;
+    }
+}
+
+bool CHistoryFile::Add(std::string_view strLine)
+{
+    if (strLine.find_first_not_of(" \t\r\n") == std::string_view::npos ||
+        strLine.size() > kMaxLineLength || strLine.find('\0') != std::string_view::npos ||
+        (!m_entries.empty() && m_entries.back() == strLine))
+        return false;
+    m_entries.emplace_back(strLine);
+    KeepLast(m_entries);
+    if (!m_strPath.empty() && m_bWritable)
+        Write(strLine);
+    return true;
+}
+
+bool CHistoryFile::Write(std::string_view strLine)
+{
+    if (!MakeFolders(m_strPath))
+        return false;
+    for (int nRound = 0; nRound < kLockRounds; ++nRound)
+    {
+        const CFileDescriptor file(open(m_strPath.c_str(),
+                                        O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK |
+                                            O_NOCTTY,
+                                        0600));
+        if (!file.IsOpen())
+            return false;
+        int nLocked;
+        while ((nLocked = flock(file.Get(), LOCK_EX)) != 0 && errno == EINTR)
+        {
+        }
+        struct stat locked{};
+        struct stat current{};
+        if (nLocked != 0 || fstat(file.Get(), &locked) != 0)
+            return false;
+        if (stat(m_strPath.c_str(), &current) != 0 || current.st_ino != locked.st_ino ||
+            current.st_dev != locked.st_dev)
+            continue; // another session replaced the file while this one waited
+
+        std::string strText;
+        std::vector<std::string> entries;
+        if (!ReadRegularFile(file.Get(), strText) || !Decode(strText, entries))
+        {
+            m_bWritable = false;
+            return false;
+        }
+        if (entries.empty() || entries.back() != strLine)
+            entries.emplace_back(strLine);
+        KeepLast(entries);
+
+        // The new text goes to a file of its own that then takes the old one's name, so a
+        // reader never sees half a file.
+        std::string strTemporary = m_strPath + ".XXXXXX";
+        const CFileDescriptor temporary(mkostemp(strTemporary.data(), O_CLOEXEC));
+        if (!temporary.IsOpen())
+            return false;
+        if (!WriteAll(temporary.Get(), Encode(entries)) || fchmod(temporary.Get(), 0600) != 0 ||
+            rename(strTemporary.c_str(), m_strPath.c_str()) != 0)
+        {
+            unlink(strTemporary.c_str());
+            return false;
+        }
+        return true;
+    }
+    return false;
+}
+
+std::string CHistoryFile::Encode(const std::vector<std::string>& entries)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string strText(kHeader);
+    strText += '\n';
+    for (const std::string& strEntry : entries)
+    {
+        for (const char c : strEntry)
+        {
+            const auto b = static_cast<unsigned char>(c);
+            if (c == '\\')
+            {
+                strText += "\\\\";
+            }
+            else if (IsControl(b))
+            {
+                strText += "\\x";
+                strText += kHex[b >> 4];
+                strText += kHex[b & 0xF];
+            }
+            else
+            {
+                strText += c;
+            }
+        }
+        strText += '\n';
+    }
+    return strText;
+}
+
+bool CHistoryFile::Decode(std::string_view strText, std::vector<std::string>& entries)
+{
+    entries.clear();
+    if (strText.empty())
+        return true; // created, not yet written
+    if (strText.substr(0, kHeader.size()) != kHeader || strText.size() == kHeader.size() ||
+        strText[kHeader.size()] != '\n' || strText.back() != '\n')
+        return false;
+    strText.remove_prefix(kHeader.size() + 1);
+
+    std::string strEntry;
+    while (!strText.empty())
+    {
+        const std::size_t nEnd = strText.find('\n');
+        const std::string_view strLine = strText.substr(0, nEnd);
+        strText.remove_prefix(nEnd + 1);
+        strEntry.clear();
+        for (std::size_t i = 0; i < strLine.size(); ++i)
+        {
+            const char c = strLine[i];
+            if (IsControl(static_cast<unsigned char>(c)))
+                return false;
+            if (c != '\\')
+            {
+                strEntry += c;
+            }
+            else if (i + 1 < strLine.size() && strLine[i + 1] == '\\')
+            {
+                strEntry += '\\';
+                ++i;
+            }
+            else
+            {
+                const int nHigh = i + 3 < strLine.size() && strLine[i + 1] == 'x'
+                                      ? HexValue(strLine[i + 2])
+                                      : -1;
+                const int nLow = nHigh >= 0 ? HexValue(strLine[i + 3]) : -1;
+                if (nLow < 0 || (nHigh == 0 && nLow == 0))
+                    return false;
+                strEntry += static_cast<char>(nHigh * 16 + nLow);
+                i += 3;
+            }
+        }
+        if (!strEntry.empty()) // a blank line an editor left behind
+            entries.push_back(strEntry);
+    }
+    KeepLast(entries);
+    return true;
+}

@@ -1,0 +1,8 @@
+#pragma once
+
+class CEvalSession;
+
+// The session on a terminal: lines are edited with libedit, kept in the history file, and
+// evaluated one by one; a line that begins with ':' is a command (:m, :help, :q). Returns
+// false, having read nothing, when the terminal cannot be edited.
+bool RunInteractive(CEvalSession& session);

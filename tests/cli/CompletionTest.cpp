@@ -1,0 +1,56 @@
+// Tab completion of names from the text before the cursor.
+#include "Completion.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+
+const std::vector<std::string> kAllNames = {"int(", "sqr(", "cos(",  "sin(",   "tan(", "acos(",
+                                            "asin(", "atan(", "exp(", "log(", "log10(", "pow(",
+                                            "rand(", "pi",    "r",    "m"};
+
+struct SCompletionCase
+{
+    const char* szBeforeCursor;
+    const char* szInsert;
+    std::vector<std::string> candidates;
+};
+
+TEST(Completion, ContinuesTheNameBeforeTheCursor)
+{
+    const SCompletionCase cases[] = {
+        {"sq", "r(", {}},
+        {"SQ", "R(", {}},       // all capitals continue in capitals
+        {"Sq", "r(", {}},       // mixed case continues in small letters
+        {"1+log1", "0(", {}},   // after an operator, digits inside the name
+        {"sin(co", "s(", {}},
+        {"ac", "os(", {}},
+        {"ra", "nd(", {}},
+        {"2p", "", {"pow(", "pi"}}, // leading digits are a number of their own
+        {"lo", "g", {}},        // as far as log( and log10( agree
+        {"log", "", {"log(", "log10("}},
+        {"a", "", {"acos(", "asin(", "atan("}},
+        {"r", "", {"rand(", "r"}},
+        {"pi", "", {}},         // complete already
+        {"M", "", {}},
+        {"$ab", "", {}},        // hexadecimal digits, not a name
+        {"#1", "", {}},
+        {"x", "", {}},
+        {"sqr(", "", kAllNames}, // no name begun: all of them
+        {"", "", kAllNames},
+    };
+    for (const SCompletionCase& c : cases)
+    {
+        const SCompletion completion = CompleteName(c.szBeforeCursor);
+        EXPECT_EQ(completion.strInsert, c.szInsert) << c.szBeforeCursor;
+        EXPECT_EQ(completion.candidates, c.candidates) << c.szBeforeCursor;
+    }
+}
+
+TEST(Completion, OffersExactlyTheFunctionTokensAndTheNamedOperands)
+{
+    EXPECT_EQ(CompletionNames(), kAllNames);
+}
+
+} // namespace
