@@ -107,6 +107,7 @@ cmd_bench() {
         -DLUMDRAK_BUILD_APP=ON -DLUMDRAK_SANITIZE=OFF -DCMAKE_BUILD_TYPE=Release
     "$ROOT/build-bench/bench/engine_bench"
     "$ROOT/build-bench/bench/console_bench"
+    "$ROOT/build-bench/bench/window_bench"
     [ -x "$ROOT/bench/startup.sh" ] && "$ROOT/bench/startup.sh" "$ROOT/build-bench"
     "$ROOT/bench/eval_startup.sh" "$ROOT/build-bench"
 }

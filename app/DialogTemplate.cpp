@@ -1,6 +1,7 @@
 #include "DialogTemplate.h"
 
 #include "BitRuler.h"
+#include "ConsoleEdit.h"
 #include "DialogUnits.h"
 #include "ResultPanel.h"
 
@@ -115,12 +116,7 @@ QWidget* NewControl(QDialog& dialog, const CControlTemplate& row)
         return new CBitRuler(&dialog);
     case EControlClass::Console:
     {
-        auto* pConsole = new QPlainTextEdit(&dialog);
-        pConsole->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-        pConsole->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-        pConsole->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        pConsole->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        pConsole->setTabChangesFocus(true);
+        auto* pConsole = new CConsoleEdit(&dialog);
         SetTabsEveryEight(*pConsole);
         return pConsole;
     }

@@ -18,6 +18,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <functional>
 #include <memory>
@@ -222,6 +224,31 @@ TEST_F(CCalculatorDlgTest, AltKeysChangeTheCastAndThePanel)
         EXPECT_EQ(m_pDlg->GetPanelLine(0), std::string(nDigits, '1'));
         EXPECT_EQ(m_pDlg->GetPanelLine(2), pszDecimal);
     }
+}
+
+// A line far wider than the console wraps at every row's end, blanks or not: looking for word
+// boundaries instead made each edit of a long unbroken line take time in its length squared.
+TEST_F(CCalculatorDlgTest, LongLinesWrapAtTheConsolesWidthWhereverTheRowIsFull)
+{
+    std::string strSum = "1";
+    for (int i = 0; i < 20000; ++i)
+        strSum += i % 7 == 0 ? " + 1" : "+1";
+    Console()->insertPlainText(QString::fromLatin1(strSum.c_str()));
+    Type("\r");
+    EXPECT_EQ(ConsoleText(), kStartText + strSum + "\r\n20001\r\n?");
+
+    const QTextLayout* pLayout = Console()->document()->findBlockByNumber(4).layout(); // the '?' line
+    ASSERT_GT(pLayout->lineCount(), 100);
+    // Full rows differ by one character at most: the font's advance is not a whole pixel.
+    int nShortest = INT_MAX;
+    int nLongest = 0;
+    for (int nLine = 0; nLine + 1 < pLayout->lineCount(); ++nLine)
+    {
+        nShortest = std::min(nShortest, pLayout->lineAt(nLine).textLength());
+        nLongest = std::max(nLongest, pLayout->lineAt(nLine).textLength());
+    }
+    EXPECT_GT(nShortest, 50);
+    EXPECT_LE(nLongest - nShortest, 1);
 }
 
 TEST_F(CCalculatorDlgTest, PanelShowsCapitalsButTheConsoleGetsTheTextAsWritten)

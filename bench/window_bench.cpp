@@ -1,0 +1,130 @@
+// Editing and Enter in the real window's console (offscreen), on a console that holds one
+// unbroken line of a megabyte or megabytes of ordinary work: each key must cost in proportion
+// to the line it edits, and no more than a layout of it.
+#include "CalculatorDlg.h"
+#include "DialogTemplate.h"
+
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <benchmark/benchmark.h>
+
+#include <fstream>
+#include <memory>
+#include <string>
+
+namespace
+{
+
+// The console after start-up plus strText typed at its prompt, the caret at the end.
+class CWindow
+{
+public:
+    explicit CWindow(const std::string& strText)
+    {
+        m_dlg.OnInitDialog();
+        m_dlg.show();
+        (void)QTest::qWaitForWindowExposed(&m_dlg);
+        Console()->insertPlainText(QString::fromLatin1(strText.data(),
+                                                       static_cast<qsizetype>(strText.size())));
+        QApplication::processEvents();
+    }
+
+    QPlainTextEdit* Console() { return static_cast<QPlainTextEdit*>(m_dlg.GetDlgItem(kIdConsole)); }
+
+    // A key and the painting it causes.
+    void Key(Qt::Key key)
+    {
+        QTest::keyClick(Console(), key);
+        QApplication::processEvents();
+    }
+
+private:
+    CCalculatorDlg m_dlg;
+};
+
+// "1+1+...+1", nBytes long; the same line each time, as a user's paste would be.
+std::string UnbrokenSum(std::size_t nBytes)
+{
+    std::string strSum = "1";
+    while (strSum.size() + 2 <= nBytes)
+        strSum += "+1";
+    return strSum;
+}
+
+// Lines of work as Enter leaves them: an expression, its result, the next prompt.
+std::string OrdinaryWork(std::size_t nBytes)
+{
+    std::string strWork;
+    for (int i = 0; strWork.size() < nBytes; ++i)
+        strWork += std::to_string(100000 + i) + "*3+$FF\n" + std::to_string(300255 + 3 * i) + "\n?";
+    return strWork;
+}
+
+long ResidentKiB()
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string strLine; std::getline(status, strLine);)
+        if (strLine.rfind("VmRSS:", 0) == 0) return std::stol(strLine.substr(6));
+    return 0;
+}
+
+void TypeInLongLine(benchmark::State& state)
+{
+    CWindow window(UnbrokenSum(static_cast<std::size_t>(state.range(0))));
+    for (auto _ : state)
+    {
+        window.Key(Qt::Key_1);
+        window.Key(Qt::Key_Backspace);
+    }
+    state.SetLabel("a key and its Backspace");
+}
+BENCHMARK(TypeInLongLine)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
+// Overwrite mode replaces the previous result, so every Enter sees the same console.
+void EnterOnLongLine(benchmark::State& state)
+{
+    CWindow window(UnbrokenSum(static_cast<std::size_t>(state.range(0))));
+    window.Key(Qt::Key_Return);
+    for (auto _ : state)
+    {
+        window.Key(Qt::Key_Up);
+        window.Key(Qt::Key_Up);
+        window.Key(Qt::Key_Return);
+    }
+}
+BENCHMARK(EnterOnLongLine)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
+void PasteOrdinaryWork(benchmark::State& state)
+{
+    const std::string strWork = OrdinaryWork(static_cast<std::size_t>(state.range(0)));
+    // Memory a console byte costs, from the first paste only: later ones reuse freed memory.
+    double dBytesPerByte = 0;
+    for (auto _ : state)
+    {
+        const long nBefore = ResidentKiB();
+        CWindow window(strWork);
+        if (dBytesPerByte == 0)
+            dBytesPerByte = (ResidentKiB() - nBefore) * 1024.0 / static_cast<double>(strWork.size());
+        state.PauseTiming();
+        window.Key(Qt::Key_Return);
+        state.ResumeTiming();
+    }
+    state.counters["rss_per_byte"] = dBytesPerByte;
+}
+BENCHMARK(PasteOrdinaryWork)->Arg(5'000'000)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QTemporaryDir configDir; // the windows must not touch the user's settings
+    qputenv("XDG_CONFIG_HOME", configDir.path().toLocal8Bit());
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
