@@ -105,7 +105,8 @@ cmd_bench() {
         -DLUMDRAK_BUILD_APP=ON -DLUMDRAK_SANITIZE=OFF -DCMAKE_BUILD_TYPE=Release
     "$ROOT/build-bench/bench/engine_bench"
     "$ROOT/build-bench/bench/console_bench"
-    [ -x "$ROOT/bench/startup.sh" ] && "$ROOT/bench/startup.sh" "$ROOT/build-bench"
+    "$ROOT/bench/startup.sh" "$ROOT/build-bench"
+    ZOOM=200 "$ROOT/bench/startup.sh" "$ROOT/build-bench"
     return 0
 }
 
