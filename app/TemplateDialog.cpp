@@ -110,7 +110,8 @@ bool CTemplateDialog::eventFilter(QObject* pWatched, QEvent* pEvent)
     {
         const auto* pWheel = static_cast<QWheelEvent*>(pEvent);
         if (!(pWheel->modifiers() & Qt::ControlModifier)) break;
-        m_nWheelDelta += pWheel->angleDelta().y();
+        // A few notches at a time at most, so that the sum never overflows.
+        m_nWheelDelta += std::clamp(pWheel->angleDelta().y(), -8 * kWheelNotch, 8 * kWheelNotch);
         const int nSteps = m_nWheelDelta / kWheelNotch;
         m_nWheelDelta -= nSteps * kWheelNotch;
         if (nSteps != 0) OnZoom(ZoomStep(Zoom(), nSteps));
