@@ -17,7 +17,9 @@ cd "$(dirname "$0")"
 ROOT=$PWD
 
 BASE_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libsqlite3-dev
-               libedit-dev qt6-base-dev libgl-dev fonts-liberation mandoc groff-base)
+               libedit-dev qt6-base-dev libgl-dev fonts-dejavu-core mandoc groff-base)
+# The window's face must win even where fontconfig would offer another for "Courier".
+TEST_PACKAGES=(fonts-urw-base35)
 SANITIZE_PACKAGES=(libclang-rt-14-dev)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 BENCH_PACKAGES=(libbenchmark-dev libmuparser-dev hyperfine bc xvfb xauth x11-utils)
@@ -77,7 +79,7 @@ cmd_run() {
 cmd_test() {
     local dir=$ROOT/build opts=("${DEFAULT_OPTIONS[@]}")
     if [ "${1:-}" = "--sanitize" ]; then
-        need_packages "${BASE_PACKAGES[@]}" "${SANITIZE_PACKAGES[@]}"
+        need_packages "${BASE_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${SANITIZE_PACKAGES[@]}"
         dir=$ROOT/build-asan
         opts=(-DLUMDRAK_SANITIZE=ON -DLUMDRAK_BUILD_APP=ON -DLUMDRAK_BUILD_TESTS=ON -DCMAKE_BUILD_TYPE=Debug)
         export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
@@ -85,7 +87,7 @@ cmd_test() {
     elif [ -n "${1:-}" ]; then
         die "unknown option to test: $1"
     else
-        need_packages "${BASE_PACKAGES[@]}"
+        need_packages "${BASE_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
     fi
     build "$dir" "${opts[@]}"
     QT_QPA_PLATFORM=offscreen ctest --test-dir "$dir" --output-on-failure -j "$(jobs)"
@@ -108,8 +110,10 @@ cmd_bench() {
     "$ROOT/build-bench/bench/engine_bench"
     "$ROOT/build-bench/bench/console_bench"
     "$ROOT/build-bench/bench/window_bench"
-    [ -x "$ROOT/bench/startup.sh" ] && "$ROOT/bench/startup.sh" "$ROOT/build-bench"
+    "$ROOT/bench/startup.sh" "$ROOT/build-bench"
+    ZOOM=200 "$ROOT/bench/startup.sh" "$ROOT/build-bench"
     "$ROOT/bench/eval_startup.sh" "$ROOT/build-bench"
+    return 0
 }
 
 cmd_screenshots() {

@@ -1,12 +1,14 @@
 #include "BitRuler.h"
 
+#include "DevicePixels.h"
+
 #include <QFontMetricsF>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
 
+#include <algorithm>
 #include <array>
-#include <cmath>
 #include <cstdint>
 
 namespace
@@ -26,7 +28,6 @@ constexpr std::array<std::array<std::uint8_t, 5>, 10> kDigitRows = {{
     {7, 5, 7, 1, 7},
 }};
 
-constexpr int kLabelWidth = 5; // an upright digit's height, once turned
 const QColor kBackground(208, 207, 192);
 
 } // namespace
@@ -36,7 +37,7 @@ CBitRuler::CBitRuler(QWidget* pParent) : QWidget(pParent) {}
 void CBitRuler::SetPanel(const QPlainTextEdit* pPanel)
 {
     m_pPanel = pPanel;
-    setGeometry(pPanel->x(), y(), pPanel->width(), kHeight);
+    setGeometry(pPanel->x(), y(), pPanel->width(), height());
 }
 
 double CBitRuler::LabelCentre(int nBit) const
@@ -52,20 +53,30 @@ double CBitRuler::LabelCentre(int nBit) const
     return dTextRight - (nBit + 0.5) * dPitch;
 }
 
+int CBitRuler::DotSize(double dRatio) const
+{
+    // Five dots and at least one device pixel of gap within one pitch.
+    const double dPitch = (LabelCentre(0) - LabelCentre(1)) * dRatio;
+    return std::max(1, static_cast<int>((dPitch - 1) / kLabelDots));
+}
+
 void CBitRuler::paintEvent(QPaintEvent*)
 {
     if (!m_pPanel) return;
     QPainter painter(this);
-    const double dRatio = painter.device()->devicePixelRatioF();
-    // Snapped to whole device pixels, so the glyphs stay crisp at any pitch and ratio.
-    const auto snap = [dRatio](double dX) { return std::round(dX * dRatio) / dRatio; };
-    const double dLeft = snap(LabelCentre(63) - kLabelWidth / 2.0);
-    const double dRight = snap(LabelCentre(0) - kLabelWidth / 2.0) + kLabelWidth;
-    painter.fillRect(QRectF(dLeft, 0, dRight - dLeft, kHeight), kBackground);
+    const CDeviceGrid grid(painter);
+    const int nDot = DotSize(grid.Ratio());
+    const double dHalfLabel = kLabelDots * nDot / (2.0 * grid.Ratio());
+    const auto labelLeft = [&](int nBit) { return grid.X(LabelCentre(nBit) - dHalfLabel); };
+    const int nTop = grid.Y(0);
+    painter.fillRect(grid.Rect(labelLeft(63), nTop,
+                               labelLeft(0) + kLabelDots * nDot - labelLeft(63),
+                               kHeightDots * nDot),
+                     kBackground);
 
     for (int nBit = 0; nBit < 64; ++nBit)
     {
-        const double dLabelLeft = snap(LabelCentre(nBit) - kLabelWidth / 2.0);
+        const int nLeft = labelLeft(nBit);
         // Turned a quarter counter-clockwise: a digit's row r becomes column r and its left
         // column the bottom row. The units digit takes rows 0-2, the tens digit rows 4-6.
         const int arrDigits[2] = {nBit % 10, nBit / 10};
@@ -75,8 +86,9 @@ void CBitRuler::paintEvent(QPaintEvent*)
             for (std::size_t nRow = 0; nRow < arrRows.size(); ++nRow)
                 for (int nCol = 0; nCol < 3; ++nCol)
                     if (arrRows[nRow] & (4 >> nCol))
-                        painter.fillRect(QRectF(dLabelLeft + static_cast<double>(nRow),
-                                                4 * nDigit + 2 - nCol, 1, 1),
+                        painter.fillRect(grid.Rect(nLeft + static_cast<int>(nRow) * nDot,
+                                                   nTop + (4 * nDigit + 2 - nCol) * nDot, nDot,
+                                                   nDot),
                                          Qt::black);
         }
     }

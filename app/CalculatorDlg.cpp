@@ -1,20 +1,17 @@
 #include "CalculatorDlg.h"
 
 #include "Banner.h"
-#include "BitRuler.h"
 #include "ConsoleText.h"
 #include "HelpText.h"
 #include "ResultPanel.h"
 #include "Settings.h"
+#include "Zoom.h"
 
-#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
-#include <QPushButton>
-#include <QShortcut>
 #include <QTextDocument>
 
 #include <cstdint>
@@ -69,11 +66,13 @@ bool IsEnter(const QKeyEvent& event)
 
 } // namespace
 
-CCalculatorDlg::CCalculatorDlg(QWidget* pParent) : QDialog(pParent), m_console(*this)
+CCalculatorDlg::CCalculatorDlg(QWidget* pParent)
+    : CTemplateDialog(kCalculatorTemplate, pParent), m_console(*this)
 {
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    m_controls.Create(*this, kCalculatorTemplate);
+    // No maximise button: the layout has one size per zoom step.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     m_pPanel = m_controls.Item<CResultPanel>(kIdPanel);
     m_pConsole = m_controls.Item<QPlainTextEdit>(kIdConsole);
     m_pUnsigned = m_controls.Item<QCheckBox>(kIdUnsigned);
@@ -81,7 +80,6 @@ CCalculatorDlg::CCalculatorDlg(QWidget* pParent) : QDialog(pParent), m_console(*
     m_pCastGroup = m_controls.RadioGroup(kIdCastNone);
     m_pOutputGroup = m_controls.RadioGroup(kIdOutputBin);
     m_pEditGroup = m_controls.RadioGroup(kIdScroll);
-    static_cast<CBitRuler*>(m_controls.ItemOfClass(EControlClass::Ruler))->SetPanel(m_pPanel);
 
     // The click handlers; a button's mnemonic clicks it too.
     static constexpr CCommand kCommands[] = {
@@ -100,18 +98,8 @@ CCalculatorDlg::CCalculatorDlg(QWidget* pParent) : QDialog(pParent), m_console(*
         {kIdInfo, &CCalculatorDlg::OnInfo},
     };
     for (const CCommand& command : kCommands)
-    {
-        auto* pButton = m_controls.Item<QAbstractButton>(command.m_nId);
-        connect(pButton, &QAbstractButton::clicked, this,
+        connect(m_controls.Item<QAbstractButton>(command.m_nId), &QAbstractButton::clicked, this,
                 [this, pfnHandler = command.m_pfnHandler] { (this->*pfnHandler)(); });
-        // A hidden button's mnemonic never fires in Qt; its Alt key is bound here instead.
-        if (pButton->isHidden())
-            new QShortcut(QKeySequence::mnemonic(pButton->text()), this, pButton,
-                          &QAbstractButton::click);
-    }
-    for (QWidget* pControl : m_controls.Controls())
-        if (pControl->focusPolicy() != Qt::NoFocus || qobject_cast<QAbstractButton*>(pControl))
-            pControl->installEventFilter(this);
 
     connect(m_pConsole->document(), &QTextDocument::contentsChanged, this,
             [this] { m_bConsoleTextCurrent = false; });
@@ -119,6 +107,7 @@ CCalculatorDlg::CCalculatorDlg(QWidget* pParent) : QDialog(pParent), m_console(*
     m_hIcon = QIcon(QStringLiteral(":/lumdrak.png"));
     // The Info window is owned by this one, so it stays above it and centred on it.
     m_infoDlg.setParent(this, m_infoDlg.windowFlags());
+    m_infoDlg.m_fnOnZoom = [this](int nPercent) { OnZoom(nPercent); };
 }
 
 int CCalculatorDlg::DoModal()
@@ -133,6 +122,8 @@ bool CCalculatorDlg::OnInitDialog()
     setWindowIcon(m_hIcon);
     m_console.SetStartDefaults();
     m_bSettingsRead = PersistSettings(false);
+    SetZoom(LoadZoom(Zoom()));
+    m_infoDlg.SetZoom(Zoom());
     m_console.m_evaluator.Seed(static_cast<std::uint32_t>(std::time(nullptr)));
     m_strVersion = kVersionText;
     m_console.Start(kBannerText, m_strVersion);
@@ -221,38 +212,10 @@ void CCalculatorDlg::FocusConsole()
     m_pConsole->setFocus();
 }
 
-bool CCalculatorDlg::eventFilter(QObject* pWatched, QEvent* pEvent)
-{
-    if (pEvent->type() == QEvent::KeyPress)
-        return PreTranslateKeyPress(pWatched, *static_cast<QKeyEvent*>(pEvent));
-    // A mnemonic clicks its button at once, as the dialog manager does; Qt would click it a
-    // moment later, after a key that follows it had already been handled.
-    if (pEvent->type() == QEvent::Shortcut && !static_cast<QShortcutEvent*>(pEvent)->isAmbiguous())
-    {
-        if (auto* pButton = qobject_cast<QAbstractButton*>(pWatched))
-        {
-            if (pButton->focusPolicy() != Qt::NoFocus) pButton->setFocus(Qt::ShortcutFocusReason);
-            pButton->click();
-            return true;
-        }
-    }
-    return QDialog::eventFilter(pWatched, pEvent);
-}
-
 bool CCalculatorDlg::PreTranslateKeyPress(QObject* pWatched, const QKeyEvent& event)
 {
     // Keys with Alt are the mnemonics' business.
     if (event.modifiers() & Qt::AltModifier) return false;
-    // Tab visits every tab stop in template order; Qt would skip unchecked radio buttons.
-    if ((event.key() == Qt::Key_Tab || event.key() == Qt::Key_Backtab) &&
-        !(event.modifiers() & Qt::ControlModifier))
-    {
-        const bool bPrevious =
-            event.key() == Qt::Key_Backtab || (event.modifiers() & Qt::ShiftModifier);
-        if (QWidget* pNext = m_controls.NextTabItem(QApplication::focusWidget(), bPrevious))
-            pNext->setFocus(bPrevious ? Qt::BacktabFocusReason : Qt::TabFocusReason);
-        return true;
-    }
     if (event.key() == Qt::Key_F1)
     {
         OnHelpInfo();
@@ -273,6 +236,13 @@ bool CCalculatorDlg::PreTranslateKeyPress(QObject* pWatched, const QKeyEvent& ev
         }
     }
     return false;
+}
+
+void CCalculatorDlg::OnZoom(int nPercent)
+{
+    SetZoom(nPercent);
+    m_infoDlg.SetZoom(Zoom());
+    SaveZoom(Zoom());
 }
 
 void CCalculatorDlg::keyPressEvent(QKeyEvent* pEvent)

@@ -2,10 +2,9 @@
 
 #include "Console.h"
 #include "ConsoleWindow.h"
-#include "DialogTemplate.h"
 #include "InfoDlg.h"
+#include "TemplateDialog.h"
 
-#include <QDialog>
 #include <QIcon>
 
 #include <string>
@@ -17,18 +16,17 @@ class QPlainTextEdit;
 class CResultPanel;
 
 // The main window. It adapts its widgets to the window operations of the console logic, which
-// owns the view state and does the work; the handlers here only forward to it.
-class CCalculatorDlg : public QDialog, public IConsoleWindow
+// owns the view state and does the work; the handlers here only forward to it. Its zoom is
+// kept in the hive and applies to the Info window too.
+class CCalculatorDlg : public CTemplateDialog, public IConsoleWindow
 {
 public:
     explicit CCalculatorDlg(QWidget* pParent = nullptr);
 
     // Initialises the window and runs it until it ends.
     int DoModal();
-    // Loads the settings and writes the banner; before the window is first shown.
+    // Loads the settings and the zoom and writes the banner; before the window is first shown.
     bool OnInitDialog();
-
-    QWidget* GetDlgItem(int nId) const { return m_controls.Item(nId); }
 
     // IConsoleWindow, on the widgets.
     void ReadControls(CViewState& state) override;
@@ -43,7 +41,9 @@ public:
     CConsole m_console; // the console logic, with the view state and the evaluator
 
 protected:
-    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+    // The key filter: Enter and F1 to F4, wherever the focus is, ahead of the dialog keys.
+    bool PreTranslateKeyPress(QObject* pWatched, const QKeyEvent& event) override;
+    void OnZoom(int nPercent) override;
     void keyPressEvent(QKeyEvent* pEvent) override;
     void closeEvent(QCloseEvent* pEvent) override;
 
@@ -60,10 +60,6 @@ private:
     // Converts the console's text once per change of the document, not once per operation.
     void RefreshConsoleText();
 
-    // Dialog keys go through here before the focused control sees them.
-    bool PreTranslateKeyPress(QObject* pWatched, const QKeyEvent& event);
-
-    CDialogControls m_controls;
     QIcon m_hIcon;
     CResultPanel* m_pPanel = nullptr;
     QPlainTextEdit* m_pConsole = nullptr;

@@ -13,7 +13,7 @@ constexpr int kLongLine = 4096;
 
 } // namespace
 
-CConsoleEdit::CConsoleEdit(QWidget* pParent) : QPlainTextEdit(pParent)
+CConsoleEdit::CConsoleEdit(QWidget* pParent) : CTextControl(pParent)
 {
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     // Breaking anywhere costs the same for every line; looking for word boundaries in a line

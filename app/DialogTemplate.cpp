@@ -2,17 +2,18 @@
 
 #include "BitRuler.h"
 #include "ConsoleEdit.h"
+#include "DevicePixels.h"
 #include "DialogUnits.h"
 #include "ResultPanel.h"
+#include "TextControl.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDialog>
-#include <QFontMetricsF>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPainter>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -65,11 +66,12 @@ protected:
     {
         QPainter painter(this);
         const QFontMetrics metrics(font());
-        const QRect rectFrame = rect().adjusted(0, metrics.height() / 2, -2, -2);
-        painter.setPen(palette().color(QPalette::Mid));
-        painter.drawRect(rectFrame);
-        painter.setPen(palette().color(QPalette::Light));
-        painter.drawRect(rectFrame.translated(1, 1));
+        const CDeviceGrid grid(painter);
+        const int nLine = static_cast<int>(grid.Ratio());
+        const QRectF rectFrame = QRectF(rect()).adjusted(0, metrics.height() / 2, -1, -1);
+        grid.FillFrame(painter, rectFrame.translated(1, 1), nLine,
+                       palette().color(QPalette::Light));
+        grid.FillFrame(painter, rectFrame, nLine, palette().color(QPalette::Mid));
         const int nPad = metrics.averageCharWidth() / 2;
         const QRect rectCaption(metrics.averageCharWidth(), 0,
                                 metrics.horizontalAdvance(title()) + 2 * nPad, metrics.height());
@@ -79,56 +81,45 @@ protected:
     }
 };
 
-// Tabs every eight characters of the fixed-pitch font, as the help text's columns expect.
-void SetTabsEveryEight(QPlainTextEdit& edit)
-{
-    edit.setTabStopDistance(8 * QFontMetricsF(edit.font()).horizontalAdvance(QLatin1Char(' ')));
-}
-
-QWidget* NewControl(QDialog& dialog, const CControlTemplate& row)
+QWidget* NewControl(QWidget& parent, const CControlTemplate& row)
 {
     const QString strCaption = QString::fromLatin1(row.m_pszCaption);
     switch (row.m_eClass)
     {
     case EControlClass::RadioButton:
-        return new QRadioButton(strCaption, &dialog);
+        return new QRadioButton(strCaption, &parent);
     case EControlClass::CheckBox:
-        return new QCheckBox(strCaption, &dialog);
+        return new QCheckBox(strCaption, &parent);
     case EControlClass::PushButton:
     {
-        auto* pButton = new QPushButton(strCaption, &dialog);
+        auto* pButton = new QPushButton(strCaption, &parent);
         // A hidden button must never become the target of Enter.
         pButton->setAutoDefault((row.m_nStyle & kVisible) != 0);
         return pButton;
     }
     case EControlClass::GroupBox:
-        return new CGroupBox(strCaption, &dialog);
+        return new CGroupBox(strCaption, &parent);
     case EControlClass::Label:
     {
-        auto* pLabel = new QLabel(strCaption, &dialog);
+        auto* pLabel = new QLabel(strCaption, &parent);
         pLabel->setTextFormat(Qt::PlainText);
         pLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         return pLabel;
     }
     case EControlClass::ResultPanel:
-        return new CResultPanel(&dialog);
+        return new CResultPanel(&parent);
     case EControlClass::Ruler:
-        return new CBitRuler(&dialog);
+        return new CBitRuler(&parent);
     case EControlClass::Console:
-    {
-        auto* pConsole = new CConsoleEdit(&dialog);
-        SetTabsEveryEight(*pConsole);
-        return pConsole;
-    }
+        return new CConsoleEdit(&parent);
     case EControlClass::TextView:
     {
-        auto* pText = new QPlainTextEdit(&dialog);
+        auto* pText = new CTextControl(&parent);
         pText->setReadOnly(true);
         pText->setLineWrapMode(QPlainTextEdit::NoWrap);
         pText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         pText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         pText->setTabChangesFocus(true);
-        SetTabsEveryEight(*pText);
         return pText;
     }
     }
@@ -152,31 +143,50 @@ Qt::FocusPolicy FocusPolicyOf(const CControlTemplate& row)
 
 } // namespace
 
-const CDialogTemplate kCalculatorTemplate = {"Lumdrak", "Courier", 8,
-                                             292,       199,       kCalculatorControls};
-const CDialogTemplate kInfoTemplate = {"Info", "Courier", 8, 285, 255, kInfoControls};
+const CDialogTemplate kCalculatorTemplate = {"Lumdrak", "DejaVu Sans Mono", 8, 292,
+                                             199,       kCalculatorControls};
+const CDialogTemplate kInfoTemplate = {"Info", "DejaVu Sans Mono", 8, 285, 255, kInfoControls};
 
 void CDialogControls::Create(QDialog& dialog, const CDialogTemplate& dlgTemplate)
 {
-    QFont font(QString::fromLatin1(dlgTemplate.m_pszFont), dlgTemplate.m_nPointSize);
-    font.setStyleHint(QFont::TypeWriter);
-    font.setFixedPitch(true);
-    dialog.setFont(font);
+    m_pDialog = &dialog;
+    m_pTemplate = &dlgTemplate;
     dialog.setWindowTitle(QString::fromLatin1(dlgTemplate.m_pszCaption));
-    const CDialogBaseUnits base = BaseUnitsOf(dialog.font());
-    dialog.setFixedSize(
-        MapDialogRect(QRect(0, 0, dlgTemplate.m_nWidth, dlgTemplate.m_nHeight), base).size());
+    const std::span<const CControlTemplate> rows = dlgTemplate.m_controls;
+    m_arrItems.assign(rows.size(), CItem{nullptr, nullptr});
 
-    QButtonGroup* pGroup = nullptr;
-    for (const CControlTemplate& row : dlgTemplate.m_controls)
+    // The group box whose rectangle holds a control's rectangle, by index; -1 for none.
+    const auto containerOf = [rows](std::size_t nRow)
     {
-        if (row.m_nStyle & kGroup) pGroup = nullptr;
-        QWidget* pControl = NewControl(dialog, row);
-        pControl->setGeometry(MapDialogRect(row.m_rectUnits, base));
+        for (std::size_t nBox = 0; nBox < rows.size(); ++nBox)
+            if (nBox != nRow && rows[nBox].m_eClass == EControlClass::GroupBox &&
+                rows[nBox].m_rectUnits.contains(rows[nRow].m_rectUnits))
+                return static_cast<std::ptrdiff_t>(nBox);
+        return std::ptrdiff_t{-1};
+    };
+    const auto create = [&](std::size_t nRow, QWidget& parent)
+    {
+        const CControlTemplate& row = rows[nRow];
+        QWidget* pControl = NewControl(parent, row);
         pControl->setFocusPolicy(FocusPolicyOf(row));
         pControl->setHidden((row.m_nStyle & kVisible) == 0);
-        pControl->lower();
-        if (auto* pRadio = qobject_cast<QRadioButton*>(pControl))
+        m_arrItems[nRow] = {&row, pControl};
+    };
+
+    QButtonGroup* pGroup = nullptr;
+    for (std::size_t nRow = 0; nRow < rows.size(); ++nRow)
+    {
+        const CControlTemplate& row = rows[nRow];
+        if (row.m_nStyle & kGroup) pGroup = nullptr;
+        QWidget* pParent = &dialog;
+        if (const std::ptrdiff_t nBox = containerOf(nRow); nBox >= 0)
+        {
+            const auto nBoxRow = static_cast<std::size_t>(nBox);
+            if (!m_arrItems[nBoxRow].m_pControl) create(nBoxRow, dialog);
+            pParent = m_arrItems[nBoxRow].m_pControl;
+        }
+        if (!m_arrItems[nRow].m_pControl) create(nRow, *pParent);
+        if (auto* pRadio = qobject_cast<QRadioButton*>(m_arrItems[nRow].m_pControl))
         {
             if (!pGroup)
             {
@@ -185,21 +195,43 @@ void CDialogControls::Create(QDialog& dialog, const CDialogTemplate& dlgTemplate
             }
             pGroup->addButton(pRadio, static_cast<int>(pGroup->buttons().size()));
         }
-        m_arrItems.push_back({row.m_nId, row.m_eClass, row.m_nStyle, pControl});
     }
+    Layout(100);
+}
+
+void CDialogControls::Layout(int nZoomPercent)
+{
+    m_nZoomPercent = nZoomPercent;
+    m_pDialog->setFont(DialogFont(m_pTemplate->m_pszFont, m_pTemplate->m_nPointSize, nZoomPercent));
+    const CDialogBaseUnits base = BaseUnitsOf(m_pDialog->font());
+    m_pDialog->setFixedSize(
+        MapDialogRect(QRect(0, 0, m_pTemplate->m_nWidth, m_pTemplate->m_nHeight), base).size());
+    for (const CItem& item : m_arrItems)
+    {
+        QRect rect = MapDialogRect(item.m_pRow->m_rectUnits, base);
+        // A group box's controls are placed as the dialog would place them.
+        if (QWidget* pParent = item.m_pControl->parentWidget(); pParent != m_pDialog)
+            for (const CItem& box : m_arrItems)
+                if (box.m_pControl == pParent)
+                    rect.translate(-MapDialogRect(box.m_pRow->m_rectUnits, base).topLeft());
+        item.m_pControl->setGeometry(rect);
+    }
+    if (auto* pRuler = static_cast<CBitRuler*>(ItemOfClass(EControlClass::Ruler)))
+        if (auto* pPanel = static_cast<CResultPanel*>(ItemOfClass(EControlClass::ResultPanel)))
+            pRuler->SetPanel(pPanel);
 }
 
 QWidget* CDialogControls::Item(int nId) const
 {
     for (const CItem& item : m_arrItems)
-        if (item.m_nId == nId) return item.m_pControl;
+        if (item.m_pRow->m_nId == nId) return item.m_pControl;
     return nullptr;
 }
 
 QWidget* CDialogControls::ItemOfClass(EControlClass eClass) const
 {
     for (const CItem& item : m_arrItems)
-        if (item.m_eClass == eClass) return item.m_pControl;
+        if (item.m_pRow->m_eClass == eClass) return item.m_pControl;
     return nullptr;
 }
 
@@ -210,29 +242,70 @@ QButtonGroup* CDialogControls::RadioGroup(int nFirstId) const
     return nullptr;
 }
 
-std::vector<QWidget*> CDialogControls::Controls() const
+std::ptrdiff_t CDialogControls::IndexOf(const QWidget* pControl) const
 {
-    std::vector<QWidget*> arrControls;
-    for (const CItem& item : m_arrItems)
-        arrControls.push_back(item.m_pControl);
-    return arrControls;
+    for (std::size_t i = 0; i < m_arrItems.size(); ++i)
+        if (m_arrItems[i].m_pControl == pControl) return static_cast<std::ptrdiff_t>(i);
+    return -1;
 }
 
 QWidget* CDialogControls::NextTabItem(const QWidget* pFrom, bool bPrevious) const
 {
-    const auto nCount = static_cast<std::ptrdiff_t>(m_arrItems.size());
-    std::ptrdiff_t nFrom = nCount - 1;
-    for (std::ptrdiff_t i = 0; i < nCount; ++i)
-        if (m_arrItems[static_cast<std::size_t>(i)].m_pControl == pFrom) nFrom = i;
-    if (bPrevious && nFrom == nCount - 1 && m_arrItems.back().m_pControl != pFrom) nFrom = 0;
+    const auto nCount = std::ssize(m_arrItems);
+    std::ptrdiff_t nFrom = IndexOf(pFrom);
+    // From outside the controls, Tab starts at the first one and Shift+Tab at the last.
+    if (nFrom < 0) nFrom = bPrevious ? 0 : nCount - 1;
     for (std::ptrdiff_t nStep = 1; nStep <= nCount; ++nStep)
     {
         const std::ptrdiff_t nIndex =
             ((nFrom + (bPrevious ? -nStep : nStep)) % nCount + nCount) % nCount;
         const CItem& item = m_arrItems[static_cast<std::size_t>(nIndex)];
-        if ((item.m_nStyle & kTabStop) && item.m_pControl->isVisible() &&
+        if ((item.m_pRow->m_nStyle & kTabStop) && item.m_pControl->isVisible() &&
             item.m_pControl->isEnabled())
             return item.m_pControl;
+    }
+    return nullptr;
+}
+
+QWidget* CDialogControls::NextGroupItem(const QWidget* pFrom, bool bPrevious) const
+{
+    const std::ptrdiff_t nFrom = IndexOf(pFrom);
+    if (nFrom < 0) return nullptr;
+    const auto startsGroup = [this](std::ptrdiff_t i)
+    { return i == 0 || (m_arrItems[static_cast<std::size_t>(i)].m_pRow->m_nStyle & kGroup); };
+    std::ptrdiff_t nFirst = nFrom;
+    while (!startsGroup(nFirst))
+        --nFirst;
+    std::ptrdiff_t nEnd = nFrom + 1;
+    while (nEnd < std::ssize(m_arrItems) && !startsGroup(nEnd))
+        ++nEnd;
+    const std::ptrdiff_t nCount = nEnd - nFirst;
+    for (std::ptrdiff_t nStep = 1; nStep < nCount; ++nStep)
+    {
+        const std::ptrdiff_t nIndex =
+            nFirst + ((nFrom - nFirst + (bPrevious ? -nStep : nStep)) % nCount + nCount) % nCount;
+        QWidget* pControl = m_arrItems[static_cast<std::size_t>(nIndex)].m_pControl;
+        if (pControl->isVisible() && pControl->isEnabled() &&
+            pControl->focusPolicy() != Qt::NoFocus)
+            return pControl;
+    }
+    return nullptr;
+}
+
+QWidget* CDialogControls::MnemonicItem(QChar chKey) const
+{
+    for (const CItem& item : m_arrItems)
+    {
+        // "&&" stands for an ampersand; the first single '&' marks the next character.
+        const QString strCaption = QString::fromLatin1(item.m_pRow->m_pszCaption);
+        for (qsizetype i = strCaption.indexOf(u'&'); i >= 0 && i + 1 < strCaption.size();
+             i = strCaption.indexOf(u'&', i + 2))
+        {
+            if (strCaption[i + 1] == u'&') continue;
+            if (strCaption[i + 1].toUpper() == chKey.toUpper() && item.m_pControl->isEnabled())
+                return item.m_pControl;
+            break;
+        }
     }
     return nullptr;
 }

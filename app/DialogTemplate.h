@@ -67,7 +67,7 @@ struct CControlTemplate
 struct CDialogTemplate
 {
     const char* m_pszCaption;
-    const char* m_pszFont;
+    const char* m_pszFont; // the face exactly; DialogFont says what stands in where it is missing
     int m_nPointSize;
     int m_nWidth; // dialog units, client area
     int m_nHeight;
@@ -81,30 +81,43 @@ extern const CDialogTemplate kInfoTemplate;
 class CDialogControls
 {
 public:
-    // Sets the dialog's caption, font and fixed size and creates the controls in template
-    // order: tab order and stacking follow it (the first control lies on top). Each group's
-    // radio buttons form one exclusive QButtonGroup whose ids count from 0 in template order.
+    // Sets the dialog's caption and creates the controls in template order, which is the tab
+    // order and the order in which accessibility lists them; controls inside a group box's
+    // rectangle become its children, the group box taking the place of its first control.
+    // Each group's radio buttons form one exclusive QButtonGroup whose ids count from 0 in
+    // template order. Then lays the dialog out at 100 %.
     void Create(QDialog& dialog, const CDialogTemplate& dlgTemplate);
+    // Sets the font at the zoom given, the dialog's fixed size and every control's rectangle.
+    void Layout(int nZoomPercent);
+    int Zoom() const { return m_nZoomPercent; }
 
     QWidget* Item(int nId) const;
     template <class T> T* Item(int nId) const { return dynamic_cast<T*>(Item(nId)); }
     QWidget* ItemOfClass(EControlClass eClass) const;
     // The group of radio buttons that starts at nFirstId.
     QButtonGroup* RadioGroup(int nFirstId) const;
-    // In template order.
-    std::vector<QWidget*> Controls() const;
     // The next (or previous) enabled, visible tab stop after pFrom in template order, going
     // round; every tab stop counts, a radio button too, checked or not.
     QWidget* NextTabItem(const QWidget* pFrom, bool bPrevious) const;
+    // The next (or previous) control of pFrom's group in template order, going round within
+    // the group: enabled, visible and able to take the focus; null when pFrom is no control
+    // or the only one. A group runs from a control that starts one to the next that does.
+    QWidget* NextGroupItem(const QWidget* pFrom, bool bPrevious) const;
+    // The enabled control whose caption marks chKey as its mnemonic, in any case; a hidden
+    // control answers too. Null when there is none.
+    QWidget* MnemonicItem(QChar chKey) const;
 
 private:
     struct CItem
     {
-        int m_nId;
-        EControlClass m_eClass;
-        unsigned m_nStyle;
+        const CControlTemplate* m_pRow;
         QWidget* m_pControl;
     };
-    std::vector<CItem> m_arrItems;
+    std::ptrdiff_t IndexOf(const QWidget* pControl) const;
+
+    QDialog* m_pDialog = nullptr;
+    const CDialogTemplate* m_pTemplate = nullptr;
+    int m_nZoomPercent = 100;
+    std::vector<CItem> m_arrItems; // template order
     std::vector<std::pair<int, QButtonGroup*>> m_arrGroups;
 };

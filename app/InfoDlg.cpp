@@ -5,11 +5,10 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-CInfoDlg::CInfoDlg(QWidget* pParent) : QDialog(pParent)
+CInfoDlg::CInfoDlg(QWidget* pParent) : CTemplateDialog(kInfoTemplate, pParent)
 {
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
-    m_controls.Create(*this, kInfoTemplate);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     m_pText = m_controls.Item<QPlainTextEdit>(kIdHelpText);
     connect(m_controls.Item<QPushButton>(kIdClose), &QPushButton::clicked, this,
             [this] { OnCloseButton(); });
@@ -21,6 +20,14 @@ int CInfoDlg::DoModal()
     // The first control with a tab stop: Enter closes the window at once.
     m_controls.Item(kIdClose)->setFocus();
     return exec();
+}
+
+void CInfoDlg::OnZoom(int nPercent)
+{
+    if (m_fnOnZoom)
+        m_fnOnZoom(nPercent);
+    else
+        SetZoom(nPercent);
 }
 
 void CInfoDlg::UpdateData(bool bSaveAndValidate)

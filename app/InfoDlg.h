@@ -1,16 +1,15 @@
 #pragma once
 
-#include "DialogTemplate.h"
+#include "TemplateDialog.h"
 
-#include <QDialog>
-
+#include <functional>
 #include <string>
 
 class QPlainTextEdit;
 
 // The Info window: the help text, read-only, and a "&Close" button. Shown modally, anew for
-// every showing, by the main window that owns it.
-class CInfoDlg : public QDialog
+// every showing, by the main window that owns it, whose zoom it follows.
+class CInfoDlg : public CTemplateDialog
 {
 public:
     explicit CInfoDlg(QWidget* pParent = nullptr);
@@ -20,11 +19,15 @@ public:
 
     // The text shown; CR LF between lines.
     std::string m_strText;
+    // Where its zoom keys go; without one they zoom this window alone.
+    std::function<void(int)> m_fnOnZoom;
+
+protected:
+    void OnZoom(int nPercent) override;
 
 private:
     void UpdateData(bool bSaveAndValidate);
     void OnCloseButton();
 
-    CDialogControls m_controls;
     QPlainTextEdit* m_pText = nullptr;
 };

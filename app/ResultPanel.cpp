@@ -3,9 +3,7 @@
 #include "ConsoleText.h"
 #include "ConsoleWindow.h"
 
-#include <QKeyEvent>
-
-CResultPanel::CResultPanel(QWidget* pParent) : QPlainTextEdit(pParent)
+CResultPanel::CResultPanel(QWidget* pParent) : CTextControl(pParent)
 {
     setReadOnly(true);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -23,18 +21,26 @@ void CResultPanel::SetText(const std::string& strText)
 {
     if (strText == m_strText) return;
     m_strText = strText;
-    setPlainText(ToWidgetText(strText).toUpper());
+    const QString strShown = ToWidgetText(strText).toUpper();
+    setPlainText(strShown);
+    // A screen reader hears the description change after every result.
+    QStringList arrDescription;
+    if (!strShown.isEmpty())
+    {
+        const QStringList arrLines = strShown.split(u'\n');
+        const QStringList arrNames = LineNames();
+        for (qsizetype nLine = 0; nLine < arrNames.size(); ++nLine)
+            arrDescription.append(arrNames[nLine] + QStringLiteral(": ") + arrLines.value(nLine));
+    }
+    setAccessibleDescription(arrDescription.join(u'\n'));
+}
+
+QStringList CResultPanel::LineNames()
+{
+    return {QStringLiteral("Binary"), QStringLiteral("Hexadecimal"), QStringLiteral("Decimal")};
 }
 
 std::string CResultPanel::Line(int nLine) const
 {
     return LineOfText(m_strText, nLine);
-}
-
-void CResultPanel::keyPressEvent(QKeyEvent* pEvent)
-{
-    // Enter belongs to the panel, which being read-only does nothing with it: it must not
-    // reach the dialog and end it.
-    if (pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter) return;
-    QPlainTextEdit::keyPressEvent(pEvent);
 }

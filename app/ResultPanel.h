@@ -1,12 +1,13 @@
 #pragma once
 
-#include <QPlainTextEdit>
+#include "TextControl.h"
 
 #include <string>
 
 // The three-line result panel: read-only and right-aligned, showing letters in capitals while
-// keeping the text exactly as it was set, which is what the console logic reads back.
-class CResultPanel : public QPlainTextEdit
+// keeping the text exactly as it was set, which is what the console logic reads back. Its
+// accessible description names the lines: binary, hexadecimal, decimal.
+class CResultPanel : public CTextControl
 {
 public:
     explicit CResultPanel(QWidget* pParent);
@@ -15,9 +16,8 @@ public:
     const std::string& Text() const { return m_strText; }
     // Line nLine (from 0) without its CR LF; empty when there is no such line.
     std::string Line(int nLine) const;
-
-protected:
-    void keyPressEvent(QKeyEvent* pEvent) override;
+    // What the three lines show: "Binary", "Hexadecimal", "Decimal".
+    static QStringList LineNames();
 
 private:
     std::string m_strText; // CR LF between lines

@@ -2,16 +2,20 @@
 # Start-up cost of lumdrak against a bare Qt 6 dialog built the same way (minimal_dialog):
 # the time from starting the process until its window is mapped, and the peak resident
 # memory (VmHWM) once the window has painted. Both run alternately, RUNS times each (20 by
-# default), in one virtual X server; the medians are reported.
+# default), in one virtual X server; the medians are reported. ZOOM (100 by default) is the
+# zoom lumdrak starts at.
 #
-#   bench/startup.sh BUILD_DIR     (BUILD_DIR holds app/lumdrak and bench/minimal_dialog)
+#   bench/startup.sh BUILD_DIR     (BUILD_DIR holds app/lumdrak, bench/minimal_dialog and
+#                                   bench/seed_zoom)
 set -euo pipefail
 
 build=${1:?usage: bench/startup.sh BUILD_DIR}
 runs=${RUNS:-20}
+zoom=${ZOOM:-100}
 lumdrak=$build/app/lumdrak
 floor=$build/bench/minimal_dialog
-for program in "$lumdrak" "$floor"; do
+seed=$build/bench/seed_zoom
+for program in "$lumdrak" "$floor" "$seed"; do
     [ -x "$program" ] || { echo "startup.sh: $program is not built" >&2; exit 2; }
 done
 for tool in xvfb-run xev stdbuf; do
@@ -27,6 +31,7 @@ config=$(mktemp -d)
 trap 'rm -rf "$config"' EXIT
 export XDG_CONFIG_HOME=$config
 log=$config/stderr.log
+"$seed" "$zoom"
 
 # One xev on the root window reports every top-level window that is mapped: the programs'
 # windows are noticed without polling connections that would load the X server.
@@ -87,8 +92,8 @@ ours_kib=$(cut -d' ' -f2 "$ours" | median)
 base_kib=$(cut -d' ' -f2 "$base" | median)
 rm -f "$ours" "$base"
 
-awk -v om="$ours_ms" -v bm="$base_ms" -v ok="$ours_kib" -v bk="$base_kib" -v n="$runs" 'BEGIN {
-    printf "start-up, median of %d runs   to window mapped   peak RSS (VmHWM)\n", n
+awk -v om="$ours_ms" -v bm="$base_ms" -v ok="$ours_kib" -v bk="$base_kib" -v n="$runs" -v z="$zoom" 'BEGIN {
+    printf "start-up at %d %%, median of %d runs   to window mapped   peak RSS (VmHWM)\n", z, n
     printf "  lumdrak                      %8.1f ms        %8.1f MiB\n", om, ok / 1024
     printf "  minimal Qt dialog            %8.1f ms        %8.1f MiB\n", bm, bk / 1024
     printf "  lumdrak / floor              %8.2f x         %+8.1f MiB\n", om / bm, (ok - bk) / 1024

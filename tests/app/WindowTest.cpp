@@ -4,10 +4,13 @@
 #include "ConsoleText.h"
 #include "DialogTemplate.h"
 #include "DialogUnits.h"
+#include "RegistryString.h"
 #include "ResultPanel.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
+#include <QFontDatabase>
 #include <QImage>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -16,6 +19,7 @@
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QTimer>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -30,6 +34,11 @@ namespace
 {
 
 const std::string kStartText = std::string(kBannerText) + "\r\n" + kVersionText + "?";
+
+// The mode buttons in template order.
+constexpr int kButtonIds[] = {kIdCastNone, kIdCast32,    kIdCast16,    kIdCast8,
+                              kIdUnsigned, kIdOutputBin, kIdOutputHex, kIdOutputDez,
+                              kIdScroll,   kIdOverwrite, kIdEndPos};
 
 // One QApplication for the test program, on the offscreen platform.
 class CQtEnvironment : public ::testing::Environment
@@ -103,10 +112,36 @@ protected:
     }
     int FocusId() const
     {
-        for (int nId : {kIdCastNone, kIdCast32, kIdCast16, kIdCast8, kIdUnsigned, kIdOutputBin,
-                        kIdOutputHex, kIdOutputDez, kIdEndPos, kIdPanel, kIdConsole})
+        for (int nId : kButtonIds)
+            if (QApplication::focusWidget() == Item(nId)) return nId;
+        for (int nId : {kIdPanel, kIdConsole})
             if (QApplication::focusWidget() == Item(nId)) return nId;
         return kNoId;
+    }
+    // The checked buttons' captions in template order, a disabled one in brackets.
+    std::string CheckedButtons() const
+    {
+        std::string strChecked;
+        for (int nId : kButtonIds)
+        {
+            auto* pButton = Item<QAbstractButton>(nId);
+            if (!pButton->isChecked()) continue;
+            std::string strCaption = pButton->text().remove(u'&').toStdString();
+            if (!pButton->isEnabled()) strCaption = "[" + strCaption + "]";
+            strChecked += (strChecked.empty() ? "" : " ") + strCaption;
+        }
+        return strChecked;
+    }
+    // A control's rectangle in the window, wherever its parent is.
+    QRect Geometry(int nId) const
+    {
+        return QRect(Item(nId)->mapTo(m_pDlg.get(), QPoint()), Item(nId)->size());
+    }
+    CBitRuler* Ruler() const
+    {
+        for (QWidget* pChild : m_pDlg->findChildren<QWidget*>())
+            if (auto* pRuler = dynamic_cast<CBitRuler*>(pChild)) return pRuler;
+        return nullptr;
     }
 
     // Keys go where the keyboard focus is, as a user's keys do; '\r' in typed text is Enter.
@@ -152,14 +187,46 @@ TEST_F(CCalculatorDlgTest, StartsWithTheBannerAndTheControlsInTheirRectangles)
         {kIdScroll, {10, 183, 40, 10}},    {kIdOverwrite, {50, 183, 52, 10}},
         {kIdEndPos, {105, 183, 50, 10}},   {kIdConsole, {7, 80, 278, 100}},
     };
-    const QFont font = m_pDlg->font();
-    EXPECT_TRUE(QFontInfo(font).fixedPitch()) << QFontInfo(font).family().toStdString();
-    const CDialogBaseUnits base = BaseUnitsOf(font);
-    EXPECT_EQ(base.m_nCharWidth, std::lround(QFontMetricsF(font).horizontalAdvance(u'x')));
+    const CDialogBaseUnits base = BaseUnitsOf(m_pDlg->font());
     EXPECT_EQ(m_pDlg->size(), MapDialogRect(QRect(0, 0, 292, 199), base).size());
     EXPECT_EQ(m_pDlg->minimumSize(), m_pDlg->maximumSize());
+    EXPECT_FALSE(m_pDlg->windowFlags() & Qt::WindowMaximizeButtonHint);
     for (const auto& [nId, rectUnits] : rows)
-        EXPECT_EQ(Item(nId)->geometry(), MapDialogRect(rectUnits, base)) << nId;
+        EXPECT_EQ(Geometry(nId), MapDialogRect(rectUnits, base)) << nId;
+}
+
+// "Courier" would be whatever fontconfig prefers (with fonts-urw-base35, Nimbus Mono PS and a
+// taller window); the window asks for its face by name and for nothing else.
+TEST_F(CCalculatorDlgTest, OneFaceOnEveryMachineWithTheTemplatesBaseUnits)
+{
+    EXPECT_TRUE(QFontDatabase::hasFamily(QStringLiteral("Nimbus Mono PS")))
+        << "the test packages hold fonts-urw-base35, so that this test sees it";
+    for (const QWidget* pWidget : {static_cast<QWidget*>(m_pDlg.get()), Item(kIdConsole),
+                                   static_cast<QWidget*>(Panel()), Item(kIdCastNone)})
+        EXPECT_EQ(QFontInfo(pWidget->font()).family(), QStringLiteral("DejaVu Sans Mono"));
+    const CDialogBaseUnits base = BaseUnitsOf(m_pDlg->font());
+    EXPECT_EQ(base.m_nCharWidth, 7);
+    EXPECT_EQ(base.m_nCharHeight, 13);
+    EXPECT_EQ(m_pDlg->size(), QSize(511, 323));
+    EXPECT_EQ(m_pDlg->font().pointSizeF(), 8.0);
+
+    // Where the face is missing, the system's fixed-pitch font, not a lookalike.
+    const QFont fontMissing = DialogFont("No Such Face Anywhere", 8, 100);
+    EXPECT_EQ(QFontInfo(fontMissing).family(),
+              QFontInfo(QFontDatabase::systemFont(QFontDatabase::FixedFont)).family());
+    EXPECT_TRUE(QFontInfo(fontMissing).fixedPitch());
+
+    // Every step is a larger font whose characters fit their dialog units.
+    int nLastWidth = 0;
+    for (int nPercent : kZoomSteps)
+    {
+        const QFont font = DialogFont("DejaVu Sans Mono", 8, nPercent);
+        const double dAverage = QFontMetricsF(font).horizontalAdvance(QString(52, u'x')) / 52;
+        EXPECT_LE(dAverage, BaseUnitsOf(font).m_nCharWidth) << nPercent;
+        EXPECT_GT(BaseUnitsOf(font).m_nCharWidth, nLastWidth) << nPercent;
+        EXPECT_NEAR(font.pointSizeF(), 8 * nPercent / 100.0 - 0.5, 0.5) << nPercent;
+        nLastWidth = BaseUnitsOf(font).m_nCharWidth;
+    }
 }
 
 // Each row starts in a new window: text typed in the console, then keys pressed where the focus
@@ -269,7 +336,7 @@ TEST_F(CCalculatorDlgTest, ForeignCharactersBeforeAPromptKeepPositionsAligned)
     EXPECT_EQ(Caret(), static_cast<int>(ConsoleText().size()));
 }
 
-TEST_F(CCalculatorDlgTest, TabFollowsTemplateOrderAndArrowsMoveInARadioGroup)
+TEST_F(CCalculatorDlgTest, TabVisitsEveryTabStopInTemplateOrder)
 {
     std::vector<int> arrOrder;
     for (int i = 0; i < 9; ++i)
@@ -280,10 +347,210 @@ TEST_F(CCalculatorDlgTest, TabFollowsTemplateOrderAndArrowsMoveInARadioGroup)
     // "&UNSIGNED" is disabled under "&None"; "Scroll" and "Overwrite" are no tab stops.
     EXPECT_EQ(arrOrder, (std::vector<int>{kIdCastNone, kIdCast32, kIdCast16, kIdCast8, kIdOutputBin,
                                           kIdOutputHex, kIdOutputDez, kIdEndPos, kIdConsole}));
-    Item(kIdCastNone)->setFocus();
-    Keys("Right");
-    EXPECT_TRUE(Checked(kIdCast32));
-    EXPECT_EQ(m_pDlg->GetPanelLine(0), std::string(32, '0'));
+}
+
+// Each row starts in a new window (no cast, "&UNSIGNED" checked but disabled, "&DEZ",
+// "Overwrite", "EndPos"): keys pressed in the console, the focus put on a control, the keys of
+// the row, text typed where the focus then is. Alt keys that are no mnemonic of an enabled
+// control type nothing; an arrow walks the group in template order and clicks an unchecked
+// radio button, whose handler gives the console the focus.
+TEST_F(CCalculatorDlgTest, DialogKeysActAsTheDialogManagerDoes)
+{
+    const std::string kStart = "None [UNSIGNED] DEZ Overwrite EndPos";
+    const struct
+    {
+        const char* m_pszSetup;
+        int m_nFocusId;
+        const char* m_pszKeys;
+        const char* m_pszTyped;
+        std::string m_strChecked;
+        int m_nFocusAfter;
+        std::string m_strAdded; // to the console's start text
+    } rows[] = {
+        {"", kIdConsole, "Alt+U, Alt+S, Alt+O, Alt+C, Alt+X, Alt+4", "1\r", kStart, kIdConsole,
+         "1\r\n1\r\n?"},
+        {"", kIdCast16, "Alt+U, Alt+S, Alt+#", "", kStart, kIdCast16, ""},
+        {"", kIdConsole, "Alt+Shift+H", "10\r", "None [UNSIGNED] HEX Overwrite EndPos", kIdConsole,
+         "10\r\n$A\r\n?"},
+        {"Alt+3", kIdConsole, "Alt+Shift+U", "-1\r", "32Bit DEZ Overwrite EndPos", kIdConsole,
+         "-1\r\n-1\r\n?"},
+        {"", kIdEndPos, "Alt+8", "300\r", "8Bit UNSIGNED DEZ Overwrite EndPos", kIdConsole,
+         "300\r\n44\r\n?"},
+        {"", kIdCastNone, "Right", "-1\r", "32Bit UNSIGNED DEZ Overwrite EndPos", kIdConsole,
+         "-1\r\n4294967295\r\n?"},
+        {"Alt+3", kIdCast8, "Right", "", "32Bit UNSIGNED DEZ Overwrite EndPos", kIdUnsigned, ""},
+        {"Alt+3", kIdUnsigned, "Down", "", kStart, kIdConsole, ""}, // round to "&None"
+        {"", kIdCast8, "Right", "", kStart, kIdCastNone, ""},       // past the disabled box
+        {"", kIdCastNone, "Up", "", "8Bit UNSIGNED DEZ Overwrite EndPos", kIdConsole, ""},
+        {"", kIdOutputBin, "Down", "10\r", "None [UNSIGNED] HEX Overwrite EndPos", kIdConsole,
+         "10\r\n$A\r\n?"},
+        {"", kIdOutputBin, "Left", "", kStart, kIdPanel, ""}, // round, past the hidden button
+        {"", kIdEndPos, "Up", "", kStart, kIdOverwrite, ""},
+        {"", kIdEndPos, "Up, Left", "", "None [UNSIGNED] DEZ Scroll [EndPos]", kIdConsole, ""},
+        {"", kIdEndPos, "Down", "x", kStart, kIdConsole, "x"},
+    };
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(std::string(row.m_pszKeys) + " on " + std::to_string(row.m_nFocusId));
+        OpenWindow();
+        Keys(row.m_pszSetup);
+        Item(row.m_nFocusId)->setFocus();
+        Keys(row.m_pszKeys);
+        Type(row.m_pszTyped);
+        EXPECT_EQ(CheckedButtons(), row.m_strChecked);
+        EXPECT_EQ(FocusId(), row.m_nFocusAfter);
+        EXPECT_EQ(ConsoleText(), kStartText + row.m_strAdded);
+    }
+}
+
+// Each row starts at 100 % in a new window that then shows a 64-bit result.
+TEST_F(CCalculatorDlgTest, ZoomScalesTheWholeWindowAndIsRemembered)
+{
+    const auto wheel = [this](int nControlId, int nDelta)
+    {
+        auto* pControl = Item<QPlainTextEdit>(nControlId);
+        const QPointF pt(10, 10);
+        QWheelEvent event(pt, pControl->viewport()->mapToGlobal(pt), QPoint(), QPoint(0, nDelta),
+                          Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(pControl->viewport(), &event);
+    };
+    const std::tuple<const char*, std::function<void()>, int> rows[] = {
+        {"Ctrl++", [] { Keys("Ctrl++"); }, 125},
+        {"Ctrl+=", [] { Keys("Ctrl+="); }, 125},
+        {"Ctrl+Shift++ on a radio",
+         [this]
+         {
+             Item(kIdCast16)->setFocus();
+             Keys("Ctrl+Shift++, Ctrl+Shift++");
+         },
+         150},
+        {"past the largest", [] { Keys("Ctrl++, Ctrl++, Ctrl++, Ctrl++, Ctrl++"); }, 200},
+        {"Ctrl+-", [] { Keys("Ctrl++, Ctrl++, Ctrl+-"); }, 125},
+        {"below the smallest", [] { Keys("Ctrl+-"); }, 100},
+        {"Ctrl+0", [] { Keys("Ctrl++, Ctrl++, Ctrl+0"); }, 100},
+        {"wheel on the panel", [&] { wheel(kIdPanel, 120); }, 125},
+        {"wheel on the console", [&] { wheel(kIdConsole, 240); }, 150},
+        {"half notches add up",
+         [&]
+         {
+             wheel(kIdPanel, 60);
+             wheel(kIdPanel, 60);
+         },
+         125},
+        {"wheel back",
+         [&]
+         {
+             wheel(kIdConsole, 240);
+             wheel(kIdConsole, -120);
+         },
+         125},
+    };
+    for (const auto& [pszName, fnZoom, nPercent] : rows)
+    {
+        SCOPED_TRACE(pszName);
+        CRegistryString("Software\\Lumdrak\\Zoom", "", false, HKEY_CURRENT_USER).SetValue("100");
+        OpenWindow();
+        Type("-1\r");
+        fnZoom();
+        EXPECT_EQ(m_pDlg->Zoom(), nPercent);
+        const QFont font = m_pDlg->font();
+        EXPECT_EQ(font, DialogFont("DejaVu Sans Mono", 8, nPercent));
+        // No control zooms alone; the layout follows the font's dialog units.
+        for (int nId : {kIdPanel, kIdConsole, kIdCast8})
+            EXPECT_EQ(Item(nId)->font(), font) << nId;
+        const CDialogBaseUnits base = BaseUnitsOf(font);
+        EXPECT_EQ(m_pDlg->size(), MapDialogRect(QRect(0, 0, 292, 199), base).size());
+        EXPECT_EQ(m_pDlg->minimumSize(), m_pDlg->maximumSize());
+        EXPECT_EQ(Geometry(kIdConsole), MapDialogRect(QRect(7, 80, 278, 100), base));
+        EXPECT_EQ(Geometry(kIdCast8), MapDialogRect(QRect(123, 58, 28, 10), base));
+        const QTextBlock line = Panel()->document()->firstBlock();
+        Panel()->cursorRect(QTextCursor(line)); // lays the line out
+        EXPECT_EQ(line.text(), QString(64, u'1'));
+        EXPECT_EQ(line.layout()->lineCount(), 1) << "the 64-digit line wraps";
+    }
+
+    // The zoom is its own hive value, read at start; what is no zoom step means 100 % and
+    // stays as it is until the zoom changes.
+    CRegistryString("Software\\Lumdrak\\Zoom", "", false, HKEY_CURRENT_USER).SetValue("100");
+    OpenWindow();
+    Keys("Ctrl++, Ctrl++");
+    OpenWindow();
+    EXPECT_EQ(m_pDlg->Zoom(), 150);
+    for (const char* pszStored : {"abc", "130", ""})
+    {
+        CRegistryString("Software\\Lumdrak\\Zoom", "", false, HKEY_CURRENT_USER)
+            .SetValue(pszStored);
+        OpenWindow();
+        EXPECT_EQ(m_pDlg->Zoom(), 100) << pszStored;
+        EXPECT_EQ(
+            CRegistryString("Software\\Lumdrak\\Zoom", "", false, HKEY_CURRENT_USER).GetValue(),
+            pszStored);
+    }
+}
+
+TEST_F(CCalculatorDlgTest, ScreenReadersGetNamedControlsInTemplateOrderAndEachNewResult)
+{
+    QAccessibleInterface* pWindow = QAccessible::queryAccessibleInterface(m_pDlg.get());
+    ASSERT_NE(pWindow, nullptr);
+    std::vector<std::string> arrTree; // role and name, depth first, a group's members indented
+    const std::function<void(QAccessibleInterface*, const std::string&)> walk =
+        [&](QAccessibleInterface* pParent, const std::string& strIndent)
+    {
+        for (int i = 0; i < pParent->childCount(); ++i)
+        {
+            QAccessibleInterface* pChild = pParent->child(i);
+            EXPECT_EQ(pChild->parent(), pParent);
+            arrTree.push_back(strIndent + std::to_string(pChild->role()) + " " +
+                              pChild->text(QAccessible::Name).toStdString());
+            if (pChild->role() == QAccessible::Grouping) walk(pChild, strIndent + "  ");
+        }
+    };
+    walk(pWindow, "");
+    const auto role = [](QAccessible::Role eRole) { return std::to_string(eRole) + " "; };
+    const std::string strRadio = role(QAccessible::RadioButton);
+    const std::string strCheck = role(QAccessible::CheckBox);
+    const std::string strText = role(QAccessible::EditableText);
+    EXPECT_EQ(arrTree, (std::vector<std::string>{
+                           role(QAccessible::Grouping) + "Force Cast",
+                           "  " + strRadio + "None",
+                           "  " + strRadio + "32Bit",
+                           "  " + strRadio + "16Bit",
+                           "  " + strRadio + "8Bit",
+                           "  " + strCheck + "UNSIGNED",
+                           strRadio + "BIN",
+                           strRadio + "HEX",
+                           strRadio + "DEZ",
+                           role(QAccessible::Button) + "erase",
+                           strText + "Result",
+                           role(QAccessible::Graphic) + "Bit positions 63 to 0",
+                           role(QAccessible::StaticText) + "Binary, Hexadecimal, Decimal",
+                           role(QAccessible::Button) + "Info",
+                           strRadio + "Scroll",
+                           strRadio + "Overwrite",
+                           strCheck + "EndPos",
+                           strText + "Console",
+                       }));
+
+    QAccessibleInterface* pPanel = QAccessible::queryAccessibleInterface(Panel());
+    bool bLabelled = false;
+    for (const auto& [pOther, relation] : pPanel->relations(QAccessible::Label))
+        bLabelled = bLabelled || pOther->text(QAccessible::Name) == "Binary, Hexadecimal, Decimal";
+    EXPECT_TRUE(bLabelled);
+
+    // Each new result changes the panel's description, which a screen reader announces (Qt
+    // tells it only while one listens, so the offscreen platform shows no event).
+    const std::pair<const char*, QString> results[] = {
+        {"-1\r", "Binary: " + QString(64, u'1') + "\nHexadecimal: FFFFFFFFFFFFFFFF\nDecimal: -1"},
+        {"6*7\r", "Binary: " + QString(58, u'0') + "101010\nHexadecimal: 2A\nDecimal: 42"},
+        {"1/0\r",
+         "Binary: 1" + QString(63, u'0') + "\nHexadecimal: 8000000000000000\nDecimal: INF"},
+    };
+    EXPECT_EQ(pPanel->text(QAccessible::Description), QString());
+    for (const auto& [pszTyped, strDescription] : results)
+    {
+        Type(pszTyped);
+        EXPECT_EQ(pPanel->text(QAccessible::Description), strDescription) << pszTyped;
+    }
 }
 
 // The saving row comes last: the rows share the settings folder.
@@ -329,7 +596,14 @@ TEST_F(CCalculatorDlgTest, F1AndAltIShowTheHelpAndTheVersionOnceWithTheFocusOnCl
         {64, "Version 1.3"},
         {65, ""},
     };
-    for (const char* pszKey : {"F1", "Alt+I", "F1"})
+    // Enter on the text does nothing, and the zoom keys zoom both windows.
+    const std::tuple<const char*, const char*, int, const char*> rows[] = {
+        // opening key, keys that leave it open, zoom then, closing key
+        {"F1", "", 100, "Return"},
+        {"Alt+I", "Tab, Return, Num+Enter, Alt+X, Alt+Shift+H", 100, "Alt+C"},
+        {"F1", "Ctrl++, Tab, Ctrl++", 150, "Escape"},
+    };
+    for (const auto& [pszKey, pszStayOpen, nZoom, pszClose] : rows)
     {
         QStringList arrLines;
         QTimer check; // runs in the Info window's own event loop
@@ -346,8 +620,13 @@ TEST_F(CCalculatorDlgTest, F1AndAltIShowTheHelpAndTheVersionOnceWithTheFocusOnCl
                              auto* pText = pInfo->findChild<QPlainTextEdit*>();
                              EXPECT_TRUE(pText->isReadOnly());
                              arrLines = pText->toPlainText().split(u'\n');
-                             m_bModalExpected = false; // the watchdog closes it unless Enter does
-                             Keys("Return");
+                             Keys(pszStayOpen);
+                             EXPECT_TRUE(pInfo->isVisible());
+                             EXPECT_EQ(pText->toPlainText().split(u'\n'), arrLines);
+                             EXPECT_EQ(m_pDlg->Zoom(), nZoom);
+                             EXPECT_EQ(pInfo->font(), m_pDlg->font());
+                             m_bModalExpected = false; // the watchdog closes it unless the key does
+                             Keys(pszClose);
                          });
         check.start(10);
         m_bModalExpected = true;
@@ -362,58 +641,131 @@ TEST_F(CCalculatorDlgTest, F1AndAltIShowTheHelpAndTheVersionOnceWithTheFocusOnCl
     }
     EXPECT_TRUE(m_pDlg->isVisible());
     EXPECT_EQ(FocusId(), kIdConsole);
+    EXPECT_EQ(ConsoleText(), kStartText);
 }
 
-TEST_F(CCalculatorDlgTest, RulerLabelsStandOverTheirBitsAtAnyFontSizeAndPixelRatio)
+// The window as painted into an image at a device pixel ratio; lightness of device pixels.
+class CPainted
+{
+public:
+    CPainted(QWidget& window, double dRatio)
+        : m_image(window.size() * dRatio, QImage::Format_RGB32), m_dRatio(dRatio)
+    {
+        m_image.setDevicePixelRatio(dRatio);
+        m_image.fill(Qt::white);
+        window.render(&m_image);
+    }
+    int Gray(int x, int y) const { return qGray(m_image.pixel(x, y)); }
+    bool Ink(int x, int y) const { return Gray(x, y) < 64; }
+    // A logical rectangle of the window in device pixels, every pixel it touches.
+    QRect Device(const QRect& rect) const
+    {
+        return QRect(QPoint(static_cast<int>(rect.left() * m_dRatio),
+                            static_cast<int>(rect.top() * m_dRatio)),
+                     QPoint(static_cast<int>(std::ceil((rect.right() + 1) * m_dRatio)) - 1,
+                            static_cast<int>(std::ceil((rect.bottom() + 1) * m_dRatio)) - 1));
+    }
+
+private:
+    QImage m_image;
+    double m_dRatio;
+};
+
+// At fractional ratios too, each ruler label is drawn in square dots of whole device pixels,
+// all of one size, the same glyphs as at 100 %, and stands over its bit; the panel's and the
+// console's frames are complete.
+TEST_F(CCalculatorDlgTest, RulerAndFramesStayCrispAtEveryZoomAndPixelRatio)
 {
     Type("-1\r");
-    CBitRuler* pRuler = nullptr;
-    for (QWidget* pChild : m_pDlg->findChildren<QWidget*>())
-        if (auto* p = dynamic_cast<CBitRuler*>(pChild)) pRuler = p;
-    ASSERT_NE(pRuler, nullptr);
-    // Pixel sizes 10 and 11 keep the 64-digit line on one row of the panel.
-    for (const auto& [nPixelSize, dRatio] : {std::pair{11, 1.0}, {11, 2.0}, {10, 1.0}, {10, 1.5}})
+    std::vector<std::vector<bool>> arrReference; // 5 x 7 dots of each label, from the first row
+    for (const auto& [nPercent, dRatio] : {std::pair{100, 1.0},
+                                           {100, 1.25},
+                                           {100, 1.5},
+                                           {100, 1.75},
+                                           {100, 2.0},
+                                           {150, 1.0},
+                                           {200, 1.5}})
     {
-        QFont font = Panel()->font();
-        font.setPixelSize(nPixelSize);
-        Panel()->setFont(font);
-        QImage image(pRuler->size() * dRatio, QImage::Format_RGB32);
-        image.setDevicePixelRatio(dRatio);
-        image.fill(Qt::white);
-        pRuler->render(&image);
+        const std::string strTrace =
+            std::to_string(nPercent) + " %, ratio " + std::to_string(dRatio);
+        SCOPED_TRACE(strTrace);
+        m_pDlg->SetZoom(nPercent);
+        const CPainted painted(*m_pDlg, dRatio);
+        const QRect rectRuler =
+            painted.Device(QRect(Ruler()->mapTo(m_pDlg.get(), QPoint()), Ruler()->size()));
 
-        std::vector<double> arrCentres; // of the inked column runs, left to right, logical pixels
-        int nRunStart = -1;
-        for (int x = 0; x <= image.width(); ++x)
+        // The labels: runs of inked columns in the ruler's rows, all 5 dots wide.
+        std::vector<std::pair<int, int>> arrRuns; // first column, width
+        int nTop = rectRuler.bottom();
+        for (int x = rectRuler.left(); x <= rectRuler.right() + 1; ++x)
         {
             bool bInk = false;
-            for (int y = 0; x < image.width() && y < image.height(); ++y)
-                bInk = bInk || qGray(image.pixel(x, y)) < 64;
-            if (bInk && nRunStart < 0) nRunStart = x;
-            if (!bInk && nRunStart >= 0)
-            {
-                arrCentres.push_back((nRunStart + x) / 2.0 / dRatio);
-                nRunStart = -1;
-            }
+            for (int y = rectRuler.top(); x <= rectRuler.right() && y <= rectRuler.bottom(); ++y)
+                if (painted.Ink(x, y))
+                {
+                    bInk = true;
+                    nTop = std::min(nTop, y);
+                }
+            if (bInk && (arrRuns.empty() || arrRuns.back().first + arrRuns.back().second < x))
+                arrRuns.emplace_back(x, 0);
+            if (bInk) arrRuns.back().second = x - arrRuns.back().first + 1;
         }
-        ASSERT_EQ(arrCentres.size(), 64u);
-
-        // Each label's inked columns centre on the digit of its bit.
-        const QTextBlock line = Panel()->document()->firstBlock();
-        QTextCursor cursor(line);
-        Panel()->cursorRect(cursor); // lays the line out
-        ASSERT_EQ(line.layout()->lineCount(), 1) << "the 64-digit line wraps";
-        const int nOffset =
-            pRuler->mapFrom(m_pDlg.get(), Panel()->viewport()->mapTo(m_pDlg.get(), QPoint())).x();
-        for (int nChar = 0; nChar < 64; ++nChar)
+        ASSERT_EQ(arrRuns.size(), 64u);
+        const int nDot = arrRuns.front().second / CBitRuler::kLabelDots;
+        EXPECT_EQ(nDot, Ruler()->DotSize(dRatio));
+        for (std::size_t nLabel = 0; nLabel < arrRuns.size(); ++nLabel)
         {
-            cursor.setPosition(line.position() + nChar);
-            const int nLeft = nOffset + Panel()->cursorRect(cursor).left();
-            cursor.setPosition(line.position() + nChar + 1);
-            const int nRight = nOffset + Panel()->cursorRect(cursor).left();
-            const double dCentre = arrCentres[static_cast<std::size_t>(nChar)];
-            EXPECT_TRUE(dCentre >= nLeft && dCentre <= nRight)
-                << "bit " << 63 - nChar << " at " << nPixelSize << " px, ratio " << dRatio;
+            const auto [nLeft, nWidth] = arrRuns[nLabel];
+            ASSERT_EQ(nWidth, CBitRuler::kLabelDots * nDot) << "label " << nLabel;
+            std::vector<bool> arrDots;
+            for (int nRow = 0; nRow < CBitRuler::kHeightDots; ++nRow)
+                for (int nCol = 0; nCol < CBitRuler::kLabelDots; ++nCol)
+                {
+                    const bool bInk = painted.Ink(nLeft + nCol * nDot, nTop + nRow * nDot);
+                    for (int dy = 0; dy < nDot; ++dy)
+                        for (int dx = 0; dx < nDot; ++dx)
+                            ASSERT_EQ(
+                                painted.Ink(nLeft + nCol * nDot + dx, nTop + nRow * nDot + dy),
+                                bInk)
+                                << "label " << nLabel << " is not drawn in whole dots";
+                    arrDots.push_back(bInk);
+                }
+            if (arrReference.size() < 64) arrReference.push_back(arrDots);
+            EXPECT_EQ(arrDots, arrReference[nLabel]) << "label " << nLabel;
+
+            // Over its bit: the label's centre lies on the digit below it.
+            const QTextBlock line = Panel()->document()->firstBlock();
+            QTextCursor cursor(line);
+            cursor.setPosition(line.position() + static_cast<int>(nLabel));
+            const QPoint ptOrigin = Panel()->viewport()->mapTo(m_pDlg.get(), QPoint());
+            const double dDigitLeft = ptOrigin.x() + Panel()->cursorRect(cursor).left();
+            cursor.setPosition(line.position() + static_cast<int>(nLabel) + 1);
+            const double dDigitRight = ptOrigin.x() + Panel()->cursorRect(cursor).left();
+            const double dCentre = (nLeft + nWidth / 2.0) / dRatio;
+            EXPECT_TRUE(dCentre >= dDigitLeft && dCentre <= dDigitRight) << "label " << nLabel;
+        }
+
+        // Frames: every column and row along each edge has a frame pixel within a device
+        // pixel of the edge.
+        for (int nId : {kIdPanel, kIdConsole})
+        {
+            const QRect rect = painted.Device(Geometry(nId));
+            const int nFrame = qGray(Item(nId)->palette().color(QPalette::Mid).rgb());
+            const auto framed = [&](int x, int y, int dx, int dy)
+            { return painted.Gray(x, y) == nFrame || painted.Gray(x + dx, y + dy) == nFrame; };
+            int arrGaps[4] = {}; // top, bottom, left, right
+            for (int x = rect.left() + 2; x < rect.right() - 1; ++x)
+            {
+                arrGaps[0] += !framed(x, rect.top(), 0, 1);
+                arrGaps[1] += !framed(x, rect.bottom(), 0, -1);
+            }
+            for (int y = rect.top() + 2; y < rect.bottom() - 1; ++y)
+            {
+                arrGaps[2] += !framed(rect.left(), y, 1, 0);
+                arrGaps[3] += !framed(rect.right(), y, -1, 0);
+            }
+            EXPECT_EQ(std::vector<int>(arrGaps, arrGaps + 4), std::vector<int>(4, 0))
+                << "pixels missing from the frame of " << nId;
         }
     }
 }

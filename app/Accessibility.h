@@ -1,0 +1,8 @@
+#pragma once
+
+class CDialogControls;
+
+// Gives the controls that have no caption an accessible name (the console "Console", the
+// panel "Result", the ruler "Bit positions 63 to 0" as an image, the help text "Help text"),
+// and ties the panel's line label to the panel. Controls with a caption are named by it.
+void MakeAccessible(const CDialogControls& controls);
