@@ -24,12 +24,6 @@ CConsoleEdit::CConsoleEdit(QWidget* pParent) : CTextControl(pParent)
     QTextOption option = document()->defaultTextOption();
     option.setTextDirection(Qt::LeftToRight);
     document()->setDefaultTextOption(option);
-    // Latin text needs no shaping. Only the strategy is set: family and size still follow the
-    // window's font.
-    QFont font;
-    font.setStyleStrategy(QFont::PreferNoShaping);
-    setFont(font);
-
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setTabChangesFocus(true);

@@ -58,7 +58,8 @@ QFont DialogFont(const char* pszFace, int nPointSize, int nZoomPercent)
     QFont font = QFontDatabase::hasFamily(strFace)
                      ? QFont(strFace)
                      : QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setStyleHint(QFont::TypeWriter, QFont::PreferDefault);
+    // Latin text needs no shaping; sparing it keeps a long console line quick to lay out.
+    font.setStyleHint(QFont::TypeWriter, QFont::PreferNoShaping);
     font.setFixedPitch(true);
     double dPoints = nPointSize * std::clamp(nZoomPercent, 25, 400) / 100.0;
     font.setPointSizeF(dPoints);
