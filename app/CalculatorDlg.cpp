@@ -1,6 +1,7 @@
 #include "CalculatorDlg.h"
 
 #include "Banner.h"
+#include "ConsoleEdit.h"
 #include "ConsoleText.h"
 #include "HelpText.h"
 #include "ResultPanel.h"
@@ -74,7 +75,7 @@ CCalculatorDlg::CCalculatorDlg(QWidget* pParent)
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     m_pPanel = m_controls.Item<CResultPanel>(kIdPanel);
-    m_pConsole = m_controls.Item<QPlainTextEdit>(kIdConsole);
+    m_pConsole = m_controls.Item<CConsoleEdit>(kIdConsole);
     m_pUnsigned = m_controls.Item<QCheckBox>(kIdUnsigned);
     m_pEndPos = m_controls.Item<QCheckBox>(kIdEndPos);
     m_pCastGroup = m_controls.RadioGroup(kIdCastNone);
@@ -188,13 +189,7 @@ void CCalculatorDlg::SetConsoleSel(int nStart, int nEnd)
 
 void CCalculatorDlg::ReplaceConsoleSel(const std::string& strText)
 {
-    // One edit block, so that one Ctrl+Z takes the whole replacement back.
-    QTextCursor cursor = m_pConsole->textCursor();
-    cursor.beginEditBlock();
-    cursor.insertText(ToWidgetText(strText));
-    cursor.endEditBlock();
-    m_pConsole->setTextCursor(cursor);
-    m_pConsole->ensureCursorVisible();
+    m_pConsole->ReplaceSelection(ToWidgetText(strText));
 }
 
 std::string CCalculatorDlg::GetPanelLine(int nLine)

@@ -13,6 +13,7 @@ class QAbstractButton;
 class QButtonGroup;
 class QCheckBox;
 class QPlainTextEdit;
+class CConsoleEdit;
 class CResultPanel;
 
 // The main window. It adapts its widgets to the window operations of the console logic, which
@@ -62,7 +63,7 @@ private:
 
     QIcon m_hIcon;
     CResultPanel* m_pPanel = nullptr;
-    QPlainTextEdit* m_pConsole = nullptr;
+    CConsoleEdit* m_pConsole = nullptr;
     QCheckBox* m_pUnsigned = nullptr;
     QCheckBox* m_pEndPos = nullptr;
     QButtonGroup* m_pCastGroup = nullptr;

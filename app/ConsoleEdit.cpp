@@ -33,6 +33,39 @@ CConsoleEdit::CConsoleEdit(QWidget* pParent) : CTextControl(pParent)
             [this](int nFrom, int /*nRemoved*/, int nAdded) { KeepLayoutsOfLongLines(nFrom, nAdded); });
 }
 
+void CConsoleEdit::ReplaceSelection(QString strText)
+{
+    QTextCursor cursor = textCursor();
+    const int nStart = cursor.selectionStart();
+    // The document's last character is a break that no text holds: nothing can go after it.
+    const bool bKeepBreak = strText.startsWith(QLatin1Char('\n')) &&
+                            nStart + 1 < document()->characterCount() &&
+                            document()->characterAt(nStart) == QChar::ParagraphSeparator;
+    int nCaret = nStart + static_cast<int>(strText.size());
+    cursor.beginEditBlock();
+    if (bKeepBreak)
+    {
+        // "\nX" in place of "\nY" is "X" in place of "Y" after the break; inserted before a
+        // break, "\nX" is "X\n" after it.
+        strText.remove(0, 1);
+        if (cursor.hasSelection())
+        {
+            cursor.setPosition(nStart + 1);
+            cursor.setPosition(textCursor().selectionEnd(), QTextCursor::KeepAnchor);
+        }
+        else
+        {
+            cursor.setPosition(nStart + 1);
+            strText += QLatin1Char('\n');
+        }
+    }
+    cursor.insertText(strText);
+    cursor.endEditBlock();
+    cursor.setPosition(bKeepBreak ? nCaret : cursor.position());
+    setTextCursor(cursor);
+    ensureCursorVisible();
+}
+
 void CConsoleEdit::KeepLayoutsOfLongLines(int nFrom, int nAdded)
 {
     // A line's layout is otherwise dropped after each layout pass and built again, whole, for

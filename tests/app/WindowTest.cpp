@@ -4,6 +4,7 @@
 #include "ConsoleText.h"
 #include "DialogTemplate.h"
 #include "DialogUnits.h"
+#include "MemoryWindow.h"
 #include "RegistryString.h"
 #include "ResultPanel.h"
 
@@ -28,6 +29,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace
@@ -290,6 +292,46 @@ TEST_F(CCalculatorDlgTest, AltKeysChangeTheCastAndThePanel)
         EXPECT_EQ(Enabled(kIdUnsigned), bEnabled) << pszKeys;
         EXPECT_EQ(m_pDlg->GetPanelLine(0), std::string(nDigits, '1'));
         EXPECT_EQ(m_pDlg->GetPanelLine(2), pszDecimal);
+    }
+}
+
+// The window writes what the console logic writes on its text model, whatever the mode and
+// the line, and one Ctrl+Z takes it back; the replacement keeps a line break it would only
+// write again, which must not show.
+TEST_F(CCalculatorDlgTest, EnterWritesWhatTheTextModelWritesAndOneUndoTakesItBack)
+{
+    const std::string strLines = "?1+1\r\n2\r\n?2*3\r\n6\r\nx";
+    const std::tuple<std::string, int, int, int> rows[] = {
+        // console text, caret, edit mode, EndPos
+        {strLines, 2, 0, 0},       // Scroll, in the middle: inserted before a line break
+        {strLines, 2, 1, 0},       // Overwrite: the old result and the '?' line after it
+        {strLines, 2, 1, 1},       // Overwrite with EndPos: the caret goes to "?2*3"'s end
+        {strLines, 12, 1, 0},      // Overwrite with one line below and no break after it
+        {"?1+1", 4, 1, 1},         // the last line: a pure insertion
+        {"?1+1\r\n", 4, 0, 0},   // before the break that ends the text
+        {"?(1\r\n\r\n?", 1, 1, 0}, // a marker over an empty line
+    };
+    for (const auto& [strText, nCaret, nEditMode, bEndPos] : rows)
+    {
+        SCOPED_TRACE(strText + " at " + std::to_string(nCaret));
+        CMemoryWindow memory;
+        CConsole model(memory);
+        for (CConsole* pConsole : {&model, &m_pDlg->m_console})
+        {
+            pConsole->UpdateData(true);
+            pConsole->m_strConsole = strText;
+            pConsole->m_nEditMode = nEditMode;
+            pConsole->m_bEndPos = bEndPos;
+            pConsole->UpdateData(false);
+        }
+        memory.SetConsoleSel(nCaret, nCaret);
+        m_pDlg->SetConsoleSel(nCaret, nCaret);
+        ASSERT_TRUE(model.ProcessEnter());
+        Keys("Return");
+        EXPECT_EQ(ConsoleText(), memory.m_strConsoleText);
+        EXPECT_EQ(Caret(), memory.m_nSelStart);
+        Keys("Ctrl+Z");
+        EXPECT_EQ(ConsoleText(), strText);
     }
 }
 
