@@ -118,18 +118,22 @@ cmd_fuzz() {
         *) [[ "${1:-300000}" =~ ^[0-9]+$ ]] || die "fuzz takes a run count or --time SECONDS"
            limit=-runs=${1:-300000} ;;
     esac
-    local dir=$ROOT/build-fuzz target max_len
+    local dir=$ROOT/build-fuzz target max_len fixed=()
     build_fuzz "$dir"
     export ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1
     export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+    # The compare tracing feeds pointer values to the mutations, so the same run needs the
+    # same addresses: no address randomisation where the system lets us turn it off. Nor is
+    # the corpus re-read on a timer (-reload=0).
+    setarch "$(uname -m)" -R true 2>/dev/null && fixed=(setarch "$(uname -m)" -R)
     for target in "${FUZZ_TARGETS[@]}"; do
         echo "== fuzzing ${target}_fuzz ($limit)"
         rm -rf "$dir/corpus/$target"
         mkdir -p "$dir/corpus/$target" "$dir/artifacts"
         max_len=256
         [ "$target" = console ] && max_len=1024 # the steps and a text of a few lines
-        "$dir/fuzz/${target}_fuzz" -seed=1 "$limit" -max_len=$max_len -timeout=10 \
-            -dict="$ROOT/fuzz/lumdrak.dict" -artifact_prefix="$dir/artifacts/$target-" \
+        "${fixed[@]}" "$dir/fuzz/${target}_fuzz" -seed=1 "$limit" -reload=0 -max_len=$max_len \
+            -timeout=10 -dict="$ROOT/fuzz/lumdrak.dict" -artifact_prefix="$dir/artifacts/$target-" \
             -print_final_stats=1 "$dir/corpus/$target" "$ROOT/fuzz/seeds/$target"
     done
 }
