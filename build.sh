@@ -148,7 +148,8 @@ cmd_fuzz_coverage() {
     for target in "${FUZZ_TARGETS[@]}"; do
         [ -d "$ROOT/build-fuzz/corpus/$target" ] || die "no corpus for $target: run ./build.sh fuzz first"
         LLVM_PROFILE_FILE="$dir/profiles/$target.profraw" "$dir/fuzz/${target}_fuzz" -runs=0 \
-            "$ROOT/build-fuzz/corpus/$target" "$ROOT/fuzz/seeds/$target" >/dev/null 2>&1
+            "$ROOT/build-fuzz/corpus/$target" "$ROOT/fuzz/seeds/$target" >"$dir/profiles/$target.log" 2>&1 ||
+            die "replaying the $target corpus failed: see $dir/profiles/$target.log"
         objects+=(-object "$dir/fuzz/${target}_fuzz")
     done
     llvm-profdata-14 merge -sparse "$dir"/profiles/*.profraw -o "$dir/profiles/all.profdata"
@@ -179,5 +180,6 @@ case "${1:-}" in
     fuzz-coverage) shift; cmd_fuzz_coverage "$@" ;;
     bench) shift; cmd_bench "$@" ;;
     screenshots) shift; cmd_screenshots "$@" ;;
-    *) echo "usage: ./build.sh run | test [--sanitize] | fuzz [RUNS | --time SECONDS] | fuzz-coverage | bench | screenshots" >&2; exit 2 ;;
+    *) echo "usage: ./build.sh run | test [--sanitize] | fuzz [RUNS | --time SECONDS] |" \
+            "fuzz-coverage | bench | screenshots" >&2; exit 2 ;;
 esac
