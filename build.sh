@@ -4,7 +4,9 @@
 #   ./build.sh run               build and start the calculator
 #   ./build.sh test              build and run every test through CTest
 #   ./build.sh test --sanitize   the same with AddressSanitizer + UndefinedBehaviorSanitizer
-#   ./build.sh fuzz [RUNS]       build the libFuzzer target with clang and run it (seed 1)
+#   ./build.sh fuzz [RUNS]       build both libFuzzer targets with clang, run each RUNS times (seed 1)
+#   ./build.sh fuzz --time SECS  run each target SECS seconds instead, keeping the corpus
+#   ./build.sh fuzz-coverage     replay the kept corpora and report coverage of engine/ and console/
 #   ./build.sh bench             build and run the benchmarks (never part of the tests)
 #   ./build.sh screenshots       write docs/screenshot.png and docs/info.png (offscreen)
 #   ./build.sh package [--check] build build-package/lumdrak_<version>_<arch>.deb with
@@ -22,6 +24,7 @@ BASE_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libsql
 TEST_PACKAGES=(fonts-urw-base35)
 SANITIZE_PACKAGES=(libclang-rt-14-dev)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+FUZZ_COVERAGE_PACKAGES=(llvm-14)
 BENCH_PACKAGES=(libbenchmark-dev libmuparser-dev hyperfine bc xvfb xauth x11-utils)
 PACKAGE_PACKAGES=(build-essential debhelper dpkg-dev librsvg2-bin)
 PACKAGE_CHECK_PACKAGES=(lintian desktop-file-utils appstream man-db)
@@ -51,16 +54,23 @@ need_packages() {
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# build DIR [cmake options...]: configures DIR with Ninja when it is new or its options
-# changed, then builds whatever is out of date.
+# build DIR [cmake options...] [-- targets...]: configures DIR with Ninja when it is new or its
+# options changed, then builds whatever is out of date (all targets, or the ones named).
 build() {
     local dir=$1; shift
-    local options="$*"
+    local opts=() targets=()
+    while [ $# -gt 0 ] && [ "$1" != "--" ]; do opts+=("$1"); shift; done
+    [ $# -gt 0 ] && shift && targets=("$@")
+    local options="${opts[*]}"
     if [ ! -f "$dir/build.ninja" ] || [ "$(cat "$dir/.lumdrak-options" 2>/dev/null)" != "$options" ]; then
-        cmake -S "$ROOT" -B "$dir" -G Ninja "$@" >/dev/null
+        cmake -S "$ROOT" -B "$dir" -G Ninja "${opts[@]}" >/dev/null
         echo "$options" > "$dir/.lumdrak-options"
     fi
-    cmake --build "$dir"
+    if [ ${#targets[@]} -gt 0 ]; then
+        cmake --build "$dir" --target "${targets[@]}"
+    else
+        cmake --build "$dir"
+    fi
 }
 
 jobs() { nproc 2>/dev/null || echo 2; }
@@ -93,14 +103,64 @@ cmd_test() {
     QT_QPA_PLATFORM=offscreen ctest --test-dir "$dir" --output-on-failure -j "$(jobs)"
 }
 
-cmd_fuzz() {
-    local runs=${1:-300000}
+FUZZ_TARGETS=(evaluate console)
+
+# build_fuzz DIR [cmake options...]: the fuzz targets only; the libraries they link are
+# instrumented in place, which the other programs could not link.
+build_fuzz() {
+    local dir=$1; shift
     need_packages "${BASE_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
-    CXX=clang++ build "$ROOT/build-fuzz" -DLUMDRAK_BUILD_FUZZ=ON -DLUMDRAK_BUILD_TESTS=OFF \
-        -DLUMDRAK_BUILD_APP=OFF -DCMAKE_CXX_COMPILER=clang++
-    mkdir -p "$ROOT/build-fuzz/corpus"
-    "$ROOT/build-fuzz/fuzz/evaluate_fuzz" -seed=1 -runs="$runs" -max_len=256 \
-        "$ROOT/build-fuzz/corpus" "$ROOT/fuzz/seeds"
+    CXX=clang++ build "$dir" -DLUMDRAK_BUILD_FUZZ=ON -DLUMDRAK_BUILD_TESTS=OFF -DLUMDRAK_BUILD_APP=OFF \
+        -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" \
+        -- "${FUZZ_TARGETS[@]/%/_fuzz}"
+}
+
+# Each target starts from its seeds in fuzz/seeds/ with the token dictionary, so a run with a
+# count is the same run every time. Any sanitizer report or broken check fails it.
+cmd_fuzz() {
+    local limit
+    case "${1:-300000}" in
+        --time) [[ "${2:-}" =~ ^[0-9]+$ ]] || die "fuzz --time needs seconds"; limit=-max_total_time=$2 ;;
+        *) [[ "${1:-300000}" =~ ^[0-9]+$ ]] || die "fuzz takes a run count or --time SECONDS"
+           limit=-runs=${1:-300000} ;;
+    esac
+    local dir=$ROOT/build-fuzz target max_len fixed=()
+    build_fuzz "$dir"
+    export ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1
+    export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+    # The compare tracing feeds pointer values to the mutations, so the same run needs the
+    # same addresses: no address randomisation where the system lets us turn it off. Nor is
+    # the corpus re-read on a timer (-reload=0).
+    setarch "$(uname -m)" -R true 2>/dev/null && fixed=(setarch "$(uname -m)" -R)
+    for target in "${FUZZ_TARGETS[@]}"; do
+        echo "== fuzzing ${target}_fuzz ($limit)"
+        rm -rf "$dir/corpus/$target"
+        mkdir -p "$dir/corpus/$target" "$dir/artifacts"
+        max_len=256
+        [ "$target" = console ] && max_len=1024 # the steps and a text of a few lines
+        "${fixed[@]}" "$dir/fuzz/${target}_fuzz" -seed=1 "$limit" -reload=0 -max_len=$max_len \
+            -timeout=10 -dict="$ROOT/fuzz/lumdrak.dict" -artifact_prefix="$dir/artifacts/$target-" \
+            -print_final_stats=1 "$dir/corpus/$target" "$ROOT/fuzz/seeds/$target"
+    done
+}
+
+# Replays the corpora of the last fuzz run on a build instrumented for source-based coverage.
+cmd_fuzz_coverage() {
+    local dir=$ROOT/build-fuzz-coverage target objects=()
+    need_packages "${FUZZ_COVERAGE_PACKAGES[@]}"
+    build_fuzz "$dir" -DLUMDRAK_FUZZ_COVERAGE=ON
+    rm -rf "$dir/profiles"
+    mkdir -p "$dir/profiles"
+    for target in "${FUZZ_TARGETS[@]}"; do
+        [ -d "$ROOT/build-fuzz/corpus/$target" ] || die "no corpus for $target: run ./build.sh fuzz first"
+        LLVM_PROFILE_FILE="$dir/profiles/$target.profraw" "$dir/fuzz/${target}_fuzz" -runs=0 \
+            "$ROOT/build-fuzz/corpus/$target" "$ROOT/fuzz/seeds/$target" >"$dir/profiles/$target.log" 2>&1 ||
+            die "replaying the $target corpus failed: see $dir/profiles/$target.log"
+        objects+=(-object "$dir/fuzz/${target}_fuzz")
+    done
+    llvm-profdata-14 merge -sparse "$dir"/profiles/*.profraw -o "$dir/profiles/all.profdata"
+    llvm-cov-14 report "${objects[@]:1}" -instr-profile="$dir/profiles/all.profdata" \
+        "$ROOT/engine" "$ROOT/console"
 }
 
 cmd_bench() {
@@ -158,9 +218,10 @@ case "${1:-}" in
     run) shift; cmd_run "$@" ;;
     test) shift; cmd_test "$@" ;;
     fuzz) shift; cmd_fuzz "$@" ;;
+    fuzz-coverage) shift; cmd_fuzz_coverage "$@" ;;
     bench) shift; cmd_bench "$@" ;;
     screenshots) shift; cmd_screenshots "$@" ;;
     package) shift; cmd_package "$@" ;;
-    *) echo "usage: ./build.sh run | test [--sanitize] | fuzz [RUNS] | bench | screenshots" \
-            "| package [--check]" >&2; exit 2 ;;
+    *) echo "usage: ./build.sh run | test [--sanitize] | fuzz [RUNS | --time SECONDS] |" \
+            "fuzz-coverage | bench | screenshots | package [--check]" >&2; exit 2 ;;
 esac

@@ -32,6 +32,15 @@ std::string Fixed12(double dValue)
     return strText;
 }
 
+// The cast the controls show, as the evaluator's cast type (0 to 7). A stored code may hold any
+// digit: a sign flag above 1 shows as checked, and a cast mode beyond the radios checks no
+// button, which is no cast.
+int CastTypeOf(int nCastMode, int bUnsigned)
+{
+    const int nSign = bUnsigned != 0 ? 1 : 0;
+    return (nCastMode >= 0 && nCastMode <= 3) ? 2 * nCastMode + nSign : nSign;
+}
+
 } // namespace
 
 void CConsole::UpdateData(bool bSaveAndValidate)
@@ -190,7 +199,7 @@ bool CConsole::PreTranslateKeyDown(int nVirtualKey)
 void CConsole::OnCastChange()
 {
     UpdateData(true);
-    m_evaluator.m_nCastType = 2 * m_nCastMode + m_bUnsigned;
+    m_evaluator.m_nCastType = CastTypeOf(m_nCastMode, m_bUnsigned);
     m_pWindow->EnableControl(EConsoleControl::Unsigned, m_nCastMode != 0);
     ShowResult(m_dLastValue);
 }
@@ -224,7 +233,7 @@ void CConsole::SetStartDefaults()
 
 void CConsole::Start(std::string_view strBanner, std::string_view strVersion)
 {
-    m_evaluator.m_nCastType = 2 * m_nCastMode + m_bUnsigned;
+    m_evaluator.m_nCastType = CastTypeOf(m_nCastMode, m_bUnsigned);
     m_pWindow->EnableControl(EConsoleControl::EndPos, m_nEditMode != 0);
     m_pWindow->EnableControl(EConsoleControl::Unsigned, m_nCastMode != 0);
     m_dLastValue = 0.0;

@@ -15,7 +15,6 @@ constexpr std::array<std::string_view, CExpressionEvaluator::kTokenCount> kToken
     ">>",       "<",    "~",    ")",    "(",    "int(", "sqr(",  "cos(", "sin(", "tan(",
     "acos(",    "asin(", "atan(", "exp(", "log(", "log10(", "pow(", "rand("};
 
-constexpr int kClosingRow = 13;
 constexpr int kOpeningPriority = 200;
 
 constexpr unsigned char FoldAscii(unsigned char c)
@@ -25,7 +24,7 @@ constexpr unsigned char FoldAscii(unsigned char c)
 
 // For every byte, the rows whose token can start with it: the scanner tries only those, so
 // a byte that starts no token costs one table load instead of 28 comparisons.
-constexpr std::array<std::uint32_t, 256> BuildFirstByteIndex()
+consteval std::array<std::uint32_t, 256> BuildFirstByteIndex()
 {
     std::array<std::uint32_t, 256> masks{};
     for (int nRow = 0; nRow < CExpressionEvaluator::kTokenCount; ++nRow)

@@ -20,7 +20,7 @@ constexpr unsigned char FoldOperandByte(unsigned char c)
     return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
 }
 
-constexpr std::array<bool, 256> BuildAllowedSet()
+consteval std::array<bool, 256> BuildAllowedSet()
 {
     std::array<bool, 256> allowed{};
     for (const char c : std::string_view("#$.0123456789abcdef"))

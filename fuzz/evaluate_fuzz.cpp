@@ -1,13 +1,18 @@
-// libFuzzer target: any bytes as an expression under any of the eight cast types.
+// libFuzzer target: any bytes as an expression under any of the eight cast types, or under a
+// cast type beyond them, which the public member can hold and which means no cast.
 #include "ExpressionEvaluator.h"
 
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <limits>
 #include <string>
 
 namespace
 {
+
+constexpr int kOddCastTypes[] = {-1, -2, 8, 9, 15, 27, std::numeric_limits<int>::min(),
+                                 std::numeric_limits<int>::max()};
 
 // The value range of each cast type once Apply has narrowed the final result.
 bool InCastRange(double dValue, int nCastType)
@@ -31,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     if (nSize == 0)
         return 0;
     CExpressionEvaluator evaluator;
-    evaluator.m_nCastType = pData[0] & 7;
+    evaluator.m_nCastType = pData[0] < 0xF8 ? pData[0] & 7 : kOddCastTypes[pData[0] - 0xF8];
     evaluator.m_dMemory = 3.5;
     evaluator.m_dLastResult = -1e300;
     const std::string strText(reinterpret_cast<const char*>(pData + 1), nSize - 1);
@@ -41,11 +46,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     // Blanks after the last token are reported one past the end, never further.
     if (nError < 0 || static_cast<std::size_t>(nError) > strText.size() + 1)
         std::abort();
-    if (nError == 0 && evaluator.m_nCastType >= 2 &&
+    const bool bCast = evaluator.m_nCastType >= 2 && evaluator.m_nCastType <= 7;
+    if (nError == 0 && bCast &&
         (!InCastRange(dValue, evaluator.m_nCastType) || dValue != std::trunc(dValue)))
         std::abort();
 
-    // The same text gives the same answer, unless it draws random numbers ("rand(" in any case).
+    // The same text gives the same answer, unless it draws random numbers ("rand(" in any case);
+    // an odd cast type gives the answer of no cast.
+    if (pData[0] >= 0xF8)
+        evaluator.m_nCastType = 0;
     const double dAgain = evaluator.Evaluate(&strText);
     if (evaluator.m_nErrorPos != nError)
         std::abort();

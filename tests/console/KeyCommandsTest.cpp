@@ -59,6 +59,29 @@ TEST_F(ConsoleTest, SavedEightBitCastIsInForceFromTheFirstEnter)
     }
 }
 
+// A stored code may hold any digit at any position; the window shows a sign flag above 1 as
+// checked and a cast beyond the radios as none, and the evaluator must compute what it shows.
+TEST_F(ConsoleTest, StoredModesBeyondTheControlsComputeInTheCastShown)
+{
+    const struct
+    {
+        int nCastMode, bUnsigned;
+        const char* szExpression;
+        const char* szResult;
+    } rows[] = {
+        {1, 2, "?-1@", "4294967295"}, {2, 5, "?-1@", "65535"}, {3, 9, "?300@", "44"},
+        {3, 9, "?-1@", "255"},        {9, 1, "?-1.5@", "-1.5"}, {4, 0, "?-1.5@", "-1.5"},
+    };
+    for (const auto& row : rows)
+    {
+        StartWith(row.nCastMode, row.bUnsigned, 2, 0, 0);
+        ASSERT_TRUE(Enter(row.szExpression));
+        EXPECT_EQ(m_console.m_strLastResult, row.szResult) << row.nCastMode << row.bUnsigned;
+        EXPECT_EQ(m_window.m_bUnsignedChecked, row.bUnsigned != 0);
+        EXPECT_EQ(m_window.m_nCastRadio, row.nCastMode <= 3 ? row.nCastMode : -1);
+    }
+}
+
 TEST_F(ConsoleTest, F2AndF3InsertAtTheSelectionAndAreNotConsumed)
 {
     StartWith(0, 0, 1, 0, 0);
