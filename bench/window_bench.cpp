@@ -2,6 +2,7 @@
 // unbroken line of a megabyte or megabytes of ordinary work: each key must cost in proportion
 // to the line it edits, and no more than a layout of it.
 #include "CalculatorDlg.h"
+#include "ConsoleEdit.h"
 #include "DialogTemplate.h"
 
 #include <QApplication>
@@ -96,6 +97,24 @@ void EnterOnLongLine(benchmark::State& state)
 }
 BENCHMARK(EnterOnLongLine)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 
+// The first Enter after a paste: the line is the console's last, so the result is written at
+// the very end of the text, into the line's own paragraph.
+void EnterAfterPaste(benchmark::State& state)
+{
+    const std::string strSum = UnbrokenSum(static_cast<std::size_t>(state.range(0)));
+    for (auto _ : state)
+    {
+        state.PauseTiming();
+        auto pWindow = std::make_unique<CWindow>(strSum);
+        state.ResumeTiming();
+        pWindow->Key(Qt::Key_Return);
+        state.PauseTiming();
+        pWindow.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(EnterAfterPaste)->Arg(1'000'000)->Iterations(5)->Unit(benchmark::kMillisecond);
+
 void PasteOrdinaryWork(benchmark::State& state)
 {
     const std::string strWork = OrdinaryWork(static_cast<std::size_t>(state.range(0)));
@@ -119,6 +138,7 @@ BENCHMARK(PasteOrdinaryWork)->Arg(5'000'000)->Iterations(3)->Unit(benchmark::kMi
 
 int main(int argc, char** argv)
 {
+    CConsoleEdit::KeepLargeBuffers(); // as the program does
     QTemporaryDir configDir; // the windows must not touch the user's settings
     qputenv("XDG_CONFIG_HOME", configDir.path().toLocal8Bit());
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
