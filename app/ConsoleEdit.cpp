@@ -4,10 +4,6 @@
 #include <QTextDocument>
 #include <QTextLayout>
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
 namespace
 {
 
@@ -16,17 +12,6 @@ namespace
 constexpr int kLongLine = 4096;
 
 } // namespace
-
-void CConsoleEdit::KeepLargeBuffers()
-{
-#ifdef __GLIBC__
-    // A megabyte line takes about 40 MB per layout. Blocks up to this size come from the heap,
-    // and up to twice it of free heap stays with the process instead of going back.
-    constexpr int kLargestReused = 64 << 20;
-    mallopt(M_MMAP_THRESHOLD, kLargestReused);
-    mallopt(M_TRIM_THRESHOLD, 2 * kLargestReused);
-#endif
-}
 
 CConsoleEdit::CConsoleEdit(QWidget* pParent) : CTextControl(pParent)
 {

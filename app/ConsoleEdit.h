@@ -10,11 +10,6 @@ class CConsoleEdit : public CTextControl
 public:
     explicit CConsoleEdit(QWidget* pParent);
 
-    // Once per process, before the first window: lets the allocator reuse the large buffers
-    // that every layout of a long line takes and frees, rather than map fresh pages each time,
-    // which cost a third of a key in a line of a megabyte and made its cost erratic.
-    static void KeepLargeBuffers();
-
     // Replaces the selection by strText as one undo step and leaves the caret just after it.
     // A line break that both begin with stays where it is, so the line before it, which may be
     // long, is not laid out again: Enter writes its result after the line it evaluated.

@@ -1,6 +1,5 @@
 #include "CalculatorApp.h"
 #include "CalculatorDlg.h"
-#include "ConsoleEdit.h"
 #include "CommandLine.h"
 
 #include <QApplication>
@@ -35,7 +34,6 @@ int main(int argc, char* argv[])
         return commandLine.m_nExitCode;
     }
 
-    CConsoleEdit::KeepLargeBuffers();
     QApplication application(argc, argv);
     // The application id: Wayland compositors match the window to its desktop entry and icon.
     QApplication::setDesktopFileName(QStringLiteral("io.github.lumdrak.Lumdrak"));

@@ -2,7 +2,6 @@
 // unbroken line of a megabyte or megabytes of ordinary work: each key must cost in proportion
 // to the line it edits, and no more than a layout of it.
 #include "CalculatorDlg.h"
-#include "ConsoleEdit.h"
 #include "DialogTemplate.h"
 
 #include <QApplication>
@@ -138,7 +137,6 @@ BENCHMARK(PasteOrdinaryWork)->Arg(5'000'000)->Iterations(3)->Unit(benchmark::kMi
 
 int main(int argc, char** argv)
 {
-    CConsoleEdit::KeepLargeBuffers(); // as the program does
     QTemporaryDir configDir; // the windows must not touch the user's settings
     qputenv("XDG_CONFIG_HOME", configDir.path().toLocal8Bit());
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
