@@ -42,9 +42,11 @@ public:
     void OnErase();
 
     // Start-up, around loading the saved settings: the defaults they override, then the
-    // cast type, enabled states, banner and first prompt.
+    // cast type, enabled states, banner and first prompt. A kept transcript of an earlier run
+    // stands above the banner; the caret ends behind the new prompt either way.
     void SetStartDefaults();
-    void Start(std::string_view strBanner, std::string_view strVersion);
+    void Start(std::string_view strBanner, std::string_view strVersion,
+               std::string_view strTranscript = {});
 
     CExpressionEvaluator m_evaluator;
 
