@@ -2,6 +2,8 @@
 
 #include "Banner.h"
 #include "BitRuler.h"
+#include "ConsoleEdit.h"
+#include "ConsoleKeeper.h"
 #include "ConsoleText.h"
 #include "HelpText.h"
 #include "ResultPanel.h"
@@ -75,7 +77,7 @@ CCalculatorDlg::CCalculatorDlg(QWidget* pParent) : QDialog(pParent), m_console(*
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     m_controls.Create(*this, kCalculatorTemplate);
     m_pPanel = m_controls.Item<CResultPanel>(kIdPanel);
-    m_pConsole = m_controls.Item<QPlainTextEdit>(kIdConsole);
+    m_pConsole = m_controls.Item<CConsoleEdit>(kIdConsole);
     m_pUnsigned = m_controls.Item<QCheckBox>(kIdUnsigned);
     m_pEndPos = m_controls.Item<QCheckBox>(kIdEndPos);
     m_pCastGroup = m_controls.RadioGroup(kIdCastNone);
@@ -115,6 +117,10 @@ CCalculatorDlg::CCalculatorDlg(QWidget* pParent) : QDialog(pParent), m_console(*
 
     connect(m_pConsole->document(), &QTextDocument::contentsChanged, this,
             [this] { m_bConsoleTextCurrent = false; });
+    m_pKeeper = new CConsoleKeeper(this);
+    // The last result as a literal in the output mode's base, wherever the focus is.
+    new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), this,
+                  [this] { m_pPanel->CopyLiteral(m_pOutputGroup->checkedId()); });
 
     m_hIcon = QIcon(QStringLiteral(":/lumdrak.png"));
     // The Info window is owned by this one, so it stays above it and centred on it.
@@ -135,7 +141,8 @@ bool CCalculatorDlg::OnInitDialog()
     m_bSettingsRead = PersistSettings(false);
     m_console.m_evaluator.Seed(static_cast<std::uint32_t>(std::time(nullptr)));
     m_strVersion = kVersionText;
-    m_console.Start(kBannerText, m_strVersion);
+    m_console.Start(kBannerText, m_strVersion, m_pKeeper->Load());
+    m_pKeeper->Watch(m_pConsole);
     return false;
 }
 
@@ -290,6 +297,18 @@ void CCalculatorDlg::closeEvent(QCloseEvent* pEvent)
 {
     OnClose();
     QDialog::closeEvent(pEvent);
+}
+
+void CCalculatorDlg::done(int nResult)
+{
+    m_pKeeper->Save();
+    QDialog::done(nResult);
+}
+
+void CCalculatorDlg::EndSession()
+{
+    if (m_infoDlg.isVisible()) m_infoDlg.reject();
+    reject();
 }
 
 void CCalculatorDlg::OnClose()

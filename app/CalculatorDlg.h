@@ -13,7 +13,8 @@
 class QAbstractButton;
 class QButtonGroup;
 class QCheckBox;
-class QPlainTextEdit;
+class CConsoleEdit;
+class CConsoleKeeper;
 class CResultPanel;
 
 // The main window. It adapts its widgets to the window operations of the console logic, which
@@ -29,6 +30,12 @@ public:
     bool OnInitDialog();
 
     QWidget* GetDlgItem(int nId) const { return m_controls.Item(nId); }
+
+    // Ends the window as Cancel does, the Info window first if it is open: a signal asked the
+    // program to end.
+    void EndSession();
+    // Every way the window ends passes here; the console's text is kept on each of them.
+    void done(int nResult) override;
 
     // IConsoleWindow, on the widgets.
     void ReadControls(CViewState& state) override;
@@ -66,7 +73,7 @@ private:
     CDialogControls m_controls;
     QIcon m_hIcon;
     CResultPanel* m_pPanel = nullptr;
-    QPlainTextEdit* m_pConsole = nullptr;
+    CConsoleEdit* m_pConsole = nullptr;
     QCheckBox* m_pUnsigned = nullptr;
     QCheckBox* m_pEndPos = nullptr;
     QButtonGroup* m_pCastGroup = nullptr;
@@ -75,6 +82,7 @@ private:
     std::string m_strVersion;
     bool m_bSettingsRead = false; // the load at start could read the hive (or found no code)
     CInfoDlg m_infoDlg;
+    CConsoleKeeper* m_pKeeper = nullptr;
     QString m_strConsoleWidgetText;      // the console as the widget holds it
     std::string m_strConsoleModelText;   // the same text in the code page, with CR LF breaks
     bool m_bConsoleTextCurrent = false;  // both match the document; cleared by every edit

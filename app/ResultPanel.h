@@ -16,8 +16,13 @@ public:
     // Line nLine (from 0) without its CR LF; empty when there is no such line.
     std::string Line(int nLine) const;
 
+    // Puts line nLine as a literal (ResultLiteral) on the clipboard and, where the system has
+    // one, the selection that the middle button pastes; nothing when the line is empty.
+    void CopyLiteral(int nLine) const;
+
 protected:
     void keyPressEvent(QKeyEvent* pEvent) override;
+    void contextMenuEvent(QContextMenuEvent* pEvent) override;
 
 private:
     std::string m_strText; // CR LF between lines
