@@ -141,8 +141,8 @@ bool CCalculatorDlg::OnInitDialog()
     m_bSettingsRead = PersistSettings(false);
     m_console.m_evaluator.Seed(static_cast<std::uint32_t>(std::time(nullptr)));
     m_strVersion = kVersionText;
-    m_console.Start(kBannerText, m_strVersion, m_pKeeper->Load());
-    m_pKeeper->Watch(m_pConsole);
+    m_console.Start(kBannerText, m_strVersion);
+    m_pKeeper->Start(m_pConsole);
     return false;
 }
 

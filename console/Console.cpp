@@ -222,8 +222,7 @@ void CConsole::SetStartDefaults()
     m_nEditMode = 1;
 }
 
-void CConsole::Start(std::string_view strBanner, std::string_view strVersion,
-                     std::string_view strTranscript)
+void CConsole::Start(std::string_view strBanner, std::string_view strVersion)
 {
     m_evaluator.m_nCastType = 2 * m_nCastMode + m_bUnsigned;
     m_pWindow->EnableControl(EConsoleControl::EndPos, m_nEditMode != 0);
@@ -231,10 +230,7 @@ void CConsole::Start(std::string_view strBanner, std::string_view strVersion,
     m_dLastValue = 0.0;
     m_strLastExpression.clear();
     m_strLastResult.clear();
-    m_strConsole.assign(strTranscript);
-    if (!strTranscript.empty())
-        m_strConsole += "\r\n";
-    m_strConsole += strBanner;
+    m_strConsole.assign(strBanner);
     m_strConsole += "\r\n";
     m_strConsole += strVersion;
     m_strConsole += '?';

@@ -42,11 +42,9 @@ public:
     void OnErase();
 
     // Start-up, around loading the saved settings: the defaults they override, then the
-    // cast type, enabled states, banner and first prompt. A kept transcript of an earlier run
-    // stands above the banner; the caret ends behind the new prompt either way.
+    // cast type, enabled states, banner and first prompt.
     void SetStartDefaults();
-    void Start(std::string_view strBanner, std::string_view strVersion,
-               std::string_view strTranscript = {});
+    void Start(std::string_view strBanner, std::string_view strVersion);
 
     CExpressionEvaluator m_evaluator;
 

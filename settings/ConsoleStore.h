@@ -25,6 +25,8 @@ public:
 
     // The choice as stored now; off also when it cannot be read.
     static bool IsKept();
+    // The choice as the start read it.
+    bool WasKeptAtStart() const { return m_bKeptAtStart; }
 
     // Stores the transcript of the console text (TranscriptOf), unless the choice is off or
     // this run cannot save; writes nothing when it equals what the hive holds as far as this

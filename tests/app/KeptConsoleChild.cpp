@@ -5,6 +5,7 @@
 //   kept_console_child show              prints the console's text as the window starts
 #include "CalculatorApp.h"
 #include "ConsoleEdit.h"
+#include "ConsoleKeeper.h"
 #include "ConsoleText.h"
 
 #include <QApplication>
@@ -28,7 +29,11 @@ int main(int argc, char* argv[])
         CConsoleEdit* pConsole = nullptr; // the classes have no meta-objects of their own
         for (QObject* pChild : pWindow ? pWindow->children() : QObjectList())
             if (auto* p = dynamic_cast<CConsoleEdit*>(pChild)) pConsole = p;
-        if (!pConsole) std::_Exit(3);
+        const CConsoleKeeper* pKeeper = nullptr;
+        for (QObject* pChild : pWindow ? pWindow->children() : QObjectList())
+            if (auto* p = dynamic_cast<CConsoleKeeper*>(pChild)) pKeeper = p;
+        if (!pConsole || !pKeeper || !QTest::qWaitFor([pKeeper] { return pKeeper->IsRestored(); }))
+            std::_Exit(3);
         if (strMode == "show")
         {
             const std::string strText = ToModelText(pConsole->document()->toRawText());

@@ -3,6 +3,7 @@
 #include "Banner.h"
 #include "CalculatorDlg.h"
 #include "ConsoleEdit.h"
+#include "ConsoleKeeper.h"
 #include "ConsoleText.h"
 #include "DialogTemplate.h"
 #include "RegistryString.h"
@@ -75,13 +76,20 @@ protected:
         OpenWindow();
     }
 
-    void OpenWindow()
+    // Shown, active, and the kept transcript restored after the first paint.
+    void OpenWindow(const char* pszTypedAhead = "")
     {
         m_pDlg = std::make_unique<CCalculatorDlg>();
         m_pDlg->OnInitDialog();
+        QTest::keyClicks(Console(), QString::fromLatin1(pszTypedAhead));
         m_pDlg->show();
         m_pDlg->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(m_pDlg.get()));
+        const CConsoleKeeper* pKeeper = nullptr;
+        for (QObject* pChild : m_pDlg->children())
+            if (auto* p = dynamic_cast<CConsoleKeeper*>(pChild)) pKeeper = p;
+        ASSERT_NE(pKeeper, nullptr);
+        EXPECT_TRUE(QTest::qWaitFor([pKeeper] { return pKeeper->IsRestored(); }));
     }
 
     CConsoleEdit* Console() const { return dynamic_cast<CConsoleEdit*>(m_pDlg->GetDlgItem(kIdConsole)); }
@@ -171,7 +179,7 @@ TEST_F(CKeptConsoleTest, EveryWayTheWindowEndsKeepsTheConsole)
     EXPECT_GT(Console()->verticalScrollBar()->maximum(), 0) << "the lines outgrew the console";
 }
 
-TEST_F(CKeptConsoleTest, AStartAfterAltEAndOneWithoutChangesLookAsBefore)
+TEST_F(CKeptConsoleTest, AStartAfterAltEOrWithoutChangesLooksAsBeforeAndKeysTypedAheadCount)
 {
     Type("1+2\r");
     Keys("Alt+E");
@@ -183,6 +191,15 @@ TEST_F(CKeptConsoleTest, AStartAfterAltEAndOneWithoutChangesLookAsBefore)
     Keys("Escape");
     OpenWindow();
     EXPECT_EQ(ConsoleText(), kStartText) << "an unchanged console adds no banner";
+
+    Type("1\r");
+    Keys("Escape");
+    OpenWindow("2*"); // keys that come before the transcript
+    const std::string strExpected = kStartText + "1\r\n1\r\n" + kStartText + "2*";
+    EXPECT_EQ(ConsoleText(), strExpected);
+    Keys("Escape");
+    OpenWindow();
+    EXPECT_EQ(ConsoleText(), strExpected + "\r\n" + kStartText) << "and they are saved";
 }
 
 TEST_F(CKeptConsoleTest, TurningTheChoiceOffDeletesTheTranscriptAtOnce)

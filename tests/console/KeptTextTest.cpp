@@ -137,6 +137,8 @@ TEST_F(ConsoleTest, ResultLiteralsFollowTheCastWidthAndThePanelsDigits)
         EXPECT_EQ(ResultLiteral(fresh.m_strPanelText, nLine), "") << "nothing evaluated yet";
 }
 
+const std::string kStartText = std::string(kBannerText) + "\r\n" + kVersionText + "?";
+
 // Lines of the given lengths, CR LF between them.
 std::string Lines(std::size_t nLines, std::size_t nLength, char chFill = 'x')
 {
@@ -153,6 +155,7 @@ TEST(Transcript, KeepsTheLastWholeLinesWithinBothBounds)
     const std::tuple<const char*, std::string, std::string> rows[] = {
         // row, console text, kept
         {"empty", "", ""},
+        {"start-up text", kStartText, kStartText.substr(0, kStartText.size() - 3)},
         {"only the prompt", "?", ""},
         {"empty prompt dropped", "?1\r\n1\r\n?", "?1\r\n1"},
         {"typed prompt kept", "?1\r\n1\r\n?2*", "?1\r\n1\r\n?2*"},
@@ -176,24 +179,6 @@ TEST(Transcript, KeepsTheLastWholeLinesWithinBothBounds)
         EXPECT_EQ(strTranscript.size(), strKept.size()) << pszRow;
         EXPECT_TRUE(strTranscript == strKept) << pszRow;
         EXPECT_LE(strTranscript.size(), kTranscriptMaxBytes) << pszRow;
-    }
-}
-
-TEST_F(ConsoleTest, AKeptTranscriptStandsAboveTheStartUpText)
-{
-    const std::string strStart = std::string(kBannerText) + "\r\n" + kVersionText + "?";
-    for (const std::string strTranscript : {"", "?1\r\n1", "\r\n"})
-    {
-        m_console.SetStartDefaults();
-        m_console.Start(kBannerText, kVersionText, strTranscript);
-        const std::string strExpected =
-            strTranscript + (strTranscript.empty() ? "" : "\r\n") + strStart;
-        EXPECT_EQ(m_window.m_strConsoleText, strExpected);
-        EXPECT_EQ(m_window.m_nSelStart, static_cast<int>(strExpected.size()));
-        EXPECT_EQ(m_window.m_nSelEnd, m_window.m_nSelStart);
-        EXPECT_EQ(TranscriptOf(strExpected), strTranscript + (strTranscript.empty() ? "" : "\r\n") +
-                                                 strStart.substr(0, strStart.size() - 3))
-            << "what the next save keeps: everything but the empty prompt";
     }
 }
 
