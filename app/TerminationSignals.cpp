@@ -1,6 +1,5 @@
 #include "TerminationSignals.h"
 
-#include <array>
 #include <cerrno>
 #include <csignal>
 
@@ -9,8 +8,6 @@
 
 namespace
 {
-
-constexpr std::array<int, 3> kSignals = {SIGTERM, SIGHUP, SIGINT};
 
 // The pipe's write end, for the handler; -1 while no object watches.
 volatile std::sig_atomic_t g_nWriteFd = -1;
@@ -39,7 +36,7 @@ CTerminationSignals::CTerminationSignals(std::function<void()> fnOnSignal)
     action.sa_handler = OnTerminationSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART | SA_RESETHAND;
-    for (std::size_t i = 0; i < kSignals.size(); ++i)
+    for (std::size_t i = 0; i < std::size(kSignals); ++i)
     {
         if (sigaction(kSignals[i], nullptr, &m_arrPrevious[i]) != 0 ||
             m_arrPrevious[i].sa_handler == SIG_IGN)
@@ -50,7 +47,7 @@ CTerminationSignals::CTerminationSignals(std::function<void()> fnOnSignal)
 
 CTerminationSignals::~CTerminationSignals()
 {
-    for (std::size_t i = 0; i < kSignals.size(); ++i)
+    for (std::size_t i = 0; i < std::size(kSignals); ++i)
         if (m_arrInstalled[i]) sigaction(kSignals[i], &m_arrPrevious[i], nullptr);
     g_nWriteFd = -1;
     m_pNotifier.reset();

@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <functional>
+#include <iterator>
 #include <memory>
 
 // SIGTERM, SIGHUP and SIGINT, as a logout, a closed terminal or Ctrl+C in it send them, turned
@@ -20,11 +21,13 @@ public:
     CTerminationSignals& operator=(const CTerminationSignals&) = delete;
 
 private:
+    static constexpr int kSignals[] = {SIGTERM, SIGHUP, SIGINT};
+
     void OnReadable();
 
     std::function<void()> m_fnOnSignal;
     int m_arrPipe[2] = {-1, -1};
-    struct sigaction m_arrPrevious[3] = {}; // as kSignals lists them
-    bool m_arrInstalled[3] = {};
+    struct sigaction m_arrPrevious[std::size(kSignals)] = {}; // as kSignals lists them
+    bool m_arrInstalled[std::size(kSignals)] = {};
     std::unique_ptr<QSocketNotifier> m_pNotifier;
 };
