@@ -300,8 +300,7 @@ TEST_F(CKeptConsoleTest, PanelMenuAndCtrlShiftCCopyTheResultAsALiteral)
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("before"));
 }
 
-// The real program, ended from outside after an Enter. Returns its exit status (-signal when
-// a signal ended it) and fills strOut with what it printed.
+// The whole program (kept_console_child), its standard output read through a pipe.
 struct SChild
 {
     pid_t m_nPid = -1;
