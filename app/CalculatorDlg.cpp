@@ -2,6 +2,7 @@
 
 #include "Banner.h"
 #include "ConsoleEdit.h"
+#include "ConsoleKeeper.h"
 #include "ConsoleText.h"
 #include "HelpText.h"
 #include "ResultPanel.h"
@@ -104,6 +105,10 @@ CCalculatorDlg::CCalculatorDlg(QWidget* pParent)
 
     connect(m_pConsole->document(), &QTextDocument::contentsChanged, this,
             [this] { m_bConsoleTextCurrent = false; });
+    m_pKeeper = new CConsoleKeeper(this);
+    // The last result as a literal in the output mode's base, wherever the focus is.
+    new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), this,
+                  [this] { m_pPanel->CopyLiteral(m_pOutputGroup->checkedId()); });
 
     m_hIcon = QIcon(QStringLiteral(":/lumdrak.png"));
     // The Info window is owned by this one, so it stays above it and centred on it.
@@ -128,6 +133,7 @@ bool CCalculatorDlg::OnInitDialog()
     m_console.m_evaluator.Seed(static_cast<std::uint32_t>(std::time(nullptr)));
     m_strVersion = kVersionText;
     m_console.Start(kBannerText, m_strVersion);
+    m_pKeeper->Start(m_pConsole);
     return false;
 }
 
@@ -255,6 +261,18 @@ void CCalculatorDlg::closeEvent(QCloseEvent* pEvent)
 {
     OnClose();
     QDialog::closeEvent(pEvent);
+}
+
+void CCalculatorDlg::done(int nResult)
+{
+    m_pKeeper->Save();
+    QDialog::done(nResult);
+}
+
+void CCalculatorDlg::EndSession()
+{
+    if (m_infoDlg.isVisible()) m_infoDlg.reject();
+    reject();
 }
 
 void CCalculatorDlg::OnClose()

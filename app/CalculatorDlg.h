@@ -12,8 +12,8 @@
 class QAbstractButton;
 class QButtonGroup;
 class QCheckBox;
-class QPlainTextEdit;
 class CConsoleEdit;
+class CConsoleKeeper;
 class CResultPanel;
 
 // The main window. It adapts its widgets to the window operations of the console logic, which
@@ -28,6 +28,12 @@ public:
     int DoModal();
     // Loads the settings and the zoom and writes the banner; before the window is first shown.
     bool OnInitDialog();
+
+    // Ends the window as Cancel does, the Info window first if it is open: a signal asked the
+    // program to end.
+    void EndSession();
+    // Every way the window ends passes here; the console's text is kept on each of them.
+    void done(int nResult) override;
 
     // IConsoleWindow, on the widgets.
     void ReadControls(CViewState& state) override;
@@ -72,6 +78,7 @@ private:
     std::string m_strVersion;
     bool m_bSettingsRead = false; // the load at start could read the hive (or found no code)
     CInfoDlg m_infoDlg;
+    CConsoleKeeper* m_pKeeper = nullptr;
     QString m_strConsoleWidgetText;      // the console as the widget holds it
     std::string m_strConsoleModelText;   // the same text in the code page, with CR LF breaks
     bool m_bConsoleTextCurrent = false;  // both match the document; cleared by every edit

@@ -1,8 +1,15 @@
 #include "ConsoleEdit.h"
 
+#include "CLiterals.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QMimeData>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
+
+#include <memory>
 
 namespace
 {
@@ -75,4 +82,34 @@ void CConsoleEdit::KeepLayoutsOfLongLines(int nFrom, int nAdded)
     {
         if (block.length() > kLongLine) block.layout()->setCacheEnabled(true);
     }
+}
+
+void CConsoleEdit::insertFromMimeData(const QMimeData* pSource)
+{
+    if (!pSource || !pSource->hasText())
+    {
+        QPlainTextEdit::insertFromMimeData(pSource);
+        return;
+    }
+    // The conversion works on bytes and never splits a UTF-8 sequence.
+    const QByteArray text = pSource->text().toUtf8();
+    const std::string strConverted = ConvertCLiterals(std::string_view(text.constData(), text.size()));
+    // One edit block: one Ctrl+Z takes the whole insertion back, and no more.
+    QTextCursor cursor = textCursor();
+    cursor.beginEditBlock();
+    cursor.insertText(QString::fromUtf8(strConverted.data(), static_cast<qsizetype>(strConverted.size())));
+    cursor.endEditBlock();
+    setTextCursor(cursor);
+    ensureCursorVisible();
+}
+
+void CConsoleEdit::contextMenuEvent(QContextMenuEvent* pEvent)
+{
+    const std::unique_ptr<QMenu> pMenu(createStandardContextMenu(pEvent->pos()));
+    if (!m_arrContextActions.isEmpty())
+    {
+        pMenu->addSeparator();
+        pMenu->addActions(m_arrContextActions);
+    }
+    pMenu->exec(pEvent->globalPos());
 }

@@ -3,6 +3,33 @@
 #include "ConsoleText.h"
 #include "ConsoleWindow.h"
 
+#include "CLiterals.h"
+
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QMenu>
+
+#include <memory>
+
+namespace
+{
+
+struct CCopyItem
+{
+    const char* m_pszText;
+    int m_nLine;
+};
+
+// The panel's lines, as the context menu offers them.
+constexpr CCopyItem kCopyItems[] = {
+    {"Copy as 0b\u2026", 0},
+    {"Copy as 0x\u2026", 1},
+    {"Copy as decimal", 2},
+};
+
+} // namespace
+
 CResultPanel::CResultPanel(QWidget* pParent) : CTextControl(pParent)
 {
     setReadOnly(true);
@@ -43,4 +70,27 @@ QStringList CResultPanel::LineNames()
 std::string CResultPanel::Line(int nLine) const
 {
     return LineOfText(m_strText, nLine);
+}
+
+void CResultPanel::CopyLiteral(int nLine) const
+{
+    const std::string strLiteral = ResultLiteral(m_strText, nLine);
+    if (strLiteral.empty()) return;
+    const QString strText = QString::fromLatin1(strLiteral.data(), static_cast<qsizetype>(strLiteral.size()));
+    QClipboard* pClipboard = QGuiApplication::clipboard();
+    pClipboard->setText(strText, QClipboard::Clipboard);
+    if (pClipboard->supportsSelection()) pClipboard->setText(strText, QClipboard::Selection);
+}
+
+void CResultPanel::contextMenuEvent(QContextMenuEvent* pEvent)
+{
+    const std::unique_ptr<QMenu> pMenu(createStandardContextMenu(pEvent->pos()));
+    pMenu->addSeparator();
+    for (const CCopyItem& item : kCopyItems)
+    {
+        QAction* pAction = pMenu->addAction(QString::fromUtf8(item.m_pszText));
+        pAction->setEnabled(!ResultLiteral(m_strText, item.m_nLine).empty());
+        connect(pAction, &QAction::triggered, this, [this, nLine = item.m_nLine] { CopyLiteral(nLine); });
+    }
+    pMenu->exec(pEvent->globalPos());
 }

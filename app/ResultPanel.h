@@ -19,6 +19,13 @@ public:
     // What the three lines show: "Binary", "Hexadecimal", "Decimal".
     static QStringList LineNames();
 
+    // Puts line nLine as a literal (ResultLiteral) on the clipboard and, where the system has
+    // one, the selection that the middle button pastes; nothing when the line is empty.
+    void CopyLiteral(int nLine) const;
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* pEvent) override;
+
 private:
     std::string m_strText; // CR LF between lines
 };

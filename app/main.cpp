@@ -1,17 +1,9 @@
 #include "CalculatorApp.h"
-#include "CalculatorDlg.h"
 #include "CommandLine.h"
 
 #include <QApplication>
 
 #include <cstdio>
-
-bool CCalculatorApp::InitInstance()
-{
-    CCalculatorDlg dlg;
-    dlg.DoModal();
-    return false;
-}
 
 namespace
 {

@@ -1,10 +1,14 @@
 #include "EvalSession.h"
 
+#include "CLiterals.h"
+
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 
-CEvalSession::CEvalSession(int nCastMode, int bUnsigned, int nOutputMode, bool bRaw)
-    : m_bRaw(bRaw)
+CEvalSession::CEvalSession(int nCastMode, int bUnsigned, int nOutputMode, bool bRaw,
+                           bool bCLiterals)
+    : m_bRaw(bRaw), m_bCLiterals(bCLiterals)
 {
     m_console.SetStartDefaults();
     m_console.m_nCastMode = nCastMode;
@@ -29,7 +33,10 @@ void CEvalSession::EvaluateLines(std::string_view strText)
 int CEvalSession::Enter(std::string_view strExpression)
 {
     m_strLine.assign(1, '?');
-    m_strLine.append(strExpression);
+    if (m_bCLiterals)
+        m_strLine.append(ConvertCLiterals(strExpression, &m_arrSourcePos));
+    else
+        m_strLine.append(strExpression);
     m_window.SetConsoleText(m_strLine);
     m_console.ProcessEnter();
 
@@ -39,7 +46,7 @@ int CEvalSession::Enter(std::string_view strExpression)
     const std::size_t nWritten = m_strLine.size() + 2;
     const std::size_t nFirstEnd = strConsole.find("\r\n", nWritten);
     m_strWritten.assign(strConsole, nWritten, nFirstEnd - nWritten);
-    const int nErrorPos = m_console.m_evaluator.m_nErrorPos;
+    int nErrorPos = m_console.m_evaluator.m_nErrorPos;
     if (nErrorPos != 0)
     {
         const std::size_t nSecondEnd = strConsole.find("\r\n", nFirstEnd + 2);
@@ -48,6 +55,20 @@ int CEvalSession::Enter(std::string_view strExpression)
     else
     {
         m_strMessage.clear();
+    }
+    if (m_bCLiterals)
+    {
+        // The line and the marker as they stand for the text that was given.
+        m_strLine.assign(1, '?');
+        m_strLine.append(strExpression);
+        if (nErrorPos != 0)
+        {
+            const auto nConverted = std::min(static_cast<std::size_t>(nErrorPos - 1),
+                                             m_arrSourcePos.size() - 1);
+            nErrorPos = static_cast<int>(m_arrSourcePos[nConverted]) + 1;
+            m_strWritten.assign(static_cast<std::size_t>(nErrorPos - 1), ' ');
+            m_strWritten += "^^";
+        }
     }
     return nErrorPos;
 }

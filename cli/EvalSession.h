@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The calculator's console in memory, in Scroll mode with a chosen cast and output: every
 // expression is typed on a '?' line and Enter is pressed, so what it yields is exactly what
@@ -12,7 +13,10 @@
 class CEvalSession
 {
 public:
-    CEvalSession(int nCastMode, int bUnsigned, int nOutputMode, bool bRaw);
+    // bCLiterals: C and Python integer literals are converted before each expression is
+    // evaluated (ConvertCLiterals), as a paste into the window's console converts them.
+    CEvalSession(int nCastMode, int bUnsigned, int nOutputMode, bool bRaw,
+                 bool bCLiterals = false);
     CEvalSession(const CEvalSession&) = delete;
     CEvalSession& operator=(const CEvalSession&) = delete;
 
@@ -23,7 +27,8 @@ public:
     void EvaluateLines(std::string_view strText);
 
     // Enter on the line '?' + strExpression: 0 on success, else the 1-based error position.
-    // Afterwards WrittenLine() is the result line, or after an error the marker line.
+    // Afterwards WrittenLine() is the result line, or after an error the marker line. With C
+    // literals converted, the position and the marker are those of the text as given.
     int Enter(std::string_view strExpression);
     std::string_view WrittenLine() const { return m_strWritten; }
     std::string_view ErrorMessage() const { return m_strMessage; }
@@ -41,6 +46,7 @@ public:
 
     bool m_bAnyError = false;
     const bool m_bRaw;
+    const bool m_bCLiterals;
 
 private:
     void EvaluateLine(std::string_view strLine);
@@ -48,6 +54,7 @@ private:
     std::string m_strLine;
     std::string m_strWritten;
     std::string m_strMessage;
+    std::vector<std::size_t> m_arrSourcePos; // of each converted byte, in the text as given
     CMemoryWindow m_window;
     CConsole m_console{m_window};
 };

@@ -19,7 +19,7 @@ namespace
 {
 
 constexpr char kUsage[] =
-    "usage: lumdrak-eval [-c none|32|16|8] [-u] [-o bin|hex|dez] [--raw] [EXPRESSION ...]\n";
+    "usage: lumdrak-eval [-c none|32|16|8] [-u] [-o bin|hex|dez] [-C] [--raw] [EXPRESSION ...]\n";
 
 constexpr char kHelp[] =
     "Evaluates calculator expressions, from the arguments or one per line from standard input\n"
@@ -30,6 +30,8 @@ constexpr char kHelp[] =
     "  -c none|32|16|8  force cast: narrow every intermediate value to that many bits\n"
     "  -u               with -c: read the narrowed values as unsigned\n"
     "  -o bin|hex|dez   output the binary (#), hexadecimal ($) or decimal line (default dez)\n"
+    "  -C, --c-literals convert C and Python integer literals first: 0xFF to $FF, 0b101 to\n"
+    "                   #101, digit separators (' _) and suffixes (u l ll z) dropped\n"
     "  --raw            print each value in its shortest exact decimal form, or 'error P'\n"
     "                   with the 1-based position of the syntax error\n"
     "  --               the arguments after it are expressions, even when they begin with -\n"
@@ -50,6 +52,7 @@ struct SOptions
     int bUnsigned = 0;
     int nOutputMode = 2;
     bool bRaw = false;
+    bool bCLiterals = false;
     std::vector<std::string> expressions;
 };
 
@@ -102,6 +105,10 @@ int ParseArguments(int argc, char** argv, SOptions& options)
         {
             options.bRaw = true;
         }
+        else if (strArg == "-C" || strArg == "--c-literals")
+        {
+            options.bCLiterals = true;
+        }
         else if (strArg == "-u")
         {
             options.bUnsigned = 1;
@@ -138,7 +145,8 @@ int main(int argc, char** argv)
     if (nParsed >= 0)
         return nParsed;
 
-    CEvalSession session(options.nCastMode, options.bUnsigned, options.nOutputMode, options.bRaw);
+    CEvalSession session(options.nCastMode, options.bUnsigned, options.nOutputMode, options.bRaw,
+                         options.bCLiterals);
     if (!options.expressions.empty())
     {
         for (const std::string& strExpression : options.expressions)

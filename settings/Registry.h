@@ -1,6 +1,6 @@
 #pragma once
 
-// The five registry operations that CRegistryString needs. A Windows build takes them from the
+// The registry operations that CRegistryString needs. A Windows build takes them from the
 // real registry; elsewhere they are provided by RegistryHive.cpp over an SQLite file per hive,
 // with the same names, signatures and results, so CRegistryString compiles unchanged on both.
 
@@ -68,6 +68,8 @@ LONG RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lpClass, 
                      PHKEY phkResult, LPDWORD lpdwDisposition);
 LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType, const BYTE* lpData,
                     DWORD cbData);
+// Removes a value; ERROR_FILE_NOT_FOUND when there is none. The key needs KEY_SET_VALUE.
+LONG RegDeleteValueA(HKEY hKey, LPCSTR lpValueName);
 LONG RegCloseKey(HKEY hKey);
 
 #endif

@@ -504,6 +504,31 @@ LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD /*Reserved*/, DWORD dwT
     return transaction.Commit() ? ERROR_SUCCESS : ERROR_REGISTRY_IO_FAILED;
 }
 
+LONG RegDeleteValueA(HKEY hKey, LPCSTR lpValueName)
+{
+    if (hKey == HKEY_CURRENT_USER)
+    {
+        HKEY hRoot = nullptr;
+        if (LONG nError = RegOpenKeyExA(hKey, "", 0, KEY_SET_VALUE, &hRoot)) return nError;
+        const std::unique_ptr<CRegistryKey> pRoot(hRoot);
+        return RegDeleteValueA(hRoot, lpValueName);
+    }
+    if (!hKey) return ERROR_INVALID_HANDLE;
+    if (!(hKey->m_nAccess & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
+
+    sqlite3* pDb = hKey->m_pDatabase.get();
+    CWriteTransaction transaction(pDb);
+    CStatement pDelete = Prepare(pDb, "DELETE FROM vals WHERE key = ?1 AND name = ?2");
+    if (!transaction.IsOpen() || !pDelete || !BindText(pDelete.get(), 1, hKey->m_strPath) ||
+        !BindText(pDelete.get(), 2, lpValueName ? lpValueName : "") ||
+        sqlite3_step(pDelete.get()) != SQLITE_DONE)
+        return ERROR_REGISTRY_IO_FAILED;
+    const bool bDeleted = sqlite3_changes(pDb) > 0;
+    pDelete.reset();
+    if (!transaction.Commit()) return ERROR_REGISTRY_IO_FAILED;
+    return bDeleted ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+}
+
 LONG RegCloseKey(HKEY hKey)
 {
     if (hKey == HKEY_CURRENT_USER) return ERROR_SUCCESS;

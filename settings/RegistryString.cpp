@@ -88,6 +88,7 @@ std::string CRegistryString::ReadValue()
 
 void CRegistryString::WriteValue()
 {
+    m_bWriteError = true;
     // The byte count with its NUL must fit the registry's 32-bit size.
     if (m_strValue.size() >= std::numeric_limits<DWORD>::max()) return;
     char szClass[] = "";
@@ -99,5 +100,19 @@ void CRegistryString::WriteValue()
     const DWORD nBytes = static_cast<DWORD>(m_strValue.size() + 1);
     if (RegSetValueExA(m_hKey, m_strValueName.c_str(), 0, REG_SZ,
                        reinterpret_cast<const BYTE*>(m_strValue.c_str()), nBytes) == ERROR_SUCCESS)
+    {
         m_bValid = true;
+        m_bWriteError = false;
+    }
+}
+
+bool CRegistryString::DeleteValue()
+{
+    m_strValue.clear();
+    m_bValid = false;
+    const LONG nOpen = RegOpenKeyExA(m_hRootKey, m_strKeyPath.c_str(), 0, KEY_SET_VALUE, &m_hKey);
+    if (nOpen != ERROR_SUCCESS) return nOpen == ERROR_FILE_NOT_FOUND;
+    CKeyCloser closer(m_hKey);
+    const LONG nDelete = RegDeleteValueA(m_hKey, m_strValueName.c_str());
+    return nDelete == ERROR_SUCCESS || nDelete == ERROR_FILE_NOT_FOUND;
 }

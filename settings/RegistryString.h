@@ -22,6 +22,13 @@ public:
     // strcmp does) or m_bNoCache is set; otherwise does nothing.
     CRegistryString& SetValue(std::string strValue);
 
+    // Removes the stored value; the key stays. The object is unread again, so GetValue reads
+    // and yields the default. True when the value is gone afterwards, missing before included.
+    bool DeleteValue();
+
+    // The text in memory: what the last successful read found or the last SetValue that went
+    // on to write was given, whether or not that write succeeded.
+    const std::string& Text() const { return m_strValue; }
     const std::string& KeyPath() const { return m_strKeyPath; }
     const std::string& ValueName() const { return m_strValueName; }
     bool IsValid() const { return m_bValid; }
@@ -32,6 +39,10 @@ public:
     // "nothing stored" and write over it. False after a read that succeeded or found the key
     // or value missing; untouched by writes and by a GetValue answered from memory.
     bool HasReadError() const { return m_bReadError; }
+
+    // True when the last write that SetValue went on to make failed; the stored value is then
+    // as it was. False before any write.
+    bool HasWriteError() const { return m_bWriteError; }
 
 private:
     std::string ReadValue();
@@ -46,4 +57,5 @@ private:
     bool m_bValid = false;     // a read or write has succeeded; never cleared
     bool m_bNoCache;           // always read in GetValue, always write in SetValue
     bool m_bReadError = false; // the last read failed, and not because the value is missing
+    bool m_bWriteError = false; // the last write failed
 };

@@ -43,8 +43,13 @@ constexpr auto kPatience = std::chrono::seconds(30);
 class CTerminal
 {
 public:
-    CTerminal(const fs::path& home, const std::vector<std::pair<const char*, const char*>>& env)
+    CTerminal(const fs::path& home, const std::vector<std::pair<const char*, const char*>>& env,
+              std::vector<std::string> args = {})
     {
+        std::vector<char*> argv = {const_cast<char*>(LUMDRAK_EVAL_PATH)};
+        for (std::string& strArg : args)
+            argv.push_back(strArg.data());
+        argv.push_back(nullptr);
         winsize size{};
         size.ws_row = 24;
         size.ws_col = 80;
@@ -59,7 +64,7 @@ public:
             setenv("LANG", "C.UTF-8", 1);
             for (const auto& [szName, szValue] : env)
                 setenv(szName, szValue, 1);
-            execl(LUMDRAK_EVAL_PATH, LUMDRAK_EVAL_PATH, static_cast<char*>(nullptr));
+            execv(LUMDRAK_EVAL_PATH, argv.data());
             _exit(127);
         }
     }
@@ -206,9 +211,10 @@ protected:
 
     // Runs the steps in one session, which must then end with status 0.
     void RunSession(const std::vector<SStep>& steps,
-                    const std::vector<std::pair<const char*, const char*>>& env)
+                    const std::vector<std::pair<const char*, const char*>>& env,
+                    const std::vector<std::string>& args = {})
     {
-        CTerminal terminal(m_home, env);
+        CTerminal terminal(m_home, env, args);
         ASSERT_TRUE(terminal.IsRunning());
         ASSERT_TRUE(terminal.WaitFor("?")) << testing::PrintToString(terminal.Unseen());
         for (const SStep& step : steps)
@@ -265,6 +271,18 @@ TEST_F(LumdrakEvalTerminal, KeysEditRecallSearchAndComplete)
     };
     RunSession(steps, {{"LUMDRAK_EVAL_HISTORY", ""}});
     EXPECT_TRUE(fs::is_empty(m_home)) << "an empty LUMDRAK_EVAL_HISTORY keeps no file";
+}
+
+// With -C a marker stands under the character as typed, not as converted.
+TEST_F(LumdrakEvalTerminal, CLiteralsAreConvertedAndMarkersStayUnderTheTypedText)
+{
+    const std::vector<SStep> steps = {
+        {std::string("0xFF & (1 << 4)") + kEnter, Result("16")},
+        {std::string("0b1010|1") + kEnter, Result("11")},
+        {std::string("0x_ff+q") + kEnter, Result("      ^^\r\nSyntax not allowed.")},
+        {kCtrlD, ""},
+    };
+    RunSession(steps, {{"LUMDRAK_EVAL_HISTORY", ""}}, {"-C"});
 }
 
 TEST_F(LumdrakEvalTerminal, HistorySurvivesARestart)

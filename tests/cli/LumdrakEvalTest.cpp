@@ -80,7 +80,7 @@ struct SCase
 TEST(LumdrakEval, PrintsWhatTheConsoleWrites)
 {
     const std::string strUsage =
-        "usage: lumdrak-eval [-c none|32|16|8] [-u] [-o bin|hex|dez] [--raw] [EXPRESSION ...]\n";
+        "usage: lumdrak-eval [-c none|32|16|8] [-u] [-o bin|hex|dez] [-C] [--raw] [EXPRESSION ...]\n";
     const SCase cases[] = {
         {{"1+2"}, "", 0, "3\n", ""},
         {{"sqr(20)+10", "r*0+r"}, "", 0, "14.472135955\n14.472135955\n", ""},
@@ -101,6 +101,14 @@ TEST(LumdrakEval, PrintsWhatTheConsoleWrites)
         {{"--raw", "1/3", "1e300", "1/0", "0/0", "(1", "0.1+0.2"}, "", 1,
          "0.3333333333333333\n1e+300\ninf\nnan\nerror 1\n0.30000000000000004\n", ""},
         {{"--raw", "-c", "16", "70000"}, "", 0, "4464\n", ""},
+        // C literals, converted only when asked; positions are those of the text as given
+        {{"-C", "0xFF & (1 << 4)", "0b1010|1", "0xFFFF'FFFFu", "$0b1"}, "", 0,
+         "16\n11\n4294967295\n177\n", ""},
+        {{"--c-literals", "-o", "hex"}, "0x10\n?0B1_1\n", 0, "$10\n$3\n", ""},
+        {{"0b1010|1"}, "", 0, "1\n", ""},
+        {{"0xFF & 16"}, "", 1, "", "?0xFF & 16\n ^^\nSyntax not allowed.\n"},
+        {{"-C", "0xFF + q"}, "", 1, "", "?0xFF + q\n       ^^\nSyntax not allowed.\n"},
+        {{"-C", "--raw", "0x_ff+x", "0b11*y"}, "", 1, "error 7\nerror 6\n", ""},
         {{"--version"}, "", 0, "lumdrak-eval (Lumdrak) 1.3\n", ""},
         {{"--", "-h"}, "", 1, "", "?-h\n ^^\nSyntax not allowed.\n"},
         {{"-c", "7", "1"}, "", 2, "", "lumdrak-eval: -c takes none, 32, 16 or 8\n" + strUsage},
@@ -127,7 +135,7 @@ TEST(LumdrakEval, HelpDescribesTheOptions)
         EXPECT_EQ(run.nStatus, 0) << szHelp;
         EXPECT_EQ(run.strErr, "") << szHelp;
         for (const char* szWord :
-             {"usage:", "-c none|32|16|8", "--raw", "--version", "Exit status"})
+             {"usage:", "-c none|32|16|8", "--c-literals", "--raw", "--version", "Exit status"})
             EXPECT_NE(run.strOut.find(szWord), std::string::npos) << szHelp << " " << szWord;
     }
 }

@@ -1,0 +1,210 @@
+// The kept console in the hive: what a start restores, what a save writes, and that nothing
+// the user had is lost to a failing hive or to two copies ending at once.
+#include "ConsoleStore.h"
+#include "HiveFixture.h"
+#include "RegistryString.h"
+#include "Transcript.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+#include <tuple>
+
+namespace
+{
+
+using ConsoleStoreTest = CHiveTest;
+
+constexpr const char* kKey = "Software\\Lumdrak";
+
+// The stored transcript, "-" when there is none.
+std::string StoredTranscript()
+{
+    CRegistryString value("Software\\Lumdrak\\Console", "-", true, HKEY_CURRENT_USER);
+    return value.GetValue();
+}
+
+std::string Lines(std::size_t nLines, char chFill)
+{
+    std::string strText;
+    for (std::size_t i = 0; i < nLines; ++i)
+        strText.append(i ? "\r\n" : "").append(100, chFill);
+    return strText;
+}
+
+TEST_F(ConsoleStoreTest, RegistryValuesCanBeDeletedAndFailedWritesTell)
+{
+    CRegistryString missing("A\\v", "default", false, HKEY_CURRENT_USER);
+    EXPECT_TRUE(missing.DeleteValue()) << "nothing there is nothing to delete";
+    EXPECT_FALSE(fs::exists(Folder())) << "and creates no hive";
+    EXPECT_FALSE(missing.HasWriteError());
+
+    ASSERT_EQ(Store("A", "v", REG_SZ, std::string("old", 4)), ERROR_SUCCESS);
+    ASSERT_EQ(Store("A", "w", REG_SZ, std::string("other", 6)), ERROR_SUCCESS);
+    CRegistryString value("A\\v", "default", false, HKEY_CURRENT_USER);
+    ASSERT_EQ(value.GetValue(), "old");
+    EXPECT_TRUE(value.DeleteValue());
+    EXPECT_FALSE(value.IsValid());
+    EXPECT_EQ(value.GetValue(), "default");
+    EXPECT_EQ(Sql("SELECT key, name FROM vals"), "A|w\n") << "the key and its other value stay";
+    EXPECT_EQ(RegDeleteValueA(HKEY_CURRENT_USER, "nothing"), ERROR_FILE_NOT_FOUND);
+    HKEY hKey = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "A", 0, KEY_READ, &hKey), ERROR_SUCCESS);
+    EXPECT_EQ(RegDeleteValueA(hKey, "w"), ERROR_ACCESS_DENIED);
+    RegCloseKey(hKey);
+
+    Sql("PRAGMA application_id = 7"); // no longer a hive of ours: every write fails
+    value.SetValue("new");
+    EXPECT_TRUE(value.HasWriteError());
+    EXPECT_FALSE(value.DeleteValue());
+    Sql("PRAGMA application_id = 1282229362");
+    value.SetValue("newer");
+    EXPECT_FALSE(value.HasWriteError());
+    EXPECT_EQ(value.GetValue(), "newer");
+}
+
+// Each row: the values stored before the start, then what the start restores.
+TEST_F(ConsoleStoreTest, AStartRestoresTheKeptTranscriptBounded)
+{
+    const std::string strLong = "old\r\n" + Lines(kTranscriptMaxLines, 'x');
+    const std::tuple<const char*, const char*, const char*, std::string> rows[] = {
+        // row, KeepConsole (nullptr: none), Console (nullptr: none), restored
+        {"first run", nullptr, nullptr, ""},
+        {"kept", nullptr, "?1\r\n1", "?1\r\n1"},
+        {"kept, chosen", "1", "?1\r\n1", "?1\r\n1"},
+        {"not kept", "0", "?1\r\n1", ""},
+        {"erased", nullptr, "", ""},
+        {"prompt left by another program", nullptr, "?1\r\n1\r\n?", "?1\r\n1"},
+        {"too long", nullptr, strLong.c_str(), strLong.substr(5)},
+    };
+    for (const auto& [pszRow, pszKeep, pszConsole, strRestored] : rows)
+    {
+        fs::remove_all(Folder());
+        ASSERT_TRUE(!pszKeep || Store(kKey, "KeepConsole", REG_SZ, pszKeep) == ERROR_SUCCESS);
+        ASSERT_TRUE(!pszConsole || Store(kKey, "Console", REG_SZ, pszConsole) == ERROR_SUCCESS);
+        CConsoleStore store;
+        EXPECT_TRUE(store.Restored() == strRestored) << pszRow;
+        EXPECT_TRUE(store.CanSave()) << pszRow;
+        EXPECT_EQ(CConsoleStore::IsKept(), !pszKeep || std::string(pszKeep) != "0") << pszRow;
+    }
+}
+
+TEST_F(ConsoleStoreTest, SavesWriteTheBoundedTranscriptOnlyWhenItChanged)
+{
+    CConsoleStore store;
+    EXPECT_TRUE(store.Save("?1\r\n1\r\n?"));
+    EXPECT_EQ(StoredTranscript(), "?1\r\n1");
+    std::string strBefore = LastWrite();
+    EXPECT_TRUE(store.Save("?1\r\n1\r\n?"));
+    EXPECT_EQ(LastWrite(), strBefore) << "unchanged: nothing written";
+    EXPECT_TRUE(store.Save("?1\r\n1\r\n?2"));
+    EXPECT_EQ(StoredTranscript(), "?1\r\n1\r\n?2");
+    EXPECT_TRUE(store.Save("")); // Alt+E
+    EXPECT_EQ(StoredTranscript(), "");
+    EXPECT_EQ(CConsoleStore().Restored(), "") << "after an erase a start looks like the first";
+
+    // Turning the choice off deletes the transcript at once; saves then write nothing.
+    store.SetKept(false);
+    EXPECT_EQ(StoredTranscript(), "-");
+    EXPECT_EQ(Sql("SELECT name, data FROM vals WHERE key = 'Software\\Lumdrak'"),
+              "KeepConsole|0\n");
+    strBefore = LastWrite();
+    EXPECT_FALSE(store.Save("?7"));
+    EXPECT_EQ(LastWrite(), strBefore);
+    store.SetKept(true);
+    EXPECT_TRUE(store.Save("?7"));
+    EXPECT_EQ(StoredTranscript(), "?7");
+
+    // Another copy turns it off: this one stops saving.
+    CConsoleStore().SetKept(false);
+    EXPECT_FALSE(store.Save("?8"));
+    EXPECT_EQ(StoredTranscript(), "-");
+}
+
+// A hive that cannot be read at start may hold the user's transcript: that run restores
+// nothing and stores nothing, even once the hive can be read again.
+TEST_F(ConsoleStoreTest, AStartThatCannotReadTheHiveNeverWritesIt)
+{
+    for (const char* pszDamage : {"garbage", "foreign"})
+    {
+        fs::remove_all(Folder());
+        ASSERT_EQ(Store(kKey, "Console", REG_SZ, "?1\r\n1"), ERROR_SUCCESS);
+        const std::string strHive = Bytes(HivePath());
+        if (std::string(pszDamage) == "garbage")
+            std::ofstream(HivePath(), std::ios::trunc) << std::string(5000, 'g');
+        else
+            Sql("PRAGMA application_id = 7");
+        const std::string strDamaged = Bytes(HivePath());
+
+        CConsoleStore store;
+        EXPECT_EQ(store.Restored(), "") << pszDamage;
+        EXPECT_FALSE(store.CanSave()) << pszDamage;
+        EXPECT_FALSE(store.Save("?2\r\n2")) << pszDamage;
+        EXPECT_TRUE(Bytes(HivePath()) == strDamaged) << pszDamage;
+
+        std::ofstream(HivePath(), std::ios::trunc | std::ios::binary) << strHive;
+        EXPECT_FALSE(store.Save("?3\r\n3")) << pszDamage;
+        EXPECT_EQ(StoredTranscript(), "?1\r\n1") << pszDamage;
+    }
+}
+
+// A save whose transaction fails half-way (here a trigger, standing for a full disk) leaves
+// the transcript stored before it whole, and the next save tries again.
+TEST_F(ConsoleStoreTest, ASaveThatFailsInItsTransactionLeavesTheOldTranscriptWhole)
+{
+    const std::string strOld = Lines(kTranscriptMaxLines, 'o').substr(0, kTranscriptMaxBytes);
+    const std::string strNew = Lines(kTranscriptMaxLines, 'n').substr(0, kTranscriptMaxBytes);
+    CConsoleStore store;
+    ASSERT_TRUE(store.Save(strOld));
+    const std::string strKept = TranscriptOf(strOld);
+    ASSERT_EQ(StoredTranscript(), strKept);
+    ASSERT_EQ(Sql("CREATE TRIGGER full AFTER UPDATE ON vals BEGIN SELECT RAISE(ABORT, 'full');"
+                  " END"),
+              "");
+    EXPECT_FALSE(store.Save(strNew));
+    EXPECT_TRUE(StoredTranscript() == strKept);
+    EXPECT_EQ(Sql("PRAGMA integrity_check"), "ok\n");
+    Sql("DROP TRIGGER full");
+    EXPECT_TRUE(store.Save(strNew));
+    EXPECT_TRUE(StoredTranscript() == TranscriptOf(strNew));
+}
+
+// Two windows ending at once each store the largest transcript; one of them stays, whole.
+TEST_F(ConsoleStoreTest, TwoCopiesEndingAtOnceLeaveOneWholeTranscript)
+{
+    const std::string arrTexts[2] = {Lines(kTranscriptMaxLines, 'a'), Lines(kTranscriptMaxLines, 'b')};
+    for (int nRound = 0; nRound < 3; ++nRound)
+    {
+        int gate[2];
+        ASSERT_EQ(pipe(gate), 0);
+        pid_t children[2];
+        for (int nChild = 0; nChild < 2; ++nChild)
+        {
+            if ((children[nChild] = fork()) != 0) continue;
+            close(gate[1]);
+            CConsoleStore store;
+            char chByte;
+            if (read(gate[0], &chByte, 1) != 0) _exit(10);
+            bool bSaved = true;
+            for (int nSave = 0; nSave < 5; ++nSave) // each a change, as a window's last edits
+                bSaved = store.Save(arrTexts[nChild] + std::to_string(nSave)) && bSaved;
+            _exit(bSaved ? 0 : 1);
+        }
+        close(gate[0]);
+        close(gate[1]);
+        for (const pid_t nChild : children)
+        {
+            int nStatus = -1;
+            waitpid(nChild, &nStatus, 0);
+            EXPECT_EQ(nStatus, 0) << "a copy failed to save";
+        }
+        const std::string strStored = StoredTranscript();
+        EXPECT_TRUE(strStored == TranscriptOf(arrTexts[0] + "4") ||
+                    strStored == TranscriptOf(arrTexts[1] + "4"))
+            << strStored.size() << " bytes, beginning " << strStored.substr(0, 8);
+        EXPECT_EQ(Sql("PRAGMA integrity_check"), "ok\n");
+    }
+}
+
+} // namespace
