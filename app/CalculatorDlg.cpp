@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QShortcut>
 #include <QPlainTextEdit>
 #include <QTextDocument>
 
