@@ -1,63 +1,27 @@
 // The window keeps its console between runs and speaks C literals on the clipboard: short key
 // sequences on the real window (offscreen), and the real program ended from outside.
-#include "Banner.h"
-#include "CalculatorDlg.h"
-#include "ConsoleEdit.h"
-#include "ConsoleKeeper.h"
-#include "ConsoleText.h"
-#include "DialogTemplate.h"
 #include "RegistryString.h"
-#include "ResultPanel.h"
+#include "WindowFixture.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QProcess>
 #include <QScrollBar>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
-#include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <functional>
-#include <memory>
 #include <string>
 #include <thread>
 #include <tuple>
 
-#include <csignal>
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 namespace
 {
 
-const std::string kStartText = std::string(kBannerText) + "\r\n" + kVersionText + "?";
 const QString kKeepItem = QStringLiteral("Keep console between runs");
-
-class CQtEnvironment : public ::testing::Environment
-{
-public:
-    void SetUp() override
-    {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        m_pApplication = std::make_unique<QApplication>(m_nArgc, m_arrArgv);
-    }
-    void TearDown() override { m_pApplication.reset(); }
-
-private:
-    int m_nArgc = 1;
-    char m_szName[20] = "app_kept_test";
-    char* m_arrArgv[2] = {m_szName, nullptr};
-    std::unique_ptr<QApplication> m_pApplication;
-};
-
-const auto* const g_pQtEnvironment = ::testing::AddGlobalTestEnvironment(new CQtEnvironment);
 
 // The stored transcript, "-" when there is none.
 std::string StoredTranscript()
@@ -65,105 +29,57 @@ std::string StoredTranscript()
     return CRegistryString("Software\\Lumdrak\\Console", "-", true, HKEY_CURRENT_USER).GetValue();
 }
 
-// Every test has its own settings folder; OpenWindow starts the window as the program does.
-class CKeptConsoleTest : public ::testing::Test
+// Opens the context menu of pWidget as a right click does and triggers its item strItem;
+// returns the texts of all its items.
+QStringList UseContextMenu(QWidget* pWidget, const QString& strItem)
 {
-protected:
-    void SetUp() override
+    QStringList arrItems;
+    QTimer::singleShot(0, [&]
     {
-        ASSERT_TRUE(m_configDir.isValid());
-        qputenv("XDG_CONFIG_HOME", m_configDir.path().toLocal8Bit());
-        OpenWindow();
-    }
+        auto* pMenu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!pMenu) return;
+        for (QAction* pAction : pMenu->actions())
+            if (!pAction->isSeparator()) arrItems.append(pAction->text());
+        for (QAction* pAction : pMenu->actions())
+            if (pAction->text() == strItem && pAction->isEnabled()) pAction->trigger();
+        pMenu->close();
+    });
+    const QPoint point = pWidget->rect().center();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, point, pWidget->mapToGlobal(point));
+    QApplication::sendEvent(pWidget, &event);
+    pWidget->window()->activateWindow(); // no window manager hands it back offscreen
+    EXPECT_TRUE(QTest::qWaitForWindowActive(pWidget->window()));
+    return arrItems;
+}
 
-    // Shown, active, and the kept transcript restored after the first paint.
-    void OpenWindow(const char* pszTypedAhead = "")
-    {
-        m_pDlg = std::make_unique<CCalculatorDlg>();
-        m_pDlg->OnInitDialog();
-        QTest::keyClicks(Console(), QString::fromLatin1(pszTypedAhead));
-        m_pDlg->show();
-        m_pDlg->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(m_pDlg.get()));
-        const CConsoleKeeper* pKeeper = nullptr;
-        for (QObject* pChild : m_pDlg->children())
-            if (auto* p = dynamic_cast<CConsoleKeeper*>(pChild)) pKeeper = p;
-        ASSERT_NE(pKeeper, nullptr);
-        EXPECT_TRUE(QTest::qWaitFor([pKeeper] { return pKeeper->IsRestored(); }));
-    }
+using CKeptConsoleTest = CWindowTest;
 
-    CConsoleEdit* Console() const { return dynamic_cast<CConsoleEdit*>(m_pDlg->GetDlgItem(kIdConsole)); }
-    CResultPanel* Panel() const { return dynamic_cast<CResultPanel*>(m_pDlg->GetDlgItem(kIdPanel)); }
-    std::string ConsoleText() const { return ToModelText(Console()->document()->toRawText()); }
-    int Caret() const
-    {
-        int nStart = 0;
-        int nEnd = 0;
-        m_pDlg->GetConsoleSel(nStart, nEnd);
-        return nStart == nEnd ? nStart : -1;
-    }
-    static void Keys(const char* pszKeys)
-    {
-        const QKeySequence keys(QString::fromLatin1(pszKeys));
-        for (int nKey = 0; nKey < keys.count(); ++nKey)
-            QTest::keyClick(QApplication::focusWidget(), keys[nKey].key(),
-                            keys[nKey].keyboardModifiers());
-    }
-    static void Type(const char* pszText)
-    {
-        QTest::keyClicks(QApplication::focusWidget(), QString::fromLatin1(pszText));
-    }
-
-    // Opens the context menu of pWidget as a right click does and triggers its item strItem;
-    // returns the texts of all its items.
-    static QStringList UseContextMenu(QWidget* pWidget, const QString& strItem)
-    {
-        QStringList arrItems;
-        QTimer::singleShot(0, [&]
-        {
-            auto* pMenu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-            if (!pMenu) return;
-            for (QAction* pAction : pMenu->actions())
-                if (!pAction->isSeparator()) arrItems.append(pAction->text());
-            for (QAction* pAction : pMenu->actions())
-                if (pAction->text() == strItem && pAction->isEnabled()) pAction->trigger();
-            pMenu->close();
-        });
-        const QPoint point = pWidget->rect().center();
-        QContextMenuEvent event(QContextMenuEvent::Mouse, point, pWidget->mapToGlobal(point));
-        QApplication::sendEvent(pWidget, &event);
-        pWidget->window()->activateWindow(); // no window manager hands it back offscreen
-        EXPECT_TRUE(QTest::qWaitForWindowActive(pWidget->window()));
-        return arrItems;
-    }
-
-    QTemporaryDir m_configDir;
-    std::unique_ptr<CCalculatorDlg> m_pDlg;
-};
-
-// Each row ends the window its own way; the next start shows the work above the start-up text,
-// the caret behind the new prompt and the end in view.
-TEST_F(CKeptConsoleTest, EveryWayTheWindowEndsKeepsTheConsole)
+// Each row chooses HEX and Scroll, evaluates two lines and ends the window its own way; the
+// next start shows the work above the start-up text, the caret behind the new prompt and the
+// end in view. Only a close request saves the settings: that row comes last.
+TEST_F(CKeptConsoleTest, EveryWayTheWindowEndsKeepsTheConsoleAndOnlyACloseSavesTheSettings)
 {
-    const std::tuple<const char*, const char*, std::function<void(CCalculatorDlg&)>> rows[] = {
-        // how it ends, what is typed before
-        {"Escape", "1+2\r6*7\r", [](CCalculatorDlg&) { Keys("Escape"); }},
-        {"CloseRequest", "7\r", [](CCalculatorDlg& dlg) { dlg.close(); }},
-        {"EnterReachingOk", "8\r",
+    const std::pair<const char*, std::function<void(CCalculatorDlg&)>> rows[] = {
+        {"Escape", [](CCalculatorDlg&) { Keys("Escape"); }},
+        {"EnterReachingOk",
          [](CCalculatorDlg& dlg)
          {
              Keys("Ctrl+Home"); // off any '?' line, so that no Enter is consumed
              dlg.GetDlgItem(kIdOutputHex)->setFocus();
              Keys("Return");
          }},
-        {"Cancel", "9\r", [](CCalculatorDlg& dlg) { dlg.reject(); }},
-        {"Signal", "10\r", [](CCalculatorDlg& dlg) { dlg.EndSession(); }},
-        {"Logout", "11\r",
-         [](CCalculatorDlg&) { QMetaObject::invokeMethod(qApp, "aboutToQuit"); }},
+        {"Cancel", [](CCalculatorDlg& dlg) { dlg.reject(); }},
+        {"Signal", [](CCalculatorDlg& dlg) { dlg.EndSession(); }},
+        {"Logout", [](CCalculatorDlg&) { QMetaObject::invokeMethod(qApp, "aboutToQuit"); }},
+        {"CloseRequest", [](CCalculatorDlg& dlg) { dlg.close(); }},
     };
-    for (const auto& [pszRow, pszTyped, fnEnd] : rows)
+    for (const auto& [pszRow, fnEnd] : rows)
     {
-        Type(pszTyped);
+        const bool bSaved = std::string(pszRow) == "CloseRequest";
+        Keys("Alt+H");
+        QTest::mouseClick(Item(kIdScroll), Qt::LeftButton);
+        ASSERT_TRUE(Checked(kIdScroll) && !Enabled(kIdEndPos));
+        Type("1+2\r6*7\r");
         const std::string strBefore = ConsoleText();
         fnEnd(*m_pDlg);
         EXPECT_TRUE(std::string(pszRow) == "Logout" || !m_pDlg->isVisible()) << pszRow;
@@ -175,6 +91,9 @@ TEST_F(CKeptConsoleTest, EveryWayTheWindowEndsKeepsTheConsole)
         EXPECT_EQ(QApplication::focusWidget(), Console()) << pszRow;
         QScrollBar* pScroll = Console()->verticalScrollBar();
         EXPECT_EQ(pScroll->value(), pScroll->maximum()) << pszRow;
+        EXPECT_EQ(Checked(kIdOutputHex), bSaved) << pszRow;
+        EXPECT_EQ(Checked(kIdScroll), bSaved) << pszRow;
+        EXPECT_EQ(Enabled(kIdEndPos), !bSaved) << pszRow;
     }
     EXPECT_GT(Console()->verticalScrollBar()->maximum(), 0) << "the lines outgrew the console";
 }
@@ -209,20 +128,14 @@ TEST_F(CKeptConsoleTest, TurningTheChoiceOffDeletesTheTranscriptAtOnce)
     OpenWindow();
     ASSERT_NE(StoredTranscript(), "-");
     const QStringList arrItems = UseContextMenu(Console()->viewport(), kKeepItem);
-    EXPECT_TRUE(arrItems.contains(kKeepItem));
-    EXPECT_GE(arrItems.size(), 7) << "Qt's standard items come first: " << arrItems.join(", ").toStdString();
+    EXPECT_GE(arrItems.size(), 7) << "Qt's standard items come first: "
+                                  << arrItems.join(", ").toStdString();
     EXPECT_EQ(StoredTranscript(), "-");
     Type("6\r");
     Keys("Escape");
     OpenWindow();
     EXPECT_EQ(ConsoleText(), kStartText);
-    QAction* pKeep = nullptr;
-    for (QAction* pAction : m_pDlg->findChildren<QAction*>())
-        if (pAction->text() == kKeepItem) pKeep = pAction;
-    ASSERT_NE(pKeep, nullptr);
-    EXPECT_FALSE(pKeep->isChecked());
-
-    pKeep->trigger(); // on again: what the console holds is stored at once
+    UseContextMenu(Console()->viewport(), kKeepItem); // on again: what the console holds is stored
     EXPECT_EQ(StoredTranscript(), kStartText.substr(0, kStartText.size() - 3));
 }
 
@@ -300,93 +213,35 @@ TEST_F(CKeptConsoleTest, PanelMenuAndCtrlShiftCCopyTheResultAsALiteral)
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("before"));
 }
 
-// The whole program (kept_console_child), its standard output read through a pipe.
-struct SChild
-{
-    pid_t m_nPid = -1;
-    int m_nOut = -1;
-};
-
-SChild StartChild(const std::vector<std::string>& args)
-{
-    int out[2];
-    if (pipe2(out, O_CLOEXEC) != 0) return {};
-    std::vector<char*> argv;
-    std::string strProgram = KEPT_CONSOLE_CHILD_PATH;
-    argv.push_back(strProgram.data());
-    std::vector<std::string> copies = args;
-    for (std::string& strArg : copies)
-        argv.push_back(strArg.data());
-    argv.push_back(nullptr);
-    const pid_t nPid = fork();
-    if (nPid == 0)
-    {
-        dup2(out[1], STDOUT_FILENO);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    close(out[1]);
-    return {nPid, out[0]};
-}
-
-// Reads until the child closes its output or nTimeoutMs pass without any.
-std::string ReadChild(const SChild& child, const std::string& strUntil, int nTimeoutMs = 20000)
-{
-    std::string strOut;
-    pollfd fd = {child.m_nOut, POLLIN, 0};
-    char buffer[65536];
-    while (strUntil.empty() || strOut.find(strUntil) == std::string::npos)
-    {
-        if (poll(&fd, 1, nTimeoutMs) <= 0) break;
-        const ssize_t nRead = read(child.m_nOut, buffer, sizeof buffer);
-        if (nRead <= 0) break;
-        strOut.append(buffer, static_cast<std::size_t>(nRead));
-    }
-    return strOut;
-}
-
-// The exit status, or minus the signal that ended the child; 999 if it does not end in time.
-int WaitChild(const SChild& child, int nTimeoutMs = 20000)
-{
-    for (int nWaited = 0; nWaited < nTimeoutMs; nWaited += 10)
-    {
-        int nStatus = 0;
-        if (waitpid(child.m_nPid, &nStatus, WNOHANG) == child.m_nPid)
-        {
-            close(child.m_nOut);
-            return WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -WTERMSIG(nStatus);
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    kill(child.m_nPid, SIGKILL);
-    waitpid(child.m_nPid, nullptr, 0);
-    close(child.m_nOut);
-    return 999;
-}
-
+// The whole program (kept_console_child), ended by a signal a while after an Enter.
 TEST_F(CKeptConsoleTest, AKilledOrTerminatedProgramKeepsTheLastEnter)
 {
     m_pDlg.reset();
-    const std::tuple<const char*, int, int, int, const char*, const char*> rows[] = {
-        // how it ends: the signal, the wait after the Enter, the status it ends with; then
-        // the expression and its result
-        {"SIGKILL seconds after the Enter", SIGKILL, 3500, -SIGKILL, "6*7", "42"},
-        {"SIGTERM at once", SIGTERM, 0, 0, "6*8", "48"},
+    const std::tuple<int, int, int, const char*, const char*> rows[] = {
+        // the signal, the wait after the Enter, the exit code (-1: killed); the expression and
+        // its result
+        {SIGKILL, 3500, -1, "6*7", "42"},
+        {SIGTERM, 0, 0, "6*8", "48"},
     };
-    for (const auto& [pszRow, nSignal, nWaitMs, nStatus, pszExpression, pszResult] : rows)
+    for (const auto& [nSignal, nWaitMs, nExitCode, pszExpression, pszResult] : rows)
     {
-        const SChild typing = StartChild({"type", pszExpression});
-        ASSERT_NE(ReadChild(typing, "typed\n").find("typed"), std::string::npos) << pszRow;
+        SCOPED_TRACE(pszExpression);
+        QProcess typing;
+        typing.start(QStringLiteral(KEPT_CONSOLE_CHILD_PATH), {"type", pszExpression});
+        ASSERT_TRUE(typing.waitForReadyRead(20000));
+        ASSERT_EQ(typing.readLine(), "typed\n");
         std::this_thread::sleep_for(std::chrono::milliseconds(nWaitMs));
-        kill(typing.m_nPid, nSignal);
-        EXPECT_EQ(WaitChild(typing), nStatus) << pszRow;
+        kill(static_cast<pid_t>(typing.processId()), nSignal);
+        ASSERT_TRUE(typing.waitForFinished(20000));
+        EXPECT_EQ(typing.exitStatus() == QProcess::NormalExit ? typing.exitCode() : -1, nExitCode);
 
-        const SChild showing = StartChild({"show"});
-        const std::string strShown = ReadChild(showing, "");
-        EXPECT_EQ(WaitChild(showing), 0);
+        QProcess showing;
+        showing.start(QStringLiteral(KEPT_CONSOLE_CHILD_PATH), {"show"});
+        ASSERT_TRUE(showing.waitForFinished(20000));
+        EXPECT_EQ(showing.exitCode(), 0);
+        const std::string strShown = showing.readAllStandardOutput().toStdString();
         const std::string strEnter = std::string("?") + pszExpression + "\r\n" + pszResult;
-        EXPECT_TRUE(strShown.ends_with(strEnter + "\r\n" + kStartText)) << pszRow << ":\n"
-                                                                         << strShown;
+        EXPECT_TRUE(strShown.ends_with(strEnter + "\r\n" + kStartText)) << strShown;
     }
 }
 

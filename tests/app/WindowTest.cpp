@@ -1,33 +1,23 @@
-#include "Banner.h"
 #include "BitRuler.h"
-#include "CalculatorDlg.h"
-#include "ConsoleText.h"
-#include "DialogTemplate.h"
 #include "DialogUnits.h"
 #include "MemoryWindow.h"
 #include "RegistryString.h"
-#include "ResultPanel.h"
+#include "WindowFixture.h"
 
-#include <QAbstractButton>
 #include <QAccessible>
-#include <QApplication>
 #include <QFontDatabase>
 #include <QImage>
+#include <QMetaEnum>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
-#include <QTimer>
 #include <QWheelEvent>
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <climits>
 #include <cmath>
 #include <functional>
-#include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -35,83 +25,26 @@
 namespace
 {
 
-const std::string kStartText = std::string(kBannerText) + "\r\n" + kVersionText + "?";
-
 // The mode buttons in template order.
 constexpr int kButtonIds[] = {kIdCastNone, kIdCast32,    kIdCast16,    kIdCast8,
                               kIdUnsigned, kIdOutputBin, kIdOutputHex, kIdOutputDez,
                               kIdScroll,   kIdOverwrite, kIdEndPos};
 
-// One QApplication for the test program, on the offscreen platform.
-class CQtEnvironment : public ::testing::Environment
-{
-public:
-    void SetUp() override
-    {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        m_pApplication = std::make_unique<QApplication>(m_nArgc, m_arrArgv);
-    }
-    void TearDown() override { m_pApplication.reset(); }
-
-private:
-    int m_nArgc = 1;
-    char m_szName[16] = "app_window_test";
-    char* m_arrArgv[2] = {m_szName, nullptr};
-    std::unique_ptr<QApplication> m_pApplication;
+// Each control's rectangle in dialog units.
+const std::pair<int, QRect> kTemplateRects[] = {
+    {kIdCastNone, {15, 58, 33, 10}},   {kIdCast32, {50, 58, 32, 10}},
+    {kIdCast16, {90, 58, 32, 10}},     {kIdCast8, {123, 58, 28, 10}},
+    {kIdUnsigned, {160, 58, 54, 10}},  {kIdOutputBin, {230, 53, 30, 10}},
+    {kIdOutputHex, {230, 63, 31, 10}}, {kIdOutputDez, {260, 53, 25, 10}},
+    {kIdErase, {260, 66, 9, 6}},       {kIdPanel, {7, 16, 260, 29}},
+    {kIdInfo, {276, 66, 7, 7}},        {kIdForceCast, {7, 48, 213, 25}},
+    {kIdScroll, {10, 183, 40, 10}},    {kIdOverwrite, {50, 183, 52, 10}},
+    {kIdEndPos, {105, 183, 50, 10}},   {kIdConsole, {7, 80, 278, 100}},
 };
 
-const auto* const g_pQtEnvironment = ::testing::AddGlobalTestEnvironment(new CQtEnvironment);
-
-// Every test sets its own settings folder and gets a shown, active main window. A modal window
-// that a test did not ask for fails the test and is closed, so that the test cannot hang.
-class CWindowTest : public ::testing::Test
+class CCalculatorDlgTest : public CWindowTest
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_configDir.isValid());
-        qputenv("XDG_CONFIG_HOME", m_configDir.path().toLocal8Bit());
-        QObject::connect(&m_watchdog, &QTimer::timeout,
-                         [this]
-                         {
-                             QWidget* pModal = QApplication::activeModalWidget();
-                             if (pModal && !m_bModalExpected)
-                             {
-                                 ADD_FAILURE() << "unexpected modal window "
-                                               << pModal->windowTitle().toStdString();
-                                 pModal->close();
-                             }
-                         });
-        m_watchdog.start(20);
-        OpenWindow();
-    }
-
-    // A new main window, which loads the settings as they were last saved.
-    void OpenWindow()
-    {
-        m_pDlg = std::make_unique<CCalculatorDlg>();
-        m_pDlg->OnInitDialog();
-        m_pDlg->show();
-        m_pDlg->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(m_pDlg.get()));
-    }
-
-    template <class T = QWidget> T* Item(int nId) const
-    {
-        return dynamic_cast<T*>(m_pDlg->GetDlgItem(nId));
-    }
-    bool Checked(int nId) const { return Item<QAbstractButton>(nId)->isChecked(); }
-    bool Enabled(int nId) const { return Item(nId)->isEnabled(); }
-    CResultPanel* Panel() const { return Item<CResultPanel>(kIdPanel); }
-    QPlainTextEdit* Console() const { return Item<QPlainTextEdit>(kIdConsole); }
-    std::string ConsoleText() const { return ToModelText(Console()->document()->toRawText()); }
-    int Caret() const
-    {
-        int nStart = 0;
-        int nEnd = 0;
-        m_pDlg->GetConsoleSel(nStart, nEnd);
-        return nStart == nEnd ? nStart : -1;
-    }
     int FocusId() const
     {
         for (int nId : kButtonIds)
@@ -139,33 +72,22 @@ protected:
     {
         return QRect(Item(nId)->mapTo(m_pDlg.get(), QPoint()), Item(nId)->size());
     }
+    // One fixed size, and every control where the template puts it in its font's units.
+    void ExpectTemplateLayout() const
+    {
+        const CDialogBaseUnits base = BaseUnitsOf(m_pDlg->font());
+        EXPECT_EQ(m_pDlg->size(), MapDialogRect(QRect(0, 0, 292, 199), base).size());
+        EXPECT_EQ(m_pDlg->minimumSize(), m_pDlg->maximumSize());
+        for (const auto& [nId, rectUnits] : kTemplateRects)
+            EXPECT_EQ(Geometry(nId), MapDialogRect(rectUnits, base)) << nId;
+    }
     CBitRuler* Ruler() const
     {
         for (QWidget* pChild : m_pDlg->findChildren<QWidget*>())
             if (auto* pRuler = dynamic_cast<CBitRuler*>(pChild)) return pRuler;
         return nullptr;
     }
-
-    // Keys go where the keyboard focus is, as a user's keys do; '\r' in typed text is Enter.
-    static void Keys(const char* pszKeys) // "Alt+H, Num+Enter"
-    {
-        const QKeySequence keys(QString::fromLatin1(pszKeys));
-        for (int nKey = 0; nKey < keys.count(); ++nKey)
-            QTest::keyClick(QApplication::focusWidget(), keys[nKey].key(),
-                            keys[nKey].keyboardModifiers());
-    }
-    static void Type(const char* pszText)
-    {
-        QTest::keyClicks(QApplication::focusWidget(), QString::fromLatin1(pszText));
-    }
-
-    QTemporaryDir m_configDir;
-    QTimer m_watchdog;
-    bool m_bModalExpected = false;
-    std::unique_ptr<CCalculatorDlg> m_pDlg;
 };
-
-using CCalculatorDlgTest = CWindowTest;
 
 TEST_F(CCalculatorDlgTest, StartsWithTheBannerAndTheControlsInTheirRectangles)
 {
@@ -175,26 +97,10 @@ TEST_F(CCalculatorDlgTest, StartsWithTheBannerAndTheControlsInTheirRectangles)
     EXPECT_EQ(m_pDlg->windowTitle(), QStringLiteral("Lumdrak"));
     EXPECT_EQ(m_pDlg->windowIcon().pixmap(32).size(), QSize(32, 32));
     // First run: unsigned (disabled with no cast) and EndPos, no cast, decimal output, Overwrite.
-    EXPECT_TRUE(Checked(kIdUnsigned) && !Enabled(kIdUnsigned) && Checked(kIdEndPos));
-    EXPECT_TRUE(Checked(kIdCastNone) && Checked(kIdOutputDez) && Checked(kIdOverwrite));
+    EXPECT_EQ(CheckedButtons(), "None [UNSIGNED] DEZ Overwrite EndPos");
     EXPECT_TRUE(Item(kIdErase)->isHidden() && Item(kIdInfo)->isHidden());
-
-    const std::pair<int, QRect> rows[] = {
-        {kIdCastNone, {15, 58, 33, 10}},   {kIdCast32, {50, 58, 32, 10}},
-        {kIdCast16, {90, 58, 32, 10}},     {kIdCast8, {123, 58, 28, 10}},
-        {kIdUnsigned, {160, 58, 54, 10}},  {kIdOutputBin, {230, 53, 30, 10}},
-        {kIdOutputHex, {230, 63, 31, 10}}, {kIdOutputDez, {260, 53, 25, 10}},
-        {kIdErase, {260, 66, 9, 6}},       {kIdPanel, {7, 16, 260, 29}},
-        {kIdInfo, {276, 66, 7, 7}},        {kIdForceCast, {7, 48, 213, 25}},
-        {kIdScroll, {10, 183, 40, 10}},    {kIdOverwrite, {50, 183, 52, 10}},
-        {kIdEndPos, {105, 183, 50, 10}},   {kIdConsole, {7, 80, 278, 100}},
-    };
-    const CDialogBaseUnits base = BaseUnitsOf(m_pDlg->font());
-    EXPECT_EQ(m_pDlg->size(), MapDialogRect(QRect(0, 0, 292, 199), base).size());
-    EXPECT_EQ(m_pDlg->minimumSize(), m_pDlg->maximumSize());
     EXPECT_FALSE(m_pDlg->windowFlags() & Qt::WindowMaximizeButtonHint);
-    for (const auto& [nId, rectUnits] : rows)
-        EXPECT_EQ(Geometry(nId), MapDialogRect(rectUnits, base)) << nId;
+    ExpectTemplateLayout();
 }
 
 // "Courier" would be whatever fontconfig prefers (with fonts-urw-base35, Nimbus Mono PS and a
@@ -245,6 +151,7 @@ TEST_F(CCalculatorDlgTest, KeysActOnTheConsoleWhereverTheFocusIs)
         {"1+2", kIdOutputHex, "Shift+Return", "4", strSum},
         {"1+2", kIdEndPos, "Ctrl+Return", "4", strSum},
         {"1+2", kIdPanel, "Num+Enter", "4", strSum},
+        {"1/0", kIdConsole, "Return", "", kStartText + "1/0\r\ninf\r\n?"}, // as written
         {"", kIdConsole, "Ctrl+Home, Ctrl+Return, Ctrl+End", "", "\r\n" + kStartText}, // no prompt
         {"6*7\r", kIdConsole, "F2", "", strProduct + "42"},
         {"6*7\r", kIdOutputBin, "F2", "", strProduct + "42"},
@@ -268,30 +175,6 @@ TEST_F(CCalculatorDlgTest, KeysActOnTheConsoleWhereverTheFocusIs)
         EXPECT_EQ(ConsoleText(), strText);
         EXPECT_EQ(Caret(), static_cast<int>(strText.size()));
         EXPECT_TRUE(m_pDlg->isVisible());
-    }
-}
-
-TEST_F(CCalculatorDlgTest, AltKeysChangeTheCastAndThePanel)
-{
-    const std::tuple<const char*, int, bool, bool, int, const char*> rows[] = {
-        // keys, cast checked, "&UNSIGNED" checked and enabled, panel digits and decimal line
-        {"Alt+3", kIdCast32, true, true, 32, "4294967295"},
-        {"Alt+1", kIdCast16, true, true, 16, "65535"},
-        {"Alt+8", kIdCast8, true, true, 8, "255"},
-        {"Alt+8, Alt+U", kIdCast8, false, true, 8, "-1"},
-        {"Alt+8, Alt+U, Alt+N", kIdCastNone, false, false, 64, "-1"},
-        {"Alt+U", kIdCastNone, true, false, 64, "-1"}, // dead under "&None"
-    };
-    for (const auto& [pszKeys, nCastId, bUnsigned, bEnabled, nDigits, pszDecimal] : rows)
-    {
-        OpenWindow();
-        Type("-1\r");
-        Keys(pszKeys);
-        EXPECT_TRUE(Checked(nCastId)) << pszKeys;
-        EXPECT_EQ(Checked(kIdUnsigned), bUnsigned) << pszKeys;
-        EXPECT_EQ(Enabled(kIdUnsigned), bEnabled) << pszKeys;
-        EXPECT_EQ(m_pDlg->GetPanelLine(0), std::string(nDigits, '1'));
-        EXPECT_EQ(m_pDlg->GetPanelLine(2), pszDecimal);
     }
 }
 
@@ -360,14 +243,6 @@ TEST_F(CCalculatorDlgTest, LongLinesWrapAtTheConsolesWidthWhereverTheRowIsFull)
     EXPECT_LE(nLongest - nShortest, 1);
 }
 
-TEST_F(CCalculatorDlgTest, PanelShowsCapitalsButTheConsoleGetsTheTextAsWritten)
-{
-    Type("1/0\r");
-    EXPECT_EQ(m_pDlg->GetPanelLine(2), "inf");
-    EXPECT_EQ(Panel()->document()->findBlockByNumber(2).text(), QStringLiteral("INF"));
-    EXPECT_EQ(ConsoleText(), kStartText + "1/0\r\ninf\r\n?");
-}
-
 TEST_F(CCalculatorDlgTest, ForeignCharactersBeforeAPromptKeepPositionsAligned)
 {
     // As pasted: a character outside the code page, a surrogate pair, CR LF and a lone CR.
@@ -392,13 +267,17 @@ TEST_F(CCalculatorDlgTest, TabVisitsEveryTabStopInTemplateOrder)
 }
 
 // Each row starts in a new window (no cast, "&UNSIGNED" checked but disabled, "&DEZ",
-// "Overwrite", "EndPos"): keys pressed in the console, the focus put on a control, the keys of
-// the row, text typed where the focus then is. Alt keys that are no mnemonic of an enabled
-// control type nothing; an arrow walks the group in template order and clicks an unchecked
-// radio button, whose handler gives the console the focus.
+// "Overwrite", "EndPos") where -1 was evaluated: keys pressed in the console, the focus put on a
+// control, the keys of the row, text typed where the focus then is. Alt keys that are no
+// mnemonic of an enabled control type nothing; an arrow walks the group in template order and
+// clicks an unchecked radio button, whose handler gives the console the focus; a cast
+// narrows the last value in the panel.
 TEST_F(CCalculatorDlgTest, DialogKeysActAsTheDialogManagerDoes)
 {
     const std::string kStart = "None [UNSIGNED] DEZ Overwrite EndPos";
+    const std::string k8Bit = "8Bit UNSIGNED DEZ Overwrite EndPos";
+    const std::string k32Bit = "32Bit UNSIGNED DEZ Overwrite EndPos";
+    const std::string kHex = "None [UNSIGNED] HEX Overwrite EndPos";
     const struct
     {
         const char* m_pszSetup;
@@ -407,104 +286,91 @@ TEST_F(CCalculatorDlgTest, DialogKeysActAsTheDialogManagerDoes)
         const char* m_pszTyped;
         std::string m_strChecked;
         int m_nFocusAfter;
-        std::string m_strAdded; // to the console's start text
+        std::string m_strAdded; // to the console's text after -1
+        const char* m_pszDecimal; // the panel's line
     } rows[] = {
         {"", kIdConsole, "Alt+U, Alt+S, Alt+O, Alt+C, Alt+X, Alt+4", "1\r", kStart, kIdConsole,
-         "1\r\n1\r\n?"},
-        {"", kIdCast16, "Alt+U, Alt+S, Alt+#", "", kStart, kIdCast16, ""},
-        {"", kIdConsole, "Alt+Shift+H", "10\r", "None [UNSIGNED] HEX Overwrite EndPos", kIdConsole,
-         "10\r\n$A\r\n?"},
-        {"Alt+3", kIdConsole, "Alt+Shift+U", "-1\r", "32Bit DEZ Overwrite EndPos", kIdConsole,
-         "-1\r\n-1\r\n?"},
-        {"", kIdEndPos, "Alt+8", "300\r", "8Bit UNSIGNED DEZ Overwrite EndPos", kIdConsole,
-         "300\r\n44\r\n?"},
-        {"", kIdCastNone, "Right", "-1\r", "32Bit UNSIGNED DEZ Overwrite EndPos", kIdConsole,
-         "-1\r\n4294967295\r\n?"},
-        {"Alt+3", kIdCast8, "Right", "", "32Bit UNSIGNED DEZ Overwrite EndPos", kIdUnsigned, ""},
-        {"Alt+3", kIdUnsigned, "Down", "", kStart, kIdConsole, ""}, // round to "&None"
-        {"", kIdCast8, "Right", "", kStart, kIdCastNone, ""},       // past the disabled box
-        {"", kIdCastNone, "Up", "", "8Bit UNSIGNED DEZ Overwrite EndPos", kIdConsole, ""},
-        {"", kIdOutputBin, "Down", "10\r", "None [UNSIGNED] HEX Overwrite EndPos", kIdConsole,
-         "10\r\n$A\r\n?"},
-        {"", kIdOutputBin, "Left", "", kStart, kIdPanel, ""}, // round, past the hidden button
-        {"", kIdEndPos, "Up", "", kStart, kIdOverwrite, ""},
-        {"", kIdEndPos, "Up, Left", "", "None [UNSIGNED] DEZ Scroll [EndPos]", kIdConsole, ""},
-        {"", kIdEndPos, "Down", "x", kStart, kIdConsole, "x"},
+         "1\r\n1\r\n?", "1"},
+        {"", kIdCast16, "Alt+U, Alt+S, Alt+#", "", kStart, kIdCast16, "", "-1"},
+        {"", kIdConsole, "Alt+Shift+H", "10\r", kHex, kIdConsole, "10\r\n$A\r\n?", "10"},
+        {"Alt+3", kIdConsole, "Alt+Shift+U", "", "32Bit DEZ Overwrite EndPos", kIdConsole, "",
+         "-1"},
+        {"", kIdConsole, "Alt+1", "", "16Bit UNSIGNED DEZ Overwrite EndPos", kIdConsole, "",
+         "65535"},
+        {"Alt+8, Alt+U", kIdConsole, "Alt+N", "", "None DEZ Overwrite EndPos", kIdConsole, "",
+         "-1"},
+        {"", kIdEndPos, "Alt+8", "300\r", k8Bit, kIdConsole, "300\r\n44\r\n?", "44"},
+        {"", kIdCastNone, "Right", "-1\r", k32Bit, kIdConsole, "-1\r\n4294967295\r\n?",
+         "4294967295"},
+        {"Alt+3", kIdCast8, "Right", "", k32Bit, kIdUnsigned, "", "4294967295"},
+        {"Alt+3", kIdUnsigned, "Down", "", kStart, kIdConsole, "", "-1"}, // round to "&None"
+        {"", kIdCast8, "Right", "", kStart, kIdCastNone, "", "-1"}, // past the disabled box
+        {"", kIdCastNone, "Up", "", k8Bit, kIdConsole, "", "255"},
+        {"", kIdOutputBin, "Down", "10\r", kHex, kIdConsole, "10\r\n$A\r\n?", "10"},
+        {"", kIdOutputBin, "Left", "", kStart, kIdPanel, "", "-1"}, // round, past the hidden one
+        {"", kIdEndPos, "Up", "", kStart, kIdOverwrite, "", "-1"},
+        {"", kIdEndPos, "Up, Left", "", "None [UNSIGNED] DEZ Scroll [EndPos]", kIdConsole, "",
+         "-1"},
+        {"", kIdEndPos, "Down", "x", kStart, kIdConsole, "x", "-1"},
     };
     for (const auto& row : rows)
     {
         SCOPED_TRACE(std::string(row.m_pszKeys) + " on " + std::to_string(row.m_nFocusId));
         OpenWindow();
+        Type("-1\r");
         Keys(row.m_pszSetup);
         Item(row.m_nFocusId)->setFocus();
         Keys(row.m_pszKeys);
         Type(row.m_pszTyped);
         EXPECT_EQ(CheckedButtons(), row.m_strChecked);
         EXPECT_EQ(FocusId(), row.m_nFocusAfter);
-        EXPECT_EQ(ConsoleText(), kStartText + row.m_strAdded);
+        EXPECT_EQ(ConsoleText(), kStartText + "-1\r\n-1\r\n?" + row.m_strAdded);
+        EXPECT_EQ(m_pDlg->GetPanelLine(2), row.m_pszDecimal);
     }
 }
 
-// Each row starts at 100 % in a new window that then shows a 64-bit result.
+// Each row starts at 100 % in a new window that then shows a 64-bit result: keys pressed on a
+// control, then Ctrl+wheel turns over it (in eighths of a degree).
 TEST_F(CCalculatorDlgTest, ZoomScalesTheWholeWindowAndIsRemembered)
 {
-    const auto wheel = [this](int nControlId, int nDelta)
-    {
-        auto* pControl = Item<QPlainTextEdit>(nControlId);
-        const QPointF pt(10, 10);
-        QWheelEvent event(pt, pControl->viewport()->mapToGlobal(pt), QPoint(), QPoint(0, nDelta),
-                          Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(pControl->viewport(), &event);
+    const auto storeZoom = [](const char* pszZoom)
+    { CRegistryString("Software\\Lumdrak\\Zoom", "", false, HKEY_CURRENT_USER).SetValue(pszZoom); };
+    const std::tuple<int, const char*, std::vector<int>, int> rows[] = {
+        {kIdConsole, "Ctrl++", {}, 125},
+        {kIdConsole, "Ctrl+=", {}, 125},
+        {kIdCast16, "Ctrl+Shift++, Ctrl+Shift++", {}, 150},
+        {kIdConsole, "Ctrl++, Ctrl++, Ctrl++, Ctrl++, Ctrl++", {}, 200}, // past the largest
+        {kIdConsole, "Ctrl++, Ctrl++, Ctrl+-", {}, 125},
+        {kIdConsole, "Ctrl+-", {}, 100}, // below the smallest
+        {kIdConsole, "Ctrl++, Ctrl++, Ctrl+0", {}, 100},
+        {kIdPanel, "", {120}, 125},
+        {kIdConsole, "", {240}, 150},
+        {kIdPanel, "", {60, 60}, 125}, // half notches add up
+        {kIdConsole, "", {240, -120}, 125},
     };
-    const std::tuple<const char*, std::function<void()>, int> rows[] = {
-        {"Ctrl++", [] { Keys("Ctrl++"); }, 125},
-        {"Ctrl+=", [] { Keys("Ctrl+="); }, 125},
-        {"Ctrl+Shift++ on a radio",
-         [this]
-         {
-             Item(kIdCast16)->setFocus();
-             Keys("Ctrl+Shift++, Ctrl+Shift++");
-         },
-         150},
-        {"past the largest", [] { Keys("Ctrl++, Ctrl++, Ctrl++, Ctrl++, Ctrl++"); }, 200},
-        {"Ctrl+-", [] { Keys("Ctrl++, Ctrl++, Ctrl+-"); }, 125},
-        {"below the smallest", [] { Keys("Ctrl+-"); }, 100},
-        {"Ctrl+0", [] { Keys("Ctrl++, Ctrl++, Ctrl+0"); }, 100},
-        {"wheel on the panel", [&] { wheel(kIdPanel, 120); }, 125},
-        {"wheel on the console", [&] { wheel(kIdConsole, 240); }, 150},
-        {"half notches add up",
-         [&]
-         {
-             wheel(kIdPanel, 60);
-             wheel(kIdPanel, 60);
-         },
-         125},
-        {"wheel back",
-         [&]
-         {
-             wheel(kIdConsole, 240);
-             wheel(kIdConsole, -120);
-         },
-         125},
-    };
-    for (const auto& [pszName, fnZoom, nPercent] : rows)
+    for (const auto& [nId, pszKeys, arrWheel, nPercent] : rows)
     {
-        SCOPED_TRACE(pszName);
-        CRegistryString("Software\\Lumdrak\\Zoom", "", false, HKEY_CURRENT_USER).SetValue("100");
+        SCOPED_TRACE(std::string(pszKeys) + " and " + std::to_string(arrWheel.size()) +
+                     " turns on " + std::to_string(nId));
+        storeZoom("100");
         OpenWindow();
         Type("-1\r");
-        fnZoom();
+        Item(nId)->setFocus();
+        Keys(pszKeys);
+        for (const int nDelta : arrWheel)
+        {
+            QWidget* pViewport = Item<QPlainTextEdit>(nId)->viewport();
+            const QPointF pt(10, 10);
+            QWheelEvent event(pt, pViewport->mapToGlobal(pt), QPoint(), QPoint(0, nDelta),
+                              Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(pViewport, &event);
+        }
         EXPECT_EQ(m_pDlg->Zoom(), nPercent);
-        const QFont font = m_pDlg->font();
-        EXPECT_EQ(font, DialogFont("DejaVu Sans Mono", 8, nPercent));
         // No control zooms alone; the layout follows the font's dialog units.
-        for (int nId : {kIdPanel, kIdConsole, kIdCast8})
-            EXPECT_EQ(Item(nId)->font(), font) << nId;
-        const CDialogBaseUnits base = BaseUnitsOf(font);
-        EXPECT_EQ(m_pDlg->size(), MapDialogRect(QRect(0, 0, 292, 199), base).size());
-        EXPECT_EQ(m_pDlg->minimumSize(), m_pDlg->maximumSize());
-        EXPECT_EQ(Geometry(kIdConsole), MapDialogRect(QRect(7, 80, 278, 100), base));
-        EXPECT_EQ(Geometry(kIdCast8), MapDialogRect(QRect(123, 58, 28, 10), base));
+        EXPECT_EQ(m_pDlg->font(), DialogFont("DejaVu Sans Mono", 8, nPercent));
+        for (int nControl : {kIdPanel, kIdConsole, kIdCast8})
+            EXPECT_EQ(Item(nControl)->font(), m_pDlg->font()) << nControl;
+        ExpectTemplateLayout();
         const QTextBlock line = Panel()->document()->firstBlock();
         Panel()->cursorRect(QTextCursor(line)); // lays the line out
         EXPECT_EQ(line.text(), QString(64, u'1'));
@@ -513,15 +379,12 @@ TEST_F(CCalculatorDlgTest, ZoomScalesTheWholeWindowAndIsRemembered)
 
     // The zoom is its own hive value, read at start; what is no zoom step means 100 % and
     // stays as it is until the zoom changes.
-    CRegistryString("Software\\Lumdrak\\Zoom", "", false, HKEY_CURRENT_USER).SetValue("100");
-    OpenWindow();
-    Keys("Ctrl++, Ctrl++");
+    Keys("Ctrl++");
     OpenWindow();
     EXPECT_EQ(m_pDlg->Zoom(), 150);
     for (const char* pszStored : {"abc", "130", ""})
     {
-        CRegistryString("Software\\Lumdrak\\Zoom", "", false, HKEY_CURRENT_USER)
-            .SetValue(pszStored);
+        storeZoom(pszStored);
         OpenWindow();
         EXPECT_EQ(m_pDlg->Zoom(), 100) << pszStored;
         EXPECT_EQ(
@@ -542,36 +405,21 @@ TEST_F(CCalculatorDlgTest, ScreenReadersGetNamedControlsInTemplateOrderAndEachNe
         {
             QAccessibleInterface* pChild = pParent->child(i);
             EXPECT_EQ(pChild->parent(), pParent);
-            arrTree.push_back(strIndent + std::to_string(pChild->role()) + " " +
-                              pChild->text(QAccessible::Name).toStdString());
+            arrTree.push_back(strIndent +
+                              QMetaEnum::fromType<QAccessible::Role>().valueToKey(pChild->role()) +
+                              " " + pChild->text(QAccessible::Name).toStdString());
             if (pChild->role() == QAccessible::Grouping) walk(pChild, strIndent + "  ");
         }
     };
     walk(pWindow, "");
-    const auto role = [](QAccessible::Role eRole) { return std::to_string(eRole) + " "; };
-    const std::string strRadio = role(QAccessible::RadioButton);
-    const std::string strCheck = role(QAccessible::CheckBox);
-    const std::string strText = role(QAccessible::EditableText);
     EXPECT_EQ(arrTree, (std::vector<std::string>{
-                           role(QAccessible::Grouping) + "Force Cast",
-                           "  " + strRadio + "None",
-                           "  " + strRadio + "32Bit",
-                           "  " + strRadio + "16Bit",
-                           "  " + strRadio + "8Bit",
-                           "  " + strCheck + "UNSIGNED",
-                           strRadio + "BIN",
-                           strRadio + "HEX",
-                           strRadio + "DEZ",
-                           role(QAccessible::Button) + "erase",
-                           strText + "Result",
-                           role(QAccessible::Graphic) + "Bit positions 63 to 0",
-                           role(QAccessible::StaticText) + "Binary, Hexadecimal, Decimal",
-                           role(QAccessible::Button) + "Info",
-                           strRadio + "Scroll",
-                           strRadio + "Overwrite",
-                           strCheck + "EndPos",
-                           strText + "Console",
-                       }));
+                           "Grouping Force Cast", "  RadioButton None", "  RadioButton 32Bit",
+                           "  RadioButton 16Bit", "  RadioButton 8Bit", "  CheckBox UNSIGNED",
+                           "RadioButton BIN", "RadioButton HEX", "RadioButton DEZ", "Button erase",
+                           "EditableText Result", "Graphic Bit positions 63 to 0",
+                           "StaticText Binary, Hexadecimal, Decimal", "Button Info",
+                           "RadioButton Scroll", "RadioButton Overwrite", "CheckBox EndPos",
+                           "EditableText Console"}));
 
     QAccessibleInterface* pPanel = QAccessible::queryAccessibleInterface(Panel());
     bool bLabelled = false;
@@ -592,36 +440,6 @@ TEST_F(CCalculatorDlgTest, ScreenReadersGetNamedControlsInTemplateOrderAndEachNe
     {
         Type(pszTyped);
         EXPECT_EQ(pPanel->text(QAccessible::Description), strDescription) << pszTyped;
-    }
-}
-
-// The saving row comes last: the rows share the settings folder.
-TEST_F(CCalculatorDlgTest, OnlyTheCloseRequestSavesTheSettings)
-{
-    const std::tuple<const char*, std::function<void()>, bool> rows[] = {
-        {"Escape", [] { Keys("Escape"); }, false},
-        {"EnterOffAPromptOnARadio",
-         [this]
-         {
-             Keys("Ctrl+Home");
-             Item(kIdOutputHex)->setFocus();
-             Keys("Return");
-         },
-         false},
-        {"CloseRequest", [this] { m_pDlg->close(); }, true},
-    };
-    for (const auto& [pszName, fnEnd, bSaved] : rows)
-    {
-        OpenWindow();
-        Keys("Alt+H");
-        QTest::mouseClick(Item(kIdScroll), Qt::LeftButton);
-        ASSERT_TRUE(Checked(kIdScroll) && !Enabled(kIdEndPos));
-        fnEnd();
-        EXPECT_FALSE(m_pDlg->isVisible()) << pszName;
-        OpenWindow();
-        EXPECT_EQ(Checked(kIdOutputHex), bSaved) << pszName;
-        EXPECT_EQ(Checked(kIdScroll), bSaved) << pszName;
-        EXPECT_EQ(Enabled(kIdEndPos), !bSaved) << pszName;
     }
 }
 

@@ -1,0 +1,119 @@
+#pragma once
+
+// The real window on Qt's offscreen platform: one QApplication for the test program, and a
+// fixture that gives every test its own settings folder and a shown, active main window.
+#include "Banner.h"
+#include "CalculatorDlg.h"
+#include "ConsoleEdit.h"
+#include "ConsoleKeeper.h"
+#include "ConsoleText.h"
+#include "DialogTemplate.h"
+#include "ResultPanel.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+inline const std::string kStartText = std::string(kBannerText) + "\r\n" + kVersionText + "?";
+
+class CQtEnvironment : public ::testing::Environment
+{
+public:
+    void SetUp() override
+    {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        m_pApplication = std::make_unique<QApplication>(m_nArgc, m_arrArgv);
+    }
+    void TearDown() override { m_pApplication.reset(); }
+
+private:
+    int m_nArgc = 1;
+    char m_szName[16] = "app_window_test";
+    char* m_arrArgv[2] = {m_szName, nullptr};
+    std::unique_ptr<QApplication> m_pApplication;
+};
+
+inline const auto* const g_pQtEnvironment =
+    ::testing::AddGlobalTestEnvironment(new CQtEnvironment);
+
+// A modal window that a test did not ask for fails the test and is closed, so that the test
+// cannot hang.
+class CWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_configDir.isValid());
+        qputenv("XDG_CONFIG_HOME", m_configDir.path().toLocal8Bit());
+        QObject::connect(&m_watchdog, &QTimer::timeout,
+                         [this]
+                         {
+                             QWidget* pModal = QApplication::activeModalWidget();
+                             if (!pModal || m_bModalExpected) return;
+                             ADD_FAILURE() << "unexpected modal window "
+                                           << pModal->windowTitle().toStdString();
+                             pModal->close();
+                         });
+        m_watchdog.start(20);
+        OpenWindow();
+    }
+
+    // A new main window as the program starts it: the settings as last saved, the keys typed
+    // ahead of its first paint, the kept transcript restored after it.
+    void OpenWindow(const char* pszTypedAhead = "")
+    {
+        m_pDlg = std::make_unique<CCalculatorDlg>();
+        m_pDlg->OnInitDialog();
+        QTest::keyClicks(Console(), QString::fromLatin1(pszTypedAhead));
+        m_pDlg->show();
+        m_pDlg->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(m_pDlg.get()));
+        const CConsoleKeeper* pKeeper = nullptr; // the class has no meta-object of its own
+        for (QObject* pChild : m_pDlg->children())
+            if (auto* p = dynamic_cast<CConsoleKeeper*>(pChild)) pKeeper = p;
+        ASSERT_NE(pKeeper, nullptr);
+        EXPECT_TRUE(QTest::qWaitFor([pKeeper] { return pKeeper->IsRestored(); }));
+    }
+
+    template <class T = QWidget> T* Item(int nId) const
+    {
+        return dynamic_cast<T*>(m_pDlg->GetDlgItem(nId));
+    }
+    bool Checked(int nId) const { return Item<QAbstractButton>(nId)->isChecked(); }
+    bool Enabled(int nId) const { return Item(nId)->isEnabled(); }
+    CResultPanel* Panel() const { return Item<CResultPanel>(kIdPanel); }
+    CConsoleEdit* Console() const { return Item<CConsoleEdit>(kIdConsole); }
+    std::string ConsoleText() const { return ToModelText(Console()->document()->toRawText()); }
+    // The caret's model position, -1 while text is selected.
+    int Caret() const
+    {
+        int nStart = 0;
+        int nEnd = 0;
+        m_pDlg->GetConsoleSel(nStart, nEnd);
+        return nStart == nEnd ? nStart : -1;
+    }
+
+    // Keys go where the keyboard focus is, as a user's keys do; '\r' in typed text is Enter.
+    static void Keys(const char* pszKeys) // "Alt+H, Num+Enter"
+    {
+        const QKeySequence keys(QString::fromLatin1(pszKeys));
+        for (int nKey = 0; nKey < keys.count(); ++nKey)
+            QTest::keyClick(QApplication::focusWidget(), keys[nKey].key(),
+                            keys[nKey].keyboardModifiers());
+    }
+    static void Type(const char* pszText)
+    {
+        QTest::keyClicks(QApplication::focusWidget(), QString::fromLatin1(pszText));
+    }
+
+    QTemporaryDir m_configDir;
+    QTimer m_watchdog;
+    bool m_bModalExpected = false;
+    std::unique_ptr<CCalculatorDlg> m_pDlg;
+};
