@@ -82,7 +82,8 @@ protected:
         m_pid = forkpty(&m_nMaster, nullptr, nullptr, &size);
         if (m_pid == 0)
         {
-            for (const char* szName : {"XDG_STATE_HOME", "LUMDRAK_EVAL_HISTORY", "EDITRC", "LC_ALL"})
+            for (const char* szName :
+                 {"XDG_STATE_HOME", "LUMDRAK_EVAL_HISTORY", "EDITRC", "LC_ALL"})
                 unsetenv(szName);
             setenv("HOME", m_home.c_str(), 1);
             setenv("TERM", "xterm", 1);
