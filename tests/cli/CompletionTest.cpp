@@ -37,7 +37,7 @@ TEST(Completion, ContinuesTheNameBeforeTheCursor)
         {"$ab", "", {}},        // hexadecimal digits, not a name
         {"#1", "", {}},
         {"x", "", {}},
-        {"sqr(", "", kAllNames}, // no name begun: all of them
+        {"sqr(", "", kAllNames}, // no name begun: all of them, the function tokens first
         {"", "", kAllNames},
     };
     for (const SCompletionCase& c : cases)
@@ -46,11 +46,6 @@ TEST(Completion, ContinuesTheNameBeforeTheCursor)
         EXPECT_EQ(completion.strInsert, c.szInsert) << c.szBeforeCursor;
         EXPECT_EQ(completion.candidates, c.candidates) << c.szBeforeCursor;
     }
-}
-
-TEST(Completion, OffersExactlyTheFunctionTokensAndTheNamedOperands)
-{
-    EXPECT_EQ(CompletionNames(), kAllNames);
 }
 
 } // namespace
