@@ -5,9 +5,6 @@
 #include "RegistryString.h"
 #include "Transcript.h"
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <string>
 #include <tuple>
 
@@ -17,21 +14,6 @@ namespace
 using ConsoleStoreTest = CHiveTest;
 
 constexpr const char* kKey = "Software\\Lumdrak";
-
-// The stored transcript, "-" when there is none.
-std::string StoredTranscript()
-{
-    CRegistryString value("Software\\Lumdrak\\Console", "-", true, HKEY_CURRENT_USER);
-    return value.GetValue();
-}
-
-std::string Lines(std::size_t nLines, char chFill)
-{
-    std::string strText;
-    for (std::size_t i = 0; i < nLines; ++i)
-        strText.append(i ? "\r\n" : "").append(100, chFill);
-    return strText;
-}
 
 TEST_F(ConsoleStoreTest, RegistryValuesCanBeDeletedAndFailedWritesTell)
 {
@@ -168,43 +150,6 @@ TEST_F(ConsoleStoreTest, ASaveThatFailsInItsTransactionLeavesTheOldTranscriptWho
     Sql("DROP TRIGGER full");
     EXPECT_TRUE(store.Save(strNew));
     EXPECT_TRUE(StoredTranscript() == TranscriptOf(strNew));
-}
-
-// Two windows ending at once each store the largest transcript; one of them stays, whole.
-TEST_F(ConsoleStoreTest, TwoCopiesEndingAtOnceLeaveOneWholeTranscript)
-{
-    const std::string arrTexts[2] = {Lines(kTranscriptMaxLines, 'a'), Lines(kTranscriptMaxLines, 'b')};
-    for (int nRound = 0; nRound < 3; ++nRound)
-    {
-        int gate[2];
-        ASSERT_EQ(pipe(gate), 0);
-        pid_t children[2];
-        for (int nChild = 0; nChild < 2; ++nChild)
-        {
-            if ((children[nChild] = fork()) != 0) continue;
-            close(gate[1]);
-            CConsoleStore store;
-            char chByte;
-            if (read(gate[0], &chByte, 1) != 0) _exit(10);
-            bool bSaved = true;
-            for (int nSave = 0; nSave < 5; ++nSave) // each a change, as a window's last edits
-                bSaved = store.Save(arrTexts[nChild] + std::to_string(nSave)) && bSaved;
-            _exit(bSaved ? 0 : 1);
-        }
-        close(gate[0]);
-        close(gate[1]);
-        for (const pid_t nChild : children)
-        {
-            int nStatus = -1;
-            waitpid(nChild, &nStatus, 0);
-            EXPECT_EQ(nStatus, 0) << "a copy failed to save";
-        }
-        const std::string strStored = StoredTranscript();
-        EXPECT_TRUE(strStored == TranscriptOf(arrTexts[0] + "4") ||
-                    strStored == TranscriptOf(arrTexts[1] + "4"))
-            << strStored.size() << " bytes, beginning " << strStored.substr(0, 8);
-        EXPECT_EQ(Sql("PRAGMA integrity_check"), "ok\n");
-    }
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 // A hive of its own for every settings test, and ways to look into it and to damage it.
 #include "Registry.h"
+#include "RegistryString.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -28,6 +29,21 @@ inline LONG Store(const char* pKey, const char* pName, DWORD nType, const std::s
                            static_cast<DWORD>(strData.size()));
     RegCloseKey(hKey);
     return nResult;
+}
+
+// The stored transcript, "-" when there is none.
+inline std::string StoredTranscript()
+{
+    return CRegistryString("Software\\Lumdrak\\Console", "-", true, HKEY_CURRENT_USER).GetValue();
+}
+
+// nLines lines of 100 times chFill, CR LF between them.
+inline std::string Lines(std::size_t nLines, char chFill)
+{
+    std::string strText;
+    for (std::size_t i = 0; i < nLines; ++i)
+        strText.append(i ? "\r\n" : "").append(100, chFill);
+    return strText;
 }
 
 // Every test runs on its own XDG_CONFIG_HOME, so its hive starts missing; TearDown removes it.

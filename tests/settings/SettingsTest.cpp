@@ -1,6 +1,8 @@
+#include "ConsoleStore.h"
 #include "HiveFixture.h"
-#include "Settings.h"
 #include "RegistryString.h"
+#include "Settings.h"
+#include "Transcript.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -246,9 +248,14 @@ TEST_F(SettingsTest, LoadDecodesAndSaveEncodesEachPositionWritingOnlyAChangedCod
     }
 }
 
-// Making the hive is the riskiest moment, so the race starts from no hive, a few times.
-TEST_F(SettingsTest, TwoCopiesSavingAtOnceFromNoHiveLeaveOneWholeCodeAndLoseNoSave)
+// Two copies save at once, from no hive (making it is the riskiest moment), a few times: each
+// its settings code and the largest transcript over and over, and a probe value that only it
+// writes, so that a lost write or a failed read shows. One whole code and one whole
+// transcript stay.
+TEST_F(SettingsTest, TwoCopiesSavingAtOnceLeaveOneWholeCodeAndTranscriptAndLoseNoSave)
 {
+    const std::string arrTexts[2] = {Lines(kTranscriptMaxLines, 'a'),
+                                     Lines(kTranscriptMaxLines, 'b')};
     for (int nRound = 0; nRound < 5; ++nRound)
     {
         fs::remove_all(Folder());
@@ -259,18 +266,18 @@ TEST_F(SettingsTest, TwoCopiesSavingAtOnceFromNoHiveLeaveOneWholeCodeAndLoseNoSa
         {
             if ((children[nChild] = fork()) != 0) continue;
             close(gate[1]);
-            char chByte;
-            // Both start when the parent closes the gate.
-            if (read(gate[0], &chByte, 1) != 0) _exit(10);
-            // Only this copy writes its probe, so a lost write or a failed read shows.
+            CConsoleStore store;
             CRegistryString probe("Software\\Probe\\" + std::to_string(nChild), "", true,
                                   HKEY_CURRENT_USER);
             std::string strLast; // what the probe holds; "" while it is missing
+            char chByte;
+            if (read(gate[0], &chByte, 1) != 0) _exit(10); // both start as the gate closes
             for (int nSave = 0; nSave < 60; ++nSave)
             {
                 if (probe.GetValue() != strLast) _exit(1);
                 probe.SetValue(strLast = std::to_string(nSave));
                 Persist(nChild ? Members{1, 0, 2, 1, 1} : Members{0, 1, 3, 0, 0}, true);
+                if (nSave >= 57 && !store.Save(arrTexts[nChild] + strLast)) _exit(1);
             }
             _exit(probe.GetValue() == strLast ? 0 : 1);
         }
@@ -287,6 +294,10 @@ TEST_F(SettingsTest, TwoCopiesSavingAtOnceFromNoHiveLeaveOneWholeCodeAndLoseNoSa
             CRegistryString("Software\\Lumdrak\\Save\\SaveKey", "", false, HKEY_CURRENT_USER)
                 .GetValue();
         EXPECT_TRUE(strCode == "AB300" || strCode == "BA211") << strCode;
+        const std::string strStored = StoredTranscript();
+        EXPECT_TRUE(strStored == TranscriptOf(arrTexts[0] + "59") ||
+                    strStored == TranscriptOf(arrTexts[1] + "59"))
+            << strStored.size() << " bytes, beginning " << strStored.substr(0, 8);
     }
 }
 
