@@ -88,30 +88,12 @@ TEST(CLiterals, EachConvertedByteKnowsWhereItCameFrom)
     }
 }
 
-// Typed text is the expression language as it always was: the conversion is the paste's alone.
-TEST_F(ConsoleTest, TypedLiteralsKeepTheirValuesAndErrorPositions)
-{
-    const std::tuple<const char*, const char*> rows[] = {
-        {"?0b1010|1@", "?0b1010|1\n1\n?@"},                          // 0b1010 reads as 0
-        {"?0xFF & 16@", "?0xFF & 16\n ^^\nSyntax not allowed.\n?@"}, // rejected at the x
-        {"?$FF & (1 << 4)@", "?$FF & (1 << 4)\n16\n?@"},             // what a paste gives
-    };
-    for (const auto& [pszTyped, pszAfter] : rows)
-    {
-        StartWith(0, 0, 2, 0, 0);
-        ASSERT_TRUE(Enter(pszTyped));
-        EXPECT_EQ(MarkedText(m_window), pszAfter);
-    }
-}
-
 // Each row: the cast (mode, unsigned), the value, then the literals of the three lines.
 TEST_F(ConsoleTest, ResultLiteralsFollowTheCastWidthAndThePanelsDigits)
 {
     const std::tuple<int, int, const char*, std::string, const char*, const char*> rows[] = {
         {0, 0, "-1", "0b" + std::string(64, '1'), "0xFFFFFFFFFFFFFFFF", "-1"},
         {1, 0, "-1", "0b" + std::string(32, '1'), "0xFFFFFFFF", "-1"},
-        {1, 1, "-1", "0b" + std::string(32, '1'), "0xFFFFFFFF", "4294967295"},
-        {2, 0, "-1", "0b" + std::string(16, '1'), "0xFFFF", "-1"},
         {3, 1, "-1", "0b11111111", "0xFF", "255"},
         {0, 0, "10", "0b" + std::string(60, '0') + "1010", "0xA", "10"},
         {3, 0, "$1FF", "0b11111111", "0xFF", "-1"},

@@ -6,79 +6,51 @@ namespace
 TEST_F(ConsoleTest, StartWritesBannerAndPromptWithTheCaretBehindIt)
 {
     StartWith(0, 0, 2, 1, 1);
-    const std::string strExpected = std::string(kBannerText) + "\r\n" + kVersionText + "?";
-    EXPECT_EQ(m_window.m_strConsoleText, strExpected);
-    EXPECT_EQ(m_window.m_nSelStart, static_cast<int>(strExpected.size()));
+    const std::string strMarked = MarkedText(m_window);
+    // Five lines: product line, "F1 for HELP", an empty line, the version, the prompt.
+    EXPECT_EQ(strMarked.substr(strMarked.find('\n') + 1), "F1 for HELP\n\nVersion 1.3\n?@");
+    EXPECT_LT(strMarked.size(), 300u);
     EXPECT_EQ(m_window.m_nSelEnd, m_window.m_nSelStart);
     EXPECT_TRUE(m_window.m_bConsoleFocused);
     EXPECT_EQ(m_window.m_strPanelText, "");
-    // Five lines: product line, "F1 for HELP", an empty line, the version, the prompt.
-    EXPECT_EQ(MarkedText(m_window).substr(MarkedText(m_window).find('\n') + 1),
-              "F1 for HELP\n\nVersion 1.3\n?@");
-    EXPECT_LT(strExpected.size(), 300u);
 }
 
-TEST_F(ConsoleTest, StartAppliesTheRestoredModes)
+// Modes as a stored code restores them, any digit at any position: the window shows a sign
+// flag above 1 as checked and a cast beyond the radios as none, a disabled box keeps its
+// check, and the evaluator computes in the cast shown from the first Enter on.
+TEST_F(ConsoleTest, StartAppliesTheRestoredModesFromTheFirstEnter)
 {
     const struct
     {
         int nCastMode, bUnsigned, nEditMode;
-        int nCastType;
+        const char* szExpression;
+        const char* szResult;
+        int nCastType, nCastRadio;
         bool bUnsignedEnabled, bEndPosEnabled;
     } rows[] = {
-        {0, 0, 1, 0, false, true},
-        {0, 1, 0, 1, false, false},
-        {3, 1, 1, 7, true, true},
-        {1, 0, 0, 2, true, false},
+        {0, 0, 1, "?-1.5@", "-1.5", 0, 0, false, true},
+        {0, 1, 0, "?-1.5@", "-1.5", 1, 0, false, false},
+        {1, 0, 0, "?-1@", "-1", 2, 1, true, false},
+        {3, 0, 1, "?300@", "44", 6, 3, true, true},
+        {3, 1, 1, "?300@", "44", 7, 3, true, true},
+        {3, 0, 1, "?200@", "-56", 6, 3, true, true},
+        {3, 1, 1, "?200@", "200", 7, 3, true, true},
+        {1, 2, 1, "?-1@", "4294967295", 3, 1, true, true},
+        {2, 5, 1, "?-1@", "65535", 5, 2, true, true},
+        {3, 9, 1, "?-1@", "255", 7, 3, true, true},
+        {9, 1, 1, "?-1.5@", "-1.5", 1, -1, true, true},
+        {4, 0, 1, "?-1.5@", "-1.5", 0, -1, true, true},
     };
     for (const auto& row : rows)
     {
         StartWith(row.nCastMode, row.bUnsigned, 2, row.nEditMode, 1);
-        EXPECT_EQ(m_console.m_evaluator.m_nCastType, row.nCastType);
-        EXPECT_EQ(m_window.m_bUnsignedEnabled, row.bUnsignedEnabled);
-        EXPECT_EQ(m_window.m_bEndPosEnabled, row.bEndPosEnabled);
-        EXPECT_EQ(m_window.m_bUnsignedChecked, row.bUnsigned) << "a disabled box keeps its check";
-    }
-}
-
-TEST_F(ConsoleTest, SavedEightBitCastIsInForceFromTheFirstEnter)
-{
-    const struct
-    {
-        const char* szExpression;
-        int bUnsigned;
-        const char* szResult;
-    } rows[] = {
-        {"?300@", 0, "44"}, {"?300@", 1, "44"}, {"?200@", 0, "-56"}, {"?200@", 1, "200"},
-    };
-    for (const auto& row : rows)
-    {
-        StartWith(3, row.bUnsigned, 2, 0, 0);
-        ASSERT_TRUE(Enter(row.szExpression));
-        EXPECT_EQ(m_console.m_strLastResult, row.szResult) << row.szExpression << row.bUnsigned;
-    }
-}
-
-// A stored code may hold any digit at any position; the window shows a sign flag above 1 as
-// checked and a cast beyond the radios as none, and the evaluator must compute what it shows.
-TEST_F(ConsoleTest, StoredModesBeyondTheControlsComputeInTheCastShown)
-{
-    const struct
-    {
-        int nCastMode, bUnsigned;
-        const char* szExpression;
-        const char* szResult;
-    } rows[] = {
-        {1, 2, "?-1@", "4294967295"}, {2, 5, "?-1@", "65535"}, {3, 9, "?300@", "44"},
-        {3, 9, "?-1@", "255"},        {9, 1, "?-1.5@", "-1.5"}, {4, 0, "?-1.5@", "-1.5"},
-    };
-    for (const auto& row : rows)
-    {
-        StartWith(row.nCastMode, row.bUnsigned, 2, 0, 0);
         ASSERT_TRUE(Enter(row.szExpression));
         EXPECT_EQ(m_console.m_strLastResult, row.szResult) << row.nCastMode << row.bUnsigned;
-        EXPECT_EQ(m_window.m_bUnsignedChecked, row.bUnsigned != 0);
-        EXPECT_EQ(m_window.m_nCastRadio, row.nCastMode <= 3 ? row.nCastMode : -1);
+        EXPECT_EQ(m_console.m_evaluator.m_nCastType, row.nCastType) << row.nCastMode;
+        EXPECT_EQ(m_window.m_nCastRadio, row.nCastRadio) << row.nCastMode;
+        EXPECT_EQ(m_window.m_bUnsignedChecked, row.bUnsigned != 0) << row.nCastMode;
+        EXPECT_EQ(m_window.m_bUnsignedEnabled, row.bUnsignedEnabled) << row.nCastMode;
+        EXPECT_EQ(m_window.m_bEndPosEnabled, row.bEndPosEnabled) << row.nCastMode;
     }
 }
 

@@ -1,6 +1,7 @@
 #include "ConsoleFixture.h"
 
 #include <cctype>
+#include <tuple>
 
 namespace
 {
@@ -88,23 +89,24 @@ TEST_F(ConsoleTest, SelectionInTheLineIsDiscarded)
     EXPECT_EQ(MarkedText(m_window), "?40+2\n42\n?@\nrest");
 }
 
+// The panel line is written whole, even one longer than any panel row; an output mode that
+// matches no button (from a stored code) writes the decimal line.
 TEST_F(ConsoleTest, OutputModesChooseThePanelLineAndPrefix)
 {
-    const struct
-    {
-        int nOutputMode;
-        std::string strLine;
-    } rows[] = {
-        {0, "#" + std::string(60, '0') + "1010"},
-        {1, "$A"},
-        {2, "10"},
+    const std::tuple<int, const char*, std::string> rows[] = {
+        {0, "2*5", "#" + std::string(60, '0') + "1010"},
+        {1, "2*5", "$A"},
+        {2, "2*5", "10"},
+        {-1, "2*5", "10"},
+        {2, "1e300", kExact1e300},
     };
-    for (const auto& row : rows)
+    for (const auto& [nOutputMode, pszExpression, strLine] : rows)
     {
-        StartWith(0, 0, row.nOutputMode, kScroll, 0);
-        ASSERT_TRUE(Enter("?2*5@"));
-        EXPECT_EQ(MarkedText(m_window), "?2*5\n" + row.strLine + "\n?@");
-        EXPECT_EQ(m_console.m_strLastResult, row.strLine);
+        StartWith(0, 0, 2, kScroll, 0);
+        m_window.m_nOutputRadio = nOutputMode;
+        ASSERT_TRUE(Enter((std::string("?") + pszExpression + "@").c_str()));
+        EXPECT_EQ(MarkedText(m_window), std::string("?") + pszExpression + "\n" + strLine + "\n?@");
+        EXPECT_EQ(m_console.m_strLastResult, strLine);
     }
 }
 
@@ -127,24 +129,6 @@ TEST_F(ConsoleTest, SuccessKeepsValuesAndFailureClearsThemButNotThePanel)
 
     ASSERT_TRUE(Enter("?r+1@"));
     EXPECT_EQ(m_console.m_strLastResult, "43");
-}
-
-TEST_F(ConsoleTest, LongResultLinesAreWrittenWhole)
-{
-    StartWith(0, 0, 2, kScroll, 0);
-    ASSERT_TRUE(Enter("?1e300@"));
-    const std::string strDigits = kExact1e300;
-    ASSERT_EQ(strDigits.size(), 301u) << "longer than any panel row";
-    EXPECT_EQ(MarkedText(m_window), "?1e300\n" + strDigits + "\n?@");
-    EXPECT_EQ(m_console.m_strLastResult, strDigits);
-}
-
-TEST_F(ConsoleTest, UnknownOutputModeWritesTheDecimalLine)
-{
-    StartWith(0, 0, 2, kScroll, 0);
-    m_window.m_nOutputRadio = -1; // a stored code whose output digit matches no button
-    ASSERT_TRUE(Enter("?2*5@"));
-    EXPECT_EQ(MarkedText(m_window), "?2*5\n10\n?@");
 }
 
 } // namespace
