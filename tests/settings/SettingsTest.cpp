@@ -170,12 +170,14 @@ TEST_F(RegistryTest, StringReadsAnyTypeUpToItsFirstNulOrGivesTheDefault)
     }
 }
 
-TEST_F(RegistryTest, StringWritesOnlyTextThatDiffersBeforeItsFirstNulUnlessUncached)
+TEST_F(RegistryTest, StringWritesOnlyChangedTextDeletesAndTellsFailedWrites)
 {
     CRegistryString value("A\\B\\v", "default", false, HKEY_CURRENT_USER);
     value.SetValue("").SetValue(std::string("\0x", 2));
-    EXPECT_FALSE(fs::exists(Folder())) << "reads and an unchanged empty text create nothing";
+    EXPECT_TRUE(value.DeleteValue()) << "nothing there is nothing to delete";
+    EXPECT_FALSE(fs::exists(Folder())) << "reads, unchanged empty texts and deletes create nothing";
     EXPECT_FALSE(value.IsValid());
+    EXPECT_FALSE(value.HasWriteError());
 
     value.SetValue("x");
     EXPECT_TRUE(value.IsValid());
@@ -192,6 +194,26 @@ TEST_F(RegistryTest, StringWritesOnlyTextThatDiffersBeforeItsFirstNulUnlessUncac
     strBefore = LastWrite();
     uncached.SetValue("new");
     EXPECT_NE(LastWrite(), strBefore);
+
+    ASSERT_EQ(Store("A\\B", "w", REG_SZ, std::string("other", 6)), ERROR_SUCCESS);
+    EXPECT_TRUE(value.DeleteValue());
+    EXPECT_FALSE(value.IsValid());
+    EXPECT_EQ(value.GetValue(), "default");
+    EXPECT_EQ(Sql("SELECT key, name FROM vals"), "A\\B|w\n") << "its key and other value stay";
+    EXPECT_EQ(RegDeleteValueA(HKEY_CURRENT_USER, "nothing"), ERROR_FILE_NOT_FOUND);
+    HKEY hKey = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "A\\B", 0, KEY_READ, &hKey), ERROR_SUCCESS);
+    EXPECT_EQ(RegDeleteValueA(hKey, "w"), ERROR_ACCESS_DENIED);
+    RegCloseKey(hKey);
+
+    Sql("PRAGMA application_id = 7"); // no longer a hive of ours: every write fails
+    value.SetValue("new");
+    EXPECT_TRUE(value.HasWriteError());
+    EXPECT_FALSE(value.DeleteValue());
+    Sql("PRAGMA application_id = 1282229362");
+    value.SetValue("newer");
+    EXPECT_FALSE(value.HasWriteError());
+    EXPECT_EQ(value.GetValue(), "newer");
 }
 
 TEST_F(RegistryTest, StringLeavesNoKeyOpenOnAnyPath)
