@@ -1,6 +1,5 @@
 #include "ConsoleFixture.h"
 
-#include <cctype>
 #include <tuple>
 
 namespace
@@ -52,33 +51,18 @@ const EnterCase kEnterCases[] = {
     {"only the caret's line counts", "?1+1\n?2*5@\n?3", kScroll, 0, "?1+1\n?2*5\n10\n?@\n?3"},
 };
 
-void PrintTo(const EnterCase& c, std::ostream* pStream) { *pStream << c.szName; }
-
-class ProcessEnterTable : public ConsoleTest, public ::testing::WithParamInterface<EnterCase>
+TEST_F(ConsoleTest, EnterWritesResultOrMarkerAndPlacesTheCaret)
 {
-};
-
-TEST_P(ProcessEnterTable, WritesResultOrMarkerAndPlacesTheCaret)
-{
-    const EnterCase& c = GetParam();
-    StartWith(0, 0, 2, c.nEditMode, c.bEndPos);
-    SetMarkedText(m_window, c.szBefore);
-    const std::string strBefore = MarkedText(m_window);
-
-    const bool bConsumed = m_console.PreTranslateKeyDown(kKeyEnter);
-
-    EXPECT_EQ(bConsumed, c.szAfter != nullptr);
-    EXPECT_EQ(MarkedText(m_window), c.szAfter != nullptr ? std::string(c.szAfter) : strBefore);
+    for (const EnterCase& c : kEnterCases)
+    {
+        SCOPED_TRACE(c.szName);
+        StartWith(0, 0, 2, c.nEditMode, c.bEndPos);
+        SetMarkedText(m_window, c.szBefore);
+        const std::string strBefore = MarkedText(m_window);
+        EXPECT_EQ(m_console.PreTranslateKeyDown(kKeyEnter), c.szAfter != nullptr);
+        EXPECT_EQ(MarkedText(m_window), c.szAfter != nullptr ? std::string(c.szAfter) : strBefore);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Console, ProcessEnterTable, ::testing::ValuesIn(kEnterCases),
-                         [](const auto& testInfo)
-                         {
-                             std::string strName;
-                             for (const char* p = testInfo.param.szName; *p; ++p)
-                                 strName += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
-                             return strName;
-                         });
 
 TEST_F(ConsoleTest, SelectionInTheLineIsDiscarded)
 {

@@ -39,22 +39,18 @@ const PanelCase kPanelCases[] = {
     {"1e300", 0, 0, "1" + Bits(63, ""), "8000000000000000", kExact1e300},
 };
 
-std::string DescribeCase(const PanelCase& c)
-{
-    return std::string(c.szExpression) + " cast " + std::to_string(c.nCastMode) +
-           (c.bUnsigned ? " unsigned" : " signed");
-}
-
 TEST_F(ConsoleTest, PanelShowsBinaryHexAndDecimalUnderTheCast)
 {
     for (const PanelCase& c : kPanelCases)
     {
+        SCOPED_TRACE(std::string(c.szExpression) + " cast " + std::to_string(c.nCastMode) +
+                     (c.bUnsigned ? " unsigned" : " signed"));
         StartWith(c.nCastMode, c.bUnsigned, 2, 0, 0);
         SetMarkedText(m_window, (std::string("?") + c.szExpression).c_str());
-        ASSERT_TRUE(m_console.ProcessEnter()) << DescribeCase(c);
-        EXPECT_EQ(PanelLine(0), c.strBinary) << DescribeCase(c);
-        EXPECT_EQ(PanelLine(1), c.szHex) << DescribeCase(c);
-        EXPECT_EQ(PanelLine(2), c.strDecimal) << DescribeCase(c);
+        ASSERT_TRUE(m_console.ProcessEnter());
+        EXPECT_EQ(PanelLine(0), c.strBinary);
+        EXPECT_EQ(PanelLine(1), c.szHex);
+        EXPECT_EQ(PanelLine(2), c.strDecimal);
         EXPECT_EQ(PanelLine(3), "") << "exactly three lines";
     }
 }
