@@ -3,6 +3,7 @@
 #include "Completion.h"
 
 #include <cerrno>
+#include <csignal>
 #include <climits>
 #include <cstdio>
 #include <cwchar>
@@ -15,6 +16,68 @@ namespace
 volatile std::sig_atomic_t g_bInterrupted = 0;
 
 void OnInterrupt(int) { g_bInterrupted = 1; }
+
+// Waits until standard input can be read, or Ctrl+C. SIGINT stays blocked between the check of
+// the flag and the wait, so an interrupt that comes while a key is being handled is not lost.
+bool WaitForInput()
+{
+    sigset_t interrupt;
+    sigset_t previous;
+    sigemptyset(&interrupt);
+    sigaddset(&interrupt, SIGINT);
+    sigprocmask(SIG_BLOCK, &interrupt, &previous);
+    pollfd input{STDIN_FILENO, POLLIN, 0};
+    int nReady = 0;
+    while (g_bInterrupted == 0 && nReady <= 0)
+    {
+        sigset_t waiting = previous;
+        sigdelset(&waiting, SIGINT);
+        nReady = ppoll(&input, 1, nullptr, &waiting);
+        if (nReady < 0 && errno != EINTR) break;
+    }
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
+    return g_bInterrupted == 0;
+}
+
+// Reads one key as libedit's own reader does, except that Ctrl+C ends the wait at once:
+// libedit reads again after a first interrupted read and misses an interrupt that comes
+// between two reads, so whether Ctrl+C took effect depended on its timing.
+int ReadKey(EditLine* pEditLine, wchar_t* pKey)
+{
+    char buffer[MB_LEN_MAX];
+    std::size_t nBytes = 0;
+    for (;;)
+    {
+        if (!WaitForInput())
+        {
+            *pKey = L'\0';
+            errno = EINTR;
+            return -1;
+        }
+        const ssize_t nRead = read(STDIN_FILENO, buffer + nBytes, 1);
+        if (nRead < 0 && errno == EINTR)
+        {
+            el_set(pEditLine, EL_REFRESH); // a resize or a return from the background
+            continue;
+        }
+        if (nRead <= 0)
+        {
+            *pKey = L'\0';
+            return nRead == 0 ? 0 : -1;
+        }
+        ++nBytes;
+        std::mbstate_t state{};
+        const std::size_t nResult = std::mbrtowc(pKey, buffer, nBytes, &state);
+        if (nResult == static_cast<std::size_t>(-2) && nBytes < sizeof buffer)
+            continue; // the rest of a multibyte character
+        if (nResult == static_cast<std::size_t>(-1) || nResult == static_cast<std::size_t>(-2))
+        {
+            nBytes = 0; // not a character: dropped, as libedit drops it
+            continue;
+        }
+        return 1;
+    }
+}
 
 // The search handles one key per call: after each it pushes this key sequence back into the
 // input, so that libedit redraws the line before the next key is read. No terminal sends it.
@@ -127,6 +190,7 @@ CLineEditor::CLineEditor(const char* szPrompt, CHistoryFile& history)
     el_set(m_pEditLine, EL_CLIENTDATA, this);
     el_set(m_pEditLine, EL_EDITOR, "emacs");
     el_set(m_pEditLine, EL_SIGNAL, 1); // Ctrl+Z, resizing and hang-ups restore the terminal
+    el_set(m_pEditLine, EL_GETCFN, &ReadKey);
     el_set(m_pEditLine, EL_PROMPT, &CLineEditor::OnPrompt);
     el_set(m_pEditLine, EL_HIST, ::history, m_pHistory);
     // The wide form keeps these names as given; the narrow one copies them and never frees.
