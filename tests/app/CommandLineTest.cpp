@@ -40,8 +40,8 @@ TEST(CommandLineTest, DecidesBeforeTheWindow)
         {{"--help"}, 0, "usage: lumdrak [Qt option ...]\n", ""},
         {{"-h"}, 0, "usage: lumdrak [Qt option ...]\n", ""},
         {{"-platform", "offscreen", "--help"}, 0, "usage: lumdrak", ""},
-        {{"--version"}, 0, "lumdrak (Lumdrak) 1.3\n", ""},
-        {{"-version"}, 0, "lumdrak (Lumdrak) 1.3\n", ""},
+        {{"--version"}, 0, "lumdrak (Lumdrak) " LUMDRAK_VERSION "\n", ""},
+        {{"-version"}, 0, "lumdrak (Lumdrak) " LUMDRAK_VERSION "\n", ""},
         {{"--bogus"}, 2, "", "'bogus'"},
         {{"-x"}, 2, "", "'x'"},
         {{"--help", "--bogus"}, 2, "", "'bogus'"},
@@ -83,7 +83,7 @@ TEST(CommandLineTest, TheProgramAnswersWithoutADisplay)
         const char* pszError;
     } rows[] = {
         {"--help", 0, "usage: lumdrak [Qt option ...]\n", ""},
-        {"--version", 0, "lumdrak (Lumdrak) 1.3\n", ""},
+        {"--version", 0, "lumdrak (Lumdrak) " LUMDRAK_VERSION "\n", ""},
         {"--bogus", 2, "", "lumdrak: Unknown option 'bogus'. See lumdrak --help.\n"},
     };
     for (const auto& row : rows)

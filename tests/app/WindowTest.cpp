@@ -452,7 +452,7 @@ TEST_F(CCalculatorDlgTest, F1AndAltIShowTheHelpAndTheVersionOnceWithTheFocusOnCl
         {60, " ALT+i\t\thelp & info screen"},
         {62, " " + std::string(44, '=')},
         {63, ""},
-        {64, "Version 1.3"},
+        {64, "Version " LUMDRAK_VERSION},
         {65, ""},
     };
     // Enter on the text does nothing, and the zoom keys zoom both windows.
@@ -494,7 +494,8 @@ TEST_F(CCalculatorDlgTest, F1AndAltIShowTheHelpAndTheVersionOnceWithTheFocusOnCl
         for (const auto& [nLine, strText] : kLines)
             EXPECT_EQ(arrLines[nLine - 1].toStdString(), strText) << "line " << nLine;
         for (const QString& strLine : arrLines)
-            EXPECT_TRUE(strLine.isEmpty() || strLine[0] == u' ' || strLine == "Version 1.3");
+            EXPECT_TRUE(strLine.isEmpty() || strLine[0] == u' ' ||
+                        strLine == "Version " LUMDRAK_VERSION);
         m_pDlg->activateWindow(); // there is no window manager offscreen to hand it back
         EXPECT_TRUE(QTest::qWaitForWindowActive(m_pDlg.get()));
     }

@@ -99,7 +99,7 @@ TEST(LumdrakEval, PrintsWhatTheConsoleWrites)
         {{"0xFF & 16"}, "", 1, "", "?0xFF & 16\n ^^\nSyntax not allowed.\n"},
         {{"-C", "0xFF + q"}, "", 1, "", "?0xFF + q\n       ^^\nSyntax not allowed.\n"},
         {{"-C", "--raw", "0x_ff+x", "0b11*y"}, "", 1, "error 7\nerror 6\n", ""},
-        {{"--version"}, "", 0, "lumdrak-eval (Lumdrak) 1.3\n", ""},
+        {{"--version"}, "", 0, "lumdrak-eval (Lumdrak) " LUMDRAK_VERSION "\n", ""},
         {{"--", "-h"}, "", 1, "", "?-h\n ^^\nSyntax not allowed.\n"},
         {{"-c", "7", "1"}, "", 2, "", "lumdrak-eval: -c takes none, 32, 16 or 8\n" + strUsage},
         {{"-o"}, "", 2, "", "lumdrak-eval: -o takes bin, hex or dez\n" + strUsage},

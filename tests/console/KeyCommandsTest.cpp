@@ -8,7 +8,7 @@ TEST_F(ConsoleTest, StartWritesBannerAndPromptWithTheCaretBehindIt)
     StartWith(0, 0, 2, 1, 1);
     const std::string strMarked = MarkedText(m_window);
     // Five lines: product line, "F1 for HELP", an empty line, the version, the prompt.
-    EXPECT_EQ(strMarked.substr(strMarked.find('\n') + 1), "F1 for HELP\n\nVersion 1.3\n?@");
+    EXPECT_EQ(strMarked.substr(strMarked.find('\n') + 1), "F1 for HELP\n\nVersion " LUMDRAK_VERSION "\n?@");
     EXPECT_LT(strMarked.size(), 300u);
     EXPECT_EQ(m_window.m_nSelEnd, m_window.m_nSelStart);
     EXPECT_TRUE(m_window.m_bConsoleFocused);
