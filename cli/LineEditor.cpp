@@ -2,6 +2,7 @@
 
 #include "Completion.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <climits>
