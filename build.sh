@@ -12,8 +12,9 @@
 #   ./build.sh package [--check] build build-package/lumdrak_<version>_<arch>.deb with
 #                                debhelper; --check then tests the package's files and lintian
 #
-# Run as root on a fresh Debian 12 machine, each command installs the packages it lacks;
-# as another user it prints the apt-get line to run and stops.
+# Run as root on a fresh Debian 12 or 13 machine, each command installs the packages it lacks;
+# as another user it prints the apt-get line to run and stops. Where there is no dpkg (Fedora,
+# Arch), it names what it needs by the upstream projects' names and goes on with what is there.
 set -euo pipefail
 cd "$(dirname "$0")"
 ROOT=$PWD
@@ -22,12 +23,31 @@ BASE_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libsql
                libedit-dev qt6-base-dev libgl-dev fonts-dejavu-core mandoc groff-base)
 # The window's face must win even where fontconfig would offer another for "Courier".
 TEST_PACKAGES=(fonts-urw-base35)
-SANITIZE_PACKAGES=(libclang-rt-14-dev)
-FUZZ_PACKAGES=(clang libclang-rt-14-dev)
-FUZZ_COVERAGE_PACKAGES=(llvm-14)
+# The sanitizer build is GCC's own (libasan, libubsan come with g++). Fuzzing needs clang and
+# its libFuzzer runtime, coverage its LLVM tools: Debian's default LLVM, whichever release
+# that is (14 on Debian 12, 19 on Debian 13).
+FUZZ_PACKAGES=(clang libclang-rt-dev)
+FUZZ_COVERAGE_PACKAGES=(llvm)
 BENCH_PACKAGES=(libbenchmark-dev libmuparser-dev hyperfine bc xvfb xauth x11-utils)
-PACKAGE_PACKAGES=(build-essential debhelper dpkg-dev librsvg2-bin)
-PACKAGE_CHECK_PACKAGES=(lintian desktop-file-utils appstream man-db)
+PACKAGE_PACKAGES=(build-essential debhelper dpkg-dev librsvg2-bin git)
+PACKAGE_CHECK_PACKAGES=(lintian desktop-file-utils appstream man-db imagemagick)
+
+# The same needs by the upstream projects' names, for systems without dpkg.
+declare -A UPSTREAM_NAMES=(
+    [cmake]="CMake 3.25+" [ninja-build]="Ninja" [g++]="GCC's C++ compiler (g++ 12+)"
+    [pkg-config]="pkg-config" [libgtest-dev]="GoogleTest" [libgmock-dev]="GoogleMock"
+    [libsqlite3-dev]="SQLite 3 (headers)" [libedit-dev]="libedit (headers)"
+    [qt6-base-dev]="Qt 6.4+ base (Widgets, Test; headers)" [libgl-dev]="OpenGL headers"
+    [fonts-dejavu-core]="DejaVu fonts" [mandoc]="mandoc" [groff-base]="groff"
+    [fonts-urw-base35]="URW base35 fonts (optional)" [clang]="clang"
+    [libclang-rt-dev]="compiler-rt (libFuzzer)" [llvm]="LLVM tools (llvm-cov, llvm-profdata)"
+    [libbenchmark-dev]="Google Benchmark" [libmuparser-dev]="muparser (optional)"
+    [hyperfine]="hyperfine" [bc]="bc" [xvfb]="Xvfb" [xauth]="xauth" [x11-utils]="xwininfo"
+    [build-essential]="make" [git]="git" [debhelper]="debhelper" [dpkg-dev]="dpkg-dev"
+    [librsvg2-bin]="rsvg-convert (librsvg)" [lintian]="lintian"
+    [desktop-file-utils]="desktop-file-utils" [appstream]="appstreamcli (AppStream)"
+    [man-db]="man-db" [imagemagick]="ImageMagick"
+)
 DEFAULT_OPTIONS=(-DLUMDRAK_SANITIZE=OFF -DLUMDRAK_BUILD_APP=ON -DLUMDRAK_BUILD_TESTS=ON
                  -DCMAKE_BUILD_TYPE=RelWithDebInfo)
 
@@ -36,6 +56,13 @@ die() { echo "build.sh: $*" >&2; exit 2; }
 # Installs what is missing, or says exactly how to.
 need_packages() {
     local missing=() p
+    if ! command -v dpkg-query >/dev/null; then
+        local names=()
+        for p in "$@"; do names+=("${UPSTREAM_NAMES[$p]:-$p}"); done
+        echo "build.sh: not a Debian system; this step needs $(IFS=,; echo "${names[*]}" | sed 's/,/, /g')." >&2
+        echo "build.sh: going on with what is installed." >&2
+        return 0
+    fi
     for p in "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
     done
@@ -89,7 +116,7 @@ cmd_run() {
 cmd_test() {
     local dir=$ROOT/build opts=("${DEFAULT_OPTIONS[@]}")
     if [ "${1:-}" = "--sanitize" ]; then
-        need_packages "${BASE_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${SANITIZE_PACKAGES[@]}"
+        need_packages "${BASE_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
         dir=$ROOT/build-asan
         opts=(-DLUMDRAK_SANITIZE=ON -DLUMDRAK_BUILD_APP=ON -DLUMDRAK_BUILD_TESTS=ON -DCMAKE_BUILD_TYPE=Debug)
         export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
@@ -105,13 +132,34 @@ cmd_test() {
 
 FUZZ_TARGETS=(evaluate console)
 
+# The clang to fuzz with, found at run time: the unversioned clang++ (a distribution's default
+# LLVM), else the newest clang++-N on the PATH. Sets CLANGXX and CLANG_MAJOR.
+find_clang() {
+    CLANGXX=$(command -v clang++ ||
+              compgen -c clang++- | grep -E '^clang\+\+-[0-9]+$' | sort -t- -k2 -n | tail -n 1 || true)
+    [ -n "$CLANGXX" ] || { CLANGXX=clang++; CLANG_MAJOR=; return 0; } # CMake says what is missing
+    CLANG_MAJOR=$("$CLANGXX" -dumpversion | cut -d. -f1)
+}
+
+# An LLVM tool of clang's own release: NAME-N where that is installed, else NAME.
+llvm_tool() {
+    if [ -n "$CLANG_MAJOR" ] && command -v "$1-$CLANG_MAJOR" >/dev/null; then
+        echo "$1-$CLANG_MAJOR"
+    elif command -v "$1" >/dev/null; then
+        echo "$1"
+    else
+        die "$1 (LLVM ${CLANG_MAJOR:-?}) is not installed"
+    fi
+}
+
 # build_fuzz DIR [cmake options...]: the fuzz targets only; the libraries they link are
 # instrumented in place, which the other programs could not link.
 build_fuzz() {
     local dir=$1; shift
     need_packages "${BASE_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
-    CXX=clang++ build "$dir" -DLUMDRAK_BUILD_FUZZ=ON -DLUMDRAK_BUILD_TESTS=OFF -DLUMDRAK_BUILD_APP=OFF \
-        -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" \
+    find_clang
+    CXX=$CLANGXX build "$dir" -DLUMDRAK_BUILD_FUZZ=ON -DLUMDRAK_BUILD_TESTS=OFF -DLUMDRAK_BUILD_APP=OFF \
+        -DCMAKE_CXX_COMPILER="$CLANGXX" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" \
         -- "${FUZZ_TARGETS[@]/%/_fuzz}"
 }
 
@@ -158,8 +206,8 @@ cmd_fuzz_coverage() {
             die "replaying the $target corpus failed: see $dir/profiles/$target.log"
         objects+=(-object "$dir/fuzz/${target}_fuzz")
     done
-    llvm-profdata-14 merge -sparse "$dir"/profiles/*.profraw -o "$dir/profiles/all.profdata"
-    llvm-cov-14 report "${objects[@]:1}" -instr-profile="$dir/profiles/all.profdata" \
+    "$(llvm_tool llvm-profdata)" merge -sparse "$dir"/profiles/*.profraw -o "$dir/profiles/all.profdata"
+    "$(llvm_tool llvm-cov)" report "${objects[@]:1}" -instr-profile="$dir/profiles/all.profdata" \
         "$ROOT/engine" "$ROOT/console"
 }
 
@@ -200,8 +248,13 @@ cmd_package() {
     local out=$ROOT/build-package
     rm -rf "$out"
     mkdir -p "$out/lumdrak"
-    tar -C "$ROOT" --exclude=./.git --exclude=./build --exclude='./build-*' \
-        --exclude=./fuzz-corpus --exclude='*.swp' -cf - . | tar -C "$out/lumdrak" -xf -
+    # Only what git tracks (as it stands in the work tree) reaches the package's source: never
+    # a build folder, a core dump or any other file lying about.
+    git -C "$ROOT" rev-parse --is-inside-work-tree >/dev/null 2>&1 ||
+        die "package builds from a git checkout: it takes the tracked files only"
+    (cd "$ROOT" && git ls-files -z | while IFS= read -r -d '' file; do
+        if [ -e "$file" ]; then printf '%s\0' "$file"; fi # not a deletion yet to be committed
+    done | tar --null --no-recursion -T - -cf -) | tar -C "$out/lumdrak" -xf -
     export DEB_BUILD_OPTIONS=${DEB_BUILD_OPTIONS-nocheck}
     local profiles=()
     case " $DEB_BUILD_OPTIONS " in *" nocheck "*) profiles=(-Pnocheck) ;; esac
