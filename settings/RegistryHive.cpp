@@ -11,7 +11,7 @@
 // a key or value keeps the spelling it was created with. Values hold a type and raw bytes.
 //
 // A file that is not a hive of ours is never written, deleted or replaced: every operation on
-// it fails. Each write is one IMMEDIATE transaction and every connection waits for a busy
+// it fails. An empty file is a hive not yet made: reads find nothing, the first write makes it. Each write is one IMMEDIATE transaction and every connection waits for a busy
 // hive, so several running copies of the program can share it; the last write wins. Reads,
 // too, open the hive read-write when the file and its folder allow it, because only such a
 // connection can roll back the journal that a copy killed while committing leaves behind;
@@ -72,8 +72,7 @@ constexpr int kBusyTimeoutMs = 10000;
 // Written into a temporary file that becomes the hive only when complete. A value's serial
 // numbers the writes across the hive, like a key's last-write time: SQLite leaves a row that is
 // overwritten with the same bytes untouched, and the serial keeps every write visible.
-constexpr const char* kSchemaSql = "BEGIN;"
-                                   "PRAGMA application_id = 1282229362;"
+constexpr const char* kSchemaSql = "PRAGMA application_id = 1282229362;"
                                    "PRAGMA user_version = 1;"
                                    "CREATE TABLE keys (path TEXT NOT NULL COLLATE NOCASE"
                                    " PRIMARY KEY) WITHOUT ROWID;"
@@ -82,8 +81,7 @@ constexpr const char* kSchemaSql = "BEGIN;"
                                    " type INTEGER NOT NULL, data BLOB NOT NULL,"
                                    " serial INTEGER NOT NULL,"
                                    " PRIMARY KEY (key, name)) WITHOUT ROWID;"
-                                   "INSERT INTO keys VALUES ('');"
-                                   "COMMIT;";
+                                   "INSERT INTO keys VALUES ('');";
 static_assert(kApplicationId == 1282229362, "kSchemaSql spells the application id in decimal");
 
 class CFileDescriptor
@@ -251,8 +249,8 @@ void MakePrivate(int nFd)
 }
 
 // Checks the file's header before SQLite opens it, since SQLite would roll back a journal
-// left beside a foreign database, writing to it; a file too short for a header, such as an
-// empty one, is not ours either. Makes the hive and its folder private. Leaves no descriptor
+// left beside a foreign database, writing to it; a file too short for a header is not ours
+// either (an empty one is no hive yet, see IsEmptyFile). Makes the hive and its folder private. Leaves no descriptor
 // open for SQLite to lose its locks by (see CFileDescriptor).
 LONG ClaimHive(const std::string& strFile)
 {
@@ -296,6 +294,14 @@ bool IsWritable(const std::string& strFile)
                      W_OK | X_OK, AT_EACCESS) == 0;
 }
 
+// An empty regular file where the hive belongs (a crash while one was made, or `: > file`) is
+// no hive yet: a read finds nothing in it, and the first write makes the hive in it.
+bool IsEmptyFile(const std::string& strFile)
+{
+    struct stat info;
+    return stat(strFile.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size == 0;
+}
+
 // Opens an existing hive file, never creating one, and checks that it is ours. Read-write even
 // for a read when it can be (see the top of this file).
 LONG OpenHive(const std::string& strFile, CDatabase& pDb)
@@ -303,6 +309,7 @@ LONG OpenHive(const std::string& strFile, CDatabase& pDb)
     struct stat info;
     if (lstat(strFile.c_str(), &info) != 0)
         return errno == ENOENT ? ERROR_FILE_NOT_FOUND : ERROR_REGISTRY_IO_FAILED;
+    if (IsEmptyFile(strFile)) return ERROR_FILE_NOT_FOUND;
     if (LONG nError = ClaimHive(strFile)) return nError;
 
     sqlite3* pRawDb = nullptr;
@@ -324,11 +331,33 @@ LONG OpenHive(const std::string& strFile, CDatabase& pDb)
     return sqlite3_column_int(pCheck.get(), 0) == 1 ? ERROR_SUCCESS : ERROR_BADDB;
 }
 
+// Makes the hive inside an empty file, in one transaction that first checks the file is still
+// empty of tables: of several copies that found it empty, the first makes the hive and the
+// others use it. Until it commits, readers see an empty file, which holds nothing.
+LONG FillEmptyHive(const std::string& strFile)
+{
+    sqlite3* pRawDb = nullptr;
+    const int nResult = sqlite3_open_v2(strFile.c_str(), &pRawDb, SQLITE_OPEN_READWRITE, nullptr);
+    CDatabase pDb(pRawDb);
+    if (nResult != SQLITE_OK) return ERROR_REGISTRY_IO_FAILED;
+    sqlite3_busy_timeout(pRawDb, kBusyTimeoutMs);
+    CWriteTransaction transaction(pRawDb);
+    CStatement pCount = Prepare(pRawDb, "SELECT count(*) FROM sqlite_schema");
+    if (!transaction.IsOpen() || !pCount || sqlite3_step(pCount.get()) != SQLITE_ROW)
+        return ERROR_REGISTRY_IO_FAILED;
+    const bool bEmpty = sqlite3_column_int(pCount.get(), 0) == 0;
+    pCount.reset();
+    if (bEmpty && !Execute(pRawDb, kSchemaSql)) return ERROR_REGISTRY_IO_FAILED;
+    return transaction.Commit() ? ERROR_SUCCESS : ERROR_REGISTRY_IO_FAILED;
+}
+
 // Builds a complete hive in a temporary file of the same folder and links it into place only
 // if the name is still free, so no process ever sees a half-made hive; when another process
 // got there first, its hive is the one used.
 LONG CreateHive(const std::string& strFile)
 {
+    if (IsEmptyFile(strFile)) return FillEmptyHive(strFile);
+
     std::string strTemp = strFile + ".XXXXXX";
     CFileDescriptor fd(mkostemp(strTemp.data(), O_CLOEXEC));
     if (fd.Get() < 0) return ERROR_REGISTRY_IO_FAILED;
@@ -339,12 +368,14 @@ LONG CreateHive(const std::string& strFile)
     sqlite3* pRawDb = nullptr;
     const int nResult = sqlite3_open_v2(strTemp.c_str(), &pRawDb, SQLITE_OPEN_READWRITE, nullptr);
     CDatabase pDb(pRawDb);
-    if (nResult != SQLITE_OK || !Execute(pRawDb, kSchemaSql)) return ERROR_REGISTRY_IO_FAILED;
+    if (nResult != SQLITE_OK || !Execute(pRawDb, "BEGIN") || !Execute(pRawDb, kSchemaSql) ||
+        !Execute(pRawDb, "COMMIT"))
+        return ERROR_REGISTRY_IO_FAILED;
     pDb.reset();
 
-    if (link(strTemp.c_str(), strFile.c_str()) != 0 && errno != EEXIST)
-        return ERROR_REGISTRY_IO_FAILED;
-    return ERROR_SUCCESS;
+    if (link(strTemp.c_str(), strFile.c_str()) == 0) return ERROR_SUCCESS;
+    if (errno != EEXIST) return ERROR_REGISTRY_IO_FAILED;
+    return IsEmptyFile(strFile) ? FillEmptyHive(strFile) : ERROR_SUCCESS;
 }
 
 LONG MakeKey(CDatabase pDb, std::string strFile, std::string strPath, REGSAM nAccess,
