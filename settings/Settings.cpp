@@ -48,14 +48,14 @@ bool PersistSettings(CViewState& state, bool bSave)
         return !code.HasReadError();
     }
 
-    // A hive that is there but cannot be read may hold the user's code: keep the start values
-    // and leave it alone rather than store the default over it.
-    if (code.HasReadError()) return false;
+    // A hive that is there but cannot be read may hold the user's code: the start decodes the
+    // default as a first run does, but leaves the hive alone rather than store it over that.
+    const bool bReadable = !code.HasReadError();
     // A non-empty text is never repaired here: what does not decode keeps the start value.
     if (strCode.empty())
     {
         strCode = kDefaultCode;
-        code.SetValue(strCode);
+        if (bReadable) code.SetValue(strCode);
     }
     for (std::size_t nPos = 0; nPos < kPositions.size() && nPos < strCode.size(); ++nPos)
     {
@@ -67,5 +67,5 @@ bool PersistSettings(CViewState& state, bool bSave)
         else if (chCode >= '0' && chCode <= '9')
             nMember = chCode - '0';
     }
-    return true;
+    return bReadable;
 }

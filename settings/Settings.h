@@ -5,8 +5,9 @@
 // Loads (bSave false) or saves (bSave true) the five persistent members of the view state as
 // the five-character settings code in HKEY_CURRENT_USER "Software\Lumdrak\Save", value
 // "SaveKey". Position 0 m_bUnsigned, 1 m_bEndPos, 2 m_nCastMode, 3 m_nOutputMode,
-// 4 m_nEditMode. A load stores "BB021" when the value is missing or empty, and changes and
-// writes nothing when the hive cannot be read; a save writes only when the code changed.
+// 4 m_nEditMode. A load stores "BB021" when the value is missing or empty and decodes it;
+// when the hive cannot be read it decodes "BB021" too but writes nothing; a save writes only
+// when the code changed.
 // Registry failures are silent. Returns false when the stored code could not be read (not
 // merely missing): a window whose load failed must not save over a code it never saw.
 bool PersistSettings(CViewState& state, bool bSave);

@@ -16,6 +16,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <cmath>
 #include <functional>
 #include <string>
@@ -101,6 +104,46 @@ TEST_F(CCalculatorDlgTest, StartsWithTheBannerAndTheControlsInTheirRectangles)
     EXPECT_TRUE(Item(kIdErase)->isHidden() && Item(kIdInfo)->isHidden());
     EXPECT_FALSE(m_pDlg->windowFlags() & Qt::WindowMaximizeButtonHint);
     ExpectTemplateLayout();
+}
+
+// A start with an empty file where the hive belongs is a first run that keeps its work; with a
+// file that is no hive it looks the same (unsigned checked: 200 under 8Bit is 200) but stores
+// nothing, so the file stays as it was.
+TEST_F(CCalculatorDlgTest, AnEmptyHiveIsAFirstRunAndAForeignOneIsLeftAlone)
+{
+    const std::string strHive = m_configDir.path().toStdString() + "/lumdrak/registry.sqlite3";
+    const std::tuple<const char*, std::string, bool> rows[] = {
+        {"empty", "", true},
+        {"text", "not a hive\n", false},
+    };
+    for (const auto& [pszName, strContent, bKept] : rows)
+    {
+        SCOPED_TRACE(pszName);
+        m_pDlg.reset();
+        std::FILE* pFile = std::fopen(strHive.c_str(), "wb");
+        ASSERT_NE(pFile, nullptr);
+        std::fputs(strContent.c_str(), pFile);
+        std::fclose(pFile);
+        OpenWindow();
+        EXPECT_EQ(CheckedButtons(), "None [UNSIGNED] DEZ Overwrite EndPos");
+        Keys("Alt+8");
+        Type("200\r");
+        EXPECT_TRUE(ConsoleText().ends_with("?200\r\n200\r\n?"));
+        m_pDlg->close();
+        const std::string strCode =
+            CRegistryString("Software\\Lumdrak\\Save\\SaveKey", "-", true, HKEY_CURRENT_USER)
+                .GetValue();
+        EXPECT_EQ(strCode, bKept ? "BB321" : "-");
+        const std::string strTranscript =
+            CRegistryString("Software\\Lumdrak\\Console", "-", true, HKEY_CURRENT_USER)
+                .GetValue();
+        EXPECT_EQ(strTranscript.ends_with("?200\r\n200"), bKept) << strTranscript;
+        if (!bKept)
+        {
+            std::ifstream file(strHive, std::ios::binary);
+            EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), strContent);
+        }
+    }
 }
 
 // "Courier" would be whatever fontconfig prefers (with fonts-urw-base35, Nimbus Mono PS and a

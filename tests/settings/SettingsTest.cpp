@@ -52,7 +52,7 @@ struct CHostileHive
     void (*pfnMake)();
     bool bNeedsNonRoot;     // made of permission bits, which do not stop root
     bool bFromHive = false; // made from a hive of ours
-    bool bNoHive = false;   // reads find no hive, so a load decodes "BB021" (and cannot store it)
+    bool bNoHive = false;   // reads find no hive (and the load cannot store "BB021" either)
 };
 
 // The rows of the parameterised tables here are named and printed by their pName.
@@ -323,9 +323,30 @@ TEST_F(SettingsTest, TwoCopiesSavingAtOnceLeaveOneWholeCodeAndTranscriptAndLoseN
     }
 }
 
+// An empty file where the hive belongs (`: > file`, or a crash while one was made) is a first
+// run: the default code is stored at once, the console is kept, and the file becomes private.
+TEST_F(SettingsTest, AnEmptyHiveFileIsAFirstRun)
+{
+    fs::create_directory(Folder());
+    std::ofstream{HivePath()};
+    chmod(HivePath().c_str(), 0644);
+    EXPECT_EQ(Persist(kStartValues, false), kBB021);
+    CViewState state;
+    EXPECT_TRUE(PersistSettings(state, false)) << "no read error";
+    CRegistryString code("Software\\Lumdrak\\Save\\SaveKey", "-", true, HKEY_CURRENT_USER);
+    EXPECT_EQ(code.GetValue(), "BB021");
+    Persist(kAB310, true);
+    EXPECT_EQ(code.GetValue(), "AB310");
+    CConsoleStore store;
+    EXPECT_TRUE(store.CanSave());
+    EXPECT_TRUE(store.Save("?1+1\r\n2\r\n?"));
+    EXPECT_EQ(StoredTranscript(), "?1+1\r\n2");
+    EXPECT_EQ(fs::status(HivePath()).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(Sql("PRAGMA integrity_check"), "ok\n");
+}
+
 const CHostileHive kHostileHives[] = {
     {"GarbageBytes", [] { std::ofstream(CHiveTest::HivePath()) << std::string(5000, 'g'); }, false},
-    {"ZeroLengthFile", [] { std::ofstream{CHiveTest::HivePath()}; }, false},
     {"DirectoryInstead", [] { fs::create_directory(CHiveTest::HivePath()); }, false},
     {"ForeignDatabase", [] { CHiveTest::Sql("PRAGMA application_id = 7"); }, false, true},
     {"TruncatedHive", [] { fs::resize_file(CHiveTest::HivePath(), 3000); }, false, true},
@@ -341,8 +362,8 @@ const CHostileHive kHostileHives[] = {
      false, true},
 };
 
-// A file that is there but cannot be read may hold the user's code: a load keeps the start
-// values rather than decode and store the default over it.
+// A file that is there but cannot be read may hold the user's code: a load decodes the
+// default as a first run does, but never stores it over that file.
 TEST_P(SettingsHostileHiveTest, ReadsGetTheDefaultAndWritesChangeNothing)
 {
     if (GetParam().bNeedsNonRoot && geteuid() == 0)
@@ -351,11 +372,10 @@ TEST_P(SettingsHostileHiveTest, ReadsGetTheDefaultAndWritesChangeNothing)
     ASSERT_TRUE(!GetParam().bFromHive || Store("K", "v", REG_SZ, "") == ERROR_SUCCESS);
     GetParam().pfnMake();
     const std::string strBefore = Snapshot();
-    const Members start = {0, 0, 3, 0, 0};
-    EXPECT_EQ(Persist(start, false), GetParam().bNoHive ? kBB021 : start);
+    EXPECT_EQ(Persist({0, 0, 3, 0, 0}, false), kBB021);
     CViewState state;
     EXPECT_EQ(PersistSettings(state, false), GetParam().bNoHive) << "a read error is reported";
-    Persist(start, true);
+    Persist({0, 0, 3, 0, 0}, true);
     CRegistryString value("K\\v", "default", false, HKEY_CURRENT_USER);
     EXPECT_EQ(value.HasReadError(), !GetParam().bNoHive);
     EXPECT_EQ(value.SetValue("new").GetValue(), "default");
@@ -390,7 +410,7 @@ TEST_P(SettingsInterruptedSaveTest, NextLoadRollsBackOrKeepsStartValuesAndWrites
     chmod(Folder().c_str(), obstacle.nFolderMode);
     const std::string strBefore = Snapshot();
 
-    EXPECT_EQ(Persist(kStartValues, false), obstacle.Recovers() ? kAB310 : kStartValues);
+    EXPECT_EQ(Persist(kStartValues, false), obstacle.Recovers() ? kAB310 : kBB021);
     CRegistryString code("Software\\Lumdrak\\Save\\SaveKey", "-", true, HKEY_CURRENT_USER);
     EXPECT_EQ(code.HasReadError(), !obstacle.Recovers());
     if (!obstacle.Recovers()) Persist(kBB021, true); // a close cannot write either
