@@ -8,20 +8,38 @@ namespace
 constexpr std::string_view kLineBreak = "\r\n";
 constexpr char kLostByte = 0x1A;
 
-// The start of the last nLines lines of strText, 0 when it has no more.
+bool IsBreakByte(char ch) { return ch == '\r' || ch == '\n'; }
+
+// The start of the last nLines lines of strText, 0 when it has no more. A line ends as the
+// console shows it: at CR LF, or at a lone CR or LF, as a text stored by anything else may have.
 std::size_t StartOfLastLines(std::string_view strText, std::size_t nLines)
 {
-    std::size_t nLineStart = 0;
-    std::size_t nLineEnd = strText.size();
-    for (std::size_t nLine = 0; nLine < nLines; ++nLine)
+    std::size_t nBreaks = 0;
+    for (std::size_t i = strText.size(); i-- > 0;)
     {
-        if (nLineEnd < kLineBreak.size()) return 0;
-        const std::size_t nBreak = strText.rfind(kLineBreak, nLineEnd - kLineBreak.size());
-        if (nBreak == std::string_view::npos) return 0;
-        nLineStart = nBreak + kLineBreak.size();
-        nLineEnd = nBreak;
+        if (!IsBreakByte(strText[i])) continue;
+        const std::size_t nLineStart = i + 1;
+        if (strText[i] == '\n' && i > 0 && strText[i - 1] == '\r') --i;
+        if (++nBreaks == nLines) return nLineStart;
     }
-    return nLineStart;
+    return 0;
+}
+
+// The text with every line break as CR LF, the form the console's own text has.
+std::string WithCrLf(std::string_view strText)
+{
+    std::string strOut;
+    strOut.reserve(strText.size());
+    std::size_t nPos = 0;
+    while (nPos < strText.size())
+    {
+        const std::size_t nBreak = std::min(strText.find_first_of("\r\n", nPos), strText.size());
+        strOut.append(strText, nPos, nBreak - nPos);
+        if (nBreak == strText.size()) break;
+        strOut += kLineBreak;
+        nPos = nBreak + (strText.substr(nBreak, 2) == kLineBreak ? 2 : 1);
+    }
+    return strOut;
 }
 
 } // namespace
@@ -30,21 +48,21 @@ std::string TranscriptOf(std::string_view strConsole)
 {
     if (strConsole == "?")
         strConsole = {};
-    else if (strConsole.ends_with("\r\n?"))
-        strConsole.remove_suffix(3);
+    else if (strConsole.size() >= 2 && strConsole.ends_with('?') &&
+             IsBreakByte(strConsole[strConsole.size() - 2]))
+        strConsole.remove_suffix(strConsole.ends_with("\r\n?") ? 3 : 2);
 
-    strConsole.remove_prefix(StartOfLastLines(strConsole, kTranscriptMaxLines));
-    if (strConsole.size() > kTranscriptMaxBytes)
+    std::string strTranscript =
+        WithCrLf(strConsole.substr(StartOfLastLines(strConsole, kTranscriptMaxLines)));
+    if (strTranscript.size() > kTranscriptMaxBytes)
     {
         // The first line that starts inside the last kTranscriptMaxBytes bytes.
-        const std::size_t nFirstKept = strConsole.size() - kTranscriptMaxBytes;
+        const std::size_t nFirstKept = strTranscript.size() - kTranscriptMaxBytes;
         const std::size_t nBreak =
-            strConsole.find(kLineBreak, nFirstKept - std::min(nFirstKept, kLineBreak.size()));
-        strConsole.remove_prefix(nBreak == std::string_view::npos ? strConsole.size()
-                                                                  : nBreak + kLineBreak.size());
+            strTranscript.find(kLineBreak, nFirstKept - std::min(nFirstKept, kLineBreak.size()));
+        strTranscript.erase(0, nBreak == std::string::npos ? strTranscript.size()
+                                                           : nBreak + kLineBreak.size());
     }
-
-    std::string strTranscript(strConsole);
     std::replace(strTranscript.begin(), strTranscript.end(), '\0', kLostByte);
     return strTranscript;
 }

@@ -1,6 +1,7 @@
 // The window keeps its console between runs and speaks C literals on the clipboard: short key
 // sequences on the real window (offscreen), and the real program ended from outside.
 #include "RegistryString.h"
+#include "Transcript.h"
 #include "WindowFixture.h"
 
 #include <QAction>
@@ -11,10 +12,12 @@
 #include <QProcess>
 #include <QScrollBar>
 
+#include <algorithm>
 #include <csignal>
 #include <functional>
 #include <string>
 #include <tuple>
+#include <vector>
 
 namespace
 {
@@ -117,6 +120,28 @@ TEST_F(CKeptConsoleTest, AStartAfterAltEOrWithoutChangesLooksAsBeforeAndKeysType
     Keys("Escape");
     OpenWindow();
     EXPECT_EQ(ConsoleText(), strExpected + "\r\n" + kStartText) << "and they are saved";
+}
+
+// A transcript stored by anything else may break its lines with a lone LF or CR, which the
+// console shows as lines too: no more of them than the bound are shown, the last ones.
+TEST_F(CKeptConsoleTest, AForeignTranscriptShowsAtMostItsBoundOfLines)
+{
+    const std::pair<const char*, std::vector<const char*>> rows[] = {
+        {"LF", {"\n"}}, {"CR", {"\r"}}, {"mixed", {"\n", "\r", "\r\n"}}};
+    const auto nStartLines = std::count(kStartText.begin(), kStartText.end(), '\n') + 1;
+    for (const auto& [pszRow, arrBreaks] : rows)
+    {
+        std::string strForeign = "L0"; // 100,000 lines
+        for (std::size_t nLine = 1; nLine < 100000; ++nLine)
+            strForeign += arrBreaks[nLine % arrBreaks.size()] + ("L" + std::to_string(nLine));
+        m_pDlg.reset();
+        CRegistryString("Software\\Lumdrak\\Console", "", true, HKEY_CURRENT_USER)
+            .SetValue(strForeign);
+        OpenWindow();
+        EXPECT_EQ(Console()->document()->blockCount(), kTranscriptMaxLines + nStartLines) << pszRow;
+        EXPECT_TRUE(ConsoleText().starts_with("L90000\r\nL90001\r\n")) << pszRow;
+        EXPECT_TRUE(ConsoleText().ends_with("L99999\r\n" + kStartText)) << pszRow;
+    }
 }
 
 TEST_F(CKeptConsoleTest, TurningTheChoiceOffDeletesTheTranscriptAtOnce)

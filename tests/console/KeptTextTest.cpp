@@ -121,12 +121,13 @@ TEST_F(ConsoleTest, ResultLiteralsFollowTheCastWidthAndThePanelsDigits)
 
 const std::string kStartText = std::string(kBannerText) + "\r\n" + kVersionText + "?";
 
-// Lines of the given lengths, CR LF between them.
-std::string Lines(std::size_t nLines, std::size_t nLength, char chFill = 'x')
+// Lines of the given lengths, CR LF (or the break given) between them.
+std::string Lines(std::size_t nLines, std::size_t nLength, char chFill = 'x',
+                  const char* pszBreak = "\r\n")
 {
     std::string strText;
     for (std::size_t i = 0; i < nLines; ++i)
-        strText.append(i ? "\r\n" : "").append(nLength, chFill);
+        strText.append(i ? pszBreak : "").append(nLength, chFill);
     return strText;
 }
 
@@ -154,6 +155,17 @@ TEST(Transcript, KeepsTheLastWholeLinesWithinBothBounds)
         {"whole lines dropped", Lines(4, nLong), Lines(3, nLong)},
         {"an overlong last line", Lines(1, kTranscriptMaxBytes + 1), ""},
         {"NUL bytes", std::string("a\0b", 3), "a\x1A" "b"},
+        // a text stored by anything else: every break counts as the console shows it
+        {"LF only", "a\nb\n?", "a\r\nb"},
+        {"CR only", "a\rb\r\r?", "a\r\nb\r\n"},
+        {"mixed", "a\r\nb\n\rc", "a\r\nb\r\n\r\nc"},
+        {"LF lines beyond the bound", "first\n" + Lines(kTranscriptMaxLines, 3, 'x', "\n"),
+         strTenThousand},
+        {"CR lines beyond the bound", "first\r" + Lines(kTranscriptMaxLines, 3, 'x', "\r"),
+         strTenThousand},
+        {"a megabyte of LF", std::string(kTranscriptMaxBytes, '\n'),
+         Lines(kTranscriptMaxLines, 0)},
+        {"LF bytes doubled beyond the bound", Lines(4, nLong, 'x', "\n"), Lines(3, nLong)},
     };
     for (const auto& [pszRow, strConsole, strKept] : rows)
     {
