@@ -1,12 +1,14 @@
 #include "ConsoleText.h"
 
+#include "Ascii.h"
+
 #include <algorithm>
 #include <array>
 
 namespace
 {
 
-constexpr char kLostByte = 0x1A;
+using lumdrak::kLostByte;
 constexpr char16_t kNoMapping = 0; // a byte of 0x80..0x9F that Windows-1252 leaves undefined
 
 // Windows-1252 bytes 0x80..0x9F; every other byte is its own Unicode code point. The five

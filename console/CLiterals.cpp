@@ -1,5 +1,6 @@
 #include "CLiterals.h"
 
+#include "Ascii.h"
 #include "ConsoleWindow.h"
 
 #include <algorithm>
@@ -8,25 +9,20 @@
 namespace
 {
 
-bool IsAlnum(char ch)
-{
-    return (ch >= '0' && ch <= '9') || (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z');
-}
+using lumdrak::IsAsciiDigit;
 
-bool IsDigit(char ch) { return ch >= '0' && ch <= '9'; }
+bool IsAlnum(char ch) { return IsAsciiDigit(ch) || lumdrak::IsAsciiLetter(ch); }
 
 // What a word of the expression may hold: names, numbers and the $ and # prefixes.
 bool IsWordChar(char ch) { return IsAlnum(ch) || ch == '_' || ch == '.' || ch == '$' || ch == '#'; }
 
 bool IsLineBreak(char ch) { return ch == '\r' || ch == '\n'; }
 
-char Lower(char ch) { return (ch >= 'A' && ch <= 'Z') ? static_cast<char>(ch - 'A' + 'a') : ch; }
-
 bool IsDigitOf(char chPrefix, char ch)
 {
     if (chPrefix == 'b') return ch == '0' || ch == '1';
-    const char chLower = Lower(ch);
-    return IsDigit(ch) || (chPrefix == 'x' && chLower >= 'a' && chLower <= 'f');
+    const char chLower = lumdrak::AsciiLower(ch);
+    return IsAsciiDigit(ch) || (chPrefix == 'x' && chLower >= 'a' && chLower <= 'f');
 }
 
 bool IsIntegerSuffix(std::string_view strSuffix)
@@ -35,7 +31,7 @@ bool IsIntegerSuffix(std::string_view strSuffix)
         "", "u", "l", "ll", "ul", "lu", "ull", "llu", "z", "uz", "zu"};
     if (strSuffix.size() > 3) return false;
     std::string strLower(strSuffix);
-    std::transform(strLower.begin(), strLower.end(), strLower.begin(), Lower);
+    std::transform(strLower.begin(), strLower.end(), strLower.begin(), lumdrak::AsciiLower);
     return std::find(kSuffixes.begin(), kSuffixes.end(), strLower) != kSuffixes.end();
 }
 
@@ -43,7 +39,7 @@ bool IsIntegerSuffix(std::string_view strSuffix)
 // letters or digits, as a C++ digit separator stands; elsewhere it opens a quoted text.
 std::size_t WordEnd(std::string_view strText, std::size_t nBegin)
 {
-    const bool bNumber = IsDigit(strText[nBegin]);
+    const bool bNumber = IsAsciiDigit(strText[nBegin]);
     std::size_t nEnd = nBegin + 1;
     while (nEnd < strText.size())
     {
@@ -74,7 +70,7 @@ bool AppendLiteral(std::string_view strWord, std::size_t nWordPos, std::string& 
                    std::vector<std::size_t>* pSourcePos)
 {
     if (strWord.size() < 3 || strWord[0] != '0') return false;
-    const char chPrefix = Lower(strWord[1]);
+    const char chPrefix = lumdrak::AsciiLower(strWord[1]);
     if (chPrefix != 'x' && chPrefix != 'b') return false;
 
     std::size_t nEnd = 2;
@@ -148,7 +144,6 @@ std::string ResultLiteral(std::string_view strPanel, int nLine)
     static constexpr std::array<std::string_view, 3> kPrefixes = {"0b", "0x", ""};
     std::string strLine = LineOfText(strPanel, nLine);
     if (strLine.empty() || nLine < 0 || nLine >= static_cast<int>(kPrefixes.size())) return {};
-    std::transform(strLine.begin(), strLine.end(), strLine.begin(),
-                   [](char ch) { return (ch >= 'a' && ch <= 'z') ? static_cast<char>(ch - 32) : ch; });
+    std::transform(strLine.begin(), strLine.end(), strLine.begin(), lumdrak::AsciiUpper);
     return std::string(kPrefixes[static_cast<std::size_t>(nLine)]) + strLine;
 }

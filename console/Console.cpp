@@ -1,5 +1,6 @@
 #include "Console.h"
 
+#include "Ascii.h"
 #include "IntegerConversion.h"
 
 #include <algorithm>
@@ -14,8 +15,7 @@ std::string HexDigits(std::uint64_t nValue)
     char buffer[16];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, nValue, 16);
     std::string strHex(buffer, result.ptr);
-    std::transform(strHex.begin(), strHex.end(), strHex.begin(),
-                   [](char c) { return (c >= 'a' && c <= 'f') ? static_cast<char>(c - 32) : c; });
+    std::transform(strHex.begin(), strHex.end(), strHex.begin(), lumdrak::AsciiUpper);
     return strHex;
 }
 

@@ -1,12 +1,13 @@
 #include "Transcript.h"
 
+#include "Ascii.h"
+
 #include <algorithm>
 
 namespace
 {
 
 constexpr std::string_view kLineBreak = "\r\n";
-constexpr char kLostByte = 0x1A;
 
 bool IsBreakByte(char ch) { return ch == '\r' || ch == '\n'; }
 
@@ -63,7 +64,7 @@ std::string TranscriptOf(std::string_view strConsole)
         strTranscript.erase(0, nBreak == std::string::npos ? strTranscript.size()
                                                            : nBreak + kLineBreak.size());
     }
-    std::replace(strTranscript.begin(), strTranscript.end(), '\0', kLostByte);
+    std::replace(strTranscript.begin(), strTranscript.end(), '\0', lumdrak::kLostByte);
     return strTranscript;
 }
 

@@ -1,5 +1,6 @@
 #include "ExpressionEvaluator.h"
 
+#include "Ascii.h"
 #include "IntegerConversion.h"
 
 #include <array>
@@ -17,11 +18,6 @@ constexpr std::array<std::string_view, CExpressionEvaluator::kTokenCount> kToken
 
 constexpr int kOpeningPriority = 200;
 
-constexpr unsigned char FoldAscii(unsigned char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
-}
-
 // For every byte, the rows whose token can start with it: the scanner tries only those, so
 // a byte that starts no token costs one table load instead of 28 comparisons.
 consteval std::array<std::uint32_t, 256> BuildFirstByteIndex()
@@ -29,10 +25,9 @@ consteval std::array<std::uint32_t, 256> BuildFirstByteIndex()
     std::array<std::uint32_t, 256> masks{};
     for (int nRow = 0; nRow < CExpressionEvaluator::kTokenCount; ++nRow)
     {
-        const auto c = static_cast<unsigned char>(kTokens[nRow][0]);
-        masks[c] |= 1u << nRow;
-        if (c >= 'a' && c <= 'z')
-            masks[c - ('a' - 'A')] |= 1u << nRow;
+        const char ch = kTokens[nRow][0];
+        masks[static_cast<unsigned char>(ch)] |= 1u << nRow;
+        masks[static_cast<unsigned char>(lumdrak::AsciiUpper(ch))] |= 1u << nRow;
     }
     return masks;
 }
@@ -231,8 +226,7 @@ int CExpressionEvaluator::MatchToken(std::size_t nPos) const
             continue;
         std::size_t k = 1; // the first byte matched through the index
         while (k < strToken.size() &&
-               FoldAscii(static_cast<unsigned char>(m_text[nPos + k])) ==
-                   static_cast<unsigned char>(strToken[k]))
+               lumdrak::AsciiLower(m_text[nPos + k]) == strToken[k])
             ++k;
         if (k == strToken.size())
             return nRow;

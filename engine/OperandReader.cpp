@@ -1,5 +1,7 @@
 #include "ExpressionEvaluator.h"
 
+#include "Ascii.h"
+
 #include <array>
 #include <charconv>
 #include <clocale>
@@ -17,7 +19,7 @@ constexpr unsigned char FoldOperandByte(unsigned char c)
 {
     if (c == ',')
         return '.';
-    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+    return static_cast<unsigned char>(lumdrak::AsciiLower(static_cast<char>(c)));
 }
 
 consteval std::array<bool, 256> BuildAllowedSet()

@@ -19,6 +19,9 @@
 
 #include "Registry.h"
 
+#include "FileDescriptor.h"
+#include "Files.h"
+
 #include <sqlite3.h>
 
 #include <cerrno>
@@ -30,7 +33,6 @@
 #include <string>
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -54,6 +56,7 @@ namespace
 {
 
 using CDatabase = std::unique_ptr<sqlite3, CRegistryKey::CDatabaseCloser>;
+using lumdrak::CFileDescriptor;
 
 struct CStatementFinalizer
 {
@@ -83,34 +86,6 @@ constexpr const char* kSchemaSql = "PRAGMA application_id = 1282229362;"
                                    " PRIMARY KEY (key, name)) WITHOUT ROWID;"
                                    "INSERT INTO keys VALUES ('');";
 static_assert(kApplicationId == 1282229362, "kSchemaSql spells the application id in decimal");
-
-class CFileDescriptor
-{
-public:
-    explicit CFileDescriptor(int nFd) : m_nFd(nFd) {}
-    ~CFileDescriptor() { Close(); }
-    CFileDescriptor(const CFileDescriptor&) = delete;
-    CFileDescriptor& operator=(const CFileDescriptor&) = delete;
-
-    int Get() const { return m_nFd; }
-
-    void Reset(int nFd)
-    {
-        Close();
-        m_nFd = nFd;
-    }
-
-    // Closing any descriptor of a file drops every POSIX lock the process holds on it, which
-    // SQLite relies on; so ours is closed before SQLite opens the same file.
-    void Close()
-    {
-        if (m_nFd >= 0) close(m_nFd);
-        m_nFd = -1;
-    }
-
-private:
-    int m_nFd;
-};
 
 // Removes a temporary file on every path out of the scope that made it.
 class CTemporaryFile
@@ -176,37 +151,8 @@ private:
 // "" when no home folder can be found; then every operation fails.
 std::string HiveFile()
 {
-    std::string strConfig;
-    const char* pXdg = std::getenv("XDG_CONFIG_HOME");
-    if (pXdg && pXdg[0] == '/') // unset, empty or relative: ignored, as XDG asks
-        strConfig = pXdg;
-    else
-    {
-        const char* pHome = std::getenv("HOME");
-        if (!pHome || !*pHome)
-        {
-            const passwd* pEntry = getpwuid(getuid());
-            pHome = pEntry ? pEntry->pw_dir : nullptr;
-        }
-        if (!pHome || !*pHome) return {};
-        strConfig = std::string(pHome) + "/.config";
-    }
-    return strConfig + "/lumdrak/registry.sqlite3";
-}
-
-// Creates the folder and any missing parent with mode 0700, whatever the umask.
-bool MakeFolder(const std::string& strFolder)
-{
-    for (int nAttempt = 0; nAttempt < 2; ++nAttempt)
-    {
-        if (mkdir(strFolder.c_str(), 0700) == 0) return chmod(strFolder.c_str(), 0700) == 0;
-        if (errno == EEXIST) return true;
-        const std::size_t nSlash = strFolder.find_last_of('/');
-        if (errno != ENOENT || nAttempt > 0 || nSlash == std::string::npos || nSlash == 0 ||
-            !MakeFolder(strFolder.substr(0, nSlash)))
-            return false;
-    }
-    return false;
+    const std::string strConfig = lumdrak::XdgFolder(lumdrak::EXdgFolder::Config);
+    return strConfig.empty() ? std::string() : strConfig + "/lumdrak/registry.sqlite3";
 }
 
 std::string JoinPath(const std::string& strBase, const char* pSubKey)
@@ -274,8 +220,8 @@ LONG ClaimHive(const std::string& strFile)
         return ERROR_BADDB;
 
     if (!bLink) MakePrivate(fd.Get());
-    const CFileDescriptor folder(open(strFile.substr(0, strFile.find_last_of('/')).c_str(),
-                                      O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    const CFileDescriptor folder(
+        open(lumdrak::FolderOf(strFile).c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (folder.Get() >= 0) MakePrivate(folder.Get());
     return ERROR_SUCCESS;
 }
@@ -466,7 +412,7 @@ LONG RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*Reserved*/, LPSTR /*lpC
     std::string strPath;
     if (LONG nError = Resolve(hKey, lpSubKey, strFile, strPath)) return nError;
 
-    if (!MakeFolder(strFile.substr(0, strFile.find_last_of('/')))) return ERROR_REGISTRY_IO_FAILED;
+    if (!lumdrak::MakePrivateFolder(lumdrak::FolderOf(strFile))) return ERROR_REGISTRY_IO_FAILED;
     CDatabase pDb;
     LONG nError = OpenHive(strFile, pDb);
     if (nError == ERROR_FILE_NOT_FOUND)
