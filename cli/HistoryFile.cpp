@@ -1,5 +1,8 @@
 #include "HistoryFile.h"
 
+#include "FileDescriptor.h"
+#include "Files.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -20,23 +23,7 @@ constexpr off_t kMaxFileSize = 4 * static_cast<off_t>(CHistoryFile::kMaxEntries)
 // something else is going on, and the line is not written.
 constexpr int kLockRounds = 1000;
 
-class CFileDescriptor
-{
-public:
-    explicit CFileDescriptor(int nFd) : m_nFd(nFd) {}
-    CFileDescriptor(const CFileDescriptor&) = delete;
-    CFileDescriptor& operator=(const CFileDescriptor&) = delete;
-    ~CFileDescriptor()
-    {
-        if (m_nFd >= 0)
-            close(m_nFd);
-    }
-    int Get() const { return m_nFd; }
-    bool IsOpen() const { return m_nFd >= 0; }
-
-private:
-    int m_nFd;
-};
+using lumdrak::CFileDescriptor;
 
 // The whole text of an open regular file of at most kMaxFileSize bytes.
 bool ReadRegularFile(int nFd, std::string& strText)
@@ -79,19 +66,6 @@ bool WriteAll(int nFd, std::string_view strText)
     return true;
 }
 
-// Creates the folders of strPath that are missing, private to the user.
-bool MakeFolders(const std::string& strPath)
-{
-    for (std::size_t nSlash = strPath.find('/', 1); nSlash != std::string::npos;
-         nSlash = strPath.find('/', nSlash + 1))
-    {
-        const std::string strFolder = strPath.substr(0, nSlash);
-        if (mkdir(strFolder.c_str(), 0700) != 0 && errno != EEXIST)
-            return false;
-    }
-    return true;
-}
-
 int HexValue(char c)
 {
     if (c >= '0' && c <= '9')
@@ -119,13 +93,8 @@ std::string CHistoryFile::PathFromEnvironment()
 {
     if (const char* pPath = std::getenv("LUMDRAK_EVAL_HISTORY"))
         return pPath;
-    const char* pState = std::getenv("XDG_STATE_HOME");
-    if (pState != nullptr && pState[0] == '/') // relative values are invalid and ignored
-        return std::string(pState) + "/lumdrak/eval_history";
-    const char* pHome = std::getenv("HOME");
-    if (pHome != nullptr && pHome[0] == '/')
-        return std::string(pHome) + "/.local/state/lumdrak/eval_history";
-    return {};
+    const std::string strState = lumdrak::XdgFolder(lumdrak::EXdgFolder::State);
+    return strState.empty() ? std::string() : strState + "/lumdrak/eval_history";
 }
 
 void CHistoryFile::Load()
@@ -147,6 +116,8 @@ void CHistoryFile::Load()
         m_strPath = resolved;
     }
 
+    if (!lumdrak::IsOursToWrite(m_strPath))
+        m_bWritable = false;
     const CFileDescriptor file(
         open(m_strPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (!file.IsOpen())
@@ -178,7 +149,12 @@ bool CHistoryFile::Add(std::string_view strLine)
 
 bool CHistoryFile::Write(std::string_view strLine)
 {
-    if (!MakeFolders(m_strPath))
+    if (!lumdrak::IsOursToWrite(m_strPath))
+    {
+        m_bWritable = false; // read, but never taken from its owner
+        return false;
+    }
+    if (!lumdrak::MakePrivateFolder(lumdrak::FolderOf(m_strPath)))
         return false;
     for (int nRound = 0; nRound < kLockRounds; ++nRound)
     {
@@ -196,6 +172,11 @@ bool CHistoryFile::Write(std::string_view strLine)
         struct stat current{};
         if (nLocked != 0 || fstat(file.Get(), &locked) != 0)
             return false;
+        if (locked.st_uid != geteuid())
+        {
+            m_bWritable = false; // another user's file took the name meanwhile
+            return false;
+        }
         if (stat(m_strPath.c_str(), &current) != 0 || current.st_ino != locked.st_ino ||
             current.st_dev != locked.st_dev)
             continue; // another session replaced the file while this one waited

@@ -8,7 +8,9 @@
 // The interactive lines kept between sessions: the last kMaxEntries lines, oldest first, in
 // one file of the user's state folder. The file starts with a header line and holds one line
 // per entry, with '\' and control bytes escaped. A file without that form is someone else's:
-// it is read as no history and never written, and so is a file that cannot be read. Every
+// it is read as no history and never written, and so is a file that cannot be read. A file
+// (or, while there is none, its folder) that belongs to another user is read but never
+// replaced, so that a root session cannot take a user's history from them. Every
 // added line is merged into the file as it stands at that moment, under a lock, and the
 // result replaces the file at once, so sessions running side by side keep each other's lines.
 class CHistoryFile

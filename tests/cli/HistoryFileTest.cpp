@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <tuple>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -113,14 +115,19 @@ TEST_F(HistoryFileTest, ThePathComesFromTheEnvironment)
         {nullptr, "relative/state", "/home/u", "/home/u/.local/state/lumdrak/eval_history"},
         {"", "/x/state", "/home/u", ""}, // set and empty: no history file
         {"/elsewhere/h", "/x/state", "/home/u", "/elsewhere/h"},
-        {nullptr, nullptr, nullptr, ""},
+        {nullptr, nullptr, nullptr, "passwd"}, // the home folder of the user's own entry
     };
     for (const auto& c : cases)
     {
         SetVariable("LUMDRAK_EVAL_HISTORY", c.pOverride);
         SetVariable("XDG_STATE_HOME", c.pStateHome);
         SetVariable("HOME", c.pHome);
-        EXPECT_EQ(CHistoryFile::PathFromEnvironment(), c.szPath)
+        const passwd* pEntry = getpwuid(getuid());
+        ASSERT_NE(pEntry, nullptr);
+        const std::string strExpected = c.szPath == std::string("passwd")
+            ? std::string(pEntry->pw_dir) + "/.local/state/lumdrak/eval_history"
+            : c.szPath;
+        EXPECT_EQ(CHistoryFile::PathFromEnvironment(), strExpected)
             << (c.pOverride ? c.pOverride : "-") << " " << (c.pStateHome ? c.pStateHome : "-");
     }
 }
@@ -146,21 +153,67 @@ TEST_F(HistoryFileTest, KeepsEachTypedLineOnce)
     }
 }
 
+// Whatever the umask: one that takes the owner's write bit too (0277) must not leave a folder
+// that no save can write into.
 TEST_F(HistoryFileTest, IsCreatedPrivateUnderTheStateFolder)
 {
     SetVariable("LUMDRAK_EVAL_HISTORY", nullptr);
     SetVariable("XDG_STATE_HOME", (m_folder / "state").c_str());
-    umask(022);
-    CHistoryFile history = Loaded(CHistoryFile::PathFromEnvironment());
-    EXPECT_FALSE(fs::exists(m_folder / "state")) << "nothing is created before a line is typed";
-    EXPECT_TRUE(history.Add("1+2"));
+    for (const mode_t nMask : {022, 0277})
+    {
+        fs::remove_all(m_folder / "state");
+        const mode_t nOldMask = umask(nMask);
+        CHistoryFile history = Loaded(CHistoryFile::PathFromEnvironment());
+        EXPECT_FALSE(fs::exists(m_folder / "state")) << "nothing is made before a line is typed";
+        EXPECT_TRUE(history.Add("1+2"));
+        EXPECT_TRUE(history.Add("3"));
+        umask(nOldMask);
 
-    EXPECT_EQ(Mode(m_folder / "state") & 07777, 0700u);
-    EXPECT_EQ(Mode(m_folder / "state/lumdrak") & 07777, 0700u);
-    EXPECT_EQ(Mode(m_folder / "state/lumdrak/eval_history") & 07777, 0600u);
-    EXPECT_EQ(Text(m_folder / "state/lumdrak/eval_history"), kHeader + "1+2\n");
-    EXPECT_EQ(std::distance(fs::directory_iterator(m_folder / "state/lumdrak"), {}), 1)
-        << "no temporary file is left behind";
+        EXPECT_EQ(Mode(m_folder / "state") & 07777, 0700u) << nMask;
+        EXPECT_EQ(Mode(m_folder / "state/lumdrak") & 07777, 0700u) << nMask;
+        EXPECT_EQ(Mode(m_folder / "state/lumdrak/eval_history") & 07777, 0600u) << nMask;
+        EXPECT_EQ(Text(m_folder / "state/lumdrak/eval_history"), kHeader + "1+2\n3\n") << nMask;
+        EXPECT_EQ(std::distance(fs::directory_iterator(m_folder / "state/lumdrak"), {}), 1)
+            << "no temporary file is left behind";
+    }
+}
+
+// As root with a user's XDG_STATE_HOME (sudo -E): the user's file, or the user's folder while
+// there is no file yet, is read but never replaced; a shared sticky folder (/tmp) is anyone's.
+TEST_F(HistoryFileTest, AnotherUsersFileOrFolderIsReadButNeverReplaced)
+{
+    if (geteuid() != 0) GTEST_SKIP() << "giving files to another user needs root";
+    constexpr uid_t kOther = 65534;
+    const std::tuple<const char*, mode_t, const char*, bool> rows[] = {
+        // the other user's folder and its mode, the file below it, whether a line is written
+        {"theirs", 0755, "eval_history", false},       // their file
+        {"theirs", 0755, "lumdrak/eval_history", false}, // their folder, no file yet
+        {"shared", 01777, "eval_history", true},
+    };
+    for (const auto& [pszFolder, nMode, pszFile, bWritten] : rows)
+    {
+        const fs::path folder = m_folder / pszFolder;
+        fs::remove_all(folder);
+        fs::create_directory(folder);
+        chmod(folder.c_str(), nMode);
+        const fs::path file = folder / pszFile;
+        const bool bTheirFile = !bWritten && std::string(pszFile) == "eval_history";
+        if (bTheirFile) WriteFile(file, kHeader + "1+2\n", 0644);
+        ASSERT_EQ(chown(folder.c_str(), kOther, kOther), 0);
+        ASSERT_TRUE(!bTheirFile || chown(file.c_str(), kOther, kOther) == 0);
+        const std::string strBefore = State(folder) + State(file);
+        const std::vector<std::string> arrBefore =
+            bTheirFile ? std::vector<std::string>{"1+2"} : std::vector<std::string>{};
+
+        CHistoryFile history = Loaded(file);
+        EXPECT_EQ(history.Entries(), arrBefore) << pszFolder << "/" << pszFile;
+        EXPECT_EQ(history.IsWritable(), bWritten) << pszFolder << "/" << pszFile;
+        EXPECT_TRUE(history.Add("3"));
+        if (bWritten)
+            EXPECT_EQ(Text(file), kHeader + "3\n");
+        else
+            EXPECT_EQ(State(folder) + State(file), strBefore) << pszFolder << "/" << pszFile;
+    }
 }
 
 TEST_F(HistoryFileTest, KeepsTheLastThousandLinesAcrossRestarts)
