@@ -4,9 +4,9 @@
 #   ./build.sh run               build and start the calculator
 #   ./build.sh test              build and run every test through CTest
 #   ./build.sh test --sanitize   the same with AddressSanitizer + UndefinedBehaviorSanitizer
-#   ./build.sh fuzz [RUNS]       build both libFuzzer targets with clang, run each RUNS times (seed 1)
+#   ./build.sh fuzz [RUNS]       build the libFuzzer targets with clang, run each RUNS times (seed 1)
 #   ./build.sh fuzz --time SECS  run each target SECS seconds instead, keeping the corpus
-#   ./build.sh fuzz-coverage     replay the kept corpora and report coverage of engine/ and console/
+#   ./build.sh fuzz-coverage     replay the kept corpora and report the coverage of what they reach
 #   ./build.sh bench             build and run the benchmarks (never part of the tests)
 #   ./build.sh screenshots       write docs/screenshot.png and docs/info.png (offscreen)
 #   ./build.sh package [--check] build build-package/lumdrak_<version>_<arch>.deb with
@@ -130,7 +130,7 @@ cmd_test() {
     QT_QPA_PLATFORM=offscreen ctest --test-dir "$dir" --output-on-failure -j "$(jobs)"
 }
 
-FUZZ_TARGETS=(evaluate console)
+FUZZ_TARGETS=(evaluate console paste transcript history)
 
 # The clang to fuzz with, found at run time: the unversioned clang++ (a distribution's default
 # LLVM), else the newest clang++-N on the PATH. Sets CLANGXX and CLANG_MAJOR.
@@ -172,7 +172,7 @@ cmd_fuzz() {
         *) [[ "${1:-300000}" =~ ^[0-9]+$ ]] || die "fuzz takes a run count or --time SECONDS"
            limit=-runs=${1:-300000} ;;
     esac
-    local dir=$ROOT/build-fuzz target max_len fixed=()
+    local dir=$ROOT/build-fuzz target max_len dict fixed=()
     build_fuzz "$dir"
     export ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1
     export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
@@ -185,9 +185,14 @@ cmd_fuzz() {
         rm -rf "$dir/corpus/$target"
         mkdir -p "$dir/corpus/$target" "$dir/artifacts"
         max_len=256
-        [ "$target" = console ] && max_len=1024 # the steps and a text of a few lines
+        case $target in
+            console) max_len=1024 ;; # the steps and a text of a few lines
+            history) max_len=4096 ;; # enough lines to pass the history's bound
+        esac
+        dict=$ROOT/fuzz/$target.dict
+        [ -f "$dict" ] || dict=$ROOT/fuzz/lumdrak.dict
         "${fixed[@]}" "$dir/fuzz/${target}_fuzz" -seed=1 "$limit" -reload=0 -max_len=$max_len \
-            -timeout=10 -dict="$ROOT/fuzz/lumdrak.dict" -artifact_prefix="$dir/artifacts/$target-" \
+            -timeout=10 -dict="$dict" -artifact_prefix="$dir/artifacts/$target-" \
             -print_final_stats=1 "$dir/corpus/$target" "$ROOT/fuzz/seeds/$target"
     done
 }
@@ -208,7 +213,7 @@ cmd_fuzz_coverage() {
     done
     "$(llvm_tool llvm-profdata)" merge -sparse "$dir"/profiles/*.profraw -o "$dir/profiles/all.profdata"
     "$(llvm_tool llvm-cov)" report "${objects[@]:1}" -instr-profile="$dir/profiles/all.profdata" \
-        "$ROOT/engine" "$ROOT/console"
+        "$ROOT/engine" "$ROOT/console" "$ROOT/cli/HistoryFile.cpp" "$ROOT/base"
 }
 
 cmd_bench() {

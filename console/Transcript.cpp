@@ -45,7 +45,7 @@ std::string WithCrLf(std::string_view strText)
 
 } // namespace
 
-std::string TranscriptOf(std::string_view strConsole)
+std::string TranscriptOf(std::string_view strConsole, std::size_t nMaxLines, std::size_t nMaxBytes)
 {
     if (strConsole == "?")
         strConsole = {};
@@ -54,11 +54,11 @@ std::string TranscriptOf(std::string_view strConsole)
         strConsole.remove_suffix(strConsole.ends_with("\r\n?") ? 3 : 2);
 
     std::string strTranscript =
-        WithCrLf(strConsole.substr(StartOfLastLines(strConsole, kTranscriptMaxLines)));
-    if (strTranscript.size() > kTranscriptMaxBytes)
+        WithCrLf(strConsole.substr(StartOfLastLines(strConsole, nMaxLines)));
+    if (strTranscript.size() > nMaxBytes)
     {
-        // The first line that starts inside the last kTranscriptMaxBytes bytes.
-        const std::size_t nFirstKept = strTranscript.size() - kTranscriptMaxBytes;
+        // The first line that starts inside the last nMaxBytes bytes.
+        const std::size_t nFirstKept = strTranscript.size() - nMaxBytes;
         const std::size_t nBreak =
             strTranscript.find(kLineBreak, nFirstKept - std::min(nFirstKept, kLineBreak.size()));
         strTranscript.erase(0, nBreak == std::string::npos ? strTranscript.size()

@@ -13,7 +13,9 @@ inline constexpr std::size_t kTranscriptMaxBytes = std::size_t{1} << 20;
 // last line is left out, since the next start writes its own; then only the last lines that
 // fit both bounds, dropped at whole lines, so a last line longer than the byte bound leaves
 // nothing. A NUL byte, which would end the stored text, becomes the lost-character byte 0x1A.
-std::string TranscriptOf(std::string_view strConsole);
+// Other bounds than the kept console's are for tests, which reach them with short texts.
+std::string TranscriptOf(std::string_view strConsole, std::size_t nMaxLines = kTranscriptMaxLines,
+                         std::size_t nMaxBytes = kTranscriptMaxBytes);
 
 // When the kept text is saved next, in milliseconds of a steady clock: two seconds after the
 // edits pause, and at the latest two seconds after an edit that added or removed lines (an
