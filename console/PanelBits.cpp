@@ -110,6 +110,12 @@ std::string CPanelBits::FieldText(int nHigh, int nLow) const
     return strBits + " = $" + HexDigits(nValue) + " = " + std::to_string(nValue);
 }
 
+std::string CPanelBits::FieldLiteral(int nHigh, int nLow, bool bHex) const
+{
+    const std::uint64_t nValue = Field(nHigh, nLow);
+    return bHex ? "0x" + HexDigits(nValue) : std::to_string(nValue);
+}
+
 CPanelEntry CPanelBits::FlipEntry(int nBit) const
 {
     if (nBit < 0 || nBit >= m_nWidth)

@@ -40,6 +40,8 @@ public:
     std::uint64_t Field(int nHigh, int nLow) const;
     // "bits 23..16 = $DE = 222"; "bit 7 = $1 = 1" for a field of one bit.
     std::string FieldText(int nHigh, int nLow) const;
+    // The field's value as C and the other languages write it: "0xDE", or "222".
+    std::string FieldLiteral(int nHigh, int nLow, bool bHex) const;
 
     // The expression whose value, under the cast that wrote the line, shows these bits with bit
     // nBit flipped. Under a cast it is the new bits as a '$' literal, which the cast reads as

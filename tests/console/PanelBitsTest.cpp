@@ -101,6 +101,10 @@ TEST(PanelBitsTest, FieldsFromOneBitToAllSixtyFourAndTheFiftyThreeBitLimit)
         const CPanelBits bits = BitsOf(row.strLine);
         EXPECT_EQ(bits.Field(row.nHigh, row.nLow), row.nValue);
         EXPECT_EQ(bits.FieldText(row.nHigh, row.nLow), row.strText);
+        EXPECT_EQ(bits.FieldLiteral(row.nHigh, row.nLow, false), std::to_string(row.nValue));
+        EXPECT_EQ(bits.FieldLiteral(row.nHigh, row.nLow, true),
+                  "0x" + row.strText.substr(row.strText.find('$') + 1,
+                                            row.strText.rfind(" = ") - row.strText.find('$') - 1));
         const CPanelEntry entry = bits.FieldEntry(row.nHigh, row.nLow);
         EXPECT_EQ(entry.m_strExpression, row.strExpression);
         EXPECT_EQ(entry.m_strReason, row.strReason);
