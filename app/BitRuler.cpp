@@ -69,8 +69,8 @@ const QPainterPath& TurnedGlyph(std::size_t nDigit, std::size_t nPlace)
                     for (int nCol = 0; nCol < 3; ++nCol)
                     {
                         if (!DotOn(nGlyph, nRow, nCol)) continue;
-                        for (const auto& [nNextRow, nNextCol] : {std::pair(nRow + 1, nCol),
-                                                                  std::pair(nRow, nCol + 1)})
+                        for (const auto& [nNextRow, nNextCol] :
+                             {std::pair(nRow + 1, nCol), std::pair(nRow, nCol + 1)})
                             if (DotOn(nGlyph, nNextRow, nNextCol))
                             {
                                 const QPointF ptHalf(0.5, 0.5); // to the dots' centres
@@ -168,8 +168,8 @@ void CBitRuler::paintEvent(QPaintEvent*)
                     {
                         const QPointF ptDot = TurnedDot(nRow, nCol, 4 * static_cast<int>(nPlace));
                         painter.fillRect(grid.Rect(nLeft + static_cast<int>(ptDot.x()) * nDot,
-                                                   nTop + static_cast<int>(ptDot.y()) * nDot,
-                                                   nDot, nDot),
+                                                   nTop + static_cast<int>(ptDot.y()) * nDot, nDot,
+                                                   nDot),
                                          Qt::black);
                     }
         }

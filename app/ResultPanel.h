@@ -83,12 +83,12 @@ private:
     void CopyText(const std::string& strText) const;
     bool PressDigit(const QMouseEvent& event);
 
-    std::string m_strText;          // CR LF between lines
-    QString m_strLinesDescription;  // the accessible description of the lines alone
-    QString m_strDetail;            // added to it
-    int m_nHoverColumn = -1;        // of the binary line, -1 for none
+    std::string m_strText;            // CR LF between lines
+    QString m_strLinesDescription;    // the accessible description of the lines alone
+    QString m_strDetail;              // added to it
+    int m_nHoverColumn = -1;          // of the binary line, -1 for none
     std::optional<QPointF> m_ptHover; // the mouse in the viewport, while it is there
-    int m_nPressColumn = -1;        // where a press on the binary line began, -1 for none
+    int m_nPressColumn = -1;          // where a press on the binary line began, -1 for none
     QPointF m_ptPress;
-    bool m_bDragged = false;        // that press became a drag, which selects and never flips
+    bool m_bDragged = false; // that press became a drag, which selects and never flips
 };

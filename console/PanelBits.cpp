@@ -26,8 +26,7 @@ CPanelEntry ExactLiteral(std::uint64_t nMagnitude, bool bNegative, std::string_v
     const std::string strSign = bNegative ? "-" : "";
     const std::string strLiteral = strSign + "$" + HexDigits(nMagnitude);
     const int nBits = SignificantBits(nMagnitude);
-    if (nBits <= kDoubleDigits)
-        return {strLiteral, {}};
+    if (nBits <= kDoubleDigits) return {strLiteral, {}};
     return {{},
             std::string(strWhat) + ": " + strLiteral + " = " + strSign +
                 std::to_string(nMagnitude) + " needs " + std::to_string(nBits) +
@@ -58,13 +57,11 @@ std::string HexDigits(std::uint64_t nValue, int nMinDigits)
 std::optional<CPanelBits> CPanelBits::FromLine(std::string_view strLine)
 {
     const auto nWidth = static_cast<int>(strLine.size());
-    if (nWidth != 8 && nWidth != 16 && nWidth != 32 && nWidth != 64)
-        return std::nullopt;
+    if (nWidth != 8 && nWidth != 16 && nWidth != 32 && nWidth != 64) return std::nullopt;
     std::uint64_t nBits = 0;
     for (const char ch : strLine)
     {
-        if (ch != '0' && ch != '1')
-            return std::nullopt;
+        if (ch != '0' && ch != '1') return std::nullopt;
         nBits = (nBits << 1) | static_cast<std::uint64_t>(ch - '0');
     }
     return CPanelBits(nBits, nWidth);
@@ -92,8 +89,7 @@ std::string CPanelBits::BitText(int nBit) const
 
 std::uint64_t CPanelBits::Field(int nHigh, int nLow) const
 {
-    if (nHigh < nLow)
-        std::swap(nHigh, nLow);
+    if (nHigh < nLow) std::swap(nHigh, nLow);
     nHigh = std::clamp(nHigh, 0, m_nWidth - 1);
     nLow = std::clamp(nLow, 0, m_nWidth - 1);
     return (m_nBits >> nLow) & LowMask(nHigh - nLow + 1);
@@ -101,8 +97,7 @@ std::uint64_t CPanelBits::Field(int nHigh, int nLow) const
 
 std::string CPanelBits::FieldText(int nHigh, int nLow) const
 {
-    if (nHigh < nLow)
-        std::swap(nHigh, nLow);
+    if (nHigh < nLow) std::swap(nHigh, nLow);
     const std::uint64_t nValue = Field(nHigh, nLow);
     const std::string strBits = nHigh == nLow
                                     ? "bit " + std::to_string(nHigh)
@@ -118,12 +113,10 @@ std::string CPanelBits::FieldLiteral(int nHigh, int nLow, bool bHex) const
 
 CPanelEntry CPanelBits::FlipEntry(int nBit) const
 {
-    if (nBit < 0 || nBit >= m_nWidth)
-        return {};
+    if (nBit < 0 || nBit >= m_nWidth) return {};
     const std::uint64_t nFlipped = m_nBits ^ (std::uint64_t{1} << nBit);
     // A cast reads the low bits of the literal's value, whatever its sign.
-    if (m_nWidth < 64)
-        return {"$" + HexDigits(nFlipped), {}};
+    if (m_nWidth < 64) return {"$" + HexDigits(nFlipped), {}};
     // Beyond 2^63 a literal would convert to -2^63 whatever its digits: a negative integer is
     // written as its magnitude after a minus (2^63 itself included).
     const bool bNegative = (nFlipped >> 63) != 0;

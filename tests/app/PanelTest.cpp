@@ -108,8 +108,9 @@ TEST_F(CPanelTest, ADragSelectsAFieldThatTheMenuCopiesOrInserts)
         Drag(arrPoints);
         EXPECT_EQ(ConsoleText(), strBefore) << "a drag flipped a bit";
         EXPECT_EQ(Panel()->Detail().toStdString(), pszField);
-        const std::string strAccessible =
-            QAccessible::queryAccessibleInterface(Panel())->text(QAccessible::Description).toStdString();
+        const std::string strAccessible = QAccessible::queryAccessibleInterface(Panel())
+                                              ->text(QAccessible::Description)
+                                              .toStdString();
         EXPECT_EQ(strAccessible.substr(strAccessible.rfind('\n') + 1), pszField);
     }
     Drag({CharPoint(1, 7) + QPoint(2, 0), CharPoint(1, 4) - QPoint(2, 0)});
@@ -127,8 +128,8 @@ TEST_F(CPanelTest, ADragSelectsAFieldThatTheMenuCopiesOrInserts)
 TEST_F(CPanelTest, HoveringNamesTheDigitsBitOrTheDecimalLinesIeee754Bits)
 {
     Type("$C0DE0042\r");
-    for (const auto& [nColumn, pszText] : {std::pair{56, "bit 7 = 0"}, {57, "bit 6 = 1"},
-                                           {0, "bit 63 = 0"}, {63, "bit 0 = 0"}})
+    for (const auto& [nColumn, pszText] :
+         {std::pair{56, "bit 7 = 0"}, {57, "bit 6 = 1"}, {0, "bit 63 = 0"}, {63, "bit 0 = 0"}})
     {
         Hover(CharPoint(0, nColumn));
         EXPECT_EQ(Panel()->Detail().toStdString(), pszText);

@@ -1,6 +1,6 @@
+#include "PanelBits.h"
 #include "ConsoleFixture.h"
 #include "IntegerConversion.h"
-#include "PanelBits.h"
 
 #include <cmath>
 #include <limits>
@@ -116,11 +116,11 @@ TEST_F(ConsoleTest, EnterLineFillsAnEmptyLastPromptOrWritesANewLineBelowTheLast)
 {
     const std::pair<const char*, const char*> rows[] = {
         {"?1+1\n2\n?@", "?1+1\n2\n?$5\n5\n?@"},
-        {"?@1+1\n2\n?", "?1+1\n2\n?$5\n5\n?@"},   // wherever the caret is
-        {"@", "?$5\n5\n?@"},                       // erased
-        {"x\n@", "x\n?$5\n5\n?@"},                 // an empty last line
-        {"?1+@", "?1+\n?$5\n5\n?@"},               // typing is left alone
-        {"?@1\n1\n?3", "?1\n1\n?3\n?$5\n5\n?@"},   // so is an old expression
+        {"?@1+1\n2\n?", "?1+1\n2\n?$5\n5\n?@"},  // wherever the caret is
+        {"@", "?$5\n5\n?@"},                     // erased
+        {"x\n@", "x\n?$5\n5\n?@"},               // an empty last line
+        {"?1+@", "?1+\n?$5\n5\n?@"},             // typing is left alone
+        {"?@1\n1\n?3", "?1\n1\n?3\n?$5\n5\n?@"}, // so is an old expression
     };
     for (const int nEditMode : {0, 1})
         for (const auto& [pszBefore, pszAfter] : rows)
@@ -154,8 +154,8 @@ TEST_F(ConsoleTest, FlippingEachBitUnderEveryCastGivesBackExactlyThoseBits)
                 SCOPED_TRACE(std::string(pszStart) + " cast type " + std::to_string(nCastType) +
                              " bit " + std::to_string(nBit));
                 const std::uint64_t nFlipped = start->Bits() ^ (std::uint64_t{1} << nBit);
-                const auto nSigned = static_cast<std::int64_t>(nFlipped << (64 - nWidth)) >>
-                                     (64 - nWidth);
+                const auto nSigned =
+                    static_cast<std::int64_t>(nFlipped << (64 - nWidth)) >> (64 - nWidth);
                 const CPanelEntry entry = start->FlipEntry(nBit);
                 if (nWidth == 64 && lumdrak::ToInt64(static_cast<double>(nSigned)) != nSigned)
                 {
@@ -165,7 +165,7 @@ TEST_F(ConsoleTest, FlippingEachBitUnderEveryCastGivesBackExactlyThoseBits)
                 ASSERT_TRUE(m_console.EnterLine(entry.m_strExpression)) << entry.m_strReason;
                 EXPECT_EQ(PanelLine(0), BinaryLine(nFlipped, nWidth));
                 EXPECT_EQ(PanelLine(2), bUnsigned && nWidth < 64 ? std::to_string(nFlipped)
-                                                                  : std::to_string(nSigned));
+                                                                 : std::to_string(nSigned));
                 ASSERT_TRUE(m_console.EnterLine(pszStart)); // back to the start's bits
             }
         }
