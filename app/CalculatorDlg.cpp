@@ -83,6 +83,10 @@ CCalculatorDlg::CCalculatorDlg(QWidget* pParent)
     m_pCastGroup = m_controls.RadioGroup(kIdCastNone);
     m_pOutputGroup = m_controls.RadioGroup(kIdOutputBin);
     m_pEditGroup = m_controls.RadioGroup(kIdScroll);
+    // The panel's bits enter new lines as Enter does, and its decimal line shows r.
+    m_pPanel->m_fnEnterLine = [this](const std::string& strLine)
+    { return m_console.EnterLine(strLine); };
+    m_pPanel->m_fnLastResult = [this] { return m_console.m_evaluator.m_dLastResult; };
 
     // The click handlers; a button's mnemonic clicks it too.
     static constexpr CCommand kCommands[] = {

@@ -218,7 +218,7 @@ void CDialogControls::Layout(int nZoomPercent)
     }
     if (auto* pRuler = static_cast<CBitRuler*>(ItemOfClass(EControlClass::Ruler)))
         if (auto* pPanel = static_cast<CResultPanel*>(ItemOfClass(EControlClass::ResultPanel)))
-            pRuler->SetPanel(pPanel);
+            pRuler->SetPanel(pPanel, nZoomPercent);
 }
 
 QWidget* CDialogControls::Item(int nId) const

@@ -2,11 +2,22 @@
 
 #include "TextControl.h"
 
+#include "PanelBits.h"
+
+#include <functional>
+#include <optional>
 #include <string>
+#include <utility>
 
 // The three-line result panel: read-only and right-aligned, showing letters in capitals while
 // keeping the text exactly as it was set, which is what the console logic reads back. Its
 // accessible description names the lines: binary, hexadecimal, decimal.
+//
+// Its bits can be touched. A click on a digit of the binary line flips that bit into a new
+// '?' line; a drag across digits selects a field of bits; hovering names a digit's bit, or the
+// field, and the decimal line's IEEE-754 bits. With the focus in the panel, Space flips the bit
+// at the text cursor and Shift with the arrows selects a field. What the tooltips say is also
+// added to the accessible description, for screen readers.
 class CResultPanel : public CTextControl
 {
 public:
@@ -23,9 +34,61 @@ public:
     // one, the selection that the middle button pastes; nothing when the line is empty.
     void CopyLiteral(int nLine) const;
 
+    // The field that the selection covers on the binary line, its highest bit first.
+    std::optional<std::pair<int, int>> Field() const;
+    // Flips bit nBit into a new line; where that cannot be, beeps and says why in a tooltip at
+    // ptGlobal. After keys the panel keeps the focus, its cursor on the same digit.
+    void FlipBit(int nBit, const QPoint& ptGlobal, bool bKeys);
+    // The field's value into a new line, the same way.
+    void InsertField(const QPoint& ptGlobal);
+    // What the tooltip says, or said last, about the point or the text cursor; empty for
+    // nothing.
+    const QString& Detail() const { return m_strDetail; }
+
+    // The console's side: writing and evaluating a new '?' line at the console's end (true when
+    // it was evaluated), and the double that the decimal line shows.
+    std::function<bool(const std::string&)> m_fnEnterLine;
+    std::function<double()> m_fnLastResult;
+
 protected:
     void contextMenuEvent(QContextMenuEvent* pEvent) override;
+    void keyPressEvent(QKeyEvent* pEvent) override;
+    void mousePressEvent(QMouseEvent* pEvent) override;
+    void mouseDoubleClickEvent(QMouseEvent* pEvent) override;
+    void mouseMoveEvent(QMouseEvent* pEvent) override;
+    void mouseReleaseEvent(QMouseEvent* pEvent) override;
+    bool viewportEvent(QEvent* pEvent) override;
 
 private:
-    std::string m_strText; // CR LF between lines
+    struct CSpot
+    {
+        int m_nLine = -1;   // 0 binary, 1 hexadecimal, 2 decimal; -1 for none
+        int m_nColumn = -1; // the character there, -1 off the text
+    };
+
+    std::optional<CPanelBits> Bits() const;
+    // The line and character at a point of the viewport. With bClamp only x counts: the
+    // binary line's character nearest to it.
+    CSpot SpotAt(const QPointF& pt, bool bClamp = false) const;
+    // What hovering a spot, or the text cursor, says.
+    QString DetailOf(const CSpot& spot) const;
+    QString CursorDetail() const;
+    void SetDetail(const QString& strDetail);
+    void ShowTip(const QString& strText, const QPoint& ptGlobal);
+    void Refuse(const std::string& strReason, const QPoint& ptGlobal);
+    // Highlights the binary line's character under the mouse, nothing for -1.
+    void SetHover(int nColumn);
+    void Hover(const QPointF& pt, const QPoint& ptGlobal);
+    void SelectColumns(int nAnchor, int nColumn);
+    void CopyText(const std::string& strText) const;
+    bool PressDigit(const QMouseEvent& event);
+
+    std::string m_strText;            // CR LF between lines
+    QString m_strLinesDescription;    // the accessible description of the lines alone
+    QString m_strDetail;              // added to it
+    int m_nHoverColumn = -1;          // of the binary line, -1 for none
+    std::optional<QPointF> m_ptHover; // the mouse in the viewport, while it is there
+    int m_nPressColumn = -1;          // where a press on the binary line began, -1 for none
+    QPointF m_ptPress;
+    bool m_bDragged = false; // that press became a drag, which selects and never flips
 };

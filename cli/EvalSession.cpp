@@ -1,6 +1,7 @@
 #include "EvalSession.h"
 
 #include "CLiterals.h"
+#include "PanelBits.h"
 
 #include <algorithm>
 #include <charconv>
@@ -8,12 +9,13 @@
 
 CEvalSession::CEvalSession(int nCastMode, int bUnsigned, int nOutputMode, bool bRaw,
                            bool bCLiterals)
-    : m_bRaw(bRaw), m_bCLiterals(bCLiterals)
+    : m_bRaw(bRaw), m_bCLiterals(bCLiterals), m_nOutputMode(nOutputMode)
 {
     m_console.SetStartDefaults();
     m_console.m_nCastMode = nCastMode;
     m_console.m_bUnsigned = bUnsigned;
-    m_console.m_nOutputMode = nOutputMode;
+    // The bits are those of r, the value the decimal line shows.
+    m_console.m_nOutputMode = nOutputMode < kOutputDouble ? nOutputMode : 2;
     m_console.m_nEditMode = 0;
     m_console.Start("", "");
 }
@@ -55,6 +57,10 @@ int CEvalSession::Enter(std::string_view strExpression)
     else
     {
         m_strMessage.clear();
+        if (m_nOutputMode == kOutputDouble)
+            m_strWritten = DoubleBitsText(LastResult());
+        else if (m_nOutputMode == kOutputFloat)
+            m_strWritten = FloatBitsText(LastResult());
     }
     if (m_bCLiterals)
     {

@@ -13,6 +13,10 @@
 class CEvalSession
 {
 public:
+    // Output modes beyond the console's three: the result's IEEE-754 bits, "0x" and hex digits.
+    static constexpr int kOutputDouble = 3;
+    static constexpr int kOutputFloat = 4;
+
     // bCLiterals: C and Python integer literals are converted before each expression is
     // evaluated (ConvertCLiterals), as a paste into the window's console converts them.
     CEvalSession(int nCastMode, int bUnsigned, int nOutputMode, bool bRaw,
@@ -47,6 +51,7 @@ public:
     bool m_bAnyError = false;
     const bool m_bRaw;
     const bool m_bCLiterals;
+    const int m_nOutputMode;
 
 private:
     void EvaluateLine(std::string_view strLine);

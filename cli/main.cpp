@@ -19,7 +19,7 @@ namespace
 {
 
 constexpr char kUsage[] =
-    "usage: lumdrak-eval [-c none|32|16|8] [-u] [-o bin|hex|dez] [-C] [--raw] [EXPRESSION ...]\n";
+    "usage: lumdrak-eval [-c none|32|16|8] [-u] [-o bin|hex|dez|f64|f32] [-C] [--raw] [EXPRESSION ...]\n";
 
 constexpr char kHelp[] =
     "Evaluates calculator expressions, from the arguments or one per line from standard input\n"
@@ -30,6 +30,7 @@ constexpr char kHelp[] =
     "  -c none|32|16|8  force cast: narrow every intermediate value to that many bits\n"
     "  -u               with -c: read the narrowed values as unsigned\n"
     "  -o bin|hex|dez   output the binary (#), hexadecimal ($) or decimal line (default dez)\n"
+    "  -o f64|f32       output the result's IEEE-754 double or nearest float bits (0x...)\n"
     "  -C, --c-literals convert C and Python integer literals first: 0xFF to $FF, 0b101 to\n"
     "                   #101, digit separators (' _) and suffixes (u l ll z) dropped\n"
     "  --raw            print each value in its shortest exact decimal form, or 'error P'\n"
@@ -118,10 +119,10 @@ int ParseArguments(int argc, char** argv, SOptions& options)
             const bool bCast = strArg == "-c";
             const std::string_view strValue = i + 1 < argc ? argv[++i] : "";
             const int nMode = bCast ? IndexOf(strValue, {"none", "32", "16", "8"})
-                                    : IndexOf(strValue, {"bin", "hex", "dez"});
+                                    : IndexOf(strValue, {"bin", "hex", "dez", "f64", "f32"});
             if (nMode < 0)
                 return UsageError(std::string(strArg) + (bCast ? " takes none, 32, 16 or 8"
-                                                               : " takes bin, hex or dez"));
+                                                               : " takes bin, hex, dez, f64 or f32"));
             (bCast ? options.nCastMode : options.nOutputMode) = nMode;
         }
         else if (strArg.size() > 2 && strArg.substr(0, 2) == "--")

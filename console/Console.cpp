@@ -1,7 +1,7 @@
 #include "Console.h"
 
-#include "Ascii.h"
 #include "IntegerConversion.h"
+#include "PanelBits.h"
 
 #include <algorithm>
 #include <charconv>
@@ -9,15 +9,6 @@
 
 namespace
 {
-
-std::string HexDigits(std::uint64_t nValue)
-{
-    char buffer[16];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, nValue, 16);
-    std::string strHex(buffer, result.ptr);
-    std::transform(strHex.begin(), strHex.end(), strHex.begin(), lumdrak::AsciiUpper);
-    return strHex;
-}
 
 // Fixed notation with 12 decimals, as "%.12f" prints it but independent of the locale. A NaN
 // prints as "nan" whatever its sign bit.
@@ -140,6 +131,19 @@ bool CConsole::ProcessEnter()
         m_pWindow->SetConsoleSel(nCaretAfter, nCaretAfter);
     }
     return true;
+}
+
+bool CConsole::EnterLine(std::string_view strExpression)
+{
+    UpdateData(true);
+    const std::size_t nLength = m_strConsole.size();
+    const std::size_t nLastLine = m_strConsole.rfind('\n') + 1; // 0 when there is no LF
+    const std::string_view strLastLine = std::string_view(m_strConsole).substr(nLastLine);
+    std::string strAdded = strLastLine == "?" ? "" : strLastLine.empty() ? "?" : "\r\n?";
+    strAdded += strExpression;
+    m_pWindow->SetConsoleSel(static_cast<int>(nLength), static_cast<int>(nLength));
+    m_pWindow->ReplaceConsoleSel(strAdded);
+    return ProcessEnter();
 }
 
 void CConsole::ShowResult(double dValue)

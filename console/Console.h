@@ -32,6 +32,11 @@ public:
     // and the key should go on to the control.
     bool ProcessEnter();
     void ShowResult(double dValue);
+    // Writes strExpression (one line) as a new '?' line at the end of the console and
+    // evaluates it as Enter there does; true when it was evaluated. An empty prompt, or an
+    // empty line, at the end takes the expression; any other last line, an expression being
+    // typed for one, is left as it is, and the new line goes below it.
+    bool EnterLine(std::string_view strExpression);
 
     // The key filter for key-down events; true when the key is consumed.
     bool PreTranslateKeyDown(int nVirtualKey);

@@ -10,13 +10,17 @@
 //     the second line below; the new line is a result or a marker under the evaluated line,
 //     and the caret ends on a '?' line;
 //   - F2 and F3 change the text only at the selection; F4, the mode clicks and other keys
-//     never change the text.
+//     never change the text;
+//   - a flipped panel bit or an inserted field is entered below everything there was, and a
+//     flip shows exactly the flipped bits, unless (with no cast only) a double cannot hold
+//     the integer, when nothing changes.
 //
 // Input layout: five bytes for the stored code's members, one for the random seed, one for
 // the number of steps, three bytes per step, then the console text (typed before step 1).
 #include "Banner.h"
 #include "Console.h"
 #include "MemoryWindow.h"
+#include "PanelBits.h"
 
 #include <algorithm>
 #include <array>
@@ -25,6 +29,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -288,6 +293,51 @@ void PressInsertKey(CConsole& console, CMemoryWindow& window, int nKey)
     CHECK(window.m_strPanelText == before.strPanel);
 }
 
+// A click on a digit of the panel's binary line (bFlip), or Insert field over bits nBit to
+// nOther, as the panel enters them.
+void EnterPanelBits(CConsole& console, CMemoryWindow& window, bool bFlip, int nBit, int nOther)
+{
+    const Snapshot before = Take(window);
+    const std::string strLine = LineOfText(before.strPanel, 0);
+    const std::optional<CPanelBits> bits = CPanelBits::FromLine(strLine);
+    if (!bits)
+        return;
+    nBit %= bits->Width();
+    nOther %= bits->Width();
+    // What the tooltips and the menu say agrees with the line.
+    const std::size_t nColumn = static_cast<std::size_t>(bits->ColumnOfBit(nBit));
+    CHECK(bits->BitText(nBit) == "bit " + std::to_string(nBit) + " = " + strLine[nColumn]);
+    const std::uint64_t nField = bits->Field(nBit, nOther);
+    CHECK(bits->FieldLiteral(nBit, nOther, true) == "0x" + HexDigits(nField));
+    CHECK(EndsWith(bits->FieldText(nOther, nBit), " = $" + HexDigits(nField) + " = " +
+                                                      bits->FieldLiteral(nBit, nOther, false)));
+    const double dShown = console.m_evaluator.m_dLastResult;
+    const std::string strIeee = Ieee754Text(dShown);
+    CHECK(strIeee.rfind("double " + DoubleBitsText(dShown) + ": sign ", 0) == 0);
+    CHECK(strIeee.find("\nfloat " + FloatBitsText(dShown)) != std::string::npos);
+
+    const CPanelEntry entry = bFlip ? bits->FlipEntry(nBit) : bits->FieldEntry(nBit, nOther);
+    CHECK(entry.m_strExpression.empty() != entry.m_strReason.empty());
+    if (entry.m_strExpression.empty())
+    {
+        CHECK(bits->Width() == 64);
+        CheckUnchanged(before, window);
+        return;
+    }
+    CHECK(console.EnterLine(entry.m_strExpression));
+    const std::string& strNew = window.m_strConsoleText;
+    CHECK(strNew.compare(0, before.strText.size(), before.strText) == 0);
+    // After at most a line break and a '?', the expression and its result.
+    const std::string_view strAdded = std::string_view(strNew).substr(before.strText.size());
+    CHECK(strAdded.find(entry.m_strExpression + "\r\n") <= 3);
+    if (!bFlip)
+        return;
+    std::string strFlipped = strLine;
+    char& chDigit = strFlipped[nColumn];
+    chDigit = chDigit == '0' ? '1' : '0';
+    CHECK(LineOfText(window.m_strPanelText, 0) == strFlipped);
+}
+
 void Step(CConsole& console, CMemoryWindow& window, const std::uint8_t* pStep)
 {
     const std::uint8_t nArg1 = pStep[1];
@@ -352,6 +402,9 @@ void Step(CConsole& console, CMemoryWindow& window, const std::uint8_t* pStep)
         break;
     case 11:
         window.SetConsoleText(window.m_strConsoleText, Position(nArg1, nLength));
+        break;
+    case 13:
+        EnterPanelBits(console, window, nArg2 % 2 == 0, nArg1, nArg2 / 2);
         break;
     case 12:
     {

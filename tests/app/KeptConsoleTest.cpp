@@ -30,29 +30,6 @@ std::string StoredTranscript()
     return CRegistryString("Software\\Lumdrak\\Console", "-", true, HKEY_CURRENT_USER).GetValue();
 }
 
-// Opens the context menu of pWidget as a right click does and triggers its item strItem;
-// returns the texts of all its items.
-QStringList UseContextMenu(QWidget* pWidget, const QString& strItem)
-{
-    QStringList arrItems;
-    QTimer::singleShot(0, [&]
-    {
-        auto* pMenu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        if (!pMenu) return;
-        for (QAction* pAction : pMenu->actions())
-            if (!pAction->isSeparator()) arrItems.append(pAction->text());
-        for (QAction* pAction : pMenu->actions())
-            if (pAction->text() == strItem && pAction->isEnabled()) pAction->trigger();
-        pMenu->close();
-    });
-    const QPoint point = pWidget->rect().center();
-    QContextMenuEvent event(QContextMenuEvent::Mouse, point, pWidget->mapToGlobal(point));
-    QApplication::sendEvent(pWidget, &event);
-    pWidget->window()->activateWindow(); // no window manager hands it back offscreen
-    EXPECT_TRUE(QTest::qWaitForWindowActive(pWidget->window()));
-    return arrItems;
-}
-
 using CKeptConsoleTest = CWindowTest;
 
 // Each row chooses HEX and Scroll, evaluates two lines and ends the window its own way; the

@@ -12,6 +12,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -21,6 +23,29 @@
 #include <string>
 
 inline const std::string kStartText = std::string(kBannerText) + "\r\n" + kVersionText + "?";
+
+// Opens the context menu of pWidget as a right click does and triggers its item strItem;
+// returns the texts of all its items.
+inline QStringList UseContextMenu(QWidget* pWidget, const QString& strItem)
+{
+    QStringList arrItems;
+    QTimer::singleShot(0, [&]
+    {
+        auto* pMenu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!pMenu) return;
+        for (QAction* pAction : pMenu->actions())
+            if (!pAction->isSeparator()) arrItems.append(pAction->text());
+        for (QAction* pAction : pMenu->actions())
+            if (pAction->text() == strItem && pAction->isEnabled()) pAction->trigger();
+        pMenu->close();
+    });
+    const QPoint point = pWidget->rect().center();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, point, pWidget->mapToGlobal(point));
+    QApplication::sendEvent(pWidget, &event);
+    pWidget->window()->activateWindow(); // no window manager hands it back offscreen
+    EXPECT_TRUE(QTest::qWaitForWindowActive(pWidget->window()));
+    return arrItems;
+}
 
 class CQtEnvironment : public ::testing::Environment
 {

@@ -21,6 +21,7 @@
 #include <iterator>
 #include <cmath>
 #include <functional>
+#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -576,28 +577,34 @@ private:
     double m_dRatio;
 };
 
-// At fractional ratios too, each ruler label is drawn in square dots of whole device pixels,
-// all of one size, the same glyphs as at 100 %, and stands over its bit; the panel's and the
+// At 100 % on a plain screen each ruler label is the bitmap: square one-pixel dots, ink or
+// background. Larger, by the zoom or the ratio, it is its glyph scaled, drawn at the device's
+// resolution: 5 x 7 dots of the scaled size, each dot inked exactly where the bitmap's is,
+// antialiased (more shades than two, no blown-up blocks), and alike wherever it stands, as its
+// digits start on device pixels. Every label stands over its bit; the panel's and the
 // console's frames are complete.
 TEST_F(CCalculatorDlgTest, RulerAndFramesStayCrispAtEveryZoomAndPixelRatio)
 {
     Type("-1\r");
-    std::vector<std::vector<bool>> arrReference; // each label's 5 x 7 dots, from the first row
+    std::vector<std::vector<bool>> arrReference; // each label's 5 x 7 dots, from the bitmap
     for (const auto& [nPercent, dRatio] : {std::pair{100, 1.0}, {100, 1.25}, {100, 1.5},
-                                           {100, 1.75}, {100, 2.0}, {150, 1.0}, {200, 1.5}})
+                                           {100, 1.75}, {100, 2.0}, {125, 1.0}, {150, 1.0},
+                                           {200, 1.0}, {200, 1.5}})
     {
         SCOPED_TRACE(std::to_string(nPercent) + " %, ratio " + std::to_string(dRatio));
         m_pDlg->SetZoom(nPercent);
         const CPainted painted(*m_pDlg, dRatio);
         const QRect rectRuler =
             painted.Device(QRect(Ruler()->mapTo(m_pDlg.get(), QPoint()), Ruler()->size()));
+        const int nBackground = qGray(QColor(208, 207, 192).rgb());
+        const auto inked = [&](int x, int y) { return painted.Gray(x, y) < nBackground - 16; };
 
         // The labels: runs of inked columns in the ruler's rows.
         std::vector<std::pair<int, int>> arrRuns; // first column, width
         int nTop = rectRuler.bottom();
         for (int x = rectRuler.left(); x <= rectRuler.right(); ++x)
             for (int y = rectRuler.top(); y <= rectRuler.bottom(); ++y)
-                if (painted.Ink(x, y))
+                if (inked(x, y))
                 {
                     nTop = std::min(nTop, y);
                     if (arrRuns.empty() || arrRuns.back().first + arrRuns.back().second < x)
@@ -605,26 +612,84 @@ TEST_F(CCalculatorDlgTest, RulerAndFramesStayCrispAtEveryZoomAndPixelRatio)
                     arrRuns.back().second = x - arrRuns.back().first + 1;
                 }
         ASSERT_EQ(arrRuns.size(), 64u);
-        const int nDot = Ruler()->DotSize(dRatio);
-        for (std::size_t nLabel = 0; nLabel < arrRuns.size(); ++nLabel)
+        const bool bBitmap = nPercent == 100 && dRatio == 1.0;
+        EXPECT_EQ(Ruler()->IsBitmap(dRatio), bBitmap);
+        const double dDot = Ruler()->DotSize(dRatio);
+        EXPECT_NEAR(dDot, nPercent / 100.0 * dRatio, 0.1) << "scaled with the font";
+        // How far a label's ink is from its bitmap glyph scaled, dot by dot: the largest
+        // difference between a dot's ink and the ink of the glyph's square dots there, both
+        // taken from whole device pixels, so that a pixel shared by two dots counts in both.
+        // The rounding of the corners costs a little; a dot of another glyph, about half a dot.
+        const auto glyphError = [&](int nLeft, const std::vector<bool>& arrGlyph)
         {
-            const auto [nLeft, nWidth] = arrRuns[nLabel];
-            ASSERT_EQ(nWidth, CBitRuler::kLabelDots * nDot) << "label " << nLabel;
-            if (arrReference.size() == nLabel) // the first row's labels are the reference
+            const auto dotRect = [&](int nCol, int nRow)
+            { return QRectF(nLeft + nCol * dDot, nTop + nRow * dDot, dDot, dDot); };
+            const auto overlap = [](const QRectF& a, const QRectF& b)
+            {
+                const QRectF rectPart = a.intersected(b);
+                return rectPart.width() * rectPart.height();
+            };
+            double dError = 0;
+            for (int nRow = 0; nRow < CBitRuler::kHeightDots; ++nRow)
+                for (int nCol = 0; nCol < CBitRuler::kLabelDots; ++nCol)
+                {
+                    const QRectF rectDot = dotRect(nCol, nRow);
+                    double dInk = 0;
+                    double dGlyph = 0;
+                    for (int y = static_cast<int>(rectDot.top()); y < rectDot.bottom(); ++y)
+                        for (int x = static_cast<int>(rectDot.left()); x < rectDot.right(); ++x)
+                        {
+                            const QRectF rectPixel(x, y, 1, 1);
+                            const double dShare = overlap(rectPixel, rectDot);
+                            dInk += dShare * (nBackground - painted.Gray(x, y)) / nBackground;
+                            for (int nOnRow = 0; nOnRow < CBitRuler::kHeightDots; ++nOnRow)
+                                for (int nOnCol = 0; nOnCol < CBitRuler::kLabelDots; ++nOnCol)
+                                    if (arrGlyph[nOnRow * CBitRuler::kLabelDots + nOnCol])
+                                        dGlyph += dShare *
+                                                  overlap(rectPixel, dotRect(nOnCol, nOnRow));
+                        }
+                    dError = std::max(dError, std::abs(dInk - dGlyph) / (dDot * dDot));
+                }
+            return dError;
+        };
+        if (arrReference.empty()) // the bitmap's labels are the reference
+        {
+            ASSERT_TRUE(bBitmap);
+            for (const auto& [nLeft, nWidth] : arrRuns)
             {
                 arrReference.emplace_back();
                 for (int nRow = 0; nRow < CBitRuler::kHeightDots; ++nRow)
                     for (int nCol = 0; nCol < CBitRuler::kLabelDots; ++nCol)
-                        arrReference.back().push_back(
-                            painted.Ink(nLeft + nCol * nDot, nTop + nRow * nDot));
+                        arrReference.back().push_back(painted.Ink(nLeft + nCol, nTop + nRow));
             }
-            // Every device pixel of the label is its glyph's dot at this size.
-            int nWrong = 0;
-            for (int dy = 0; dy < CBitRuler::kHeightDots * nDot; ++dy)
+        }
+        for (std::size_t nLabel = 0; nLabel < arrRuns.size(); ++nLabel)
+        {
+            const auto [nLeft, nWidth] = arrRuns[nLabel];
+            ASSERT_NEAR(nWidth, CBitRuler::kLabelDots * dDot, 1.0) << "label " << nLabel;
+            // The label is its own glyph, and far from its neighbour's.
+            const double dError = glyphError(nLeft, arrReference[nLabel]);
+            EXPECT_LT(dError, bBitmap ? 1e-9 : 0.2) << "label " << nLabel;
+            const std::size_t nOther = nLabel == 0 ? 1 : nLabel - 1;
+            EXPECT_GT(glyphError(nLeft, arrReference[nOther]), 0.35) << "label " << nLabel;
+            // Ink and background in the bitmap; antialiased edges, more shades, where scaled.
+            std::set<int> setGrays;
+            for (int dy = 0; dy < CBitRuler::kHeightDots * dDot; ++dy)
                 for (int dx = 0; dx < nWidth; ++dx)
-                    nWrong += painted.Ink(nLeft + dx, nTop + dy) !=
-                              arrReference[nLabel][dy / nDot * CBitRuler::kLabelDots + dx / nDot];
-            EXPECT_EQ(nWrong, 0) << "label " << nLabel << " is not its glyph in whole dots";
+                    setGrays.insert(painted.Gray(nLeft + dx, nTop + dy));
+            if (bBitmap)
+                EXPECT_EQ(setGrays, (std::set<int>{0, nBackground})) << "label " << nLabel;
+            else
+                EXPECT_GT(setGrays.size(), 2u) << "label " << nLabel << " is blown-up dots";
+            // The same units digit, ten labels on, is the same pixels.
+            if (nLabel >= 10)
+            {
+                for (int dy = 0; dy < 3 * dDot; ++dy)
+                    for (int dx = 0; dx < nWidth; ++dx)
+                        ASSERT_EQ(painted.Gray(nLeft + dx, nTop + dy),
+                                  painted.Gray(arrRuns[nLabel - 10].first + dx, nTop + dy))
+                            << "labels " << nLabel << " and " << nLabel - 10 << " differ";
+            }
 
             // Over its bit: the label's centre lies on the digit below it.
             const QTextBlock line = Panel()->document()->firstBlock();

@@ -63,7 +63,7 @@ struct SCase
 TEST(LumdrakEval, PrintsWhatTheConsoleWrites)
 {
     const std::string strUsage =
-        "usage: lumdrak-eval [-c none|32|16|8] [-u] [-o bin|hex|dez] [-C] [--raw] [EXPRESSION ...]\n";
+        "usage: lumdrak-eval [-c none|32|16|8] [-u] [-o bin|hex|dez|f64|f32] [-C] [--raw] [EXPRESSION ...]\n";
     const SCase cases[] = {
         {{"1+2"}, "", 0, "3\n", ""},
         {{"sqr(20)+10", "r*0+r"}, "", 0, "14.472135955\n14.472135955\n", ""},
@@ -72,6 +72,14 @@ TEST(LumdrakEval, PrintsWhatTheConsoleWrites)
         {{"-o", "hex", "-1"}, "", 0, "$FFFFFFFFFFFFFFFF\n", ""},
         {{"-c", "8", "300", "200"}, "", 0, "44\n-56\n", ""},
         {{"-c", "8", "-u", "-o", "hex", "200"}, "", 0, "$C8\n", ""},
+        // the IEEE-754 bits of r, under the cast
+        {{"-o", "f64", "0.1", "(-1)/(1/0)", "1/0"}, "", 0,
+         "0x3FB999999999999A\n0x8000000000000000\n0x7FF0000000000000\n", ""},
+        {{"-o", "f32", "0.1", "1e300"}, "", 0, "0x3DCCCCCD\n0x7F800000\n", ""},
+        {{"-c", "8", "-o", "f64", "300"}, "", 0, "0x4046000000000000\n", ""},
+        {{"-o", "f64", "1", "(1"}, "", 1, "0x3FF0000000000000\n", "?(1\n^^\nSyntax not allowed.\n"},
+        {{"-o", "f64", "--raw", "0.1"}, "", 0, "0.1\n", ""},
+        {{"-o", "f16"}, "", 2, "", "lumdrak-eval: -o takes bin, hex, dez, f64 or f32\n" + strUsage},
         {{"-u", "-1.5"}, "", 0, "-1.5\n", ""},
         {{"1/0", "0/0", "-1/0"}, "", 0, "inf\nnan\n-inf\n", ""},
         {{"?7"}, "", 0, "7\n", ""},
@@ -102,7 +110,7 @@ TEST(LumdrakEval, PrintsWhatTheConsoleWrites)
         {{"--version"}, "", 0, "lumdrak-eval (Lumdrak) " LUMDRAK_VERSION "\n", ""},
         {{"--", "-h"}, "", 1, "", "?-h\n ^^\nSyntax not allowed.\n"},
         {{"-c", "7", "1"}, "", 2, "", "lumdrak-eval: -c takes none, 32, 16 or 8\n" + strUsage},
-        {{"-o"}, "", 2, "", "lumdrak-eval: -o takes bin, hex or dez\n" + strUsage},
+        {{"-o"}, "", 2, "", "lumdrak-eval: -o takes bin, hex, dez, f64 or f32\n" + strUsage},
         {{"--bogus"}, "", 2, "", "lumdrak-eval: unknown option '--bogus'\n" + strUsage},
     };
     for (const SCase& c : cases)
@@ -126,7 +134,7 @@ TEST(LumdrakEval, HelpDescribesTheOptions)
         EXPECT_EQ(run.nStatus, 0) << szHelp;
         EXPECT_EQ(run.strErr, "") << szHelp;
         for (const char* szWord :
-             {"usage:", "-c none|32|16|8", "--c-literals", "--raw", "--version", "Exit status"})
+             {"usage:", "-c none|32|16|8", "-o f64|f32", "--c-literals", "--raw", "--version", "Exit status"})
             EXPECT_NE(run.strOut.find(szWord), std::string::npos) << szHelp << " " << szWord;
     }
 }

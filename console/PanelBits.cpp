@@ -1,0 +1,160 @@
+#include "PanelBits.h"
+
+#include <algorithm>
+#include <bit>
+#include <limits>
+
+static_assert(std::numeric_limits<double>::is_iec559 && std::numeric_limits<float>::is_iec559,
+              "the IEEE-754 texts read the bits of IEEE doubles and floats");
+
+namespace
+{
+
+constexpr int kDoubleDigits = std::numeric_limits<double>::digits; // 53
+
+// From the highest set bit down to the lowest: the bits a double's significand must hold.
+int SignificantBits(std::uint64_t nMagnitude)
+{
+    return nMagnitude == 0 ? 0 : std::bit_width(nMagnitude) - std::countr_zero(nMagnitude);
+}
+
+// The '$' literal of an integer, with a minus before a negative one, when a double holds the
+// integer exactly (the reader accumulates the digits in double arithmetic, and every step is
+// then exact); otherwise the reason, after strWhat.
+CPanelEntry ExactLiteral(std::uint64_t nMagnitude, bool bNegative, std::string_view strWhat)
+{
+    const std::string strSign = bNegative ? "-" : "";
+    const std::string strLiteral = strSign + "$" + HexDigits(nMagnitude);
+    const int nBits = SignificantBits(nMagnitude);
+    if (nBits <= kDoubleDigits) return {strLiteral, {}};
+    return {{},
+            std::string(strWhat) + ": " + strLiteral + " = " + strSign +
+                std::to_string(nMagnitude) + " needs " + std::to_string(nBits) +
+                " significant bits; a double holds " + std::to_string(kDoubleDigits)};
+}
+
+std::uint64_t LowMask(int nBits)
+{
+    return nBits >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << nBits) - 1;
+}
+
+} // namespace
+
+std::string HexDigits(std::uint64_t nValue, int nMinDigits)
+{
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string strHex;
+    do
+    {
+        strHex.insert(strHex.begin(), kDigits[nValue & 0xF]);
+        nValue >>= 4;
+    } while (nValue != 0);
+    if (static_cast<int>(strHex.size()) < nMinDigits)
+        strHex.insert(0, static_cast<std::size_t>(nMinDigits) - strHex.size(), '0');
+    return strHex;
+}
+
+std::optional<CPanelBits> CPanelBits::FromLine(std::string_view strLine)
+{
+    const auto nWidth = static_cast<int>(strLine.size());
+    if (nWidth != 8 && nWidth != 16 && nWidth != 32 && nWidth != 64) return std::nullopt;
+    std::uint64_t nBits = 0;
+    for (const char ch : strLine)
+    {
+        if (ch != '0' && ch != '1') return std::nullopt;
+        nBits = (nBits << 1) | static_cast<std::uint64_t>(ch - '0');
+    }
+    return CPanelBits(nBits, nWidth);
+}
+
+int CPanelBits::BitOfColumn(int nColumn) const
+{
+    return nColumn >= 0 && nColumn < m_nWidth ? m_nWidth - 1 - nColumn : -1;
+}
+
+int CPanelBits::ColumnOfBit(int nBit) const
+{
+    return BitOfColumn(nBit);
+}
+
+bool CPanelBits::Bit(int nBit) const
+{
+    return nBit >= 0 && nBit < m_nWidth && ((m_nBits >> nBit) & 1) != 0;
+}
+
+std::string CPanelBits::BitText(int nBit) const
+{
+    return "bit " + std::to_string(nBit) + " = " + (Bit(nBit) ? "1" : "0");
+}
+
+std::uint64_t CPanelBits::Field(int nHigh, int nLow) const
+{
+    if (nHigh < nLow) std::swap(nHigh, nLow);
+    nHigh = std::clamp(nHigh, 0, m_nWidth - 1);
+    nLow = std::clamp(nLow, 0, m_nWidth - 1);
+    return (m_nBits >> nLow) & LowMask(nHigh - nLow + 1);
+}
+
+std::string CPanelBits::FieldText(int nHigh, int nLow) const
+{
+    if (nHigh < nLow) std::swap(nHigh, nLow);
+    const std::uint64_t nValue = Field(nHigh, nLow);
+    const std::string strBits = nHigh == nLow
+                                    ? "bit " + std::to_string(nHigh)
+                                    : "bits " + std::to_string(nHigh) + ".." + std::to_string(nLow);
+    return strBits + " = $" + HexDigits(nValue) + " = " + std::to_string(nValue);
+}
+
+std::string CPanelBits::FieldLiteral(int nHigh, int nLow, bool bHex) const
+{
+    const std::uint64_t nValue = Field(nHigh, nLow);
+    return bHex ? "0x" + HexDigits(nValue) : std::to_string(nValue);
+}
+
+CPanelEntry CPanelBits::FlipEntry(int nBit) const
+{
+    if (nBit < 0 || nBit >= m_nWidth) return {};
+    const std::uint64_t nFlipped = m_nBits ^ (std::uint64_t{1} << nBit);
+    // A cast reads the low bits of the literal's value, whatever its sign.
+    if (m_nWidth < 64) return {"$" + HexDigits(nFlipped), {}};
+    // Beyond 2^63 a literal would convert to -2^63 whatever its digits: a negative integer is
+    // written as its magnitude after a minus (2^63 itself included).
+    const bool bNegative = (nFlipped >> 63) != 0;
+    return ExactLiteral(bNegative ? 0 - nFlipped : nFlipped, bNegative, "not flipped");
+}
+
+CPanelEntry CPanelBits::FieldEntry(int nHigh, int nLow) const
+{
+    return ExactLiteral(Field(nHigh, nLow), false, "not inserted");
+}
+
+std::string DoubleBitsText(double dValue)
+{
+    return "0x" + HexDigits(std::bit_cast<std::uint64_t>(dValue), 16);
+}
+
+std::string FloatBitsText(double dValue)
+{
+    // IEEE conversion rounds to the nearest float; beyond the largest one that is infinity.
+    return "0x" + HexDigits(std::bit_cast<std::uint32_t>(static_cast<float>(dValue)), 8);
+}
+
+std::string Ieee754Text(double dValue)
+{
+    const auto nBits = std::bit_cast<std::uint64_t>(dValue);
+    const auto nBiased = static_cast<int>((nBits >> 52) & 0x7FF);
+    const std::uint64_t nFraction = nBits & LowMask(52);
+    std::string strExponent = "exponent 0x" + HexDigits(static_cast<std::uint64_t>(nBiased), 3);
+    if (nBiased == 0x7FF)
+        strExponent += nFraction == 0 ? " (infinity)" : " (NaN)";
+    else if (nBiased == 0)
+        strExponent += nFraction == 0 ? " (zero)" : " = 2^-1022 (subnormal)";
+    else
+        strExponent += " = 2^" + std::to_string(nBiased - 1023);
+
+    const auto fValue = static_cast<float>(dValue);
+    const bool bRounded = dValue == dValue && static_cast<double>(fValue) != dValue;
+    return "double " + DoubleBitsText(dValue) + ": sign " + std::to_string(nBits >> 63) + ", " +
+           strExponent + ", fraction 0x" + HexDigits(nFraction, 13) + "\nfloat " +
+           FloatBitsText(dValue) + (bRounded ? " (rounded)" : "");
+}

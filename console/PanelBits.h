@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// What a gesture on the result panel enters: an expression for a new '?' line, or, when there
+// is none, the reason, said to the user instead.
+struct CPanelEntry
+{
+    std::string m_strExpression; // empty when nothing is entered
+    std::string m_strReason;     // why not; empty when there is an expression
+};
+
+// The result panel's binary line as bits to touch: which bit a digit shows, the value with one
+// bit flipped and the literal that enters it, a field of bits, and the texts that name them.
+// Columns count the line's digits from 0 at its first (leftmost) digit; bits from 0 at its
+// last. The line is as wide as the cast that wrote it: 8, 16 or 32 bits, or 64 for no cast,
+// where it is the two's complement of the integer conversion of a double.
+class CPanelBits
+{
+public:
+    // The bits of a binary line of 8, 16, 32 or 64 digits; anything else (an empty panel) has
+    // none.
+    static std::optional<CPanelBits> FromLine(std::string_view strLine);
+
+    int Width() const { return m_nWidth; }
+    std::uint64_t Bits() const { return m_nBits; }
+
+    // The bit that column nColumn shows, -1 outside the line; and the column of bit nBit, -1
+    // for no such bit.
+    int BitOfColumn(int nColumn) const;
+    int ColumnOfBit(int nBit) const;
+    bool Bit(int nBit) const;
+    // "bit 23 = 1"
+    std::string BitText(int nBit) const;
+
+    // Bits nHigh down to nLow, in either order, as an unsigned number: the field's value.
+    std::uint64_t Field(int nHigh, int nLow) const;
+    // "bits 23..16 = $DE = 222"; "bit 7 = $1 = 1" for a field of one bit.
+    std::string FieldText(int nHigh, int nLow) const;
+    // The field's value as C and the other languages write it: "0xDE", or "222".
+    std::string FieldLiteral(int nHigh, int nLow, bool bHex) const;
+
+    // The expression whose value, under the cast that wrote the line, shows these bits with bit
+    // nBit flipped. Under a cast it is the new bits as a '$' literal, which the cast reads as
+    // signed or unsigned ($FF is -1 under signed 8 bits); with no cast it is the new 64-bit
+    // integer, a negative one as "-$" and its magnitude. An integer that a double cannot hold
+    // (more than 53 significant bits) has no expression.
+    CPanelEntry FlipEntry(int nBit) const;
+    // The field's value as a '$' literal, when a double holds it exactly.
+    CPanelEntry FieldEntry(int nHigh, int nLow) const;
+
+private:
+    CPanelBits(std::uint64_t nBits, int nWidth) : m_nBits(nBits), m_nWidth(nWidth) {}
+
+    std::uint64_t m_nBits;
+    int m_nWidth;
+};
+
+// Hexadecimal digits in capitals, with leading zeros up to nMinDigits.
+std::string HexDigits(std::uint64_t nValue, int nMinDigits = 1);
+
+// The IEEE-754 forms of a double: its 64 bits ("0x3FB999999999999A"), the 32 bits of the float
+// nearest to it ("0x3DCCCCCD"), and both with the double's fields named, on two lines:
+// "double 0x3FB999999999999A: sign 0, exponent 0x3FB = 2^-4, fraction 0x999999999999A" and
+// "float 0x3DCCCCCD".
+std::string DoubleBitsText(double dValue);
+std::string FloatBitsText(double dValue);
+std::string Ieee754Text(double dValue);

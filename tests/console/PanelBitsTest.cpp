@@ -1,0 +1,200 @@
+#include "PanelBits.h"
+#include "ConsoleFixture.h"
+#include "IntegerConversion.h"
+
+#include <cmath>
+#include <limits>
+#include <tuple>
+#include <utility>
+
+namespace
+{
+
+std::string BinaryLine(std::uint64_t nBits, int nWidth)
+{
+    std::string strLine;
+    for (int nBit = nWidth - 1; nBit >= 0; --nBit)
+        strLine += ((nBits >> nBit) & 1) != 0 ? '1' : '0';
+    return strLine;
+}
+
+const std::string kLimit = " significant bits; a double holds 53";
+
+// Columns count from the left, bits from the right; a field reads unsigned, in either order of
+// its ends, and enters as a '$' literal while a double holds it.
+TEST(PanelBitsTest, BitsOfColumnsAndFieldsFromOneBitToSixtyFour)
+{
+    for (const std::string& strLine : {std::string(), std::string("0101"), std::string("1000000x"),
+                                       std::string(7, '0'), std::string(65, '1')})
+        EXPECT_FALSE(CPanelBits::FromLine(strLine)) << strLine;
+    const std::uint64_t kOnes = ~std::uint64_t{0};
+    const struct
+    {
+        std::uint64_t nBits;
+        int nWidth, nHigh, nLow;
+        const char* szBit; // bit nHigh
+        std::string strField, strEntry;
+    } rows[] = {
+        {0x81, 8, 7, 0, "bit 7 = 1", "bits 7..0 = $81 = 129", "$81"},
+        {0x81, 8, 1, 1, "bit 1 = 0", "bit 1 = $0 = 0", "$0"},
+        {0xC0DE0042, 32, 23, 16, "bit 23 = 1", "bits 23..16 = $DE = 222", "$DE"},
+        {0xC0DE0042, 32, 16, 23, "bit 16 = 0", "bits 23..16 = $DE = 222", "$DE"},
+        {0x8000, 16, 15, 15, "bit 15 = 1", "bit 15 = $1 = 1", "$1"},
+        {kOnes, 64, 63, 63, "bit 63 = 1", "bit 63 = $1 = 1", "$1"},
+        {kOnes, 64, 0, 0, "bit 0 = 1", "bit 0 = $1 = 1", "$1"},
+        {kOnes, 64, 63, 11, "bit 63 = 1", "bits 63..11 = $1FFFFFFFFFFFFF = 9007199254740991",
+         "$1FFFFFFFFFFFFF"},
+        {kOnes, 64, 63, 10, "bit 63 = 1", "bits 63..10 = $3FFFFFFFFFFFFF = 18014398509481983",
+         "not inserted: $3FFFFFFFFFFFFF = 18014398509481983 needs 54" + kLimit},
+        {kOnes, 64, 63, 0, "bit 63 = 1", "bits 63..0 = $FFFFFFFFFFFFFFFF = 18446744073709551615",
+         "not inserted: $FFFFFFFFFFFFFFFF = 18446744073709551615 needs 64" + kLimit},
+        {std::uint64_t{1} << 63, 64, 63, 0, "bit 63 = 1",
+         "bits 63..0 = $8000000000000000 = 9223372036854775808", "$8000000000000000"},
+    };
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.strField);
+        const auto bits = CPanelBits::FromLine(BinaryLine(row.nBits, row.nWidth));
+        ASSERT_TRUE(bits);
+        EXPECT_EQ(bits->BitOfColumn(row.nWidth - 1 - row.nHigh), row.nHigh);
+        EXPECT_EQ(bits->ColumnOfBit(row.nHigh), row.nWidth - 1 - row.nHigh);
+        EXPECT_EQ(bits->BitText(row.nHigh), row.szBit);
+        EXPECT_EQ(bits->FieldText(row.nHigh, row.nLow), row.strField);
+        const CPanelEntry entry = bits->FieldEntry(row.nHigh, row.nLow);
+        EXPECT_EQ(entry.m_strExpression.empty() ? entry.m_strReason : entry.m_strExpression,
+                  row.strEntry);
+        EXPECT_EQ(bits->FieldLiteral(row.nHigh, row.nLow, false),
+                  std::to_string(bits->Field(row.nHigh, row.nLow)));
+        EXPECT_EQ(bits->BitOfColumn(row.nWidth), -1);
+        EXPECT_EQ(bits->BitOfColumn(-1), -1);
+    }
+}
+
+TEST(PanelBitsTest, Ieee754FormsOfSpecialAndOrdinaryDoubles)
+{
+    using Limits = std::numeric_limits<double>;
+    const std::string k0 = ", fraction 0x0000000000000\nfloat 0x";
+    const struct
+    {
+        double dValue;
+        const char* szDouble;
+        std::string strRest;
+    } rows[] = {
+        {0.0, "0x0000000000000000", "sign 0, exponent 0x000 (zero)" + k0 + "00000000"},
+        {-0.0, "0x8000000000000000", "sign 1, exponent 0x000 (zero)" + k0 + "80000000"},
+        {0.1, "0x3FB999999999999A",
+         "sign 0, exponent 0x3FB = 2^-4, fraction 0x999999999999A\nfloat 0x3DCCCCCD (rounded)"},
+        {1.0, "0x3FF0000000000000", "sign 0, exponent 0x3FF = 2^0" + k0 + "3F800000"},
+        {-2.5, "0xC004000000000000",
+         "sign 1, exponent 0x400 = 2^1, fraction 0x4000000000000\nfloat 0xC0200000"},
+        {Limits::denorm_min(), "0x0000000000000001",
+         "sign 0, exponent 0x000 = 2^-1022 (subnormal), fraction 0x0000000000001\n"
+         "float 0x00000000 (rounded)"},
+        {Limits::min() - Limits::denorm_min(), "0x000FFFFFFFFFFFFF",
+         "sign 0, exponent 0x000 = 2^-1022 (subnormal), fraction 0xFFFFFFFFFFFFF\n"
+         "float 0x00000000 (rounded)"},
+        {std::numeric_limits<float>::denorm_min(), "0x36A0000000000000",
+         "sign 0, exponent 0x36A = 2^-149" + k0 + "00000001"},
+        {Limits::max(), "0x7FEFFFFFFFFFFFFF",
+         "sign 0, exponent 0x7FE = 2^1023, fraction 0xFFFFFFFFFFFFF\nfloat 0x7F800000 (rounded)"},
+        {INFINITY, "0x7FF0000000000000", "sign 0, exponent 0x7FF (infinity)" + k0 + "7F800000"},
+        {-INFINITY, "0xFFF0000000000000", "sign 1, exponent 0x7FF (infinity)" + k0 + "FF800000"},
+        {Limits::quiet_NaN(), "0x7FF8000000000000",
+         "sign 0, exponent 0x7FF (NaN), fraction 0x8000000000000\nfloat 0x7FC00000"},
+    };
+    for (const auto& row : rows)
+    {
+        EXPECT_EQ(DoubleBitsText(row.dValue), row.szDouble);
+        const std::string strText = Ieee754Text(row.dValue);
+        EXPECT_EQ(strText, "double " + std::string(row.szDouble) + ": " + row.strRest);
+        EXPECT_EQ("float " + FloatBitsText(row.dValue), strText.substr(strText.find("float"), 16));
+    }
+}
+
+// "\n" is CR LF and "@" the caret, before and after $5 is entered.
+TEST_F(ConsoleTest, EnterLineFillsAnEmptyLastPromptOrWritesANewLineBelowTheLast)
+{
+    const std::pair<const char*, const char*> rows[] = {
+        {"?1+1\n2\n?@", "?1+1\n2\n?$5\n5\n?@"},
+        {"?@1+1\n2\n?", "?1+1\n2\n?$5\n5\n?@"},  // wherever the caret is
+        {"@", "?$5\n5\n?@"},                     // erased
+        {"x\n@", "x\n?$5\n5\n?@"},               // an empty last line
+        {"?1+@", "?1+\n?$5\n5\n?@"},             // typing is left alone
+        {"?@1\n1\n?3", "?1\n1\n?3\n?$5\n5\n?@"}, // so is an old expression
+    };
+    for (const int nEditMode : {0, 1})
+        for (const auto& [pszBefore, pszAfter] : rows)
+        {
+            StartWith(0, 0, 2, nEditMode, 1);
+            SetMarkedText(m_window, pszBefore);
+            EXPECT_TRUE(m_console.EnterLine("$5"));
+            EXPECT_EQ(MarkedText(m_window), pszAfter) << pszBefore;
+            // As after Enter: F2, F3 and r follow.
+            EXPECT_EQ(m_console.m_strLastResult + m_console.m_strLastExpression, "5$5");
+            EXPECT_EQ(m_console.m_evaluator.m_dLastResult, 5.0);
+        }
+}
+
+// Every bit of every start value under every cast and sign: the flip's expression, entered,
+// gives exactly the flipped bits and their integer. Only with no cast, and only where a double
+// cannot hold the integer, there is none, and the reason says so. Rows show what is written.
+TEST_F(ConsoleTest, FlippingEachBitUnderEveryCastGivesBackExactlyThoseBits)
+{
+    for (int nCastType = 0; nCastType < 8; ++nCastType)
+        for (const char* pszStart : {"0", "-1", "$C0DE0042", "-$123456789ABCDE", "1/0", "2.5"})
+        {
+            const bool bUnsigned = nCastType % 2 != 0;
+            StartWith(nCastType / 2, bUnsigned, 2, 0, 0);
+            ASSERT_TRUE(Enter((std::string("?") + pszStart + "@").c_str()));
+            const auto start = CPanelBits::FromLine(PanelLine(0));
+            ASSERT_TRUE(start);
+            const int nWidth = start->Width();
+            for (int nBit = 0; nBit < nWidth; ++nBit)
+            {
+                SCOPED_TRACE(std::string(pszStart) + " cast type " + std::to_string(nCastType) +
+                             " bit " + std::to_string(nBit));
+                const std::uint64_t nFlipped = start->Bits() ^ (std::uint64_t{1} << nBit);
+                const auto nSigned =
+                    static_cast<std::int64_t>(nFlipped << (64 - nWidth)) >> (64 - nWidth);
+                const CPanelEntry entry = start->FlipEntry(nBit);
+                if (nWidth == 64 && lumdrak::ToInt64(static_cast<double>(nSigned)) != nSigned)
+                {
+                    EXPECT_NE(entry.m_strReason.find(kLimit), std::string::npos);
+                    continue;
+                }
+                ASSERT_TRUE(m_console.EnterLine(entry.m_strExpression)) << entry.m_strReason;
+                EXPECT_EQ(PanelLine(0), BinaryLine(nFlipped, nWidth));
+                EXPECT_EQ(PanelLine(2), bUnsigned && nWidth < 64 ? std::to_string(nFlipped)
+                                                                 : std::to_string(nSigned));
+                ASSERT_TRUE(m_console.EnterLine(pszStart)); // back to the start's bits
+            }
+        }
+
+    const std::tuple<int, const char*, int, const char*> rows[] = {
+        // cast type, start, bit, the line written (or the reason for none)
+        {0, "$C0DE0042", 7, "?$C0DE00C2"},
+        {6, "127", 7, "?$FF"},
+        {0, "-1", 0, "?-$2"},
+        {1, "0", 63, "?-$8000000000000000"},
+        {0, "1/0", 63, "?$0"}, // the conversion's -2^63
+        {0, "2<53", 0, "not flipped: $20000000000001 = 9007199254740993 needs 54"},
+        {0, "-1", 53, "not flipped: -$20000000000001 = -9007199254740993 needs 54"},
+    };
+    for (const auto& [nCastType, pszStart, nBit, pszLine] : rows)
+    {
+        StartWith(nCastType / 2, nCastType % 2, 2, 1, 1);
+        ASSERT_TRUE(Enter((std::string("?") + pszStart + "@").c_str()));
+        const std::string strBefore = m_window.m_strConsoleText;
+        const CPanelEntry entry = CPanelBits::FromLine(PanelLine(0))->FlipEntry(nBit);
+        if (pszLine[0] != '?')
+        {
+            EXPECT_EQ(entry.m_strReason, pszLine + kLimit);
+            continue;
+        }
+        ASSERT_TRUE(m_console.EnterLine(entry.m_strExpression));
+        EXPECT_EQ(m_window.m_strConsoleText.substr(strBefore.size() - 1),
+                  pszLine + ("\r\n" + PanelLine(2) + "\r\n?"));
+    }
+}
+
+} // namespace
