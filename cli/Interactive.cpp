@@ -3,6 +3,7 @@
 #include "Completion.h"
 #include "EvalSession.h"
 #include "HistoryFile.h"
+#include "Libedit.h"
 #include "LineEditor.h"
 
 #include <clocale>
@@ -176,6 +177,12 @@ bool RunCommand(CEvalSession& session, std::string_view strLine)
 
 bool RunInteractive(CEvalSession& session)
 {
+    std::string strError;
+    if (!LoadLibedit(strError))
+    {
+        std::fprintf(stderr, "lumdrak-eval: no line editing: %s\n", strError.c_str());
+        return false;
+    }
     std::setlocale(LC_CTYPE, ""); // typed characters are read in the terminal's encoding
     CHistoryFile history(CHistoryFile::PathFromEnvironment());
     history.Load();

@@ -1,6 +1,7 @@
 #include "LineEditor.h"
 
 #include "Completion.h"
+#include "Libedit.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -58,7 +59,7 @@ int ReadKey(EditLine* pEditLine, wchar_t* pKey)
         const ssize_t nRead = read(STDIN_FILENO, buffer + nBytes, 1);
         if (nRead < 0 && errno == EINTR)
         {
-            el_set(pEditLine, EL_REFRESH); // a resize or a return from the background
+            Libedit().el_set(pEditLine, EL_REFRESH); // a resize or a return from the background
             continue;
         }
         if (nRead <= 0)
@@ -166,7 +167,7 @@ std::size_t FindFolded(std::string_view strText, std::string_view strPattern)
 } // namespace
 
 CLineEditor::CLineEditor(const char* szPrompt, CHistoryFile& history)
-    : m_history(history), m_strPrompt(szPrompt), m_strLinePrompt(szPrompt)
+    : m_lib(Libedit()), m_history(history), m_strPrompt(szPrompt), m_strLinePrompt(szPrompt)
 {
     // Without SA_RESTART, so that Ctrl+C ends the wait for the next key.
     struct sigaction action{};
@@ -174,43 +175,43 @@ CLineEditor::CLineEditor(const char* szPrompt, CHistoryFile& history)
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, &m_oldInterrupt);
 
-    m_pEditLine = el_init("lumdrak-eval", stdin, stdout, stderr);
-    m_pHistory = history_init();
+    m_pEditLine = m_lib.el_init("lumdrak-eval", stdin, stdout, stderr);
+    m_pHistory = m_lib.history_init();
     if (m_pEditLine == nullptr || m_pHistory == nullptr)
     {
         if (m_pEditLine != nullptr)
-            el_end(m_pEditLine);
+            m_lib.el_end(m_pEditLine);
         m_pEditLine = nullptr;
         return;
     }
     HistEvent event{};
-    ::history(m_pHistory, &event, H_SETSIZE, static_cast<int>(CHistoryFile::kMaxEntries));
+    m_lib.history(m_pHistory, &event, H_SETSIZE, static_cast<int>(CHistoryFile::kMaxEntries));
     for (const std::string& strEntry : m_history.Entries())
-        ::history(m_pHistory, &event, H_ENTER, strEntry.c_str());
+        m_lib.history(m_pHistory, &event, H_ENTER, strEntry.c_str());
 
-    el_set(m_pEditLine, EL_CLIENTDATA, this);
-    el_set(m_pEditLine, EL_EDITOR, "emacs");
-    el_set(m_pEditLine, EL_SIGNAL, 1); // Ctrl+Z, resizing and hang-ups restore the terminal
-    el_set(m_pEditLine, EL_GETCFN, &ReadKey);
-    el_set(m_pEditLine, EL_PROMPT, &CLineEditor::OnPrompt);
-    el_set(m_pEditLine, EL_HIST, ::history, m_pHistory);
+    m_lib.el_set(m_pEditLine, EL_CLIENTDATA, this);
+    m_lib.el_set(m_pEditLine, EL_EDITOR, "emacs");
+    m_lib.el_set(m_pEditLine, EL_SIGNAL, 1); // Ctrl+Z, resizing and hang-ups restore the terminal
+    m_lib.el_set(m_pEditLine, EL_GETCFN, &ReadKey);
+    m_lib.el_set(m_pEditLine, EL_PROMPT, &CLineEditor::OnPrompt);
+    m_lib.el_set(m_pEditLine, EL_HIST, m_lib.history, m_pHistory);
     // The wide form keeps these names as given; the narrow one copies them and never frees.
-    el_wset(m_pEditLine, EL_ADDFN, L"lumdrak-complete", L"Complete a function name, pi, r or m",
-            &CLineEditor::OnComplete);
-    el_wset(m_pEditLine, EL_ADDFN, L"lumdrak-search", L"Search the history backwards as you type",
-            &CLineEditor::OnSearch);
+    m_lib.el_wset(m_pEditLine, EL_ADDFN, L"lumdrak-complete",
+                  L"Complete a function name, pi, r or m", &CLineEditor::OnComplete);
+    m_lib.el_wset(m_pEditLine, EL_ADDFN, L"lumdrak-search",
+                  L"Search the history backwards as you type", &CLineEditor::OnSearch);
     for (const SBinding& binding : kBindings)
-        el_set(m_pEditLine, EL_BIND, binding.szKeys, binding.szFunction,
-               static_cast<const char*>(nullptr));
-    el_source(m_pEditLine, nullptr); // the user's ~/.editrc has the last word
+        m_lib.el_set(m_pEditLine, EL_BIND, binding.szKeys, binding.szFunction,
+                     static_cast<const char*>(nullptr));
+    m_lib.el_source(m_pEditLine, nullptr); // the user's ~/.editrc has the last word
 }
 
 CLineEditor::~CLineEditor()
 {
     if (m_pEditLine != nullptr)
-        el_end(m_pEditLine);
+        m_lib.el_end(m_pEditLine);
     if (m_pHistory != nullptr)
-        history_end(m_pHistory);
+        m_lib.history_end(m_pHistory);
     sigaction(SIGINT, &m_oldInterrupt, nullptr);
 }
 
@@ -218,7 +219,7 @@ CLineEditor::ERead CLineEditor::ReadLine(std::string& strLine)
 {
     g_bInterrupted = 0;
     int nCount = 0;
-    const char* pLine = el_gets(m_pEditLine, &nCount);
+    const char* pLine = m_lib.el_gets(m_pEditLine, &nCount);
     const int nError = errno;
     if (m_bSearching)
         EndSearch();
@@ -240,13 +241,13 @@ void CLineEditor::Remember(std::string_view strLine)
     if (!m_history.Add(strLine))
         return;
     HistEvent event{};
-    ::history(m_pHistory, &event, H_ENTER, std::string(strLine).c_str());
+    m_lib.history(m_pHistory, &event, H_ENTER, std::string(strLine).c_str());
 }
 
 CLineEditor& CLineEditor::From(EditLine* pEditLine)
 {
     void* pData = nullptr;
-    el_get(pEditLine, EL_CLIENTDATA, &pData);
+    Libedit().el_get(pEditLine, EL_CLIENTDATA, &pData);
     return *static_cast<CLineEditor*>(pData);
 }
 
@@ -254,17 +255,18 @@ char* CLineEditor::OnPrompt(EditLine* pEditLine) { return From(pEditLine).m_strP
 
 unsigned char CLineEditor::OnComplete(EditLine* pEditLine, int)
 {
-    const LineInfo* pInfo = el_line(pEditLine);
+    CLineEditor& self = From(pEditLine);
+    const LineInfo* pInfo = self.m_lib.el_line(pEditLine);
     const SCompletion completion = CompleteName(
         std::string_view(pInfo->buffer, static_cast<std::size_t>(pInfo->cursor - pInfo->buffer)));
     if (!completion.strInsert.empty())
-        return el_insertstr(pEditLine, completion.strInsert.c_str()) == 0 ? CC_REFRESH
-                                                                          : CC_REFRESH_BEEP;
+        return self.m_lib.el_insertstr(pEditLine, completion.strInsert.c_str()) == 0
+                   ? CC_REFRESH
+                   : CC_REFRESH_BEEP;
     if (completion.candidates.empty())
         return CC_REFRESH_BEEP;
 
     // The names go below the line, as many to a row as fit; libedit then draws the line anew.
-    CLineEditor& self = From(pEditLine);
     self.FinishScreenLine("\r\n");
     const std::size_t nWidth = static_cast<std::size_t>(self.Columns());
     std::size_t nColumn = 0;
@@ -294,16 +296,16 @@ unsigned char CLineEditor::OnSearch(EditLine* pEditLine, int)
     if (self.m_bSearching)
         return self.SearchKey();
 
-    const LineInfo* pInfo = el_line(pEditLine);
+    const LineInfo* pInfo = self.m_lib.el_line(pEditLine);
     self.m_strLineBeforeSearch.assign(pInfo->buffer, pInfo->lastchar);
-    const LineInfoW* pWide = el_wline(pEditLine);
+    const LineInfoW* pWide = self.m_lib.el_wline(pEditLine);
     self.m_nCaretBeforeSearch = static_cast<std::size_t>(pWide->cursor - pWide->buffer);
     self.m_bSearching = true;
     self.m_bSearchFailed = false;
     self.m_strPattern.clear();
     self.m_nMatch = self.m_history.Entries().size();
     self.ShowSearch();
-    el_push(pEditLine, kSearchStep);
+    self.m_lib.el_push(pEditLine, kSearchStep);
     return CC_REFRESH;
 }
 
@@ -311,7 +313,7 @@ unsigned char CLineEditor::SearchKey()
 {
     const std::size_t nEntries = m_history.Entries().size();
     wchar_t wcKey = 0;
-    if (el_wgetc(m_pEditLine, &wcKey) != 1)
+    if (m_lib.el_wgetc(m_pEditLine, &wcKey) != 1)
     {
         // Ctrl+C ends the line so that the caller abandons it; anything else ends the input.
         EndSearch();
@@ -351,7 +353,7 @@ unsigned char CLineEditor::SearchKey()
         // into the input, so that the key then acts on the line found.
         EndSearch();
         if (InputPending())
-            el_wpush(m_pEditLine, L"\x1B");
+            m_lib.el_wpush(m_pEditLine, L"\x1B");
         return CC_REFRESH;
     default:
         if (wcKey < L' ')
@@ -360,7 +362,7 @@ unsigned char CLineEditor::SearchKey()
             // evaluates the line found, Ctrl+A moves to its start.
             EndSearch();
             const wchar_t keys[2] = {wcKey, L'\0'};
-            el_wpush(m_pEditLine, keys);
+            m_lib.el_wpush(m_pEditLine, keys);
             return CC_REFRESH;
         }
         m_strPattern += wcKey;
@@ -368,7 +370,7 @@ unsigned char CLineEditor::SearchKey()
         break;
     }
     ShowSearch();
-    el_push(m_pEditLine, kSearchStep);
+    m_lib.el_push(m_pEditLine, kSearchStep);
     return CC_REFRESH;
 }
 
@@ -416,22 +418,22 @@ bool CLineEditor::InputPending() const
 
 void CLineEditor::ReplaceLine(std::string_view strText, std::size_t nCaret)
 {
-    const LineInfoW* pInfo = el_wline(m_pEditLine);
-    el_cursor(m_pEditLine, static_cast<int>(pInfo->lastchar - pInfo->cursor));
-    pInfo = el_wline(m_pEditLine);
-    el_wdeletestr(m_pEditLine, static_cast<int>(pInfo->cursor - pInfo->buffer));
+    const LineInfoW* pInfo = m_lib.el_wline(m_pEditLine);
+    m_lib.el_cursor(m_pEditLine, static_cast<int>(pInfo->lastchar - pInfo->cursor));
+    pInfo = m_lib.el_wline(m_pEditLine);
+    m_lib.el_deletestr(m_pEditLine, static_cast<int>(pInfo->cursor - pInfo->buffer));
     if (!strText.empty())
-        el_insertstr(m_pEditLine, std::string(strText).c_str());
-    pInfo = el_wline(m_pEditLine);
-    el_cursor(m_pEditLine,
-              static_cast<int>(nCaret) - static_cast<int>(pInfo->cursor - pInfo->buffer));
+        m_lib.el_insertstr(m_pEditLine, std::string(strText).c_str());
+    pInfo = m_lib.el_wline(m_pEditLine);
+    m_lib.el_cursor(m_pEditLine,
+                    static_cast<int>(nCaret) - static_cast<int>(pInfo->cursor - pInfo->buffer));
 }
 
 void CLineEditor::FinishScreenLine(const char* szSuffix)
 {
     // The rest of the line is written over itself, which leaves the cursor at its end however
     // the terminal wrapped it.
-    const LineInfo* pInfo = el_line(m_pEditLine);
+    const LineInfo* pInfo = m_lib.el_line(m_pEditLine);
     std::fwrite(pInfo->cursor, 1, static_cast<std::size_t>(pInfo->lastchar - pInfo->cursor),
                 stdout);
     std::fputs(szSuffix, stdout);
@@ -441,6 +443,6 @@ void CLineEditor::FinishScreenLine(const char* szSuffix)
 int CLineEditor::Columns()
 {
     int nColumns = 0;
-    el_get(m_pEditLine, EL_GETTC, "co", &nColumns);
+    m_lib.el_get(m_pEditLine, EL_GETTC, "co", &nColumns);
     return nColumns > 0 ? nColumns : 80;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "HistoryFile.h"
+#include "Libedit.h"
 
 #include <csignal>
 #include <histedit.h>
@@ -9,7 +10,8 @@
 
 // Line editing on a terminal through libedit, in Emacs style: the usual movement and cut keys,
 // the history on Up and Down, a reverse incremental search on Ctrl+R, name completion on Tab.
-// While it exists, Ctrl+C abandons the line being typed instead of ending the program.
+// While it exists, Ctrl+C abandons the line being typed instead of ending the program. It is
+// made only once LoadLibedit has succeeded.
 class CLineEditor
 {
 public:
@@ -51,6 +53,7 @@ private:
     void FinishScreenLine(const char* szSuffix);
     int Columns();
 
+    const SLibedit& m_lib;
     EditLine* m_pEditLine = nullptr;
     History* m_pHistory = nullptr;
     CHistoryFile& m_history;

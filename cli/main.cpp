@@ -153,13 +153,12 @@ int main(int argc, char** argv)
         for (const std::string& strExpression : options.expressions)
             session.EvaluateLines(strExpression);
     }
-    else if (isatty(STDIN_FILENO) != 0 && isatty(STDOUT_FILENO) != 0 && RunInteractive(session))
-    {
-        return kExitOk; // a person saw every error as it happened
-    }
     else
     {
+        // Asked once, so that a pipe costs one look at standard input and nothing more.
         const bool bPrompt = isatty(STDIN_FILENO) != 0;
+        if (bPrompt && isatty(STDOUT_FILENO) != 0 && RunInteractive(session))
+            return kExitOk; // a person saw every error as it happened
         char* pLine = nullptr;
         std::size_t nCapacity = 0;
         for (;;)

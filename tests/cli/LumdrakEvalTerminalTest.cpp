@@ -90,6 +90,8 @@ protected:
             setenv("LANG", "C.UTF-8", 1);
             setenv(bHistory ? "XDG_STATE_HOME" : "LUMDRAK_EVAL_HISTORY",
                    bHistory ? (m_home / "state").c_str() : "", 1);
+            if (!m_strLibraryPath.empty())
+                setenv("LD_LIBRARY_PATH", m_strLibraryPath.c_str(), 1);
             execv(LUMDRAK_EVAL_PATH, argv.data());
             _exit(127);
         }
@@ -101,10 +103,11 @@ protected:
             // terminal as a plain line, as they would be from a person typing ahead.
             const auto deadline = Clock::now() + kPatience;
             termios modes{};
-            while (tcgetattr(m_nMaster, &modes) == 0 && (modes.c_lflag & ICANON) != 0 &&
-                   Clock::now() < deadline)
+            while (m_bLineEditor && tcgetattr(m_nMaster, &modes) == 0 &&
+                   (modes.c_lflag & ICANON) != 0 && Clock::now() < deadline)
                 ReadSome(Clock::now() + std::chrono::milliseconds(1));
-            ASSERT_EQ(modes.c_lflag & ICANON, 0u) << "the program never read keys one by one";
+            ASSERT_TRUE(!m_bLineEditor || (modes.c_lflag & ICANON) == 0)
+                << "the program never read keys one by one";
             for (std::string_view strKeys = step.strKeys; !strKeys.empty();)
             {
                 const ssize_t nWritten = write(m_nMaster, strKeys.data(), strKeys.size());
@@ -181,6 +184,8 @@ protected:
     }
 
     fs::path m_home;
+    std::string m_strLibraryPath; // put first on the program's library path when not empty
+    bool m_bLineEditor = true;    // false: the terminal edits whole lines, the program reads them
     pid_t m_pid = -1;
     int m_nMaster = -1;
     std::string m_strOutput;
@@ -239,6 +244,21 @@ TEST_F(LumdrakEvalTerminal, HistorySurvivesARestart)
                 {kCtrlD, ""}},
                true);
     EXPECT_EQ(StoredHistory(), (std::vector<std::string>{"1+2", "1+3", ":q", "1+3", "1+2"}));
+}
+
+// Without libedit a terminal still gets its session: the program says why the line is not
+// edited, then the terminal edits whole lines and the program prompts and evaluates them.
+TEST_F(LumdrakEvalTerminal, WithoutLibeditTheTerminalEditsWholeLines)
+{
+    m_strLibraryPath = FAKE_LIBEDIT_DIR;
+    m_bLineEditor = false;
+    RunSession({{std::string("1+2") + kEnter, "1+2\r\n3\r\n?"},
+                {std::string("12") + kBackspace + "+r" + kEnter, "4\r\n?"},
+                {kCtrlD, "\r\n"}},
+               true);
+    EXPECT_EQ(m_strOutput.find("fake libedit loaded\r\nlumdrak-eval: no line editing: "), 0u)
+        << testing::PrintToString(m_strOutput);
+    EXPECT_TRUE(fs::is_empty(m_home)) << "only the line editor keeps a history";
 }
 
 } // namespace

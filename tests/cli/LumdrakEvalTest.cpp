@@ -34,12 +34,16 @@ std::string ReadFile(const std::string& strPath)
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-// Standard input, output and error are files, so no pipe can fill up and block.
-SRun RunEval(const std::vector<std::string>& args, const std::string& strInput = "")
+// Standard input, output and error are files, so no pipe can fill up and block. A library
+// path, when given, is searched first for the program's libraries.
+SRun RunEval(const std::vector<std::string>& args, const std::string& strInput = "",
+             const std::string& strLibraryPath = "")
 {
     const std::string strFiles = testing::TempDir() + "lumdrak-eval-" + std::to_string(getpid());
     std::ofstream(strFiles + ".in", std::ios::binary) << strInput;
     std::string strCommand = Quoted(LUMDRAK_EVAL_PATH);
+    if (!strLibraryPath.empty())
+        strCommand = "LD_LIBRARY_PATH=" + Quoted(strLibraryPath) + " " + strCommand;
     for (const std::string& strArg : args)
         strCommand += " " + Quoted(strArg);
     strCommand += " <" + strFiles + ".in >" + strFiles + ".out 2>" + strFiles + ".err";
@@ -136,6 +140,19 @@ TEST(LumdrakEval, HelpDescribesTheOptions)
         for (const char* szWord :
              {"usage:", "-c none|32|16|8", "-o f64|f32", "--c-literals", "--raw", "--version", "Exit status"})
             EXPECT_NE(run.strOut.find(szWord), std::string::npos) << szHelp << " " << szWord;
+    }
+}
+
+// A script's call loads no line editor: a stand-in for libedit first on the library path,
+// which says when it is loaded, leaves the output and the empty standard error as they are.
+TEST(LumdrakEval, LoadsNoLineEditorForArgumentsOrAPipe)
+{
+    for (const SRun& run : {RunEval({"1+2"}, "", FAKE_LIBEDIT_DIR),
+                            RunEval({}, "1+2\n", FAKE_LIBEDIT_DIR)})
+    {
+        EXPECT_EQ(run.nStatus, 0);
+        EXPECT_EQ(run.strOut, "3\n");
+        EXPECT_EQ(run.strErr, "");
     }
 }
 
