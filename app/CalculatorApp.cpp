@@ -3,6 +3,9 @@
 #include "CalculatorDlg.h"
 #include "TerminationSignals.h"
 
+#include <QApplication>
+#include <QTimer>
+
 bool CCalculatorApp::InitInstance()
 {
     CCalculatorDlg dlg;
@@ -10,4 +13,12 @@ bool CCalculatorApp::InitInstance()
     const CTerminationSignals termination([&dlg] { dlg.EndSession(); });
     dlg.DoModal();
     return false;
+}
+
+int RunApplication(CCalculatorApp& app)
+{
+    QTimer::singleShot(0, [&app] {
+        if (!app.InitInstance()) QCoreApplication::exit(0);
+    });
+    return QApplication::exec();
 }

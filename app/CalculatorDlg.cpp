@@ -9,9 +9,11 @@
 #include "Settings.h"
 #include "Zoom.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDrag>
 #include <QKeyEvent>
 #include <QShortcut>
 #include <QPlainTextEdit>
@@ -276,6 +278,11 @@ void CCalculatorDlg::done(int nResult)
 
 void CCalculatorDlg::EndSession()
 {
+    // Each of these runs an event loop of its own inside this window's, which would go on
+    // until the user ended it: a context menu, a drag of console text, the Info window.
+    while (QWidget* pPopup = QApplication::activePopupWidget())
+        if (!pPopup->close()) break;
+    QDrag::cancel();
     if (m_infoDlg.isVisible()) m_infoDlg.reject();
     reject();
 }

@@ -29,8 +29,8 @@ public:
     // Loads the settings and the zoom and writes the banner; before the window is first shown.
     bool OnInitDialog();
 
-    // Ends the window as Cancel does, the Info window first if it is open: a signal asked the
-    // program to end.
+    // Ends the window as Cancel does, after whatever runs inside it (a menu, a drag, the Info
+    // window): a signal asked the program to end.
     void EndSession();
     // Every way the window ends passes here; the console's text is kept on each of them.
     void done(int nResult) override;

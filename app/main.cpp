@@ -29,5 +29,5 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     // The application id: Wayland compositors match the window to its desktop entry and icon.
     QApplication::setDesktopFileName(QStringLiteral("io.github.lumdrak.Lumdrak"));
-    return theApp.InitInstance() ? QApplication::exec() : 0;
+    return RunApplication(theApp);
 }

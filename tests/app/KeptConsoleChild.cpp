@@ -1,41 +1,104 @@
 // The program as lumdrak runs it, for tests that end it from outside. On the offscreen
-// platform, with the settings of XDG_CONFIG_HOME, "kept_console_child EXPRESSION" types
+// platform, with the settings of XDG_CONFIG_HOME, "kept_console_child EXPRESSION [THEN]" types
 // EXPRESSION and Enter into the console once the kept transcript is restored, prints "typed"
-// and goes on running until it is ended.
+// and goes on running until it is ended. THEN, after that: "console-menu" or "panel-menu"
+// opens that context menu, "drag" drags the console's text, each printing "ready" once it
+// runs; "quit" chooses HEX output and asks the application to quit, as a desktop does.
 #include "CalculatorApp.h"
 #include "ConsoleEdit.h"
 #include "ConsoleKeeper.h"
+#include "ResultPanel.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QDrag>
 #include <QTest>
 #include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <string_view>
+
+namespace
+{
+
+void Say(const char* pszWhat)
+{
+    std::puts(pszWhat);
+    std::fflush(stdout);
+}
+
+// Says "ready" as soon as fnRunning holds, from inside the event loop that it runs.
+void SayReadyWhen(std::function<bool()> fnRunning)
+{
+    auto* pTimer = new QTimer(qApp);
+    QObject::connect(pTimer, &QTimer::timeout, [pTimer, fnRunning] {
+        if (!fnRunning()) return;
+        pTimer->stop();
+        Say("ready");
+    });
+    pTimer->start(10);
+}
+
+void OpenMenu(QAbstractScrollArea* pWidget)
+{
+    SayReadyWhen([] { return QApplication::activePopupWidget() != nullptr; });
+    const QPoint point = pWidget->viewport()->rect().center();
+    QApplication::postEvent(pWidget->viewport(),
+                            new QContextMenuEvent(QContextMenuEvent::Mouse, point,
+                                                  pWidget->viewport()->mapToGlobal(point)));
+}
+
+void DragText(CConsoleEdit* pConsole)
+{
+    SayReadyWhen([pConsole] { return !pConsole->findChildren<QDrag*>().isEmpty(); });
+    pConsole->selectAll();
+    QWidget* pViewport = pConsole->viewport();
+    const QPoint from = pConsole->cursorRect(pConsole->textCursor()).center() - QPoint(20, 0);
+    QTest::mousePress(pViewport, Qt::LeftButton, Qt::NoModifier, from);
+    QTest::mouseMove(pViewport, from + QPoint(40, 40));
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
-    if (argc != 2) return 2;
+    if (argc < 2 || argc > 3) return 2;
+    const std::string_view strThen = argc == 3 ? argv[2] : "";
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    QTimer::singleShot(0, [&]
+    QTimer start; // polls until the program's window runs
+    QObject::connect(&start, &QTimer::timeout, [&]
     {
         QWidget* pWindow = QApplication::activeModalWidget();
+        if (!pWindow) return;
+        start.stop();
         CConsoleEdit* pConsole = nullptr; // the classes have no meta-objects of their own
+        CResultPanel* pPanel = nullptr;
         const CConsoleKeeper* pKeeper = nullptr;
-        for (QObject* pChild : pWindow ? pWindow->children() : QObjectList())
+        for (QObject* pChild : pWindow->children())
         {
             if (auto* p = dynamic_cast<CConsoleEdit*>(pChild)) pConsole = p;
+            if (auto* p = dynamic_cast<CResultPanel*>(pChild)) pPanel = p;
             if (auto* p = dynamic_cast<CConsoleKeeper*>(pChild)) pKeeper = p;
         }
-        if (!pConsole || !pKeeper || !QTest::qWaitFor([pKeeper] { return pKeeper->IsRestored(); }))
+        if (!pConsole || !pPanel || !pKeeper ||
+            !QTest::qWaitFor([pKeeper] { return pKeeper->IsRestored(); }))
             std::_Exit(3);
         QTest::keyClicks(pConsole, QString::fromLocal8Bit(argv[1]));
         QTest::keyClick(pConsole, Qt::Key_Return);
-        std::puts("typed");
-        std::fflush(stdout);
+        Say("typed");
+        if (strThen == "console-menu") OpenMenu(pConsole);
+        if (strThen == "panel-menu") OpenMenu(pPanel);
+        if (strThen == "drag") DragText(pConsole);
+        if (strThen == "quit")
+        {
+            QTest::keyClick(pConsole, Qt::Key_H, Qt::AltModifier);
+            QCoreApplication::quit();
+        }
     });
+    start.start(1);
     CCalculatorApp app;
-    app.InitInstance();
-    return 0;
+    return RunApplication(app);
 }

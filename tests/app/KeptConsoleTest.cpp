@@ -210,36 +210,69 @@ TEST_F(CKeptConsoleTest, PanelMenuAndCtrlShiftCCopyTheResultAsALiteral)
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("before"));
 }
 
-// The whole program (kept_console_child) ended by a signal a while after an Enter; the next
-// start shows that Enter's result.
-TEST_F(CKeptConsoleTest, AKilledOrTerminatedProgramKeepsTheLastEnter)
+// The whole program (kept_console_child) ended from outside a while after an Enter: by
+// signals, with nothing open or while a menu or a drag runs its own event loop, or by a quit
+// request, which ends it as a close does (the settings saved too). The next start shows the
+// Enter's result, and nothing was left running.
+TEST_F(CKeptConsoleTest, AProgramEndedFromOutsideKeepsTheLastEnter)
 {
-    const std::tuple<int, bool, int, const char*, const char*> rows[] = {
-        // the signal, whether it waits for the timed save, the exit code (-1: killed); the
-        // expression and its result
-        {SIGKILL, true, -1, "6*7", "42"},
-        {SIGTERM, false, 0, "6*8", "48"},
-    };
-    for (const auto& [nSignal, bAfterSave, nExitCode, pszExpression, pszResult] : rows)
+    struct SRow
     {
-        const std::string strEnter = std::string("?") + pszExpression + "\r\n" + pszResult;
-        SCOPED_TRACE(pszExpression);
+        const char* pszThen; // what the child does after the Enter (see KeptConsoleChild.cpp)
+        std::vector<int> arrSignals;
+        bool bAfterSave; // the signals wait for the timed save
+        const char* pszExpression;
+        const char* pszResult;
+        bool bSettingsSaved;
+        bool bEndsBySignal; // else it exits as the window's end makes it
+    };
+    const SRow rows[] = {
+        {"", {SIGKILL}, true, "6*7", "42", false, true},
+        {"", {SIGTERM}, false, "6*8", "48", false, false},
+        // a burst: the first signal's save runs, a later one then ends the program at once
+        {"", {SIGTERM, SIGHUP, SIGINT}, false, "6*9", "54", false, true},
+        {"console-menu", {SIGTERM}, false, "7*7", "49", false, false},
+        {"panel-menu", {SIGTERM}, false, "7*8", "56", false, false},
+        {"drag", {SIGTERM}, false, "7*9", "63", false, false},
+        {"quit", {}, false, "8*8", "64", true, false},
+    };
+    for (const SRow& row : rows)
+    {
+        const std::string strEnter = std::string("?") + row.pszExpression + "\r\n" + row.pszResult;
+        SCOPED_TRACE(std::string(row.pszExpression) + " " + row.pszThen);
         m_pDlg.reset();
+        CRegistryString("Software\\Lumdrak\\Save\\SaveKey", "", true, HKEY_CURRENT_USER)
+            .SetValue("BB021");
         QProcess child;
-        child.start(QStringLiteral(KEPT_CONSOLE_CHILD_PATH), {pszExpression});
+        child.start(QStringLiteral(KEPT_CONSOLE_CHILD_PATH),
+                    {row.pszExpression, QString::fromLatin1(row.pszThen)});
         ASSERT_TRUE(child.waitForReadyRead(20000));
         ASSERT_EQ(child.readLine(), "typed\n");
+        if (*row.pszThen && std::string(row.pszThen) != "quit")
+        {
+            ASSERT_TRUE(child.canReadLine() || child.waitForReadyRead(20000));
+            ASSERT_EQ(child.readLine(), "ready\n");
+        }
         // A kill -9 loses what was not saved: it comes once the save after the Enter is in.
-        if (bAfterSave)
+        if (row.bAfterSave)
         {
             ASSERT_TRUE(QTest::qWaitFor(
                 [&] { return StoredTranscript().find(strEnter) != std::string::npos; }, 20000));
         }
-        kill(static_cast<pid_t>(child.processId()), nSignal);
-        ASSERT_TRUE(child.waitForFinished(20000));
-        EXPECT_EQ(child.exitStatus() == QProcess::NormalExit ? child.exitCode() : -1, nExitCode);
+        for (const int nSignal : row.arrSignals)
+            kill(static_cast<pid_t>(child.processId()), nSignal);
+        EXPECT_TRUE(child.waitForFinished(row.arrSignals.empty() ? 20000 : 1000))
+            << "still running a second after the signal";
+        if (child.state() != QProcess::NotRunning)
+        {
+            child.kill();
+            child.waitForFinished(20000);
+        }
+        EXPECT_EQ(child.exitStatus() == QProcess::CrashExit, row.bEndsBySignal);
+        EXPECT_TRUE(row.bEndsBySignal || child.exitCode() == 0) << child.exitCode();
         OpenWindow();
         EXPECT_TRUE(ConsoleText().ends_with(strEnter + "\r\n" + kStartText)) << ConsoleText();
+        EXPECT_EQ(Checked(kIdOutputHex), row.bSettingsSaved);
     }
 }
 
