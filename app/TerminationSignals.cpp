@@ -1,5 +1,6 @@
 #include "TerminationSignals.h"
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 
@@ -9,15 +10,48 @@
 namespace
 {
 
-// The pipe's write end, for the handler; -1 while no object watches.
-volatile std::sig_atomic_t g_nWriteFd = -1;
+static_assert(std::atomic<int>::is_always_lock_free, "the handlers need lock-free atomics");
 
-extern "C" void OnTerminationSignal(int)
+// The pipe's write end, for the handler; -1 while no object watches.
+std::atomic<int> g_nWriteFd{-1};
+std::atomic<int> g_nSignals{0};       // termination signals received
+std::atomic<int> g_nPendingSignal{0}; // a later one, held until the first one's call is done
+std::atomic<bool> g_bCallDone{false}; // the first signal's call has returned
+
+// Ends the program as nSignal's default action does. Async-signal-safe.
+void EndBy(int nSignal)
+{
+    struct sigaction action = {};
+    action.sa_handler = SIG_DFL;
+    sigemptyset(&action.sa_mask);
+    sigaction(nSignal, &action, nullptr);
+    raise(nSignal); // delivered when the handler that raised it returns, if it is this signal
+}
+
+extern "C" void OnLatestEnd(int)
+{
+    if (const int nSignal = g_nPendingSignal.load()) EndBy(nSignal);
+}
+
+extern "C" void OnTerminationSignal(int nSignal)
 {
     const int nSavedErrno = errno;
-    const char chSignal = 1;
-    // A full pipe already holds a byte that wakes the loop; nothing more is needed.
-    [[maybe_unused]] const ssize_t nWritten = write(g_nWriteFd, &chSignal, 1);
+    if (g_nSignals.fetch_add(1) == 0)
+    {
+        const char chSignal = 1;
+        // A full pipe already holds a byte that wakes the loop; nothing more is needed.
+        [[maybe_unused]] const ssize_t nWritten = write(g_nWriteFd.load(), &chSignal, 1);
+    }
+    else if (g_bCallDone.load())
+    {
+        EndBy(nSignal);
+    }
+    else
+    {
+        int nNone = 0;
+        if (g_nPendingSignal.compare_exchange_strong(nNone, nSignal))
+            alarm(CTerminationSignals::kLatestEndSeconds);
+    }
     errno = nSavedErrno;
 }
 
@@ -28,14 +62,19 @@ CTerminationSignals::CTerminationSignals(std::function<void()> fnOnSignal)
 {
     if (pipe2(m_arrPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
     g_nWriteFd = m_arrPipe[1];
+    g_nSignals = 0;
+    g_nPendingSignal = 0;
+    g_bCallDone = false;
     m_pNotifier = std::make_unique<QSocketNotifier>(m_arrPipe[0], QSocketNotifier::Read);
     QObject::connect(m_pNotifier.get(), &QSocketNotifier::activated, m_pNotifier.get(),
                      [this] { OnReadable(); });
 
     struct sigaction action = {};
-    action.sa_handler = OnTerminationSignal;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART | SA_RESETHAND;
+    action.sa_flags = SA_RESTART;
+    action.sa_handler = OnLatestEnd;
+    sigaction(SIGALRM, &action, &m_previousAlarm);
+    action.sa_handler = OnTerminationSignal;
     for (std::size_t i = 0; i < std::size(kSignals); ++i)
     {
         if (sigaction(kSignals[i], nullptr, &m_arrPrevious[i]) != 0 ||
@@ -49,6 +88,8 @@ CTerminationSignals::~CTerminationSignals()
 {
     for (std::size_t i = 0; i < std::size(kSignals); ++i)
         if (m_arrInstalled[i]) sigaction(kSignals[i], &m_arrPrevious[i], nullptr);
+    alarm(0);
+    sigaction(SIGALRM, &m_previousAlarm, nullptr);
     g_nWriteFd = -1;
     m_pNotifier.reset();
     for (const int nFd : m_arrPipe)
@@ -61,5 +102,9 @@ void CTerminationSignals::OnReadable()
     while (read(m_arrPipe[0], buffer, sizeof buffer) > 0)
     {
     }
+    if (g_bCallDone) return;
     if (m_fnOnSignal) m_fnOnSignal();
+    // What the call saved is in: a signal that came meanwhile ends the program now.
+    g_bCallDone = true;
+    if (const int nSignal = g_nPendingSignal.load()) EndBy(nSignal);
 }

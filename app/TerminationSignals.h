@@ -8,10 +8,12 @@
 #include <memory>
 
 // SIGTERM, SIGHUP and SIGINT, as a logout, a closed terminal or Ctrl+C in it send them, turned
-// into a call on the event loop, so that the window can end the way it ends when closed. The
-// handler only writes a byte to a pipe, and it lasts for one signal: a second one, should the
-// program not end, ends it at once. A signal the program was started with ignored (nohup)
-// stays ignored. One object at a time; it puts the previous handling back.
+// into a call on the event loop, so that the window can end the way it ends when closed (and
+// saves what it keeps). The handler only writes a byte to a pipe. A later signal, as a burst
+// from a session manager or a double Ctrl+C sends, ends the program at once, but never in the
+// middle of that save: it waits until the call has returned, or for one second if the call
+// cannot get that far. A signal the program was started with ignored (nohup) stays ignored.
+// One object at a time; it puts the previous handling back.
 class CTerminationSignals
 {
 public:
@@ -19,6 +21,9 @@ public:
     ~CTerminationSignals();
     CTerminationSignals(const CTerminationSignals&) = delete;
     CTerminationSignals& operator=(const CTerminationSignals&) = delete;
+
+    // How long a later signal waits for the first one's call, in seconds.
+    static constexpr unsigned kLatestEndSeconds = 1;
 
 private:
     static constexpr int kSignals[] = {SIGTERM, SIGHUP, SIGINT};
@@ -29,5 +34,6 @@ private:
     int m_arrPipe[2] = {-1, -1};
     struct sigaction m_arrPrevious[std::size(kSignals)] = {}; // as kSignals lists them
     bool m_arrInstalled[std::size(kSignals)] = {};
+    struct sigaction m_previousAlarm = {};
     std::unique_ptr<QSocketNotifier> m_pNotifier;
 };
