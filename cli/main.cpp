@@ -19,7 +19,7 @@ namespace
 {
 
 constexpr char kUsage[] =
-    "usage: lumdrak-eval [-c none|32|16|8] [-u] [-o bin|hex|dez] [-C] [--raw] [EXPRESSION ...]\n";
+    "usage: lumdrak-eval [-c none|32|16|8] [-u] [-o bin|hex|dez] [-C] [-L] [--raw] [EXPRESSION ...]\n";
 
 constexpr char kHelp[] =
     "Evaluates calculator expressions, from the arguments or one per line from standard input\n"
@@ -30,8 +30,12 @@ constexpr char kHelp[] =
     "  -c none|32|16|8  force cast: narrow every intermediate value to that many bits\n"
     "  -u               with -c: read the narrowed values as unsigned\n"
     "  -o bin|hex|dez   output the binary (#), hexadecimal ($) or decimal line (default dez)\n"
-    "  -C, --c-literals convert C and Python integer literals first: 0xFF to $FF, 0b101 to\n"
-    "                   #101, digit separators (' _) and suffixes (u l ll z) dropped\n"
+    "  -C, --c-literals read each expression as C first: a C constant expression (#define,\n"
+    "                   declaration, comments and all) is evaluated as C computes it, or\n"
+    "                   refused with C's value and type and the cast that agrees; other\n"
+    "                   text has its C and Python integer literals converted (0xFF to $FF)\n"
+    "  -L, --literal    print each result as a literal for code: 0x... with -o hex, 0b...\n"
+    "                   with -o bin, decimal otherwise\n"
     "  --raw            print each value in its shortest exact decimal form, or 'error P'\n"
     "                   with the 1-based position of the syntax error\n"
     "  --               the arguments after it are expressions, even when they begin with -\n"
@@ -40,11 +44,13 @@ constexpr char kHelp[] =
     "\n"
     "The last result r carries over from one expression to the next. On a terminal, with no\n"
     "expressions, lines are edited and kept in a history (:help there lists keys and commands).\n"
-    "Exit status: 0 all evaluated, 1 a syntax error (or an output error), 2 bad usage.\n";
+    "Exit status: 0 all evaluated, 1 a syntax error (or an output error), 2 bad usage,\n"
+    "3 with -C a C expression whose value the cast cannot give (differs from C).\n";
 
 constexpr int kExitOk = 0;
 constexpr int kExitSyntaxError = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitDiffersFromC = 3;
 
 struct SOptions
 {
@@ -53,6 +59,7 @@ struct SOptions
     int nOutputMode = 2;
     bool bRaw = false;
     bool bCLiterals = false;
+    bool bLiteral = false;
     std::vector<std::string> expressions;
 };
 
@@ -109,6 +116,10 @@ int ParseArguments(int argc, char** argv, SOptions& options)
         {
             options.bCLiterals = true;
         }
+        else if (strArg == "-L" || strArg == "--literal")
+        {
+            options.bLiteral = true;
+        }
         else if (strArg == "-u")
         {
             options.bUnsigned = 1;
@@ -147,6 +158,7 @@ int main(int argc, char** argv)
 
     CEvalSession session(options.nCastMode, options.bUnsigned, options.nOutputMode, options.bRaw,
                          options.bCLiterals);
+    session.m_bLiteral = options.bLiteral;
     if (!options.expressions.empty())
     {
         for (const std::string& strExpression : options.expressions)
@@ -185,5 +197,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "lumdrak-eval: cannot write the results: %s\n", std::strerror(errno));
         return kExitSyntaxError;
     }
-    return session.m_bAnyError ? kExitSyntaxError : kExitOk;
+    if (session.m_bAnyError)
+        return kExitSyntaxError;
+    return session.m_bAnyDifference ? kExitDiffersFromC : kExitOk;
 }
