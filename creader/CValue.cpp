@@ -337,6 +337,8 @@ SCResult ApplyUnary(ECOp eOp, const SCValue& operand)
 
 std::string ShortestText(double dValue)
 {
+    if (std::isnan(dValue))
+        return "nan"; // whatever its sign bit
     char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, dValue);
     return std::string(buffer, result.ptr);
