@@ -4,7 +4,7 @@
 #   ./build.sh run               build and start the calculator
 #   ./build.sh test              build and run every test through CTest
 #   ./build.sh test --sanitize   the same with AddressSanitizer + UndefinedBehaviorSanitizer
-#   ./build.sh fuzz [RUNS]       build both libFuzzer targets with clang, run each RUNS times (seed 1)
+#   ./build.sh fuzz [RUNS]       build the libFuzzer targets with clang, run each RUNS times (seed 1)
 #   ./build.sh fuzz --time SECS  run each target SECS seconds instead, keeping the corpus
 #   ./build.sh fuzz-coverage     replay the kept corpora and report coverage of engine/ and console/
 #   ./build.sh bench             build and run the benchmarks (never part of the tests)
@@ -103,7 +103,7 @@ cmd_test() {
     QT_QPA_PLATFORM=offscreen ctest --test-dir "$dir" --output-on-failure -j "$(jobs)"
 }
 
-FUZZ_TARGETS=(evaluate console)
+FUZZ_TARGETS=(evaluate console creader)
 
 # build_fuzz DIR [cmake options...]: the fuzz targets only; the libraries they link are
 # instrumented in place, which the other programs could not link.
@@ -124,7 +124,7 @@ cmd_fuzz() {
         *) [[ "${1:-300000}" =~ ^[0-9]+$ ]] || die "fuzz takes a run count or --time SECONDS"
            limit=-runs=${1:-300000} ;;
     esac
-    local dir=$ROOT/build-fuzz target max_len fixed=()
+    local dir=$ROOT/build-fuzz target max_len dict fixed=()
     build_fuzz "$dir"
     export ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1
     export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
@@ -138,8 +138,10 @@ cmd_fuzz() {
         mkdir -p "$dir/corpus/$target" "$dir/artifacts"
         max_len=256
         [ "$target" = console ] && max_len=1024 # the steps and a text of a few lines
+        dict=$ROOT/fuzz/lumdrak.dict
+        [ -f "$ROOT/fuzz/$target.dict" ] && dict=$ROOT/fuzz/$target.dict # a language of its own
         "${fixed[@]}" "$dir/fuzz/${target}_fuzz" -seed=1 "$limit" -reload=0 -max_len=$max_len \
-            -timeout=10 -dict="$ROOT/fuzz/lumdrak.dict" -artifact_prefix="$dir/artifacts/$target-" \
+            -timeout=10 -dict="$dict" -artifact_prefix="$dir/artifacts/$target-" \
             -print_final_stats=1 "$dir/corpus/$target" "$ROOT/fuzz/seeds/$target"
     done
 }
@@ -160,7 +162,7 @@ cmd_fuzz_coverage() {
     done
     llvm-profdata-14 merge -sparse "$dir"/profiles/*.profraw -o "$dir/profiles/all.profdata"
     llvm-cov-14 report "${objects[@]:1}" -instr-profile="$dir/profiles/all.profdata" \
-        "$ROOT/engine" "$ROOT/console"
+        "$ROOT/engine" "$ROOT/console" "$ROOT/creader"
 }
 
 cmd_bench() {
@@ -169,6 +171,7 @@ cmd_bench() {
         -DLUMDRAK_BUILD_APP=ON -DLUMDRAK_SANITIZE=OFF -DCMAKE_BUILD_TYPE=Release
     "$ROOT/build-bench/bench/engine_bench"
     "$ROOT/build-bench/bench/console_bench"
+    "$ROOT/build-bench/bench/creader_bench"
     "$ROOT/build-bench/bench/window_bench"
     "$ROOT/bench/startup.sh" "$ROOT/build-bench"
     ZOOM=200 "$ROOT/bench/startup.sh" "$ROOT/build-bench"
