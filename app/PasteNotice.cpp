@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QEvent>
 
+#include <algorithm>
+
 CPasteNotice::CPasteNotice(QWidget* pViewport) : QLabel(pViewport)
 {
     setObjectName(QStringLiteral("pasteNotice"));
@@ -25,8 +27,10 @@ void CPasteNotice::Show(const QString& strText, const QRect& caret)
     const QWidget* pViewport = parentWidget();
     setText(strText);
     setAccessibleName(strText);
-    setMaximumWidth(pViewport->width());
-    adjustSize();
+    // One line where it fits, wrapped at the viewport's width where not.
+    const int nFrame = 2 * (margin() + frameWidth()) + 2;
+    const int nWidth = std::min(pViewport->width(), fontMetrics().horizontalAdvance(strText) + nFrame);
+    resize(nWidth, heightForWidth(nWidth));
     const int nX = std::max(0, std::min(caret.left(), pViewport->width() - width()));
     const bool bBelow = caret.bottom() + 1 + height() <= pViewport->height();
     move(nX, bBelow ? caret.bottom() + 1 : std::max(0, caret.top() - height()));
