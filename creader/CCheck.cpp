@@ -134,7 +134,10 @@ SPasteConversion CPasteConverter::Convert(std::string_view strPasted, int nCastT
     if (nLine > 1 && nDiffering > 0)
         result.strNotice.insert(0, "Line " + std::to_string(nFirstDiffering) + ": ");
     if (nDiffering > 1)
-        result.strNotice += " " + std::to_string(nDiffering - 1) +
-                            (nDiffering == 2 ? " more line differs." : " more lines differ.");
+    {
+        result.strNotice += ' ';
+        result.strNotice += std::to_string(nDiffering - 1);
+        result.strNotice += nDiffering == 2 ? " more line differs." : " more lines differ.";
+    }
     return result;
 }

@@ -494,7 +494,8 @@ bool Tokenize(const std::string& strClean, std::uint32_t nBegin, std::uint32_t n
         else
         {
             for (const SPunctuator& punctuator : kPunctuators)
-                if (s.substr(nPos, punctuator.strText.size()) == punctuator.strText)
+                if (punctuator.strText[0] == ch &&
+                    s.substr(nPos, punctuator.strText.size()) == punctuator.strText)
                 {
                     token.eKind = punctuator.eKind;
                     nLength = punctuator.strText.size();

@@ -70,6 +70,7 @@ struct SSpecifiers
     int Count(EWord eWord) const { return arrCount[static_cast<int>(eWord)]; }
     bool Add(std::string_view strName)
     {
+        if (strName.size() > 14) return false; // longer than every name below
         for (const SWord& word : kWords)
             if (word.strName == strName)
             {
@@ -354,13 +355,31 @@ private:
     std::string Describe(const SCNode& node) const
     {
         const SCNode& left = Node(node.nLeft);
+        std::string strText;
         if (node.eKind == ECNode::Cast)
-            return "(" + std::string(TypeInfo(node.eType).strName) + ")" + DecimalText(left.value);
-        if (node.eKind == ECNode::Unary)
-            return std::string(OpText(node.eOp)) +
-                   (left.value.IsNegative() ? "(" + DecimalText(left.value) + ")" : DecimalText(left.value));
-        return DecimalText(left.value) + " " + std::string(OpText(node.eOp)) + " " +
-               DecimalText(Node(node.nRight).value);
+        {
+            strText += '(';
+            strText += TypeInfo(node.eType).strName;
+            strText += ')';
+            strText += DecimalText(left.value);
+        }
+        else if (node.eKind == ECNode::Unary)
+        {
+            const bool bNegative = left.value.IsNegative();
+            strText += OpText(node.eOp);
+            strText += bNegative ? "(" : "";
+            strText += DecimalText(left.value);
+            strText += bNegative ? ")" : "";
+        }
+        else
+        {
+            strText += DecimalText(left.value);
+            strText += ' ';
+            strText += OpText(node.eOp);
+            strText += ' ';
+            strText += DecimalText(Node(node.nRight).value);
+        }
+        return strText;
     }
 
     void SetFault(SCNode& node, EFault eFault)
@@ -750,8 +769,8 @@ private:
 
     static std::string HexDigits(std::uint64_t nValue)
     {
-        std::string strHex = HexText(IntegerValue(ECType::ULongLong, nValue));
-        strHex.replace(0, 2, "$");
+        std::string strHex(1, '$');
+        strHex.append(HexText(IntegerValue(ECType::ULongLong, nValue)), 2);
         return strHex;
     }
 
