@@ -130,7 +130,7 @@ cmd_test() {
     QT_QPA_PLATFORM=offscreen ctest --test-dir "$dir" --output-on-failure -j "$(jobs)"
 }
 
-FUZZ_TARGETS=(evaluate console paste transcript history)
+FUZZ_TARGETS=(evaluate console paste transcript history creader)
 
 # The clang to fuzz with, found at run time: the unversioned clang++ (a distribution's default
 # LLVM), else the newest clang++-N on the PATH. Sets CLANGXX and CLANG_MAJOR.
@@ -213,7 +213,7 @@ cmd_fuzz_coverage() {
     done
     "$(llvm_tool llvm-profdata)" merge -sparse "$dir"/profiles/*.profraw -o "$dir/profiles/all.profdata"
     "$(llvm_tool llvm-cov)" report "${objects[@]:1}" -instr-profile="$dir/profiles/all.profdata" \
-        "$ROOT/engine" "$ROOT/console" "$ROOT/cli/HistoryFile.cpp" "$ROOT/base"
+        "$ROOT/engine" "$ROOT/console" "$ROOT/cli/HistoryFile.cpp" "$ROOT/base" "$ROOT/creader"
 }
 
 cmd_bench() {
@@ -222,6 +222,7 @@ cmd_bench() {
         -DLUMDRAK_BUILD_APP=ON -DLUMDRAK_SANITIZE=OFF -DCMAKE_BUILD_TYPE=Release
     "$ROOT/build-bench/bench/engine_bench"
     "$ROOT/build-bench/bench/console_bench"
+    "$ROOT/build-bench/bench/creader_bench"
     "$ROOT/build-bench/bench/window_bench"
     "$ROOT/bench/startup.sh" "$ROOT/build-bench"
     ZOOM=200 "$ROOT/bench/startup.sh" "$ROOT/build-bench"

@@ -113,6 +113,7 @@ CCalculatorDlg::CCalculatorDlg(QWidget* pParent)
     connect(m_pConsole->document(), &QTextDocument::contentsChanged, this,
             [this] { m_bConsoleTextCurrent = false; });
     m_pKeeper = new CConsoleKeeper(this);
+    m_pConsole->m_fnCastType = [this] { return m_console.m_evaluator.m_nCastType; };
     // The last result as a literal in the output mode's base, wherever the focus is.
     new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), this,
                   [this] { m_pPanel->CopyLiteral(m_pOutputGroup->checkedId()); });

@@ -1,6 +1,6 @@
 #include "ConsoleEdit.h"
 
-#include "CLiterals.h"
+#include "PasteNotice.h"
 
 #include <QContextMenuEvent>
 #include <QMenu>
@@ -34,6 +34,7 @@ CConsoleEdit::CConsoleEdit(QWidget* pParent) : CTextControl(pParent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setTabChangesFocus(true);
+    m_pNotice = new CPasteNotice(viewport());
 
     // contentsChange comes before the document's layout sees the change.
     connect(document(), &QTextDocument::contentsChange, this,
@@ -93,14 +94,21 @@ void CConsoleEdit::insertFromMimeData(const QMimeData* pSource)
     }
     // The conversion works on bytes and never splits a UTF-8 sequence.
     const QByteArray text = pSource->text().toUtf8();
-    const std::string strConverted = ConvertCLiterals(std::string_view(text.constData(), text.size()));
+    const SPasteConversion conversion = m_converter.Convert(
+        std::string_view(text.constData(), static_cast<std::size_t>(text.size())),
+        m_fnCastType ? m_fnCastType() : 0);
     // One edit block: one Ctrl+Z takes the whole insertion back, and no more.
     QTextCursor cursor = textCursor();
     cursor.beginEditBlock();
-    cursor.insertText(QString::fromUtf8(strConverted.data(), static_cast<qsizetype>(strConverted.size())));
+    cursor.insertText(QString::fromUtf8(conversion.strText.data(),
+                                        static_cast<qsizetype>(conversion.strText.size())));
     cursor.endEditBlock();
     setTextCursor(cursor);
     ensureCursorVisible();
+    if (!conversion.strNotice.empty())
+        m_pNotice->Show(QString::fromUtf8(conversion.strNotice.data(),
+                                          static_cast<qsizetype>(conversion.strNotice.size())),
+                        cursorRect());
 }
 
 void CConsoleEdit::contextMenuEvent(QContextMenuEvent* pEvent)

@@ -1,15 +1,21 @@
 #pragma once
 
+#include "CCheck.h"
 #include "TextControl.h"
 
 #include <QList>
 
+#include <functional>
+
 class QAction;
+class CPasteNotice;
 
 // The console's text control: editable, wrapping at its width, with a vertical scroll bar.
 // A line may be very long (a pasted expression of a megabyte); the control keeps editing it at
 // a cost that grows with the line, not with its square. Text pasted or dropped into it, by any
-// key, the middle button or the mouse, has its C and Python integer literals converted.
+// key, the middle button or the mouse, is read as C first (CPasteConverter): a C line arrives
+// translated, and a note beside the caret tells where the cast cannot give C's value; other
+// text has its C and Python integer literals converted.
 class CConsoleEdit : public CTextControl
 {
 public:
@@ -23,6 +29,9 @@ public:
     // Adds an action below the standard items of the context menu.
     void AddContextAction(QAction* pAction) { m_arrContextActions.append(pAction); }
 
+    // The cast type a paste is checked under (none until set).
+    std::function<int()> m_fnCastType;
+
 protected:
     void insertFromMimeData(const QMimeData* pSource) override;
     void contextMenuEvent(QContextMenuEvent* pEvent) override;
@@ -31,4 +40,6 @@ private:
     void KeepLayoutsOfLongLines(int nFrom, int nAdded);
 
     QList<QAction*> m_arrContextActions;
+    CPasteConverter m_converter;
+    CPasteNotice* m_pNotice = nullptr;
 };

@@ -35,7 +35,23 @@ void CEvalSession::EvaluateLines(std::string_view strText)
 int CEvalSession::Enter(std::string_view strExpression)
 {
     m_strLine.assign(1, '?');
-    if (m_bCLiterals)
+    m_bDiffers = false;
+    if (m_bCLiterals && m_reader.Read(strExpression, m_reading, true))
+    {
+        const SCCheck check = CheckReading(m_reading, m_console.m_evaluator.m_nCastType, m_checker);
+        if (check.eAgreement == EAgreement::Differs || check.eAgreement == EAgreement::Undefined)
+        {
+            m_bDiffers = true;
+            m_bAnyDifference = true;
+            m_strCNotice = CheckText(m_reading, check, true);
+            m_strWritten.clear();
+            m_strMessage.clear();
+            return 0;
+        }
+        m_strLine.append(m_reading.strTranslation);
+        m_arrSourcePos = m_reading.arrSourcePos;
+    }
+    else if (m_bCLiterals)
         m_strLine.append(ConvertCLiterals(strExpression, &m_arrSourcePos));
     else
         m_strLine.append(strExpression);
@@ -61,6 +77,8 @@ int CEvalSession::Enter(std::string_view strExpression)
             m_strWritten = DoubleBitsText(LastResult());
         else if (m_nOutputMode == kOutputFloat)
             m_strWritten = FloatBitsText(LastResult());
+        else if (m_bLiteral)
+            m_strWritten = ResultLiteral(m_window.m_strPanelText, m_console.m_nOutputMode);
     }
     if (m_bCLiterals)
     {
@@ -87,6 +105,11 @@ std::string CEvalSession::LastResultText() const
     return strDecimal.empty() ? "0" : strDecimal;
 }
 
+std::string CEvalSession::RawResult() const
+{
+    return m_bLiteral ? m_strWritten : RawText(LastResult());
+}
+
 std::string CEvalSession::RawText(double dValue)
 {
     char buffer[64];
@@ -107,12 +130,20 @@ void CEvalSession::EvaluateLine(std::string_view strLine)
     if (nErrorPos != 0)
         m_bAnyError = true;
 
-    if (m_bRaw)
+    if (m_bDiffers)
+    {
+        // Nothing for a script to take as the value: a person reads why.
+        std::fprintf(stderr, "?%.*s: %s\n", static_cast<int>(strLine.size()), strLine.data(),
+                     m_strCNotice.c_str());
+        if (m_bRaw)
+            std::printf("differs\n");
+    }
+    else if (m_bRaw)
     {
         if (nErrorPos != 0)
             std::printf("error %d\n", nErrorPos);
         else
-            std::printf("%s\n", RawText(LastResult()).c_str());
+            std::printf("%s\n", RawResult().c_str());
     }
     else if (nErrorPos != 0)
     {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CCheck.h"
 #include "Console.h"
 #include "MemoryWindow.h"
 
@@ -17,8 +18,10 @@ public:
     static constexpr int kOutputDouble = 3;
     static constexpr int kOutputFloat = 4;
 
-    // bCLiterals: C and Python integer literals are converted before each expression is
-    // evaluated (ConvertCLiterals), as a paste into the window's console converts them.
+    // bCLiterals: each expression is read as C first, as a paste into the window's console is:
+    // a C constant expression is evaluated as its translation when that gives C's value, and
+    // otherwise not at all (DiffersFromC); other text has its C and Python integer literals
+    // converted (ConvertCLiterals).
     CEvalSession(int nCastMode, int bUnsigned, int nOutputMode, bool bRaw,
                  bool bCLiterals = false);
     CEvalSession(const CEvalSession&) = delete;
@@ -31,11 +34,17 @@ public:
     void EvaluateLines(std::string_view strText);
 
     // Enter on the line '?' + strExpression: 0 on success, else the 1-based error position.
-    // Afterwards WrittenLine() is the result line, or after an error the marker line. With C
-    // literals converted, the position and the marker are those of the text as given.
+    // Afterwards WrittenLine() is the result line (with m_bLiteral the literal Ctrl+Shift+C
+    // copies), or after an error the marker line. With C read, the position and the marker
+    // are those of the text as given; an expression whose value would differ from C's is not
+    // entered, and DiffersFromC() then holds with CNotice() saying how.
     int Enter(std::string_view strExpression);
     std::string_view WrittenLine() const { return m_strWritten; }
     std::string_view ErrorMessage() const { return m_strMessage; }
+    bool DiffersFromC() const { return m_bDiffers; }
+    std::string_view CNotice() const { return m_strCNotice; }
+    // A result as --raw prints it: the shortest exact decimal, or with m_bLiteral the literal.
+    std::string RawResult() const;
 
     // F4: r goes to m.
     void StoreResultInMemory() { m_console.PreTranslateKeyDown(kKeyF4); }
@@ -49,6 +58,8 @@ public:
     static std::string RawText(double dValue);
 
     bool m_bAnyError = false;
+    bool m_bAnyDifference = false; // from C, with bCLiterals
+    bool m_bLiteral = false;       // results as literals (ResultLiteral)
     const bool m_bRaw;
     const bool m_bCLiterals;
     const int m_nOutputMode;
@@ -60,6 +71,11 @@ private:
     std::string m_strWritten;
     std::string m_strMessage;
     std::vector<std::size_t> m_arrSourcePos; // of each converted byte, in the text as given
+    CCReader m_reader;
+    SCReading m_reading;
+    CExpressionEvaluator m_checker; // evaluates translations for the check alone
+    bool m_bDiffers = false;
+    std::string m_strCNotice;
     CMemoryWindow m_window;
     CConsole m_console{m_window};
 };

@@ -102,12 +102,17 @@ void EvaluateTyped(CEvalSession& session, std::string_view strLine)
     if (strExpression.empty())
         return;
     const int nErrorPos = session.Enter(strExpression);
+    if (session.DiffersFromC())
+    {
+        PrintLine(session.CNotice());
+        return;
+    }
     if (session.m_bRaw)
     {
         if (nErrorPos != 0)
             std::printf("error %d\n", nErrorPos);
         else
-            PrintLine(CEvalSession::RawText(session.LastResult()));
+            PrintLine(session.RawResult());
         return;
     }
     if (nErrorPos == 0)

@@ -19,7 +19,8 @@ namespace
 {
 
 constexpr char kUsage[] =
-    "usage: lumdrak-eval [-c none|32|16|8] [-u] [-o bin|hex|dez|f64|f32] [-C] [--raw] [EXPRESSION ...]\n";
+    "usage: lumdrak-eval [-c none|32|16|8] [-u] [-o bin|hex|dez|f64|f32] [-C] [-L] [--raw]\n"
+    "                    [EXPRESSION ...]\n";
 
 constexpr char kHelp[] =
     "Evaluates calculator expressions, from the arguments or one per line from standard input\n"
@@ -31,8 +32,12 @@ constexpr char kHelp[] =
     "  -u               with -c: read the narrowed values as unsigned\n"
     "  -o bin|hex|dez   output the binary (#), hexadecimal ($) or decimal line (default dez)\n"
     "  -o f64|f32       output the result's IEEE-754 double or nearest float bits (0x...)\n"
-    "  -C, --c-literals convert C and Python integer literals first: 0xFF to $FF, 0b101 to\n"
-    "                   #101, digit separators (' _) and suffixes (u l ll z) dropped\n"
+    "  -C, --c-literals read each expression as C first: a C constant expression (#define,\n"
+    "                   declaration, comments and all) is evaluated as C computes it, or\n"
+    "                   refused with C's value and type and the cast that agrees; other\n"
+    "                   text has its C and Python integer literals converted (0xFF to $FF)\n"
+    "  -L, --literal    print each result as a literal for code: 0x... with -o hex, 0b...\n"
+    "                   with -o bin, decimal otherwise\n"
     "  --raw            print each value in its shortest exact decimal form, or 'error P'\n"
     "                   with the 1-based position of the syntax error\n"
     "  --               the arguments after it are expressions, even when they begin with -\n"
@@ -41,11 +46,13 @@ constexpr char kHelp[] =
     "\n"
     "The last result r carries over from one expression to the next. On a terminal, with no\n"
     "expressions, lines are edited and kept in a history (:help there lists keys and commands).\n"
-    "Exit status: 0 all evaluated, 1 a syntax error (or an output error), 2 bad usage.\n";
+    "Exit status: 0 all evaluated, 1 a syntax error (or an output error), 2 bad usage,\n"
+    "3 with -C a C expression whose value the cast cannot give (differs from C).\n";
 
 constexpr int kExitOk = 0;
 constexpr int kExitSyntaxError = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitDiffersFromC = 3;
 
 struct SOptions
 {
@@ -54,6 +61,7 @@ struct SOptions
     int nOutputMode = 2;
     bool bRaw = false;
     bool bCLiterals = false;
+    bool bLiteral = false;
     std::vector<std::string> expressions;
 };
 
@@ -110,6 +118,10 @@ int ParseArguments(int argc, char** argv, SOptions& options)
         {
             options.bCLiterals = true;
         }
+        else if (strArg == "-L" || strArg == "--literal")
+        {
+            options.bLiteral = true;
+        }
         else if (strArg == "-u")
         {
             options.bUnsigned = 1;
@@ -148,6 +160,7 @@ int main(int argc, char** argv)
 
     CEvalSession session(options.nCastMode, options.bUnsigned, options.nOutputMode, options.bRaw,
                          options.bCLiterals);
+    session.m_bLiteral = options.bLiteral;
     if (!options.expressions.empty())
     {
         for (const std::string& strExpression : options.expressions)
@@ -185,5 +198,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "lumdrak-eval: cannot write the results: %s\n", std::strerror(errno));
         return kExitSyntaxError;
     }
-    return session.m_bAnyError ? kExitSyntaxError : kExitOk;
+    if (session.m_bAnyError)
+        return kExitSyntaxError;
+    return session.m_bAnyDifference ? kExitDiffersFromC : kExitOk;
 }

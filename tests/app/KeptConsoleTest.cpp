@@ -4,8 +4,10 @@
 #include "Transcript.h"
 #include "WindowFixture.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QClipboard>
+#include <QLabel>
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMimeData>
@@ -13,6 +15,7 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <cstdlib>
 #include <csignal>
 #include <functional>
 #include <string>
@@ -168,6 +171,53 @@ TEST_F(CKeptConsoleTest, PastedAndDroppedLiteralsArriveConverted)
     QDropEvent drop(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(Console()->viewport(), &drop);
     EXPECT_EQ(ConsoleText(), kStartText + "#1010|1");
+}
+
+// A pasted C line is checked under the cast the window shows: where the cast cannot give C's
+// value a note stands beside the caret, without taking the focus, until the next key.
+TEST_F(CKeptConsoleTest, PastedCIsCheckedUnderTheCastAndANoteSaysWhereItDiffers)
+{
+    const QString strLine = QStringLiteral("#define CFG (1u << 31) | (0x3 << 12)");
+    const std::string strPrompt = kStartText.substr(0, kStartText.size() - 1);
+    const std::tuple<const char*, const char*, const char*> rows[] = {
+        // cast keys (UNSIGNED starts checked), the note (empty: none), what Enter then writes
+        {"Alt+N", "C: 2147495936 = 0x80003000 (unsigned int). 32Bit UNSIGNED gives the same.",
+         "-2147471360"},
+        {"Alt+3", "", "2147495936"},
+        {"Alt+3, Alt+U", "C: 2147495936 = 0x80003000 (unsigned int). 32Bit UNSIGNED gives the same.",
+         "-2147471360"},
+    };
+    for (const auto& [pszCast, pszNote, pszResult] : rows)
+    {
+        OpenWindow();
+        Keys(pszCast);
+        QApplication::clipboard()->setText(strLine);
+        Keys("Ctrl+V");
+        EXPECT_EQ(ConsoleText(), strPrompt + "?(1 << 31) | ($3 << 12)") << pszCast;
+        auto* pNote = Console()->findChild<QLabel*>(QStringLiteral("pasteNotice"));
+        ASSERT_NE(pNote, nullptr);
+        EXPECT_EQ(pNote->isVisible(), *pszNote != '\0') << pszCast;
+        EXPECT_EQ(QApplication::focusWidget(), Console()) << "the note takes no focus";
+        if (*pszNote != '\0')
+        {
+            EXPECT_EQ(pNote->text().toStdString(), pszNote);
+            const QAccessibleInterface* pAccessible = QAccessible::queryAccessibleInterface(pNote);
+            ASSERT_NE(pAccessible, nullptr);
+            EXPECT_EQ(pAccessible->text(QAccessible::Name).toStdString(), pszNote);
+            const QRect caret(Console()->viewport()->mapToGlobal(Console()->cursorRect().topLeft()),
+                              Console()->cursorRect().size());
+            EXPECT_LE(std::abs(pNote->mapToGlobal(QPoint(0, 0)).y() - caret.bottom()), 2)
+                << "just below the caret";
+        }
+        Keys("Return");
+        EXPECT_FALSE(pNote->isVisible()) << pszCast << ": gone at the next key";
+        EXPECT_EQ(ConsoleText(), strPrompt + "?(1 << 31) | ($3 << 12)\r\n" + pszResult + "\r\n?");
+    }
+
+    OpenWindow(); // typed text is never read as C
+    Type("0x10 + 1");
+    EXPECT_EQ(ConsoleText(), kStartText + "0x10 + 1");
+    EXPECT_FALSE(Console()->findChild<QLabel*>(QStringLiteral("pasteNotice"))->isVisible());
 }
 
 // Rows: keys that set the cast and the output mode, then the three literals of -1 and the one

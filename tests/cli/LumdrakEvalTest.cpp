@@ -67,7 +67,8 @@ struct SCase
 TEST(LumdrakEval, PrintsWhatTheConsoleWrites)
 {
     const std::string strUsage =
-        "usage: lumdrak-eval [-c none|32|16|8] [-u] [-o bin|hex|dez|f64|f32] [-C] [--raw] [EXPRESSION ...]\n";
+        "usage: lumdrak-eval [-c none|32|16|8] [-u] [-o bin|hex|dez|f64|f32] [-C] [-L] [--raw]\n"
+        "                    [EXPRESSION ...]\n";
     const SCase cases[] = {
         {{"1+2"}, "", 0, "3\n", ""},
         {{"sqr(20)+10", "r*0+r"}, "", 0, "14.472135955\n14.472135955\n", ""},
@@ -111,6 +112,20 @@ TEST(LumdrakEval, PrintsWhatTheConsoleWrites)
         {{"0xFF & 16"}, "", 1, "", "?0xFF & 16\n ^^\nSyntax not allowed.\n"},
         {{"-C", "0xFF + q"}, "", 1, "", "?0xFF + q\n       ^^\nSyntax not allowed.\n"},
         {{"-C", "--raw", "0x_ff+x", "0b11*y"}, "", 1, "error 7\nerror 6\n", ""},
+        // C read as C: its value, or nothing and status 3 where the cast cannot give it
+        {{"-C", "0xF0 | 0x0F & 0x3", "2*-3", "'A' + 1", "0777"}, "", 0, "243\n-6\n66\n511\n", ""},
+        {{"-C", "-c", "32", "-u", "0xC0DE0042 >> 16"}, "", 0, "49374\n", ""},
+        {{"-C", "#define CFG (1u << 31) | (0x3 << 12)", "2"}, "", 3, "2\n",
+         "?#define CFG (1u << 31) | (0x3 << 12): C: 2147495936 = 0x80003000 (unsigned int). "
+         "32Bit UNSIGNED (-c 32 -u) gives the same.\n"},
+        {{"-C", "-c", "32", "-u", "#define CFG (1u << 31) | (0x3 << 12)"}, "", 0, "2147495936\n", ""},
+        {{"-C", "--raw"}, "1 << 32\n(1\n", 1, "differs\nerror 1\n",
+         "?1 << 32: C leaves 1 << 32 undefined: the shift count is not below the 32 bits of int.\n"},
+        {{"-C", "-c", "8", "static const uint8_t k = 300; // 44"}, "", 0, "44\n", ""},
+        // results as literals for code
+        {{"-L", "-o", "hex", "-c", "32", "-1", "255"}, "", 0, "0xFFFFFFFF\n0xFF\n", ""},
+        {{"-L", "-o", "bin", "-c", "8", "5"}, "", 0, "0b00000101\n", ""},
+        {{"--literal", "--raw", "7/2"}, "", 0, "3.5\n", ""},
         {{"--version"}, "", 0, "lumdrak-eval (Lumdrak) " LUMDRAK_VERSION "\n", ""},
         {{"--", "-h"}, "", 1, "", "?-h\n ^^\nSyntax not allowed.\n"},
         {{"-c", "7", "1"}, "", 2, "", "lumdrak-eval: -c takes none, 32, 16 or 8\n" + strUsage},
@@ -138,7 +153,8 @@ TEST(LumdrakEval, HelpDescribesTheOptions)
         EXPECT_EQ(run.nStatus, 0) << szHelp;
         EXPECT_EQ(run.strErr, "") << szHelp;
         for (const char* szWord :
-             {"usage:", "-c none|32|16|8", "-o f64|f32", "--c-literals", "--raw", "--version", "Exit status"})
+             {"usage:", "-c none|32|16|8", "-o f64|f32", "--c-literals", "--literal", "--raw",
+              "--version", "Exit status", "3 with -C"})
             EXPECT_NE(run.strOut.find(szWord), std::string::npos) << szHelp << " " << szWord;
     }
 }

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QLabel>
+
+// A short note beside the caret, in the tooltip's colours, over a text control's viewport: it
+// takes no focus and no clicks, and is gone at the next key, click or change of focus.
+// Screen readers are told of it as an alert.
+class CPasteNotice : public QLabel
+{
+public:
+    explicit CPasteNotice(QWidget* pViewport);
+
+    // Shows strText below the caret's rectangle (in the viewport's coordinates), or above it
+    // where it would not fit below.
+    void Show(const QString& strText, const QRect& caret);
+
+protected:
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+    void hideEvent(QHideEvent* pEvent) override;
+};

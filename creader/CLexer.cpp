@@ -1,0 +1,510 @@
+#include "CLexer.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace
+{
+
+bool IsDigit(char ch) { return ch >= '0' && ch <= '9'; }
+bool IsLetter(char ch) { return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || ch == '_'; }
+bool IsAlnum(char ch) { return IsDigit(ch) || IsLetter(ch); }
+bool IsBlank(char ch) { return ch == ' ' || ch == '\t' || ch == '\v' || ch == '\f'; }
+char Lower(char ch) { return (ch >= 'A' && ch <= 'Z') ? static_cast<char>(ch - 'A' + 'a') : ch; }
+
+int DigitValue(char ch)
+{
+    const char chLower = Lower(ch);
+    if (IsDigit(ch)) return ch - '0';
+    if (chLower >= 'a' && chLower <= 'f') return chLower - 'a' + 10;
+    return 99;
+}
+
+// The length of the line break at strText[i], 0 when there is none.
+std::size_t BreakLength(std::string_view strText, std::size_t i)
+{
+    if (strText[i] == '\n') return 1;
+    if (strText[i] != '\r') return 0;
+    return i + 1 < strText.size() && strText[i + 1] == '\n' ? 2 : 1;
+}
+
+enum class ESuffix : std::uint8_t { None, U, L, UL, LL, ULL, Z, UZ };
+
+struct SSuffix
+{
+    std::string_view strText;
+    ESuffix eSuffix;
+};
+
+// Every integer suffix C accepts (u and l or ll in either order, ll only in one case), and
+// C++'s z for the size types.
+constexpr SSuffix kSuffixes[] = {
+    {"", ESuffix::None},   {"u", ESuffix::U},     {"U", ESuffix::U},     {"l", ESuffix::L},
+    {"L", ESuffix::L},     {"ll", ESuffix::LL},   {"LL", ESuffix::LL},   {"ul", ESuffix::UL},
+    {"uL", ESuffix::UL},   {"Ul", ESuffix::UL},   {"UL", ESuffix::UL},   {"lu", ESuffix::UL},
+    {"lU", ESuffix::UL},   {"Lu", ESuffix::UL},   {"LU", ESuffix::UL},   {"ull", ESuffix::ULL},
+    {"uLL", ESuffix::ULL}, {"Ull", ESuffix::ULL}, {"ULL", ESuffix::ULL}, {"llu", ESuffix::ULL},
+    {"llU", ESuffix::ULL}, {"LLu", ESuffix::ULL}, {"LLU", ESuffix::ULL}, {"z", ESuffix::Z},
+    {"Z", ESuffix::Z},     {"uz", ESuffix::UZ},   {"uZ", ESuffix::UZ},   {"Uz", ESuffix::UZ},
+    {"UZ", ESuffix::UZ},   {"zu", ESuffix::UZ},   {"zU", ESuffix::UZ},   {"Zu", ESuffix::UZ},
+    {"ZU", ESuffix::UZ},
+};
+
+using ETypeList = std::array<ECType, 6>;
+constexpr ECType kNone = ECType::Double; // ends a list
+
+// The types a literal may take, first fit wins: decimal literals stay signed unless a suffix
+// says otherwise; hexadecimal, octal and binary ones may become unsigned.
+struct SLiteralTypes
+{
+    ESuffix eSuffix;
+    ETypeList decimal;
+    ETypeList other;
+};
+
+constexpr SLiteralTypes kLiteralTypes[] = {
+    {ESuffix::None,
+     {ECType::Int, ECType::Long, ECType::LongLong, kNone},
+     {ECType::Int, ECType::UInt, ECType::Long, ECType::ULong, ECType::LongLong, ECType::ULongLong}},
+    {ESuffix::U,
+     {ECType::UInt, ECType::ULong, ECType::ULongLong, kNone},
+     {ECType::UInt, ECType::ULong, ECType::ULongLong, kNone}},
+    {ESuffix::L,
+     {ECType::Long, ECType::LongLong, kNone},
+     {ECType::Long, ECType::ULong, ECType::LongLong, ECType::ULongLong, kNone}},
+    {ESuffix::UL, {ECType::ULong, ECType::ULongLong, kNone}, {ECType::ULong, ECType::ULongLong, kNone}},
+    {ESuffix::LL, {ECType::LongLong, kNone}, {ECType::LongLong, ECType::ULongLong, kNone}},
+    {ESuffix::ULL, {ECType::ULongLong, kNone}, {ECType::ULongLong, kNone}},
+    {ESuffix::Z, {ECType::Long, kNone}, {ECType::Long, ECType::ULong, kNone}},
+    {ESuffix::UZ, {ECType::ULong, kNone}, {ECType::ULong, kNone}},
+};
+
+bool Fits(std::uint64_t nValue, ECType eType)
+{
+    const SCTypeInfo& info = TypeInfo(eType);
+    const int nValueBits = info.bSigned ? info.nBits - 1 : info.nBits;
+    return nValueBits >= 64 || nValue < (1ull << nValueBits);
+}
+
+bool TypeOfInteger(std::uint64_t nValue, bool bDecimal, std::string_view strSuffix, ECType& eType)
+{
+    const SSuffix* pSuffix = nullptr;
+    for (const SSuffix& suffix : kSuffixes)
+        if (suffix.strText == strSuffix) pSuffix = &suffix;
+    if (!pSuffix) return false;
+    for (const SLiteralTypes& row : kLiteralTypes)
+    {
+        if (row.eSuffix != pSuffix->eSuffix) continue;
+        for (const ECType eCandidate : bDecimal ? row.decimal : row.other)
+        {
+            if (eCandidate == kNone) break;
+            if (Fits(nValue, eCandidate))
+            {
+                eType = eCandidate;
+                return true;
+            }
+        }
+    }
+    return false; // no type of C holds it (GCC would take __int128)
+}
+
+// The digits of a literal from nPos: digits of nBase (a '.' too when bPoint), with separators
+// (' or _) only between two digits, or _ just behind a prefix as Python has it. Appends them
+// without separators; returns the index behind them, or npos for a misplaced separator.
+std::size_t ReadDigits(std::string_view s, std::size_t nPos, int nBase, bool bPoint,
+                       bool bAfterPrefix, std::string& strDigits)
+{
+    const int nDigitBase = nBase == 8 ? 10 : nBase; // 09 is read, then refused as octal
+    bool bLastDigit = bAfterPrefix;
+    for (; nPos < s.size(); ++nPos)
+    {
+        const char ch = s[nPos];
+        if (DigitValue(ch) < nDigitBase)
+        {
+            strDigits += ch;
+            bLastDigit = true;
+            continue;
+        }
+        if (ch == '\'' || ch == '_')
+        {
+            const bool bNextDigit = nPos + 1 < s.size() && DigitValue(s[nPos + 1]) < nDigitBase;
+            const bool bAllowed = bLastDigit && bNextDigit && (ch == '_' || !strDigits.empty());
+            if (!bAllowed) return std::string_view::npos;
+            bLastDigit = false;
+            continue;
+        }
+        if (ch == '.' && bPoint && strDigits.find('.') == std::string::npos)
+        {
+            strDigits += '.';
+            bLastDigit = false;
+            continue;
+        }
+        break;
+    }
+    return nPos;
+}
+
+// The calculator's decimal form of a double: no exponent sign (its '-' and '+' are operators),
+// so small values are written out whole.
+std::string CalculatorDecimal(double dValue)
+{
+    std::string strText = ShortestText(dValue);
+    const std::size_t nExponent = strText.find('e');
+    if (nExponent == std::string::npos) return strText;
+    if (strText[nExponent + 1] == '-')
+    {
+        char buffer[400];
+        const auto result = std::to_chars(buffer, buffer + sizeof buffer, dValue, std::chars_format::fixed);
+        return std::string(buffer, result.ptr);
+    }
+    if (strText[nExponent + 1] == '+') strText.erase(nExponent + 1, 1);
+    return strText;
+}
+
+bool ReadFloating(std::string_view s, std::size_t nPos, int nBase, std::string& strNumber,
+                  SCToken& token)
+{
+    const char chExponent = nBase == 16 ? 'p' : 'e';
+    std::string strSign;
+    if (nPos < s.size() && Lower(s[nPos]) == chExponent)
+    {
+        strNumber += chExponent;
+        ++nPos;
+        if (nPos < s.size() && (s[nPos] == '+' || s[nPos] == '-')) strSign = s[nPos++];
+        strNumber += strSign;
+        const std::size_t nDigits = strNumber.size();
+        nPos = ReadDigits(s, nPos, 10, false, false, strNumber);
+        if (nPos == std::string_view::npos || strNumber.size() == nDigits) return false;
+    }
+    else if (nBase == 16)
+        return false; // a hexadecimal floating literal needs its exponent
+    const std::string_view strSuffix = s.substr(nPos);
+    const bool bFloat = strSuffix == "f" || strSuffix == "F";
+    if (!bFloat && !strSuffix.empty()) return false; // long double is not read
+    const auto format = nBase == 16 ? std::chars_format::hex : std::chars_format::general;
+    const char* pBegin = strNumber.data();
+    const char* pEnd = pBegin + strNumber.size();
+    double dValue = 0.0;
+    if (bFloat)
+    {
+        float fValue = 0.0f;
+        const auto result = std::from_chars(pBegin, pEnd, fValue, format);
+        if (result.ec != std::errc() || result.ptr != pEnd) return false;
+        dValue = fValue;
+    }
+    else
+    {
+        const auto result = std::from_chars(pBegin, pEnd, dValue, format);
+        if (result.ec != std::errc() || result.ptr != pEnd) return false;
+    }
+    token.eKind = ECToken::Floating;
+    token.value = FloatingValue(bFloat ? ECType::Float : ECType::Double, dValue);
+    // As written where the calculator reads the same double from it.
+    double dCalculator = 0.0;
+    const bool bAsWritten = nBase == 10 && strSign.empty() &&
+                            std::from_chars(pBegin, pEnd, dCalculator).ptr == pEnd &&
+                            dCalculator == dValue;
+    token.strCalculator = bAsWritten ? strNumber : CalculatorDecimal(dValue);
+    return true;
+}
+
+// A preprocessing number of C as a literal: integer (decimal, 0x, 0b, octal 0..., Python's
+// 0o) with a suffix, or floating (decimal or 0x...p), with digit separators.
+bool ReadNumber(std::string_view s, SCToken& token)
+{
+    int nBase = 10;
+    std::size_t nPos = 0;
+    if (s.size() >= 2 && s[0] == '0')
+    {
+        switch (Lower(s[1]))
+        {
+        case 'x': nBase = 16; break;
+        case 'b': nBase = 2; break;
+        case 'o': nBase = 8; break;
+        default: break;
+        }
+        if (nBase != 10) nPos = 2;
+    }
+    const bool bPrefix = nPos == 2;
+    std::string strDigits;
+    nPos = ReadDigits(s, nPos, nBase, nBase == 10 || nBase == 16, bPrefix, strDigits);
+    if (nPos == std::string_view::npos) return false;
+    const bool bPoint = strDigits.find('.') != std::string::npos;
+    const char chExponent = nBase == 16 ? 'p' : 'e';
+    const bool bExponent = nPos < s.size() && Lower(s[nPos]) == chExponent;
+    if (strDigits.empty() || strDigits == ".") return false;
+    if ((bPoint || bExponent) && (nBase == 10 || nBase == 16))
+        return ReadFloating(s, nPos, nBase, strDigits, token);
+
+    const bool bDecimal = nBase == 10 && !(strDigits.size() > 1 && strDigits[0] == '0');
+    if (nBase == 10 && !bDecimal) nBase = 8; // C's octal
+    std::uint64_t nValue = 0;
+    for (const char ch : strDigits)
+    {
+        const int nDigit = DigitValue(ch);
+        if (nDigit >= nBase || __builtin_mul_overflow(nValue, static_cast<std::uint64_t>(nBase), &nValue) ||
+            __builtin_add_overflow(nValue, static_cast<std::uint64_t>(nDigit), &nValue))
+            return false;
+    }
+    ECType eType = ECType::Int;
+    if (!TypeOfInteger(nValue, bDecimal, s.substr(nPos), eType)) return false;
+    token.eKind = ECToken::Integer;
+    token.value = IntegerValue(eType, nValue);
+    switch (nBase)
+    {
+    case 16: token.strCalculator = "$" + strDigits; break;
+    case 2: token.strCalculator = "#" + strDigits; break;
+    case 10: token.strCalculator = strDigits; break;
+    default: token.strCalculator = std::to_string(nValue); break;
+    }
+    return true;
+}
+
+struct SEscape
+{
+    char chLetter;
+    int nValue;
+};
+
+constexpr SEscape kEscapes[] = {{'\'', 39}, {'"', 34}, {'?', 63}, {'\\', 92}, {'a', 7},
+                                {'b', 8},   {'f', 12}, {'n', 10}, {'r', 13},  {'t', 9},
+                                {'v', 11},  {'e', 27}};
+
+// A character literal from s[0] == '\''; returns its length, 0 when C does not accept it or
+// it holds more than one character (which GCC reads in its own way).
+std::size_t ReadCharacter(std::string_view s, SCToken& token)
+{
+    std::size_t nPos = 1;
+    if (nPos >= s.size() || s[nPos] == '\'' || s[nPos] == '\n') return 0;
+    int nValue = 0;
+    bool bEscaped = false;
+    if (s[nPos] != '\\')
+    {
+        const auto nByte = static_cast<unsigned char>(s[nPos]);
+        if (nByte < 32 || nByte > 126) return 0;
+        nValue = nByte;
+        ++nPos;
+    }
+    else
+    {
+        bEscaped = true;
+        ++nPos;
+        if (nPos >= s.size()) return 0;
+        const char ch = s[nPos];
+        if (ch >= '0' && ch <= '7')
+        {
+            for (int n = 0; n < 3 && nPos < s.size() && s[nPos] >= '0' && s[nPos] <= '7'; ++n)
+                nValue = nValue * 8 + (s[nPos++] - '0');
+        }
+        else if (ch == 'x')
+        {
+            ++nPos;
+            const std::size_t nFirst = nPos;
+            for (; nPos < s.size() && DigitValue(s[nPos]) < 16; ++nPos)
+            {
+                nValue = nValue * 16 + DigitValue(s[nPos]);
+                if (nValue > 255) return 0;
+            }
+            if (nPos == nFirst) return 0;
+        }
+        else
+        {
+            const SEscape* pEscape = nullptr;
+            for (const SEscape& escape : kEscapes)
+                if (escape.chLetter == ch) pEscape = &escape;
+            if (!pEscape) return 0;
+            nValue = pEscape->nValue;
+            ++nPos;
+        }
+    }
+    if (nValue > 255 || nPos >= s.size() || s[nPos] != '\'') return 0;
+    token.eKind = ECToken::Character;
+    // An int holding the char, which is signed here.
+    token.value = IntegerValue(ECType::Int, static_cast<std::uint64_t>(static_cast<std::int64_t>(
+                                                static_cast<signed char>(static_cast<unsigned char>(nValue)))));
+    const bool bOwnForm = !bEscaped && nValue != '\'';
+    token.strCalculator = bOwnForm ? std::string{'\'', static_cast<char>(nValue), '\''}
+                                   : std::to_string(std::abs(static_cast<int>(token.value.Signed())));
+    return nPos + 1;
+}
+
+struct SPunctuator
+{
+    std::string_view strText;
+    ECToken eKind;
+};
+
+// Longest first, so that "<<=" is one token as in C (and refused), never "<<" and "=".
+constexpr SPunctuator kPunctuators[] = {
+    {"<<=", ECToken::Other}, {">>=", ECToken::Other},      {"...", ECToken::Other},
+    {"<<", ECToken::ShiftLeft}, {">>", ECToken::ShiftRight}, {"->", ECToken::Other},
+    {"++", ECToken::Other},  {"--", ECToken::Other},       {"&&", ECToken::Other},
+    {"||", ECToken::Other},  {"==", ECToken::Other},       {"!=", ECToken::Other},
+    {"<=", ECToken::Other},  {">=", ECToken::Other},       {"*=", ECToken::Other},
+    {"/=", ECToken::Other},  {"%=", ECToken::Other},       {"+=", ECToken::Other},
+    {"-=", ECToken::Other},  {"&=", ECToken::Other},       {"^=", ECToken::Other},
+    {"|=", ECToken::Other},  {"##", ECToken::Other},       {"(", ECToken::LeftParen},
+    {")", ECToken::RightParen}, {"+", ECToken::Plus},      {"-", ECToken::Minus},
+    {"~", ECToken::Tilde},   {"*", ECToken::Star},         {"/", ECToken::Slash},
+    {"%", ECToken::Percent}, {"&", ECToken::Amp},          {"^", ECToken::Caret},
+    {"|", ECToken::Pipe},    {";", ECToken::Semicolon},    {",", ECToken::Comma},
+    {"=", ECToken::Assign},  {"#", ECToken::Hash},
+};
+
+// The end of a preprocessing number that begins at nPos.
+std::size_t NumberEnd(std::string_view s, std::size_t nPos)
+{
+    ++nPos;
+    while (nPos < s.size())
+    {
+        const char ch = s[nPos];
+        const char chLower = Lower(s[nPos - 1]);
+        if (IsAlnum(ch) || ch == '.')
+            ++nPos;
+        else if ((ch == '+' || ch == '-') && (chLower == 'e' || chLower == 'p'))
+            ++nPos;
+        else if (ch == '\'' && nPos + 1 < s.size() && IsAlnum(s[nPos + 1]))
+            ++nPos;
+        else
+            break;
+    }
+    return nPos;
+}
+
+} // namespace
+
+void CleanSource(std::string_view strPasted, SCleanText& clean)
+{
+    clean.strText.clear();
+    clean.arrSource.clear();
+    clean.strText.reserve(strPasted.size());
+    clean.arrSource.reserve(strPasted.size());
+    const auto emit = [&](char ch, std::size_t nSource)
+    {
+        clean.strText += ch;
+        clean.arrSource.push_back(static_cast<std::uint32_t>(nSource));
+    };
+    // The next byte at or after i that a splice does not remove.
+    const auto skipSplices = [&](std::size_t i)
+    {
+        while (i + 1 < strPasted.size() && strPasted[i] == '\\' && BreakLength(strPasted, i + 1) > 0)
+            i += 1 + BreakLength(strPasted, i + 1);
+        return i;
+    };
+    char chQuote = 0; // inside a character or string literal
+    std::size_t i = skipSplices(0);
+    while (i < strPasted.size())
+    {
+        const std::size_t nBreak = BreakLength(strPasted, i);
+        if (nBreak > 0)
+        {
+            emit('\n', i);
+            chQuote = 0;
+            i = skipSplices(i + nBreak);
+            continue;
+        }
+        const char ch = strPasted[i];
+        const std::size_t nNext = skipSplices(i + 1);
+        if (chQuote != 0)
+        {
+            emit(ch, i);
+            if (ch == '\\' && nNext < strPasted.size() && BreakLength(strPasted, nNext) == 0)
+            {
+                emit(strPasted[nNext], nNext);
+                i = skipSplices(nNext + 1);
+                continue;
+            }
+            if (ch == chQuote) chQuote = 0;
+            i = nNext;
+            continue;
+        }
+        const char chNext = nNext < strPasted.size() ? strPasted[nNext] : '\0';
+        if (ch == '/' && chNext == '/')
+        {
+            emit(' ', i);
+            i = nNext;
+            while (i < strPasted.size() && BreakLength(strPasted, i) == 0)
+                i = skipSplices(i + 1);
+            continue;
+        }
+        if (ch == '/' && chNext == '*')
+        {
+            std::size_t j = skipSplices(nNext + 1);
+            bool bClosed = false;
+            while (j < strPasted.size() && !bClosed)
+            {
+                const std::size_t nAfter = skipSplices(j + 1);
+                bClosed = strPasted[j] == '*' && nAfter < strPasted.size() && strPasted[nAfter] == '/';
+                j = bClosed ? skipSplices(nAfter + 1) : nAfter;
+            }
+            if (bClosed)
+            {
+                emit(' ', i);
+                i = j;
+                continue;
+            }
+        }
+        if (ch == '\'' || ch == '"') chQuote = ch;
+        emit(ch, i);
+        i = nNext;
+    }
+}
+
+bool Tokenize(const std::string& strClean, std::uint32_t nBegin, std::uint32_t nEnd,
+              std::vector<SCToken>& arrTokens)
+{
+    arrTokens.clear();
+    const std::string_view s(strClean.data() + nBegin, nEnd - nBegin);
+    std::size_t nPos = 0;
+    for (;;)
+    {
+        const std::size_t nSpace = nPos;
+        while (nPos < s.size() && IsBlank(s[nPos]))
+            ++nPos;
+        SCToken token;
+        token.nSpace = static_cast<std::uint32_t>(nBegin + nSpace);
+        token.nBegin = static_cast<std::uint32_t>(nBegin + nPos);
+        if (nPos >= s.size())
+        {
+            token.nEnd = token.nBegin;
+            arrTokens.push_back(std::move(token));
+            return true;
+        }
+        const char ch = s[nPos];
+        std::size_t nLength = 0;
+        if (IsDigit(ch) || (ch == '.' && nPos + 1 < s.size() && IsDigit(s[nPos + 1])))
+        {
+            nLength = NumberEnd(s, nPos) - nPos;
+            if (!ReadNumber(s.substr(nPos, nLength), token)) return false;
+        }
+        else if (IsLetter(ch))
+        {
+            nLength = 1;
+            while (nPos + nLength < s.size() && IsAlnum(s[nPos + nLength]))
+                ++nLength;
+            token.eKind = ECToken::Name;
+        }
+        else if (ch == '\'')
+        {
+            nLength = ReadCharacter(s.substr(nPos), token);
+            if (nLength == 0) return false;
+        }
+        else
+        {
+            for (const SPunctuator& punctuator : kPunctuators)
+                if (punctuator.strText[0] == ch &&
+                    s.substr(nPos, punctuator.strText.size()) == punctuator.strText)
+                {
+                    token.eKind = punctuator.eKind;
+                    nLength = punctuator.strText.size();
+                    break;
+                }
+            if (nLength == 0 || token.eKind == ECToken::Other) return false;
+        }
+        nPos += nLength;
+        token.nEnd = static_cast<std::uint32_t>(nBegin + nPos);
+        arrTokens.push_back(std::move(token));
+    }
+}

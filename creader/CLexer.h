@@ -1,0 +1,63 @@
+#pragma once
+
+#include "CValue.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Pasted text as C's first translation phases see it: line splices (a backslash at a line's
+// end) removed, each comment one blank, every line break ("\r\n", "\n" or "\r") one '\n'.
+// arrSource[i] is the index in the pasted text of the byte that gave clean byte i; a comment
+// left open runs to the end of the text unread, so a paste never loses its last lines to it.
+struct SCleanText
+{
+    std::string strText;
+    std::vector<std::uint32_t> arrSource;
+};
+
+void CleanSource(std::string_view strPasted, SCleanText& clean);
+
+enum class ECToken : std::uint8_t
+{
+    End,
+    Integer,
+    Floating,
+    Character,
+    Name,
+    LeftParen,
+    RightParen,
+    Plus,
+    Minus,
+    Tilde,
+    Star,
+    Slash,
+    Percent,
+    ShiftLeft,
+    ShiftRight,
+    Amp,
+    Caret,
+    Pipe,
+    Semicolon,
+    Comma,
+    Assign,
+    Hash,
+    Other, // any other C token, or bytes that are none
+};
+
+// One token of a clean line; positions index the clean text.
+struct SCToken
+{
+    ECToken eKind = ECToken::End;
+    std::uint32_t nSpace = 0; // start of the blanks before the token
+    std::uint32_t nBegin = 0;
+    std::uint32_t nEnd = 0;
+    SCValue value;             // literals
+    std::string strCalculator; // literals: the calculator's form of the same value
+};
+
+// The tokens of clean bytes [nBegin, nEnd), ending with an End token. False when some byte
+// starts no token C knows or a literal is not one C accepts (0x, 09, 1e999, 'ab', "x").
+bool Tokenize(const std::string& strClean, std::uint32_t nBegin, std::uint32_t nEnd,
+              std::vector<SCToken>& arrTokens);

@@ -1,0 +1,254 @@
+// The C reader against the C compiler's values (CLines.def), what C leaves undefined, the
+// translations' text, the paste and its notice, and text that is no C.
+#include "CCheck.h"
+#include "CLiterals.h"
+#include "CompiledLines.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+namespace
+{
+
+constexpr int kCastTypes[] = {0, 2, 3, 4, 5, 6, 7};
+
+bool IsCompiledType(ECType eType, const SCompiledLine& line)
+{
+    return TypeInfo(eType).strName == line.pszType;
+}
+
+// The compiler's value equals the engine's double exactly.
+bool SameAsCompiled(double dEngine, const SCompiledLine& line, bool bFloating)
+{
+    if (bFloating)
+        return dEngine == line.dValue || (std::isnan(dEngine) && std::isnan(line.dValue));
+    SCValue value;
+    for (int n = 0; n <= static_cast<int>(ECType::Double); ++n)
+        if (IsCompiledType(static_cast<ECType>(n), line)) value.eType = static_cast<ECType>(n);
+    value.nBits = line.nBits;
+    return value.IsExactInDouble() && dEngine == value.ToDouble();
+}
+
+TEST(CReader, ReadsEveryLineAsTheCompilerComputesItAndChecksItsTranslationUnderEachCast)
+{
+    CCReader reader;
+    CExpressionEvaluator engine;
+    CExpressionEvaluator checker;
+    ASSERT_GT(kCompiledLineCount, 100);
+    for (int nRow = 0; nRow < kCompiledLineCount; ++nRow)
+    {
+        const SCompiledLine& line = kCompiledLines[nRow];
+        SCOPED_TRACE(line.pszPasted);
+        SCReading reading;
+        ASSERT_TRUE(reader.Read(line.pszPasted, reading));
+        ASSERT_TRUE(reading.bDefined) << reading.strFault;
+        EXPECT_EQ(TypeInfo(reading.value.eType).strName, line.pszType);
+        const bool bFloating = IsFloating(reading.value.eType);
+        if (bFloating)
+            EXPECT_EQ(reading.value.dValue, line.dValue);
+        else
+            EXPECT_EQ(reading.value.nBits, line.nBits);
+        SCOPED_TRACE("translated: " + reading.strTranslation);
+
+        for (const int nCast : kCastTypes)
+        {
+            engine.m_nCastType = nCast;
+            const double dEngine = engine.Evaluate(&reading.strTranslation);
+            ASSERT_EQ(engine.m_nErrorPos, 0) << "cast " << nCast;
+            const SCCheck check = CheckReading(reading, nCast, checker);
+            EXPECT_EQ(check.eAgreement == EAgreement::Same, SameAsCompiled(dEngine, line, bFloating))
+                << "cast " << nCast << ": the engine gives " << dEngine;
+        }
+        const int nMatching = TypeInfo(reading.value.eType).nMatchingCast;
+        const SCCheck matching = CheckReading(reading, nMatching, checker);
+        EXPECT_EQ(matching.eAgreement == EAgreement::Same, line.bRefused == 0)
+            << "under the matching cast " << nMatching;
+    }
+}
+
+TEST(CReader, RefusesWhatCLeavesUndefinedAndNamesTheFault)
+{
+    const std::pair<const char*, const char*> rows[] = {
+        {"1 << 32", "C leaves 1 << 32 undefined: the shift count is not below the 32 bits of int."},
+        {"#define BAD (1 << 31)", "C leaves 1 << 31 undefined: the result does not fit in int."},
+        {"-1 << 0", "C leaves -1 << 0 undefined: it shifts a negative value left."},
+        {"1 << -1", "C leaves 1 << -1 undefined: the shift count is negative."},
+        {"1u << 32", "C leaves 1 << 32 undefined: the shift count is not below the 32 bits of unsigned int."},
+        {"1L << 64", "C leaves 1 << 64 undefined: the shift count is not below the 64 bits of long."},
+        {"(uint8_t)1 << 8 << 24", "C leaves 256 << 24 undefined: the result does not fit in int."},
+        {"2147483647 + 1", "C leaves 2147483647 + 1 undefined: it overflows int."},
+        {"-2147483647 - 2", "C leaves -2147483647 - 2 undefined: it overflows int."},
+        {"65536 * 32768", "C leaves 65536 * 32768 undefined: it overflows int."},
+        {"-(-2147483647 - 1)", "C leaves -(-2147483648) undefined: it overflows int."},
+        {"9223372036854775807 + 1", "C leaves 9223372036854775807 + 1 undefined: it overflows long."},
+        {"1 / 0", "C leaves 1 / 0 undefined: it divides by zero."},
+        {"1u % 0", "C leaves 1 % 0 undefined: it divides by zero."},
+        {"(-2147483647 - 1) / -1", "C leaves -2147483648 / -1 undefined: it overflows int."},
+        {"(-2147483647 - 1) % -1", "C leaves -2147483648 % -1 undefined: it overflows int."},
+        {"(int)3e9", "C leaves (int)3e+09 undefined: int cannot hold the value."},
+        {"(unsigned)-1.0", "C leaves (unsigned int)-1 undefined: unsigned int cannot hold the value."},
+        {"static const uint8_t k = 256.0;", "C leaves (unsigned char)256 undefined: unsigned char cannot hold the value."},
+        {"(int)(0.0 / 0)", "C leaves (int)nan undefined: int cannot hold the value."},
+        {"1 + (1 / 0) * (1 << 40)", "C leaves 1 / 0 undefined: it divides by zero."},
+    };
+    CCReader reader;
+    CExpressionEvaluator checker;
+    for (const auto& [pszPasted, pszFault] : rows)
+    {
+        SCReading reading;
+        ASSERT_TRUE(reader.Read(pszPasted, reading)) << pszPasted;
+        EXPECT_FALSE(reading.bDefined) << pszPasted;
+        EXPECT_EQ(reading.strFault, pszFault);
+        const SCCheck check = CheckReading(reading, 2, checker);
+        EXPECT_EQ(check.eAgreement, EAgreement::Undefined) << pszPasted;
+        EXPECT_EQ(CheckText(reading, check, false), pszFault);
+    }
+}
+
+TEST(CReader, TranslatesWithTheCalculatorsPrioritiesLiteralsAndMasks)
+{
+    const std::pair<const char*, const char*> rows[] = {
+        {"0xF0 | 0x0F & 0x3", "$F0 | ($0F & $3)"},
+        {"#define CFG (1u << 31) | (0x3 << 12) // c", "(1 << 31) | ($3 << 12)"},
+        {"1 | 2 << 1", "1 | (2 << 1)"},
+        {"1 << 2 | 1", "1 << 2 | 1"},
+        {"1 << 2 + 1", "1 << 2 + 1"},
+        {"8 - (2 - 1)", "8 - (2 - 1)"},
+        {"2*-3", "2*(-3)"},
+        {"-2 * 3", "(-2) * 3"},
+        {"-2 + 3", "-2 + 3"},
+        {"- -3", "- (-3)"},
+        {"0x1F3A & ~0xFF", "$1F3A & (~$FF)"},
+        {"~0xFF & 0x1F3A", "~$FF & $1F3A"},
+        {"~(1 + 2)", "~(1 + 2)"},
+        {"+5", "5"},
+        {"0777 + 0b101 + 0o17", "511 + #101 + 15"},
+        {"0xff'ffu", "$ffff"},
+        {"'A' + 1", "65 + 1"},
+        {"'A'+1", "'A'+1"},
+        {"'\\n'", "10"},
+        {"1 + '\\xff'", "1 + (-1)"},
+        {"1.5f + 1e3", "1.5 + 1e3"},
+        {"0.1f", "0.10000000149011612"},
+        {"2e-3 + 1e+2", "0.002 + 100"},
+        {"0x1.8p3", "12"},
+        {"\t1\t+\t2 ;", "1 + 2"},
+        {"( 1 + 2 )", "( 1 + 2 )"},
+        {"(uint8_t)300", "300&$FF"},
+        {"(int8_t)200+1", "(200&$FF^$80)-$80+1"},
+        {"(int8_t)200 + 1", "(200 & $FF ^ $80) - $80 + 1"},
+        {"(unsigned)-1", "~(~(-1))"},
+        {"(int)0xFFFFFFFF", "$FFFFFFFF|0"},
+        {"(int)2.5 * 2", "(2.5 | 0) * 2"},
+        {"(long)5 + (double)1", "5 + 1"},
+        {"static const uint16_t k = 70000;", "70000&$FFFF"},
+        {"7 / 2", "7 / 2 | 0"},
+        {"7/2", "7/2|0"},
+        {"7.0 / 2", "7.0 / 2"},
+        {"0xC0DE0042 >> 16", "$C0DE0042 >> 16 & $FFFF"},
+        {"1ULL << 40", "1 * (2<40)"},
+        {"0x123456789ULL >> 32", "$123456789 / (2<32) | 0"},
+    };
+    CCReader reader;
+    for (const auto& [pszPasted, pszTranslation] : rows)
+    {
+        SCReading reading;
+        ASSERT_TRUE(reader.Read(pszPasted, reading)) << pszPasted;
+        EXPECT_EQ(reading.strTranslation, pszTranslation) << pszPasted;
+    }
+}
+
+TEST(CReader, LeavesTextThatIsNoCConstantExpressionToTheLiteralConversion)
+{
+    const char* rows[] = {
+        "pi*2", "$FF & 0x10", "0x10 + r", "sin(0x1)", "FOO | 0x3", "#define F(x) ((x) + 0x1)",
+        "#define", "#define N", "1e999", "09", "1.5 % 2", "~1.5", "1.5 << 1", "\"0x10\"", "0x",
+        "1 000", "1,5", "2**3", "1.5L", "'ab'", "L'a'", "x = ", "", "   ", "// just 0x10",
+        "static x = 0x1;", "(int)", "1 < 2", "0x1e+1", "a++", "1 = 2", "(1", "1)", "0x10;;",
+        "(long double)1", "(unsigned float)1", "(short long)1", "99999999999999999999",
+        "0b102", "0x1.8", "1'", "1__0", "'\\x100'", "'\xC3\xA9'", "1 /* open", "\xFF",
+    };
+    CCReader reader;
+    CPasteConverter converter;
+    for (const char* pszPasted : rows)
+    {
+        SCReading reading;
+        EXPECT_FALSE(reader.Read(pszPasted, reading)) << pszPasted;
+        const SPasteConversion pasted = converter.Convert(pszPasted, 0);
+        EXPECT_EQ(pasted.strText, ConvertCLiterals(pszPasted)) << pszPasted;
+        EXPECT_EQ(pasted.strNotice, "") << pszPasted;
+    }
+    SCReading reading;
+    EXPECT_FALSE(reader.Read(std::string(CCReader::kMaxDepth + 1, '(') + "1" +
+                                 std::string(CCReader::kMaxDepth + 1, ')'),
+                             reading));
+    std::string strLong = "1";
+    for (std::size_t n = 0; n < CCReader::kMaxTokens; ++n)
+        strLong += "+1";
+    EXPECT_FALSE(reader.Read(strLong, reading)) << "too long to be read as C";
+}
+
+// Rows: pasted text, cast type, what the console receives, the notice.
+TEST(CPaste, ConvertsEachLineAndNoticesTheFirstThatDiffers)
+{
+    const std::tuple<const char*, int, const char*, const char*> rows[] = {
+        {"#define CFG (1u << 31) | (0x3 << 12)", 0, "(1 << 31) | ($3 << 12)",
+         "C: 2147495936 = 0x80003000 (unsigned int). 32Bit UNSIGNED gives the same."},
+        {"#define CFG (1u << 31) | (0x3 << 12)", 3, "(1 << 31) | ($3 << 12)", ""},
+        {"~0", 0, "~0", "C: -1 = 0xFFFFFFFF (int). 32Bit gives the same."},
+        {"~0", 2, "~0", ""},
+        {"(int8_t)200", 7, "(200&$FF^$80)-$80", "C: -56 = 0xC8 (signed char). 8Bit gives the same."},
+        {"(uint8_t)-1 * 2", 6, "(-1 & $FF) * 2", "C: 510 = 0x1FE (int). 32Bit gives the same."},
+        {"(uint16_t)-1 * 2", 2, "(-1 & $FFFF) * 2", ""},
+        {"0x80000000 / 3 * 3 + 2", 3, "($80000000 / 3 | 0) * 3 + 2", ""},
+        {"0xFFFFFFFFFFFFFFFF", 0, "$FFFFFFFFFFFFFFFF",
+         "C: 18446744073709551615 = 0xFFFFFFFFFFFFFFFF (unsigned long); a double cannot hold "
+         "18446744073709551615 exactly. No choice of Force Cast gives the same."},
+        {"0xFFFFFFFFFFFFFFFFull + 2 - 0xFFFFFFFFFFFFFFFFull", 0,
+         "$FFFFFFFFFFFFFFFF + 2 - $FFFFFFFFFFFFFFFF",
+         "C: 2 = 0x2 (unsigned long long); a double cannot hold 18446744073709551615 exactly. "
+         "32Bit gives the same."},
+        {"0x8000000000000000 * 2 + 1", 0, "$8000000000000000 * 2 + 1",
+         "C: 1 = 0x1 (unsigned long); a double cannot wrap 9223372036854775808 * 2 around 64 "
+         "bits. 32Bit gives the same."},
+        {"3.0f / 7", 0, "3.0 / 7",
+         "C: 0.4285714328289032 (float). No choice of Force Cast gives the same."},
+        {"#define A 0x10\n#define B (A << 2)\r\n0x3u << 12 // x\n", 0,
+         "$10\n#define B (A << 2)\r\n$3 << 12\n", ""},
+        {"1 << 31\r\n2 + 2\r\n(1u << 31) | 1", 0, "1 << 31\r\n2 + 2\r\n(1 << 31) | 1",
+         "Line 1: C leaves 1 << 31 undefined: the result does not fit in int. 1 more line differs."},
+        {"#define X (1 | \\\n 2) /* a\nb */\nfoo 0x1", 0, "(1 |  2)\nfoo $1", ""},
+        {"pi\n~0\n~0\n~0", 0, "pi\n~0\n~0\n~0",
+         "Line 2: C: -1 = 0xFFFFFFFF (int). 32Bit gives the same. 2 more lines differ."},
+    };
+    CPasteConverter converter;
+    for (const auto& [pszPasted, nCast, pszText, pszNotice] : rows)
+    {
+        const SPasteConversion pasted = converter.Convert(pszPasted, nCast);
+        EXPECT_EQ(pasted.strText, pszText) << pszPasted;
+        EXPECT_EQ(pasted.strNotice, pszNotice) << pszPasted << " under cast " << nCast;
+    }
+}
+
+// Each byte of a translation knows the pasted byte it came from, so an error the engine
+// finds in it can be shown under the text as pasted.
+TEST(CReader, EachTranslatedByteKnowsWhereItCameFrom)
+{
+    CCReader reader;
+    SCReading reading;
+    const std::string strPasted = "#define M ((uint8_t)0x1FF | 2) /* c */";
+    ASSERT_TRUE(reader.Read(strPasted, reading, true));
+    ASSERT_EQ(reading.strTranslation, "($1FF & $FF | 2)");
+    ASSERT_EQ(reading.arrSourcePos.size(), reading.strTranslation.size() + 1);
+    EXPECT_EQ(reading.arrSourcePos.back(), strPasted.size());
+    const std::size_t nLiteral = strPasted.find("0x1FF");
+    EXPECT_EQ(reading.arrSourcePos[reading.strTranslation.find('$')], nLiteral);
+    EXPECT_EQ(reading.arrSourcePos[reading.strTranslation.find('2')], strPasted.find('2'));
+    EXPECT_EQ(reading.arrSourcePos[reading.strTranslation.find("& $FF")], strPasted.find("(uint8_t)"));
+    for (const std::size_t nSource : reading.arrSourcePos)
+        EXPECT_LE(nSource, strPasted.size());
+}
+
+} // namespace
