@@ -108,15 +108,16 @@ std::string CPanelBits::FieldText(int nHigh, int nLow) const
 std::string CPanelBits::FieldLiteral(int nHigh, int nLow, bool bHex) const
 {
     const std::uint64_t nValue = Field(nHigh, nLow);
-    return bHex ? "0x" + HexDigits(nValue) : std::to_string(nValue);
+    return bHex ? std::string("0x").append(HexDigits(nValue)) : std::to_string(nValue);
 }
 
 CPanelEntry CPanelBits::FlipEntry(int nBit) const
 {
     if (nBit < 0 || nBit >= m_nWidth) return {};
     const std::uint64_t nFlipped = m_nBits ^ (std::uint64_t{1} << nBit);
-    // A cast reads the low bits of the literal's value, whatever its sign.
-    if (m_nWidth < 64) return {"$" + HexDigits(nFlipped), {}};
+    // A cast reads the low bits of the literal's value, whatever its sign. (Appended, since
+    // GCC 12 at -O3 warns falsely of overlapping copies in "$" + a string.)
+    if (m_nWidth < 64) return {std::string("$").append(HexDigits(nFlipped)), {}};
     // Beyond 2^63 a literal would convert to -2^63 whatever its digits: a negative integer is
     // written as its magnitude after a minus (2^63 itself included).
     const bool bNegative = (nFlipped >> 63) != 0;
