@@ -1,8 +1,8 @@
 #include "Accessibility.h"
 
 #include "BitRuler.h"
-#include "DialogTemplate.h"
 #include "ResultPanel.h"
+#include "Templates.h"
 
 #include <QAccessibleWidget>
 #include <QLabel>
@@ -12,15 +12,14 @@ namespace
 
 struct CControlName
 {
-    EControlClass m_eClass;
+    ECustomControl m_eKind;
     const char* m_pszName;
 };
 
 constexpr CControlName kNames[] = {
-    {EControlClass::Console, "Console"},
-    {EControlClass::ResultPanel, "Result"},
-    {EControlClass::Ruler, "Bit positions 63 to 0"},
-    {EControlClass::TextView, "Help text"},
+    {ECustomControl::Console, "Console"},
+    {ECustomControl::ResultPanel, "Result"},
+    {ECustomControl::Ruler, "Bit positions 63 to 0"},
 };
 
 // The ruler is a picture of numbers, not a container of other things.
@@ -43,11 +42,13 @@ void MakeAccessible(const CDialogControls& controls)
     (void)bFactoryInstalled;
 
     for (const CControlName& name : kNames)
-        if (QWidget* pControl = controls.ItemOfClass(name.m_eClass))
+        if (QWidget* pControl = ItemOfKind(controls, name.m_eKind))
             pControl->setAccessibleName(QString::fromLatin1(name.m_pszName));
+    if (QWidget* pHelp = controls.ItemOfClass(EControlClass::TextView))
+        pHelp->setAccessibleName(QStringLiteral("Help text"));
     // The label beside the panel names the panel's lines.
     auto* pLabel = dynamic_cast<QLabel*>(controls.ItemOfClass(EControlClass::Label));
-    QWidget* pPanel = controls.ItemOfClass(EControlClass::ResultPanel);
+    QWidget* pPanel = ItemOfKind(controls, ECustomControl::ResultPanel);
     if (pLabel && pPanel)
     {
         pLabel->setAccessibleName(CResultPanel::LineNames().join(QStringLiteral(", ")));

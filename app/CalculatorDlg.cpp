@@ -1,6 +1,8 @@
 #include "CalculatorDlg.h"
 
+#include "Accessibility.h"
 #include "Banner.h"
+#include "BitRuler.h"
 #include "ConsoleEdit.h"
 #include "ConsoleKeeper.h"
 #include "ConsoleText.h"
@@ -27,7 +29,7 @@ namespace
 
 struct CCommand
 {
-    int m_nId;
+    EControlId m_nId;
     void (CCalculatorDlg::*m_pfnHandler)();
 };
 
@@ -45,22 +47,22 @@ void SetRadio(QButtonGroup& group, int nIndex)
     group.setExclusive(true);
 }
 
-// The keys the console logic filters, as its virtual-key codes; 0 for the others.
-int VirtualKeyOf(int nQtKey)
+// The keys the console logic filters, as its virtual-key codes; None for the others.
+EVirtualKey VirtualKeyOf(int nQtKey)
 {
     switch (nQtKey)
     {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        return kKeyEnter;
+        return EVirtualKey::Enter;
     case Qt::Key_F2:
-        return kKeyF2;
+        return EVirtualKey::F2;
     case Qt::Key_F3:
-        return kKeyF3;
+        return EVirtualKey::F3;
     case Qt::Key_F4:
-        return kKeyF4;
+        return EVirtualKey::F4;
     default:
-        return 0;
+        return EVirtualKey::None;
     }
 }
 
@@ -78,6 +80,8 @@ CCalculatorDlg::CCalculatorDlg(QWidget* pParent)
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
+    MakeAccessible(m_controls);
+    OnLayout();
     m_pPanel = m_controls.Item<CResultPanel>(kIdPanel);
     m_pConsole = m_controls.Item<CConsoleEdit>(kIdConsole);
     m_pUnsigned = m_controls.Item<QCheckBox>(kIdUnsigned);
@@ -230,12 +234,12 @@ bool CCalculatorDlg::PreTranslateKeyPress(QObject* pWatched, const QKeyEvent& ev
         OnHelpInfo();
         return true;
     }
-    if (const int nVirtualKey = VirtualKeyOf(event.key()))
+    if (const EVirtualKey eKey = VirtualKeyOf(event.key()); eKey != EVirtualKey::None)
     {
-        if (m_console.PreTranslateKeyDown(nVirtualKey)) return true;
+        if (m_console.PreTranslateKeyDown(eKey)) return true;
         // An Enter the console logic left types a line break in the console, whatever the
         // Shift and Ctrl state, the same line break as an unmodified one.
-        if (nVirtualKey == kKeyEnter && pWatched == m_pConsole)
+        if (eKey == EVirtualKey::Enter && pWatched == m_pConsole)
         {
             QTextCursor cursor = m_pConsole->textCursor();
             cursor.insertBlock();
@@ -252,6 +256,13 @@ void CCalculatorDlg::OnZoom(int nPercent)
     SetZoom(nPercent);
     m_infoDlg.SetZoom(Zoom());
     SaveZoom(Zoom());
+}
+
+void CCalculatorDlg::OnLayout()
+{
+    // The ruler follows the panel's character pitch, which the zoom changes.
+    auto* pRuler = static_cast<CBitRuler*>(ItemOfKind(m_controls, ECustomControl::Ruler));
+    pRuler->SetPanel(m_controls.Item<CResultPanel>(kIdPanel), Zoom());
 }
 
 void CCalculatorDlg::keyPressEvent(QKeyEvent* pEvent)

@@ -4,6 +4,7 @@
 #include "ConsoleWindow.h"
 #include "InfoDlg.h"
 #include "TemplateDialog.h"
+#include "Templates.h"
 
 #include <QIcon>
 
@@ -51,6 +52,7 @@ protected:
     // The key filter: Enter and F1 to F4, wherever the focus is, ahead of the dialog keys.
     bool PreTranslateKeyPress(QObject* pWatched, const QKeyEvent& event) override;
     void OnZoom(int nPercent) override;
+    void OnLayout() override;
     void keyPressEvent(QKeyEvent* pEvent) override;
     void closeEvent(QCloseEvent* pEvent) override;
 

@@ -1,6 +1,8 @@
 #include "InfoDlg.h"
 
+#include "Accessibility.h"
 #include "ConsoleText.h"
+#include "Templates.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -9,6 +11,7 @@ CInfoDlg::CInfoDlg(QWidget* pParent) : CTemplateDialog(kInfoTemplate, pParent)
 {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    MakeAccessible(m_controls);
     m_pText = m_controls.Item<QPlainTextEdit>(kIdHelpText);
     connect(m_controls.Item<QPushButton>(kIdClose), &QPushButton::clicked, this,
             [this] { OnCloseButton(); });

@@ -3,7 +3,7 @@
 // settings are kept in a temporary folder, so the window starts with the defaults.
 
 #include "CalculatorDlg.h"
-#include "DialogTemplate.h"
+#include "Templates.h"
 
 #include <QApplication>
 #include <QDir>

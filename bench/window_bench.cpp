@@ -6,7 +6,7 @@
 #include "ConsoleKeeper.h"
 #include "ConsoleStore.h"
 #include "ConsoleText.h"
-#include "DialogTemplate.h"
+#include "Templates.h"
 #include "LargestTranscript.h"
 
 #include <QApplication>

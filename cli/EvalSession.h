@@ -47,7 +47,7 @@ public:
     std::string RawResult() const;
 
     // F4: r goes to m.
-    void StoreResultInMemory() { m_console.PreTranslateKeyDown(kKeyF4); }
+    void StoreResultInMemory() { m_console.PreTranslateKeyDown(EVirtualKey::F4); }
     double LastResult() const { return m_console.m_evaluator.m_dLastResult; }
     double Memory() const { return m_console.m_evaluator.m_dMemory; }
     // r as the panel's decimal line shows it ("0" before the first result); with --raw in

@@ -180,19 +180,19 @@ void CConsole::ShowResult(double dValue)
     m_pWindow->FocusConsole();
 }
 
-bool CConsole::PreTranslateKeyDown(int nVirtualKey)
+bool CConsole::PreTranslateKeyDown(EVirtualKey eKey)
 {
-    switch (nVirtualKey)
+    switch (eKey)
     {
-    case kKeyEnter:
+    case EVirtualKey::Enter:
         return ProcessEnter();
-    case kKeyF2:
+    case EVirtualKey::F2:
         m_pWindow->ReplaceConsoleSel(m_strLastResult);
         return false;
-    case kKeyF3:
+    case EVirtualKey::F3:
         m_pWindow->ReplaceConsoleSel(m_strLastExpression);
         return false;
-    case kKeyF4:
+    case EVirtualKey::F4:
         m_evaluator.m_dMemory = m_evaluator.m_dLastResult;
         return false;
     default:

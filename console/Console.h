@@ -7,13 +7,15 @@
 #include <string>
 #include <string_view>
 
-// Virtual-key codes of the keys the key filter acts on.
-enum : int
+// Virtual-key codes as the key filter sees them; it acts on these, any other key has some other
+// code.
+enum class EVirtualKey : int
 {
-    kKeyEnter = 0x0D,
-    kKeyF2 = 0x71,
-    kKeyF3 = 0x72,
-    kKeyF4 = 0x73,
+    None = 0,
+    Enter = 0x0D,
+    F2 = 0x71,
+    F3 = 0x72,
+    F4 = 0x73,
 };
 
 // The console logic of the main window: Enter on a '?' line, the result panel, the key
@@ -39,7 +41,7 @@ public:
     bool EnterLine(std::string_view strExpression);
 
     // The key filter for key-down events; true when the key is consumed.
-    bool PreTranslateKeyDown(int nVirtualKey);
+    bool PreTranslateKeyDown(EVirtualKey eKey);
 
     void OnCastChange();
     void OnFocusConsole();

@@ -1,10 +1,7 @@
 #include "DialogTemplate.h"
 
-#include "BitRuler.h"
-#include "ConsoleEdit.h"
 #include "DevicePixels.h"
 #include "DialogUnits.h"
-#include "ResultPanel.h"
 #include "TextControl.h"
 
 #include <QButtonGroup>
@@ -19,40 +16,6 @@
 
 namespace
 {
-
-constexpr CControlTemplate kCalculatorControls[] = {
-    {kIdCastNone,
-     EControlClass::RadioButton,
-     "&None",
-     {15, 58, 33, 10},
-     kVisible | kGroup | kTabStop},
-    {kIdCast32, EControlClass::RadioButton, "&32Bit", {50, 58, 32, 10}, kVisible | kTabStop},
-    {kIdCast16, EControlClass::RadioButton, "&16Bit", {90, 58, 32, 10}, kVisible | kTabStop},
-    {kIdCast8, EControlClass::RadioButton, "&8Bit", {123, 58, 28, 10}, kVisible | kTabStop},
-    {kIdUnsigned, EControlClass::CheckBox, "&UNSIGNED", {160, 58, 54, 10}, kVisible | kTabStop},
-    {kIdOutputBin,
-     EControlClass::RadioButton,
-     "&BIN",
-     {230, 53, 30, 10},
-     kVisible | kGroup | kTabStop},
-    {kIdOutputHex, EControlClass::RadioButton, "&HEX", {230, 63, 31, 10}, kVisible | kTabStop},
-    {kIdOutputDez, EControlClass::RadioButton, "&DEZ", {260, 53, 25, 10}, kVisible | kTabStop},
-    {kIdErase, EControlClass::PushButton, "&erase", {260, 66, 9, 6}, 0},
-    {kIdPanel, EControlClass::ResultPanel, "", {7, 16, 260, 29}, kVisible},
-    {kNoId, EControlClass::Ruler, "", {10, 8, 255, 7}, kVisible},
-    {kNoId, EControlClass::Label, "BIN\nHEX\nDEZ", {273, 18, 12, 27}, kVisible | kGroup},
-    {kIdInfo, EControlClass::PushButton, "&Info", {276, 66, 7, 7}, 0},
-    {kIdForceCast, EControlClass::GroupBox, "Force Cast", {7, 48, 213, 25}, kVisible},
-    {kIdScroll, EControlClass::RadioButton, "Scroll", {10, 183, 40, 10}, kVisible | kGroup},
-    {kIdOverwrite, EControlClass::RadioButton, "Overwrite", {50, 183, 52, 10}, kVisible},
-    {kIdEndPos, EControlClass::CheckBox, "EndPos", {105, 183, 50, 10}, kVisible | kTabStop},
-    {kIdConsole, EControlClass::Console, "", {7, 80, 278, 100}, kVisible | kTabStop},
-};
-
-constexpr CControlTemplate kInfoControls[] = {
-    {kIdClose, EControlClass::PushButton, "&Close", {238, 235, 40, 13}, kVisible | kTabStop},
-    {kIdHelpText, EControlClass::TextView, "", {7, 7, 271, 219}, kVisible | kTabStop},
-};
 
 // A frame with its caption set into the top edge, the line passing through the caption's
 // middle; the platform style would put the caption above the frame, over the controls.
@@ -81,7 +44,7 @@ protected:
     }
 };
 
-QWidget* NewControl(QWidget& parent, const CControlTemplate& row)
+QWidget* NewControl(QWidget& parent, const CControlTemplate& row, NewCustomControl pfnNewCustom)
 {
     const QString strCaption = QString::fromLatin1(row.m_pszCaption);
     switch (row.m_eClass)
@@ -106,12 +69,8 @@ QWidget* NewControl(QWidget& parent, const CControlTemplate& row)
         pLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         return pLabel;
     }
-    case EControlClass::ResultPanel:
-        return new CResultPanel(&parent);
-    case EControlClass::Ruler:
-        return new CBitRuler(&parent);
-    case EControlClass::Console:
-        return new CConsoleEdit(&parent);
+    case EControlClass::Custom:
+        return pfnNewCustom ? pfnNewCustom(parent, row) : nullptr;
     case EControlClass::TextView:
     {
         auto* pText = new CTextControl(&parent);
@@ -126,14 +85,16 @@ QWidget* NewControl(QWidget& parent, const CControlTemplate& row)
     return nullptr;
 }
 
-Qt::FocusPolicy FocusPolicyOf(const CControlTemplate& row)
+Qt::FocusPolicy FocusPolicyOf(const CControlTemplate& row, const QWidget& control)
 {
     switch (row.m_eClass)
     {
     case EControlClass::GroupBox:
     case EControlClass::Label:
-    case EControlClass::Ruler:
         return Qt::NoFocus;
+    case EControlClass::Custom:
+        if (control.focusPolicy() == Qt::NoFocus) return Qt::NoFocus;
+        return (row.m_nStyle & kTabStop) ? Qt::StrongFocus : Qt::ClickFocus;
     case EControlClass::PushButton:
         return (row.m_nStyle & kTabStop) ? Qt::StrongFocus : Qt::NoFocus;
     default:
@@ -142,10 +103,6 @@ Qt::FocusPolicy FocusPolicyOf(const CControlTemplate& row)
 }
 
 } // namespace
-
-const CDialogTemplate kCalculatorTemplate = {"Lumdrak", "DejaVu Sans Mono", 8, 292,
-                                             199,       kCalculatorControls};
-const CDialogTemplate kInfoTemplate = {"Info", "DejaVu Sans Mono", 8, 285, 255, kInfoControls};
 
 void CDialogControls::Create(QDialog& dialog, const CDialogTemplate& dlgTemplate)
 {
@@ -167,8 +124,9 @@ void CDialogControls::Create(QDialog& dialog, const CDialogTemplate& dlgTemplate
     const auto create = [&](std::size_t nRow, QWidget& parent)
     {
         const CControlTemplate& row = rows[nRow];
-        QWidget* pControl = NewControl(parent, row);
-        pControl->setFocusPolicy(FocusPolicyOf(row));
+        QWidget* pControl = NewControl(parent, row, dlgTemplate.m_pfnNewCustom);
+        Q_ASSERT(pControl); // a custom control needs its template's NewCustomControl
+        pControl->setFocusPolicy(FocusPolicyOf(row, *pControl));
         pControl->setHidden((row.m_nStyle & kVisible) == 0);
         m_arrItems[nRow] = {&row, pControl};
     };
@@ -216,26 +174,25 @@ void CDialogControls::Layout(int nZoomPercent)
                     rect.translate(-MapDialogRect(box.m_pRow->m_rectUnits, base).topLeft());
         item.m_pControl->setGeometry(rect);
     }
-    if (auto* pRuler = static_cast<CBitRuler*>(ItemOfClass(EControlClass::Ruler)))
-        if (auto* pPanel = static_cast<CResultPanel*>(ItemOfClass(EControlClass::ResultPanel)))
-            pRuler->SetPanel(pPanel, nZoomPercent);
 }
 
-QWidget* CDialogControls::Item(int nId) const
+QWidget* CDialogControls::Item(EControlId nId) const
 {
     for (const CItem& item : m_arrItems)
         if (item.m_pRow->m_nId == nId) return item.m_pControl;
     return nullptr;
 }
 
-QWidget* CDialogControls::ItemOfClass(EControlClass eClass) const
+QWidget* CDialogControls::ItemOfClass(EControlClass eClass, int nCustomType) const
 {
     for (const CItem& item : m_arrItems)
-        if (item.m_pRow->m_eClass == eClass) return item.m_pControl;
+        if (item.m_pRow->m_eClass == eClass &&
+            (eClass != EControlClass::Custom || item.m_pRow->m_nCustomType == nCustomType))
+            return item.m_pControl;
     return nullptr;
 }
 
-QButtonGroup* CDialogControls::RadioGroup(int nFirstId) const
+QButtonGroup* CDialogControls::RadioGroup(EControlId nFirstId) const
 {
     for (const auto& [nId, pGroup] : m_arrGroups)
         if (nId == nFirstId) return pGroup;

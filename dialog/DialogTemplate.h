@@ -10,28 +10,10 @@
 class QButtonGroup;
 class QDialog;
 
-// Control ids of the two windows; the statics have none.
-enum : int
+// A control's id, as a window numbers its controls; the statics have none.
+enum class EControlId : int
 {
-    kNoId = -1,
-    kIdPanel = 1000,
-    kIdUnsigned = 1006,
-    kIdConsole = 1008,
-    kIdCastNone = 1009,
-    kIdCast32 = 1010,
-    kIdCast16 = 1011,
-    kIdCast8 = 1012,
-    kIdForceCast = 1015,
-    kIdOutputBin = 1016,
-    kIdOutputDez = 1017,
-    kIdOutputHex = 1019,
-    kIdErase = 1021,
-    kIdInfo = 1023,
-    kIdClose = 1024,
-    kIdHelpText = 1028,
-    kIdScroll = 1035,
-    kIdOverwrite = 1036,
-    kIdEndPos = 1037,
+    None = -1,
 };
 
 enum class EControlClass
@@ -41,10 +23,8 @@ enum class EControlClass
     PushButton,
     GroupBox,
     Label,
-    ResultPanel, // read-only, right-aligned, shows capitals
-    Ruler,       // bit positions over the result panel
-    Console,     // the editable console: wraps, vertical scroll bar
-    TextView,    // read-only, no wrapping, vertical scroll bar
+    TextView, // read-only, no wrapping, vertical scroll bar
+    Custom,   // a control of the window's own, made by its template's NewCustomControl
 };
 
 // Style bits of a control.
@@ -57,12 +37,17 @@ enum : unsigned
 
 struct CControlTemplate
 {
-    int m_nId;
+    EControlId m_nId;
     EControlClass m_eClass;
     const char* m_pszCaption; // '&' marks the Alt mnemonic
     QRect m_rectUnits;        // dialog units
     unsigned m_nStyle;
+    int m_nCustomType = 0; // which of the window's own controls, for EControlClass::Custom
 };
+
+// Makes a control of EControlClass::Custom for row; one whose focus policy is Qt::NoFocus
+// never takes the focus, others take it as the template's style says.
+using NewCustomControl = QWidget* (*)(QWidget& parent, const CControlTemplate& row);
 
 struct CDialogTemplate
 {
@@ -72,10 +57,8 @@ struct CDialogTemplate
     int m_nWidth; // dialog units, client area
     int m_nHeight;
     std::span<const CControlTemplate> m_controls; // template order is the tab order
+    NewCustomControl m_pfnNewCustom = nullptr;
 };
-
-extern const CDialogTemplate kCalculatorTemplate;
-extern const CDialogTemplate kInfoTemplate;
 
 // The controls a template made on a dialog, found by id as the dialog manager finds them.
 class CDialogControls
@@ -91,11 +74,12 @@ public:
     void Layout(int nZoomPercent);
     int Zoom() const { return m_nZoomPercent; }
 
-    QWidget* Item(int nId) const;
-    template <class T> T* Item(int nId) const { return dynamic_cast<T*>(Item(nId)); }
-    QWidget* ItemOfClass(EControlClass eClass) const;
+    QWidget* Item(EControlId nId) const;
+    template <class T> T* Item(EControlId nId) const { return dynamic_cast<T*>(Item(nId)); }
+    // The first control of the class (and, for Custom, of the custom type) in template order.
+    QWidget* ItemOfClass(EControlClass eClass, int nCustomType = 0) const;
     // The group of radio buttons that starts at nFirstId.
-    QButtonGroup* RadioGroup(int nFirstId) const;
+    QButtonGroup* RadioGroup(EControlId nFirstId) const;
     // The next (or previous) enabled, visible tab stop after pFrom in template order, going
     // round; every tab stop counts, a radio button too, checked or not.
     QWidget* NextTabItem(const QWidget* pFrom, bool bPrevious) const;
@@ -119,5 +103,5 @@ private:
     const CDialogTemplate* m_pTemplate = nullptr;
     int m_nZoomPercent = 100;
     std::vector<CItem> m_arrItems; // template order
-    std::vector<std::pair<int, QButtonGroup*>> m_arrGroups;
+    std::vector<std::pair<EControlId, QButtonGroup*>> m_arrGroups;
 };

@@ -24,7 +24,7 @@ QRect MapDialogRect(const QRect& rectUnits, const CDialogBaseUnits& base);
 inline constexpr std::array<int, 5> kZoomSteps = {100, 125, 150, 175, 200};
 
 // The step nDelta steps away from nPercent, stopping at the ends. A percentage that is no
-// step counts as 100.
+// step gives 100, whatever nDelta.
 int ZoomStep(int nPercent, int nDelta);
 
 // The font of a template at a zoom step: exactly the named face, or the system's fixed-pitch

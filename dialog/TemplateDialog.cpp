@@ -1,6 +1,5 @@
 #include "TemplateDialog.h"
 
-#include "Accessibility.h"
 #include "DialogUnits.h"
 
 #include <QAbstractButton>
@@ -49,7 +48,6 @@ CTemplateDialog::CTemplateDialog(const CDialogTemplate& dlgTemplate, QWidget* pP
     : QDialog(pParent)
 {
     m_controls.Create(*this, dlgTemplate);
-    MakeAccessible(m_controls);
     // Every widget of the window, viewports and scroll bars included, so that no control
     // handles a dialog key, a mnemonic or Ctrl+wheel on its own.
     installEventFilter(this);
@@ -61,6 +59,7 @@ void CTemplateDialog::SetZoom(int nPercent)
 {
     const QSize sizeFrame = frameGeometry().size() - size();
     m_controls.Layout(ZoomStep(nPercent, 0));
+    OnLayout();
     // A window that grows past the screen's edge moves back onto it, as far as it fits.
     if (!isVisible() || !screen()) return;
     const QRect rectScreen = screen()->availableGeometry();

@@ -20,7 +20,7 @@ class CTemplateDialog : public QDialog
 public:
     CTemplateDialog(const CDialogTemplate& dlgTemplate, QWidget* pParent);
 
-    QWidget* GetDlgItem(int nId) const { return m_controls.Item(nId); }
+    QWidget* GetDlgItem(EControlId nId) const { return m_controls.Item(nId); }
 
     int Zoom() const { return m_controls.Zoom(); }
     // Lays the window out anew at nPercent of its template's font size, which is fixed there,
@@ -32,6 +32,8 @@ protected:
     virtual bool PreTranslateKeyPress(QObject* pWatched, const QKeyEvent& event);
     // A zoom key or the wheel asks for the step nPercent.
     virtual void OnZoom(int nPercent);
+    // After every layout of the controls, the first one and each zoom's.
+    virtual void OnLayout() {}
 
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
 

@@ -215,7 +215,7 @@ void PressEnter(CConsole& console, CMemoryWindow& window)
     const bool bScroll = window.m_nEditRadio == 0 || line.nEnd == strOld.size();
     const bool bPaired = HasOnlyPairedBreaks(strOld);
 
-    const bool bConsumed = console.PreTranslateKeyDown(kKeyEnter);
+    const bool bConsumed = console.PreTranslateKeyDown(EVirtualKey::Enter);
     CHECK(bConsumed == IsQuestionLine(strOld, line));
     if (!bConsumed)
     {
@@ -278,10 +278,10 @@ void PressEnter(CConsole& console, CMemoryWindow& window)
 }
 
 // Inserts at the selection, as F2 and F3 do: the text around the selection stays.
-void PressInsertKey(CConsole& console, CMemoryWindow& window, int nKey)
+void PressInsertKey(CConsole& console, CMemoryWindow& window, EVirtualKey eKey)
 {
     const Snapshot before = Take(window);
-    CHECK(!console.PreTranslateKeyDown(nKey));
+    CHECK(!console.PreTranslateKeyDown(eKey));
     const std::string& strNew = window.m_strConsoleText;
     const auto nStart = static_cast<std::size_t>(before.nSelStart);
     const std::string_view strTail = std::string_view(before.strText).substr(
@@ -350,13 +350,13 @@ void Step(CConsole& console, CMemoryWindow& window, const std::uint8_t* pStep)
         PressEnter(console, window);
         break;
     case 1:
-        PressInsertKey(console, window, kKeyF2);
+        PressInsertKey(console, window, EVirtualKey::F2);
         break;
     case 2:
-        PressInsertKey(console, window, kKeyF3);
+        PressInsertKey(console, window, EVirtualKey::F3);
         break;
     case 3:
-        CHECK(!console.PreTranslateKeyDown(kKeyF4));
+        CHECK(!console.PreTranslateKeyDown(EVirtualKey::F4));
         CheckUnchanged(before, window);
         break;
     case 4:
@@ -408,9 +408,10 @@ void Step(CConsole& console, CMemoryWindow& window, const std::uint8_t* pStep)
         break;
     case 12:
     {
-        const int nKey = nArg1;
-        const bool bCommand = nKey == kKeyEnter || (nKey >= kKeyF2 && nKey <= kKeyF4);
-        const bool bConsumed = console.PreTranslateKeyDown(bCommand ? 0 : nKey);
+        const auto eKey = static_cast<EVirtualKey>(nArg1);
+        const bool bCommand = eKey == EVirtualKey::Enter || eKey == EVirtualKey::F2 ||
+                              eKey == EVirtualKey::F3 || eKey == EVirtualKey::F4;
+        const bool bConsumed = console.PreTranslateKeyDown(bCommand ? EVirtualKey::None : eKey);
         CHECK(!bConsumed);
         CheckUnchanged(before, window);
         break;

@@ -1,5 +1,4 @@
 #include "ConsoleText.h"
-#include "DialogUnits.h"
 
 #include <gtest/gtest.h>
 
@@ -53,23 +52,6 @@ TEST(ConsoleTextTest, PositionsMapBothWaysAndAreClamped)
     EXPECT_EQ(ToWidgetPos(strWidget, 99), 7);
     EXPECT_EQ(ToWidgetPos(strWidget, -5), 0);
     EXPECT_EQ(ToModelPos(strWidget, 99), 9);
-}
-
-TEST(DialogUnitsTest, MapsEachCoordinateWithRounding)
-{
-    const struct
-    {
-        QRect rectUnits;
-        CDialogBaseUnits base;
-        QRect rectPixels;
-    } rows[] = {
-        {{0, 0, 292, 199}, {8, 16}, {0, 0, 584, 398}},
-        {{15, 58, 33, 10}, {7, 12}, {26, 87, 58, 15}},   // 26.25, 87, 57.75, 15
-        {{7, 16, 260, 29}, {7, 12}, {12, 24, 455, 44}},  // 12.25, 24, 455, 43.5 rounds up
-        {{10, 183, 40, 10}, {6, 13}, {15, 297, 60, 16}}, // 15, 297.375, 60, 16.25
-    };
-    for (const auto& row : rows)
-        EXPECT_EQ(MapDialogRect(row.rectUnits, row.base), row.rectPixels);
 }
 
 } // namespace

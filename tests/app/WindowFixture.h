@@ -7,7 +7,7 @@
 #include "ConsoleEdit.h"
 #include "ConsoleKeeper.h"
 #include "ConsoleText.h"
-#include "DialogTemplate.h"
+#include "Templates.h"
 #include "ResultPanel.h"
 
 #include <QAbstractButton>
@@ -20,7 +20,14 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 #include <string>
+
+// Control ids print as their numbers in the tests' messages.
+inline std::ostream& operator<<(std::ostream& out, EControlId nId)
+{
+    return out << static_cast<int>(nId);
+}
 
 inline const std::string kStartText = std::string(kBannerText) + "\r\n" + kVersionText + "?";
 
@@ -106,12 +113,12 @@ protected:
         EXPECT_TRUE(QTest::qWaitFor([pKeeper] { return pKeeper->IsRestored(); }));
     }
 
-    template <class T = QWidget> T* Item(int nId) const
+    template <class T = QWidget> T* Item(EControlId nId) const
     {
         return dynamic_cast<T*>(m_pDlg->GetDlgItem(nId));
     }
-    bool Checked(int nId) const { return Item<QAbstractButton>(nId)->isChecked(); }
-    bool Enabled(int nId) const { return Item(nId)->isEnabled(); }
+    bool Checked(EControlId nId) const { return Item<QAbstractButton>(nId)->isChecked(); }
+    bool Enabled(EControlId nId) const { return Item(nId)->isEnabled(); }
     CResultPanel* Panel() const { return Item<CResultPanel>(kIdPanel); }
     CConsoleEdit* Console() const { return Item<CConsoleEdit>(kIdConsole); }
     std::string ConsoleText() const { return ToModelText(Console()->document()->toRawText()); }

@@ -30,12 +30,12 @@ namespace
 {
 
 // The mode buttons in template order.
-constexpr int kButtonIds[] = {kIdCastNone, kIdCast32,    kIdCast16,    kIdCast8,
+constexpr EControlId kButtonIds[] = {kIdCastNone, kIdCast32,    kIdCast16,    kIdCast8,
                               kIdUnsigned, kIdOutputBin, kIdOutputHex, kIdOutputDez,
                               kIdScroll,   kIdOverwrite, kIdEndPos};
 
 // Each control's rectangle in dialog units.
-const std::pair<int, QRect> kTemplateRects[] = {
+const std::pair<EControlId, QRect> kTemplateRects[] = {
     {kIdCastNone, {15, 58, 33, 10}},   {kIdCast32, {50, 58, 32, 10}},
     {kIdCast16, {90, 58, 32, 10}},     {kIdCast8, {123, 58, 28, 10}},
     {kIdUnsigned, {160, 58, 54, 10}},  {kIdOutputBin, {230, 53, 30, 10}},
@@ -49,19 +49,19 @@ const std::pair<int, QRect> kTemplateRects[] = {
 class CCalculatorDlgTest : public CWindowTest
 {
 protected:
-    int FocusId() const
+    EControlId FocusId() const
     {
-        for (int nId : kButtonIds)
+        for (EControlId nId : kButtonIds)
             if (QApplication::focusWidget() == Item(nId)) return nId;
-        for (int nId : {kIdPanel, kIdConsole})
+        for (EControlId nId : {kIdPanel, kIdConsole})
             if (QApplication::focusWidget() == Item(nId)) return nId;
-        return kNoId;
+        return EControlId::None;
     }
     // The checked buttons' captions in template order, a disabled one in brackets.
     std::string CheckedButtons() const
     {
         std::string strChecked;
-        for (int nId : kButtonIds)
+        for (EControlId nId : kButtonIds)
         {
             auto* pButton = Item<QAbstractButton>(nId);
             if (!pButton->isChecked()) continue;
@@ -72,7 +72,7 @@ protected:
         return strChecked;
     }
     // A control's rectangle in the window, wherever its parent is.
-    QRect Geometry(int nId) const
+    QRect Geometry(EControlId nId) const
     {
         return QRect(Item(nId)->mapTo(m_pDlg.get(), QPoint()), Item(nId)->size());
     }
@@ -191,7 +191,7 @@ TEST_F(CCalculatorDlgTest, KeysActOnTheConsoleWhereverTheFocusIs)
     const std::string strSum = kStartText + "1+2\r\n3\r\n?4";
     const std::string strProduct = kStartText + "6*7\r\n42\r\n?";
     const std::string strTen = kStartText + "10\r\n";
-    const std::tuple<const char*, int, const char*, const char*, std::string> rows[] = {
+    const std::tuple<const char*, EControlId, const char*, const char*, std::string> rows[] = {
         {"1+2", kIdConsole, "Return", "4", strSum},
         {"1+2", kIdConsole, "Num+Enter", "4", strSum},
         {"1+2", kIdOutputHex, "Shift+Return", "4", strSum},
@@ -211,7 +211,7 @@ TEST_F(CCalculatorDlgTest, KeysActOnTheConsoleWhereverTheFocusIs)
     };
     for (const auto& [pszTyped, nFocusId, pszKeys, pszThen, strText] : rows)
     {
-        SCOPED_TRACE(std::string(pszKeys) + " on " + std::to_string(nFocusId));
+        SCOPED_TRACE(std::string(pszKeys) + " on " + std::to_string(static_cast<int>(nFocusId)));
         OpenWindow();
         Type(pszTyped);
         Item(nFocusId)->setFocus();
@@ -300,14 +300,14 @@ TEST_F(CCalculatorDlgTest, ForeignCharactersBeforeAPromptKeepPositionsAligned)
 
 TEST_F(CCalculatorDlgTest, TabVisitsEveryTabStopInTemplateOrder)
 {
-    std::vector<int> arrOrder;
+    std::vector<EControlId> arrOrder;
     for (int i = 0; i < 9; ++i)
     {
         Keys("Tab");
         arrOrder.push_back(FocusId());
     }
     // "&UNSIGNED" is disabled under "&None"; "Scroll" and "Overwrite" are no tab stops.
-    EXPECT_EQ(arrOrder, (std::vector<int>{kIdCastNone, kIdCast32, kIdCast16, kIdCast8, kIdOutputBin,
+    EXPECT_EQ(arrOrder, (std::vector<EControlId>{kIdCastNone, kIdCast32, kIdCast16, kIdCast8, kIdOutputBin,
                                           kIdOutputHex, kIdOutputDez, kIdEndPos, kIdConsole}));
 }
 
@@ -326,11 +326,11 @@ TEST_F(CCalculatorDlgTest, DialogKeysActAsTheDialogManagerDoes)
     const struct
     {
         const char* m_pszSetup;
-        int m_nFocusId;
+        EControlId m_nFocusId;
         const char* m_pszKeys;
         const char* m_pszTyped;
         std::string m_strChecked;
-        int m_nFocusAfter;
+        EControlId m_nFocusAfter;
         std::string m_strAdded; // to the console's text after -1
         const char* m_pszDecimal; // the panel's line
     } rows[] = {
@@ -360,7 +360,7 @@ TEST_F(CCalculatorDlgTest, DialogKeysActAsTheDialogManagerDoes)
     };
     for (const auto& row : rows)
     {
-        SCOPED_TRACE(std::string(row.m_pszKeys) + " on " + std::to_string(row.m_nFocusId));
+        SCOPED_TRACE(std::string(row.m_pszKeys) + " on " + std::to_string(static_cast<int>(row.m_nFocusId)));
         OpenWindow();
         Type("-1\r");
         Keys(row.m_pszSetup);
@@ -380,7 +380,7 @@ TEST_F(CCalculatorDlgTest, ZoomScalesTheWholeWindowAndIsRemembered)
 {
     const auto storeZoom = [](const char* pszZoom)
     { CRegistryString("Software\\Lumdrak\\Zoom", "", false, HKEY_CURRENT_USER).SetValue(pszZoom); };
-    const std::tuple<int, const char*, std::vector<int>, int> rows[] = {
+    const std::tuple<EControlId, const char*, std::vector<int>, int> rows[] = {
         {kIdConsole, "Ctrl++", {}, 125},
         {kIdConsole, "Ctrl+=", {}, 125},
         {kIdCast16, "Ctrl+Shift++, Ctrl+Shift++", {}, 150},
@@ -396,7 +396,7 @@ TEST_F(CCalculatorDlgTest, ZoomScalesTheWholeWindowAndIsRemembered)
     for (const auto& [nId, pszKeys, arrWheel, nPercent] : rows)
     {
         SCOPED_TRACE(std::string(pszKeys) + " and " + std::to_string(arrWheel.size()) +
-                     " turns on " + std::to_string(nId));
+                     " turns on " + std::to_string(static_cast<int>(nId)));
         storeZoom("100");
         OpenWindow();
         Type("-1\r");
@@ -413,7 +413,7 @@ TEST_F(CCalculatorDlgTest, ZoomScalesTheWholeWindowAndIsRemembered)
         EXPECT_EQ(m_pDlg->Zoom(), nPercent);
         // No control zooms alone; the layout follows the font's dialog units.
         EXPECT_EQ(m_pDlg->font(), DialogFont("DejaVu Sans Mono", 8, nPercent));
-        for (int nControl : {kIdPanel, kIdConsole, kIdCast8})
+        for (EControlId nControl : {kIdPanel, kIdConsole, kIdCast8})
             EXPECT_EQ(Item(nControl)->font(), m_pDlg->font()) << nControl;
         ExpectTemplateLayout();
         const QTextBlock line = Panel()->document()->firstBlock();
@@ -705,7 +705,7 @@ TEST_F(CCalculatorDlgTest, RulerAndFramesStayCrispAtEveryZoomAndPixelRatio)
 
         // Frames: every column and row along each edge has a frame pixel within a device
         // pixel of the edge.
-        for (int nId : {kIdPanel, kIdConsole})
+        for (EControlId nId : {kIdPanel, kIdConsole})
         {
             const QRect rect = painted.Device(Geometry(nId));
             const int nFrame = qGray(Item(nId)->palette().color(QPalette::Mid).rgb());

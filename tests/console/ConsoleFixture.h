@@ -60,7 +60,7 @@ protected:
     bool Enter(const char* szMarked)
     {
         SetMarkedText(m_window, szMarked);
-        return m_console.PreTranslateKeyDown(kKeyEnter);
+        return m_console.PreTranslateKeyDown(EVirtualKey::Enter);
     }
 
     std::string PanelLine(int nLine) { return m_window.GetPanelLine(nLine); }

@@ -60,27 +60,27 @@ TEST_F(ConsoleTest, F2AndF3InsertAtTheSelectionAndAreNotConsumed)
     // Before any success they insert nothing, so a selection is deleted.
     m_window.SetConsoleText("?abcdef", 0);
     m_window.SetConsoleSel(2, 4);
-    EXPECT_FALSE(m_console.PreTranslateKeyDown(kKeyF2));
+    EXPECT_FALSE(m_console.PreTranslateKeyDown(EVirtualKey::F2));
     EXPECT_EQ(MarkedText(m_window), "?a@def");
 
     ASSERT_TRUE(Enter("?255@"));
     ASSERT_EQ(MarkedText(m_window), "?255\n$FF\n?@");
-    EXPECT_FALSE(m_console.PreTranslateKeyDown(kKeyF2));
-    EXPECT_FALSE(m_console.PreTranslateKeyDown(kKeyF2)) << "each repetition inserts once more";
-    EXPECT_FALSE(m_console.PreTranslateKeyDown(kKeyF3));
+    EXPECT_FALSE(m_console.PreTranslateKeyDown(EVirtualKey::F2));
+    EXPECT_FALSE(m_console.PreTranslateKeyDown(EVirtualKey::F2)) << "each repetition inserts once more";
+    EXPECT_FALSE(m_console.PreTranslateKeyDown(EVirtualKey::F3));
     EXPECT_EQ(MarkedText(m_window), "?255\n$FF\n?$FF$FF255@");
 
     // The prefixed result reads back as the same value.
     m_window.SetConsoleText("?", -1);
-    m_console.PreTranslateKeyDown(kKeyF2);
-    ASSERT_TRUE(m_console.PreTranslateKeyDown(kKeyEnter));
+    m_console.PreTranslateKeyDown(EVirtualKey::F2);
+    ASSERT_TRUE(m_console.PreTranslateKeyDown(EVirtualKey::Enter));
     EXPECT_EQ(m_console.m_strLastResult, "$FF");
 
     // After a failure F3 has nothing to insert.
     ASSERT_TRUE(Enter("?2**2@"));
     m_window.SetConsoleText("?xyz", 1);
     m_window.SetConsoleSel(1, 3);
-    m_console.PreTranslateKeyDown(kKeyF3);
+    m_console.PreTranslateKeyDown(EVirtualKey::F3);
     EXPECT_EQ(MarkedText(m_window), "?@z");
 }
 
@@ -88,11 +88,11 @@ TEST_F(ConsoleTest, F4CopiesTheLastResultToMemory)
 {
     StartWith(0, 0, 2, 0, 0);
     m_console.m_evaluator.m_dMemory = 5;
-    EXPECT_FALSE(m_console.PreTranslateKeyDown(kKeyF4));
+    EXPECT_FALSE(m_console.PreTranslateKeyDown(EVirtualKey::F4));
     EXPECT_EQ(m_console.m_evaluator.m_dMemory, 0) << "before any evaluation r is 0";
 
     ASSERT_TRUE(Enter("?6*7@"));
-    m_console.PreTranslateKeyDown(kKeyF4);
+    m_console.PreTranslateKeyDown(EVirtualKey::F4);
     ASSERT_TRUE(Enter("?m+1@"));
     EXPECT_EQ(m_console.m_strLastResult, "43");
     ASSERT_TRUE(Enter("?m@"));
@@ -104,7 +104,7 @@ TEST_F(ConsoleTest, OtherKeysAreIgnored)
     StartWith(0, 0, 2, 0, 0);
     SetMarkedText(m_window, "?1+1@");
     for (const int nKey : {0x70 /* F1 */, 0x74 /* F5 */, 0x41 /* A */, 0x1B /* Escape */})
-        EXPECT_FALSE(m_console.PreTranslateKeyDown(nKey));
+        EXPECT_FALSE(m_console.PreTranslateKeyDown(static_cast<EVirtualKey>(nKey)));
     EXPECT_EQ(MarkedText(m_window), "?1+1@");
 }
 
@@ -163,7 +163,7 @@ TEST_F(ConsoleTest, EraseLeavesAnEmptyConsoleAndKeepsEverythingElse)
 {
     StartWith(0, 0, 2, 0, 0);
     ASSERT_TRUE(Enter("?6*7@"));
-    m_console.PreTranslateKeyDown(kKeyF4);
+    m_console.PreTranslateKeyDown(EVirtualKey::F4);
     const std::string strPanel = m_window.m_strPanelText;
     m_console.OnErase();
     EXPECT_EQ(m_window.m_strConsoleText, "");
@@ -171,7 +171,7 @@ TEST_F(ConsoleTest, EraseLeavesAnEmptyConsoleAndKeepsEverythingElse)
     EXPECT_EQ(m_console.m_strLastResult, "42");
     EXPECT_EQ(m_console.m_strLastExpression, "6*7");
     EXPECT_EQ(m_console.m_evaluator.m_dMemory, 42);
-    EXPECT_FALSE(m_console.PreTranslateKeyDown(kKeyEnter)) << "no prompt to evaluate";
+    EXPECT_FALSE(m_console.PreTranslateKeyDown(EVirtualKey::Enter)) << "no prompt to evaluate";
 
     // A mode chosen since the last exchange survives the erase.
     m_window.m_nOutputRadio = 1;

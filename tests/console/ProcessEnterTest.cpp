@@ -59,7 +59,7 @@ TEST_F(ConsoleTest, EnterWritesResultOrMarkerAndPlacesTheCaret)
         StartWith(0, 0, 2, c.nEditMode, c.bEndPos);
         SetMarkedText(m_window, c.szBefore);
         const std::string strBefore = MarkedText(m_window);
-        EXPECT_EQ(m_console.PreTranslateKeyDown(kKeyEnter), c.szAfter != nullptr);
+        EXPECT_EQ(m_console.PreTranslateKeyDown(EVirtualKey::Enter), c.szAfter != nullptr);
         EXPECT_EQ(MarkedText(m_window), c.szAfter != nullptr ? std::string(c.szAfter) : strBefore);
     }
 }
