@@ -1,25 +1,12 @@
 #include "Completion.h"
 
+#include "Ascii.h"
 #include "ExpressionEvaluator.h"
 
 #include <algorithm>
 
-namespace
-{
-
-bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c; }
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - ('a' - 'A')) : c; }
-
-bool StartsWithFolded(std::string_view strName, std::string_view strWord)
-{
-    return strName.size() >= strWord.size() &&
-           std::equal(strWord.begin(), strWord.end(), strName.begin(),
-                      [](char a, char b) { return Lower(a) == Lower(b); });
-}
-
-} // namespace
+using lumdrak::IsAsciiDigit;
+using lumdrak::IsAsciiLetter;
 
 const std::vector<std::string>& CompletionNames()
 {
@@ -42,17 +29,18 @@ SCompletion CompleteName(std::string_view strBeforeCursor)
     // with ("2pi" is 2 times pi); letters right behind '$' or '#' are digits of a number.
     std::size_t nStart = strBeforeCursor.size();
     while (nStart > 0 &&
-           (IsLetter(strBeforeCursor[nStart - 1]) || IsDigit(strBeforeCursor[nStart - 1])))
+           (IsAsciiLetter(strBeforeCursor[nStart - 1]) ||
+            IsAsciiDigit(strBeforeCursor[nStart - 1])))
         --nStart;
     if (nStart > 0 && (strBeforeCursor[nStart - 1] == '$' || strBeforeCursor[nStart - 1] == '#'))
         return {};
-    while (nStart < strBeforeCursor.size() && IsDigit(strBeforeCursor[nStart]))
+    while (nStart < strBeforeCursor.size() && IsAsciiDigit(strBeforeCursor[nStart]))
         ++nStart;
     const std::string_view strWord = strBeforeCursor.substr(nStart);
 
     std::vector<std::string> matches;
     for (const std::string& strName : CompletionNames())
-        if (StartsWithFolded(strName, strWord))
+        if (lumdrak::StartsWithNoCase(strName, strWord))
             matches.push_back(strName);
     if (matches.empty())
         return {};
@@ -67,11 +55,12 @@ SCompletion CompleteName(std::string_view strBeforeCursor)
                                         strName.begin()));
 
     SCompletion completion;
-    const bool bUpper = std::any_of(strWord.begin(), strWord.end(), IsLetter) &&
+    const bool bUpper = std::any_of(strWord.begin(), strWord.end(), IsAsciiLetter) &&
                         std::none_of(strWord.begin(), strWord.end(),
                                      [](char c) { return c >= 'a' && c <= 'z'; });
     for (std::size_t i = strWord.size(); i < nCommon; ++i)
-        completion.strInsert += bUpper ? Upper(matches.front()[i]) : matches.front()[i];
+        completion.strInsert +=
+            bUpper ? lumdrak::AsciiUpper(matches.front()[i]) : matches.front()[i];
     if (completion.strInsert.empty() && matches.size() > 1)
         completion.candidates = std::move(matches);
     return completion;

@@ -1,5 +1,6 @@
 #include "LineEditor.h"
 
+#include "Ascii.h"
 #include "Completion.h"
 #include "Libedit.h"
 
@@ -148,15 +149,14 @@ std::string Multibyte(std::wstring_view strText)
     return strBytes;
 }
 
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c; }
-
 // Where strPattern first occurs in strText, letters matched in any case.
 std::size_t FindFolded(std::string_view strText, std::string_view strPattern)
 {
     for (std::size_t i = 0; i + strPattern.size() <= strText.size(); ++i)
     {
         std::size_t j = 0;
-        while (j < strPattern.size() && FoldAscii(strText[i + j]) == FoldAscii(strPattern[j]))
+        while (j < strPattern.size() &&
+               lumdrak::AsciiLower(strText[i + j]) == lumdrak::AsciiLower(strPattern[j]))
             ++j;
         if (j == strPattern.size())
             return i;

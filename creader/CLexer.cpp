@@ -1,5 +1,7 @@
 #include "CLexer.h"
 
+#include "Ascii.h"
+
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -8,16 +10,18 @@
 namespace
 {
 
-bool IsDigit(char ch) { return ch >= '0' && ch <= '9'; }
-bool IsLetter(char ch) { return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || ch == '_'; }
-bool IsAlnum(char ch) { return IsDigit(ch) || IsLetter(ch); }
+using lumdrak::AsciiLower;
+using lumdrak::IsAsciiDigit;
+
+// What may start a C identifier, and what may follow in one.
+bool IsLetter(char ch) { return lumdrak::IsAsciiLetter(ch) || ch == '_'; }
+bool IsAlnum(char ch) { return IsAsciiDigit(ch) || IsLetter(ch); }
 bool IsBlank(char ch) { return ch == ' ' || ch == '\t' || ch == '\v' || ch == '\f'; }
-char Lower(char ch) { return (ch >= 'A' && ch <= 'Z') ? static_cast<char>(ch - 'A' + 'a') : ch; }
 
 int DigitValue(char ch)
 {
-    const char chLower = Lower(ch);
-    if (IsDigit(ch)) return ch - '0';
+    const char chLower = AsciiLower(ch);
+    if (IsAsciiDigit(ch)) return ch - '0';
     if (chLower >= 'a' && chLower <= 'f') return chLower - 'a' + 10;
     return 99;
 }
@@ -168,7 +172,7 @@ bool ReadFloating(std::string_view s, std::size_t nPos, int nBase, std::string& 
 {
     const char chExponent = nBase == 16 ? 'p' : 'e';
     std::string strSign;
-    if (nPos < s.size() && Lower(s[nPos]) == chExponent)
+    if (nPos < s.size() && AsciiLower(s[nPos]) == chExponent)
     {
         strNumber += chExponent;
         ++nPos;
@@ -218,7 +222,7 @@ bool ReadNumber(std::string_view s, SCToken& token)
     std::size_t nPos = 0;
     if (s.size() >= 2 && s[0] == '0')
     {
-        switch (Lower(s[1]))
+        switch (AsciiLower(s[1]))
         {
         case 'x': nBase = 16; break;
         case 'b': nBase = 2; break;
@@ -233,7 +237,7 @@ bool ReadNumber(std::string_view s, SCToken& token)
     if (nPos == std::string_view::npos) return false;
     const bool bPoint = strDigits.find('.') != std::string::npos;
     const char chExponent = nBase == 16 ? 'p' : 'e';
-    const bool bExponent = nPos < s.size() && Lower(s[nPos]) == chExponent;
+    const bool bExponent = nPos < s.size() && AsciiLower(s[nPos]) == chExponent;
     if (strDigits.empty() || strDigits == ".") return false;
     if ((bPoint || bExponent) && (nBase == 10 || nBase == 16))
         return ReadFloating(s, nPos, nBase, strDigits, token);
@@ -360,7 +364,7 @@ std::size_t NumberEnd(std::string_view s, std::size_t nPos)
     while (nPos < s.size())
     {
         const char ch = s[nPos];
-        const char chLower = Lower(s[nPos - 1]);
+        const char chLower = AsciiLower(s[nPos - 1]);
         if (IsAlnum(ch) || ch == '.')
             ++nPos;
         else if ((ch == '+' || ch == '-') && (chLower == 'e' || chLower == 'p'))
@@ -474,7 +478,7 @@ bool Tokenize(const std::string& strClean, std::uint32_t nBegin, std::uint32_t n
         }
         const char ch = s[nPos];
         std::size_t nLength = 0;
-        if (IsDigit(ch) || (ch == '.' && nPos + 1 < s.size() && IsDigit(s[nPos + 1])))
+        if (IsAsciiDigit(ch) || (ch == '.' && nPos + 1 < s.size() && IsAsciiDigit(s[nPos + 1])))
         {
             nLength = NumberEnd(s, nPos) - nPos;
             if (!ReadNumber(s.substr(nPos, nLength), token)) return false;
