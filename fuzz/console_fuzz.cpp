@@ -19,6 +19,7 @@
 // the number of steps, three bytes per step, then the console text (typed before step 1).
 #include "Banner.h"
 #include "Console.h"
+#include "FuzzCheck.h"
 #include "MemoryWindow.h"
 #include "PanelBits.h"
 
@@ -27,8 +28,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,19 +40,6 @@ constexpr std::size_t kStepSize = 3;
 constexpr std::size_t kMaxSteps = 64;
 // Enter can double the last expression each time F3 inserts it; beyond this the run stops.
 constexpr std::size_t kMaxConsoleSize = 1 << 16;
-
-[[noreturn]] void Fail(const char* szRule)
-{
-    std::fprintf(stderr, "console_fuzz: broken rule: %s\n", szRule);
-    std::abort();
-}
-
-#define CHECK(condition)                                                                   \
-    do                                                                                     \
-    {                                                                                      \
-        if (!(condition))                                                                  \
-            Fail(#condition);                                                              \
-    } while (false)
 
 // What a stored code's character or a radio read back can put into a member: the digits'
 // values 0 to 9 ('A' and 'B' decode to 0 and 1 like the digits), -1 for a radio without a

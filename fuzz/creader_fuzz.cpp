@@ -6,19 +6,12 @@
 //   - a value the check calls the same is the engine's value;
 //   - the paste conversion ends and keeps the pasted line breaks.
 #include "CCheck.h"
+#include "FuzzCheck.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 namespace
 {
-
-[[noreturn]] void Fail(const char* szRule)
-{
-    std::fprintf(stderr, "creader_fuzz: broken rule: %s\n", szRule);
-    std::abort();
-}
 
 std::size_t CountBreaks(const std::string& strText)
 {
@@ -44,31 +37,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     if (reader.Read(strText, reading, true))
     {
         if (reading.arrSourcePos.size() != reading.strTranslation.size() + 1)
-            Fail("a position for every translated byte and the end");
+            FuzzFail("a position for every translated byte and the end");
         for (const std::size_t nSource : reading.arrSourcePos)
             if (nSource > strText.size())
-                Fail("positions lie in the pasted text");
+                FuzzFail("positions lie in the pasted text");
         for (int nCast = 0; nCast < 8; ++nCast)
         {
             evaluator.m_nCastType = nCast;
             (void)evaluator.Evaluate(&reading.strTranslation);
             if (evaluator.m_nErrorPos != 0)
-                Fail("the engine reads every translation");
+                FuzzFail("the engine reads every translation");
         }
         SCReading again;
         if (!reader.Read(strText, again, false) || again.strTranslation != reading.strTranslation ||
             again.strFault != reading.strFault)
-            Fail("the same text reads the same");
+            FuzzFail("the same text reads the same");
         const SCCheck check = CheckReading(reading, nCastType, evaluator);
         if ((check.eAgreement == EAgreement::Undefined) == reading.bDefined)
-            Fail("undefined exactly where C leaves it so");
+            FuzzFail("undefined exactly where C leaves it so");
         if (check.eAgreement != EAgreement::Same && CheckText(reading, check, true).empty())
-            Fail("a difference is said");
+            FuzzFail("a difference is said");
     }
 
     static CPasteConverter converter;
     const SPasteConversion conversion = converter.Convert(strText, nCastType);
     if (CountBreaks(conversion.strText) > CountBreaks(strText))
-        Fail("no line breaks added");
+        FuzzFail("no line breaks added");
     return 0;
 }

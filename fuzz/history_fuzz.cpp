@@ -3,31 +3,17 @@
 //     a text that decodes to the same entries;
 //   - lines split from the input at NUL bytes, encoded, decode to the same lines (the empty
 //     ones left out, the last kMaxEntries kept).
+#include "FuzzCheck.h"
 #include "HistoryFile.h"
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace
 {
-
-[[noreturn]] void Fail(const char* szRule)
-{
-    std::fprintf(stderr, "history_fuzz: broken rule: %s\n", szRule);
-    std::abort();
-}
-
-#define CHECK(condition)                                                                   \
-    do                                                                                     \
-    {                                                                                      \
-        if (!(condition))                                                                  \
-            Fail(#condition);                                                              \
-    } while (false)
 
 } // namespace
 

@@ -7,29 +7,15 @@
 //   - converting the result again changes nothing;
 //   - a paste without "0x", "0b" (in any case) comes back unchanged.
 #include "CLiterals.h"
+#include "FuzzCheck.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace
 {
-
-[[noreturn]] void Fail(const char* szRule)
-{
-    std::fprintf(stderr, "paste_fuzz: broken rule: %s\n", szRule);
-    std::abort();
-}
-
-#define CHECK(condition)                                                                   \
-    do                                                                                     \
-    {                                                                                      \
-        if (!(condition))                                                                  \
-            Fail(#condition);                                                              \
-    } while (false)
 
 bool HasPrefix(std::string_view strText)
 {

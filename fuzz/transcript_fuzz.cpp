@@ -7,30 +7,16 @@
 //   - its lines are the last lines of the text as the console shows them (CR LF, a lone CR or
 //     a lone LF each end one; an empty '?' prompt on the last line left out; NUL as 0x1A), and
 //     no more of them would have fitted both bounds.
+#include "FuzzCheck.h"
 #include "Transcript.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace
 {
-
-[[noreturn]] void Fail(const char* szRule)
-{
-    std::fprintf(stderr, "transcript_fuzz: broken rule: %s\n", szRule);
-    std::abort();
-}
-
-#define CHECK(condition)                                                                   \
-    do                                                                                     \
-    {                                                                                      \
-        if (!(condition))                                                                  \
-            Fail(#condition);                                                              \
-    } while (false)
 
 // The lines as the console shows them, each break of any kind ending one.
 std::vector<std::string> LinesOf(std::string_view strText)

@@ -7,8 +7,9 @@
 #include "ConsoleEdit.h"
 #include "ConsoleKeeper.h"
 #include "ConsoleText.h"
-#include "Templates.h"
+#include "OffscreenApplication.h"
 #include "ResultPanel.h"
+#include "Templates.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -53,26 +54,6 @@ inline QStringList UseContextMenu(QWidget* pWidget, const QString& strItem)
     EXPECT_TRUE(QTest::qWaitForWindowActive(pWidget->window()));
     return arrItems;
 }
-
-class CQtEnvironment : public ::testing::Environment
-{
-public:
-    void SetUp() override
-    {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        m_pApplication = std::make_unique<QApplication>(m_nArgc, m_arrArgv);
-    }
-    void TearDown() override { m_pApplication.reset(); }
-
-private:
-    int m_nArgc = 1;
-    char m_szName[16] = "app_window_test";
-    char* m_arrArgv[2] = {m_szName, nullptr};
-    std::unique_ptr<QApplication> m_pApplication;
-};
-
-inline const auto* const g_pQtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new CQtEnvironment);
 
 // A modal window that a test did not ask for fails the test and is closed, so that the test
 // cannot hang.

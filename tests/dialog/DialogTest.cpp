@@ -2,6 +2,7 @@
 // units, and the dialog keyboard (tab order, arrow-key groups, mnemonics, zoom keys).
 #include "DialogTemplate.h"
 #include "DialogUnits.h"
+#include "OffscreenApplication.h"
 #include "TemplateDialog.h"
 
 #include <QAbstractButton>
@@ -65,26 +66,6 @@ protected:
         CTemplateDialog::OnZoom(nPercent);
     }
 };
-
-// One application for the program, gone before the exit handlers run.
-class CQtEnvironment : public ::testing::Environment
-{
-public:
-    void SetUp() override
-    {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        m_pApplication = std::make_unique<QApplication>(m_nArgc, m_arrArgv);
-    }
-    void TearDown() override { m_pApplication.reset(); }
-
-private:
-    int m_nArgc = 1;
-    char m_szName[12] = "dialog_test";
-    char* m_arrArgv[2] = {m_szName, nullptr};
-    std::unique_ptr<QApplication> m_pApplication;
-};
-
-const auto* const g_pQtEnvironment = ::testing::AddGlobalTestEnvironment(new CQtEnvironment);
 
 class DialogTest : public ::testing::Test
 {
