@@ -272,11 +272,22 @@ SCValue FloatingValue(ECType eType, double dValue)
     return {eType, 0, eType == ECType::Float ? static_cast<double>(ToFloat(dValue)) : dValue};
 }
 
+// The value converted to the floating type eType as C converts it: an integer goes to a float
+// in one rounding, not through a double, whose rounding could leave a tie the second breaks
+// the other way (2^60 + 2^36 + 1).
+double FloatingAs(const SCValue& value, ECType eType)
+{
+    if (eType != ECType::Float || IsFloating(value.eType))
+        return FloatingValue(eType, Floating(value)).dValue;
+    return TypeInfo(value.eType).bSigned ? static_cast<float>(value.Signed())
+                                         : static_cast<float>(value.nBits);
+}
+
 SCValue Convert(const SCValue& value, ECType eType, EFault& eFault)
 {
     const SCTypeInfo& to = TypeInfo(eType);
     if (to.bFloating)
-        return FloatingValue(eType, Floating(value));
+        return {eType, 0, FloatingAs(value, eType)};
     if (!IsFloating(value.eType))
         return IntegerValue(eType, value.nBits); // modulo the width, as GCC converts
     // The integral part must fit, else C leaves the conversion undefined.
@@ -311,7 +322,7 @@ SCResult ApplyBinary(ECOp eOp, const SCValue& left, const SCValue& right)
     }
     const ECType eType = CommonType(left.eType, right.eType);
     if (IsFloating(eType))
-        return Floating(eOp, eType, Floating(left), Floating(right));
+        return Floating(eOp, eType, FloatingAs(left, eType), FloatingAs(right, eType));
     EFault eIgnored = EFault::None; // integer to integer conversions are always defined
     const SCValue a = Convert(left, eType, eIgnored);
     const SCValue b = Convert(right, eType, eIgnored);
