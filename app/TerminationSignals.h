@@ -10,9 +10,9 @@
 // SIGTERM, SIGHUP and SIGINT, as a logout, a closed terminal or Ctrl+C in it send them, turned
 // into a call on the event loop, so that the window can end the way it ends when closed (and
 // saves what it keeps). The handler only writes a byte to a pipe. A later signal, as a burst
-// from a session manager or a double Ctrl+C sends, ends the program at once, but never in the
-// middle of that save: it waits until the call has returned, or for one second if the call
-// cannot get that far. A signal the program was started with ignored (nohup) stays ignored.
+// from a session manager or a double Ctrl+C sends, ends the program, but lets that save finish
+// first: it waits until the call has returned, and at most one second, after which it ends
+// the program whatever the call is doing. A signal the program was started with ignored (nohup) stays ignored.
 // One object at a time; it puts the previous handling back.
 class CTerminationSignals
 {
