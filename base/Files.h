@@ -15,8 +15,9 @@ enum class EXdgFolder
 };
 
 // The folder, without a trailing slash. An XDG variable that is unset, empty or relative is
-// ignored, as the specification asks; the home folder is $HOME when that is absolute, else the
-// user's entry in the password database. Empty when there is no home folder either.
+// ignored, as the XDG base directory rules ask; the home folder is $HOME when that is
+// absolute, else the user's entry in the password database. Empty when there is no home
+// folder either.
 std::string XdgFolder(EXdgFolder folder);
 
 // Creates strFolder and any missing parent with mode 0700, whatever the umask; true when it
