@@ -2,6 +2,7 @@
 // who may write where.
 #include "Ascii.h"
 #include "Files.h"
+#include "TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -68,18 +69,8 @@ TEST(Files, XdgFoldersComeFromTheVariableElseFromTheHomeFolder)
 class FilesTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        std::string strTemplate = (fs::temp_directory_path() / "lumdrak-base-XXXXXX").string();
-        ASSERT_NE(mkdtemp(strTemplate.data()), nullptr);
-        m_strFolder = strTemplate;
-    }
-    void TearDown() override
-    {
-        std::error_code error;
-        fs::remove_all(m_strFolder, error);
-    }
-    std::string m_strFolder;
+    CTemporaryFolder m_temporary{"lumdrak-base"};
+    std::string m_strFolder = m_temporary.Path().string();
 };
 
 TEST_F(FilesTest, PrivateFoldersAreMadeWithTheirParentsWhateverTheUmask)

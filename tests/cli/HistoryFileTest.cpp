@@ -1,6 +1,7 @@
 // The history file: where it lives, what it keeps, and that no file of someone else's is
 // ever changed.
 #include "HistoryFile.h"
+#include "TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -75,19 +76,6 @@ void SetVariable(const char* szName, const char* pValue)
 class HistoryFileTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        std::string strTemplate = (fs::temp_directory_path() / "lumdrak-history-XXXXXX").string();
-        ASSERT_NE(mkdtemp(strTemplate.data()), nullptr);
-        m_folder = strTemplate;
-        m_file = m_folder / "eval_history";
-    }
-
-    void TearDown() override
-    {
-        std::error_code error;
-        fs::remove_all(m_folder, error);
-    }
 
     static CHistoryFile Loaded(const fs::path& path)
     {
@@ -96,8 +84,9 @@ protected:
         return history;
     }
 
-    fs::path m_folder;
-    fs::path m_file;
+    CTemporaryFolder m_temporary{"lumdrak-history"};
+    fs::path m_folder = m_temporary.Path();
+    fs::path m_file = m_folder / "eval_history";
 };
 
 TEST_F(HistoryFileTest, ThePathComesFromTheEnvironment)

@@ -1,6 +1,7 @@
 // Types real keys into lumdrak-eval on a pseudo-terminal, as a person at a terminal would,
 // and checks what it prints and what it keeps in its history file.
 #include "HistoryFile.h"
+#include "TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -53,19 +54,7 @@ std::string Result(const char* szLine) { return std::string("\r\n") + szLine + "
 class LumdrakEvalTerminal : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        std::string strTemplate = (fs::temp_directory_path() / "lumdrak-terminal-XXXXXX").string();
-        ASSERT_NE(mkdtemp(strTemplate.data()), nullptr);
-        m_home = strTemplate;
-    }
-
-    void TearDown() override
-    {
-        EndSession();
-        std::error_code error;
-        fs::remove_all(m_home, error);
-    }
+    void TearDown() override { EndSession(); }
 
     // Runs the steps in one session, which must then end with status 0. With bHistory the
     // history lives under the home's "state" folder, else LUMDRAK_EVAL_HISTORY turns it off.
@@ -183,7 +172,8 @@ protected:
         return entries;
     }
 
-    fs::path m_home;
+    CTemporaryFolder m_temporary{"lumdrak-terminal"};
+    fs::path m_home = m_temporary.Path();
     std::string m_strLibraryPath; // put first on the program's library path when not empty
     bool m_bLineEditor = true;    // false: the terminal edits whole lines, the program reads them
     pid_t m_pid = -1;
