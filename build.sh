@@ -9,6 +9,7 @@
 #   ./build.sh fuzz-coverage     replay the kept corpora and report the coverage of what they reach
 #   ./build.sh bench             build and run the benchmarks (never part of the tests)
 #   ./build.sh screenshots       write docs/screenshot.png and docs/info.png (offscreen)
+#   ./build.sh format [--check]  clang-format every C and C++ file; --check fails on a difference
 #   ./build.sh package [--check] build build-package/lumdrak_<version>_<arch>.deb with
 #                                debhelper; --check then tests the package's files and lintian
 #
@@ -31,6 +32,7 @@ FUZZ_COVERAGE_PACKAGES=(llvm)
 BENCH_PACKAGES=(libbenchmark-dev libmuparser-dev hyperfine bc xvfb xauth x11-utils)
 PACKAGE_PACKAGES=(build-essential debhelper dpkg-dev librsvg2-bin git)
 PACKAGE_CHECK_PACKAGES=(lintian desktop-file-utils appstream man-db imagemagick)
+FORMAT_PACKAGES=(clang-format git)
 
 # The same needs by the upstream projects' names, for systems without dpkg.
 declare -A UPSTREAM_NAMES=(
@@ -46,7 +48,7 @@ declare -A UPSTREAM_NAMES=(
     [build-essential]="make" [git]="git" [debhelper]="debhelper" [dpkg-dev]="dpkg-dev"
     [librsvg2-bin]="rsvg-convert (librsvg)" [lintian]="lintian"
     [desktop-file-utils]="desktop-file-utils" [appstream]="appstreamcli (AppStream)"
-    [man-db]="man-db" [imagemagick]="ImageMagick"
+    [man-db]="man-db" [imagemagick]="ImageMagick" [clang-format]="clang-format"
 )
 DEFAULT_OPTIONS=(-DLUMDRAK_SANITIZE=OFF -DLUMDRAK_BUILD_APP=ON -DLUMDRAK_BUILD_TESTS=ON
                  -DCMAKE_BUILD_TYPE=RelWithDebInfo)
@@ -230,6 +232,19 @@ cmd_bench() {
     return 0
 }
 
+# Formats every tracked C and C++ file as .clang-format says; --check changes nothing and fails
+# on any file that would change.
+cmd_format() {
+    local mode=(-i)
+    case "${1:-}" in
+        --check) mode=(--dry-run -Werror) ;;
+        "") ;;
+        *) die "unknown option to format: $1" ;;
+    esac
+    need_packages "${FORMAT_PACKAGES[@]}"
+    git -C "$ROOT" ls-files -z '*.c' '*.cpp' '*.h' | xargs -0 clang-format "${mode[@]}"
+}
+
 cmd_screenshots() {
     need_packages "${BASE_PACKAGES[@]}"
     build "$ROOT/build" "${DEFAULT_OPTIONS[@]}"
@@ -280,7 +295,8 @@ case "${1:-}" in
     fuzz-coverage) shift; cmd_fuzz_coverage "$@" ;;
     bench) shift; cmd_bench "$@" ;;
     screenshots) shift; cmd_screenshots "$@" ;;
+    format) shift; cmd_format "$@" ;;
     package) shift; cmd_package "$@" ;;
     *) echo "usage: ./build.sh run | test [--sanitize] | fuzz [RUNS | --time SECONDS] |" \
-            "fuzz-coverage | bench | screenshots | package [--check]" >&2; exit 2 ;;
+            "fuzz-coverage | bench | screenshots | format [--check] | package [--check]" >&2; exit 2 ;;
 esac

@@ -43,10 +43,7 @@ bool DotOn(std::size_t nDigit, int nRow, int nCol)
 // Where the dot of a digit's row nRow and column nCol lies in a label, in dots, the digit's
 // top in dot row nTopRow: turned a quarter counter-clockwise, the digit's row r becomes column
 // r and its left column the bottom row. The point is the dot's top left corner.
-QPointF TurnedDot(int nRow, int nCol, int nTopRow)
-{
-    return QPointF(nRow, nTopRow + 2 - nCol);
-}
+QPointF TurnedDot(int nRow, int nCol, int nTopRow) { return QPointF(nRow, nTopRow + 2 - nCol); }
 
 // Digit nDigit, turned, as the units (nPlace 0) or the tens (1) of a label, in dots: strokes
 // one dot wide with round ends between the centres of neighbouring dots, so that at any size
@@ -110,10 +107,7 @@ double CBitRuler::LabelCentre(int nBit) const
     return dTextRight - (nBit + 0.5) * dPitch;
 }
 
-bool CBitRuler::IsBitmap(double dRatio) const
-{
-    return m_nZoomPercent <= 100 && dRatio <= 1.0;
-}
+bool CBitRuler::IsBitmap(double dRatio) const { return m_nZoomPercent <= 100 && dRatio <= 1.0; }
 
 double CBitRuler::DotSize(double dRatio) const
 {

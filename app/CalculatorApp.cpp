@@ -17,8 +17,10 @@ bool CCalculatorApp::InitInstance()
 
 int RunApplication(CCalculatorApp& app)
 {
-    QTimer::singleShot(0, [&app] {
-        if (!app.InitInstance()) QCoreApplication::exit(0);
-    });
+    QTimer::singleShot(0,
+                       [&app]
+                       {
+                           if (!app.InitInstance()) QCoreApplication::exit(0);
+                       });
     return QApplication::exec();
 }

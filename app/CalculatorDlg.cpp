@@ -17,8 +17,8 @@
 #include <QCloseEvent>
 #include <QDrag>
 #include <QKeyEvent>
-#include <QShortcut>
 #include <QPlainTextEdit>
+#include <QShortcut>
 #include <QTextDocument>
 
 #include <cstdint>
@@ -178,8 +178,7 @@ void CCalculatorDlg::WriteControls(const CViewState& state)
 
 void CCalculatorDlg::RefreshConsoleText()
 {
-    if (m_bConsoleTextCurrent)
-        return;
+    if (m_bConsoleTextCurrent) return;
     m_strConsoleWidgetText = m_pConsole->document()->toRawText();
     m_strConsoleModelText = ToModelText(m_strConsoleWidgetText);
     m_bConsoleTextCurrent = true;
@@ -210,20 +209,14 @@ void CCalculatorDlg::ReplaceConsoleSel(const std::string& strText)
     m_pConsole->ReplaceSelection(ToWidgetText(strText));
 }
 
-std::string CCalculatorDlg::GetPanelLine(int nLine)
-{
-    return m_pPanel->Line(nLine);
-}
+std::string CCalculatorDlg::GetPanelLine(int nLine) { return m_pPanel->Line(nLine); }
 
 void CCalculatorDlg::EnableControl(EConsoleControl control, bool bEnable)
 {
     (control == EConsoleControl::Unsigned ? m_pUnsigned : m_pEndPos)->setEnabled(bEnable);
 }
 
-void CCalculatorDlg::FocusConsole()
-{
-    m_pConsole->setFocus();
-}
+void CCalculatorDlg::FocusConsole() { m_pConsole->setFocus(); }
 
 bool CCalculatorDlg::PreTranslateKeyPress(QObject* pWatched, const QKeyEvent& event)
 {
@@ -306,10 +299,7 @@ void CCalculatorDlg::OnClose()
     if (m_bSettingsRead) PersistSettings(true);
 }
 
-bool CCalculatorDlg::PersistSettings(bool bSave)
-{
-    return ::PersistSettings(m_console, bSave);
-}
+bool CCalculatorDlg::PersistSettings(bool bSave) { return ::PersistSettings(m_console, bSave); }
 
 void CCalculatorDlg::OnInfo()
 {

@@ -81,7 +81,7 @@ private:
     bool m_bSettingsRead = false; // the load at start could read the hive (or found no code)
     CInfoDlg m_infoDlg;
     CConsoleKeeper* m_pKeeper = nullptr;
-    QString m_strConsoleWidgetText;      // the console as the widget holds it
-    std::string m_strConsoleModelText;   // the same text in the code page, with CR LF breaks
-    bool m_bConsoleTextCurrent = false;  // both match the document; cleared by every edit
+    QString m_strConsoleWidgetText;     // the console as the widget holds it
+    std::string m_strConsoleModelText;  // the same text in the code page, with CR LF breaks
+    bool m_bConsoleTextCurrent = false; // both match the document; cleared by every edit
 };

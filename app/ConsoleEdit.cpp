@@ -38,7 +38,8 @@ CConsoleEdit::CConsoleEdit(QWidget* pParent) : CTextControl(pParent)
 
     // contentsChange comes before the document's layout sees the change.
     connect(document(), &QTextDocument::contentsChange, this,
-            [this](int nFrom, int /*nRemoved*/, int nAdded) { KeepLayoutsOfLongLines(nFrom, nAdded); });
+            [this](int nFrom, int /*nRemoved*/, int nAdded)
+            { KeepLayoutsOfLongLines(nFrom, nAdded); });
 }
 
 void CConsoleEdit::ReplaceSelection(QString strText)

@@ -4,8 +4,8 @@
 #include "ConsoleText.h"
 
 #include <QEvent>
-#include <QScrollBar>
 #include <QGuiApplication>
+#include <QScrollBar>
 #include <QTextCursor>
 #include <QTextDocument>
 

@@ -20,10 +20,7 @@ constexpr std::array<char16_t, 32> kHighControls = {
     0x02DC,     0x2122,     0x0161, 0x203A, 0x0153, kNoMapping, 0x017E, 0x0178,
 };
 
-bool IsBreak(char16_t ch)
-{
-    return ch == u'\n' || ch == u'\r' || ch == 0x2028 || ch == 0x2029;
-}
+bool IsBreak(char16_t ch) { return ch == u'\n' || ch == u'\r' || ch == 0x2028 || ch == 0x2029; }
 
 char ToByte(char16_t ch)
 {

@@ -29,7 +29,8 @@ void CPasteNotice::Show(const QString& strText, const QRect& caret)
     setAccessibleName(strText);
     // One line where it fits, wrapped at the viewport's width where not.
     const int nFrame = 2 * (margin() + frameWidth()) + 2;
-    const int nWidth = std::min(pViewport->width(), fontMetrics().horizontalAdvance(strText) + nFrame);
+    const int nWidth =
+        std::min(pViewport->width(), fontMetrics().horizontalAdvance(strText) + nFrame);
     resize(nWidth, heightForWidth(nWidth));
     const int nX = std::max(0, std::min(caret.left(), pViewport->width() - width()));
     const bool bBelow = caret.bottom() + 1 + height() <= pViewport->height();

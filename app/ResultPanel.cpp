@@ -90,10 +90,7 @@ QStringList CResultPanel::LineNames()
     return {QStringLiteral("Binary"), QStringLiteral("Hexadecimal"), QStringLiteral("Decimal")};
 }
 
-std::string CResultPanel::Line(int nLine) const
-{
-    return LineOfText(m_strText, nLine);
-}
+std::string CResultPanel::Line(int nLine) const { return LineOfText(m_strText, nLine); }
 
 void CResultPanel::CopyText(const std::string& strText) const
 {
@@ -109,10 +106,7 @@ void CResultPanel::CopyLiteral(int nLine) const
     if (!strLiteral.empty()) CopyText(strLiteral);
 }
 
-std::optional<CPanelBits> CResultPanel::Bits() const
-{
-    return CPanelBits::FromLine(Line(0));
-}
+std::optional<CPanelBits> CResultPanel::Bits() const { return CPanelBits::FromLine(Line(0)); }
 
 std::optional<std::pair<int, int>> CResultPanel::Field() const
 {
@@ -281,7 +275,8 @@ void CResultPanel::contextMenuEvent(QContextMenuEvent* pEvent)
     {
         QAction* pAction = pMenu->addAction(QString::fromUtf8(item.m_pszText));
         pAction->setEnabled(!ResultLiteral(m_strText, item.m_nLine).empty());
-        connect(pAction, &QAction::triggered, this, [this, nLine = item.m_nLine] { CopyLiteral(nLine); });
+        connect(pAction, &QAction::triggered, this,
+                [this, nLine = item.m_nLine] { CopyLiteral(nLine); });
     }
 
     // The field the selection covers on the binary line.

@@ -23,10 +23,7 @@ void Evaluate(const char* pszExpression)
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
 }
 
-void PressAlt(Qt::Key key)
-{
-    QTest::keyClick(QApplication::focusWidget(), key, Qt::AltModifier);
-}
+void PressAlt(Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key, Qt::AltModifier); }
 
 bool Save(QWidget& window, const QDir& folder, const char* pszName)
 {

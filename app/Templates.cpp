@@ -9,6 +9,7 @@ namespace
 
 constexpr int Custom(ECustomControl eKind) { return static_cast<int>(eKind); }
 
+// clang-format off
 constexpr CControlTemplate kCalculatorControls[] = {
     {kIdCastNone,
      EControlClass::RadioButton,
@@ -40,6 +41,7 @@ constexpr CControlTemplate kCalculatorControls[] = {
     {kIdConsole, EControlClass::Custom, "", {7, 80, 278, 100}, kVisible | kTabStop,
      Custom(ECustomControl::Console)},
 };
+// clang-format on
 
 constexpr CControlTemplate kInfoControls[] = {
     {kIdClose, EControlClass::PushButton, "&Close", {238, 235, 40, 13}, kVisible | kTabStop},
@@ -66,8 +68,10 @@ QWidget* NewCalculatorControl(QWidget& parent, const CControlTemplate& row)
 
 } // namespace
 
+// clang-format off
 const CDialogTemplate kCalculatorTemplate = {
     "Lumdrak", "DejaVu Sans Mono", 8, 292, 199, kCalculatorControls, NewCalculatorControl};
+// clang-format on
 const CDialogTemplate kInfoTemplate = {"Info", "DejaVu Sans Mono", 8, 285, 255, kInfoControls};
 
 QWidget* ItemOfKind(const CDialogControls& controls, ECustomControl eKind)

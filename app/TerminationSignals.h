@@ -12,8 +12,8 @@
 // saves what it keeps). The handler only writes a byte to a pipe. A later signal, as a burst
 // from a session manager or a double Ctrl+C sends, ends the program, but lets that save finish
 // first: it waits until the call has returned, and at most one second, after which it ends
-// the program whatever the call is doing. A signal the program was started with ignored (nohup) stays ignored.
-// One object at a time; it puts the previous handling back.
+// the program whatever the call is doing. A signal the program was started with ignored (nohup)
+// stays ignored. One object at a time; it puts the previous handling back.
 class CTerminationSignals
 {
 public:

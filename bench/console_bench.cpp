@@ -35,13 +35,14 @@ void RunEnter(benchmark::State& state, int nEditMode)
     console.Start("", "");
     window.SetConsoleText(MakeConsole(nLines));
     // The caret on a '?' line in the middle of the console.
-    const int nMiddle = static_cast<int>(window.m_strConsoleText.find("\r\n?", window.m_strConsoleText.size() / 2)) + 3;
+    const int nMiddle = static_cast<int>(window.m_strConsoleText.find(
+                            "\r\n?", window.m_strConsoleText.size() / 2)) +
+                        3;
 
     for (auto _ : state)
     {
         window.SetConsoleSel(nMiddle, nMiddle);
-        if (!console.ProcessEnter())
-            state.SkipWithError("the caret is not on a '?' line");
+        if (!console.ProcessEnter()) state.SkipWithError("the caret is not on a '?' line");
     }
     state.SetComplexityN(static_cast<std::int64_t>(window.m_strConsoleText.size()));
     state.counters["console_bytes"] = static_cast<double>(window.m_strConsoleText.size());
@@ -52,7 +53,9 @@ void BM_EnterOverwrite(benchmark::State& state) { RunEnter(state, 1); }
 void BM_EnterScroll(benchmark::State& state) { RunEnter(state, 0); }
 
 BENCHMARK(BM_EnterOverwrite)
-    ->Arg(5000)->Arg(20000)->Arg(80000)
+    ->Arg(5000)
+    ->Arg(20000)
+    ->Arg(80000)
     ->Complexity(benchmark::oN)
     ->Unit(benchmark::kMicrosecond)
     ->Repetitions(9)

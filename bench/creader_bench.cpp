@@ -79,9 +79,20 @@ void BM_LiteralConversionOnly(benchmark::State& state)
         benchmark::DoNotOptimize(ConvertCLiterals(strText).data());
 }
 
-BENCHMARK(BM_PasteCLines)->Arg(0)->Arg(3)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_PasteCalculatorLines)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_LiteralConversionOnly)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_PasteCLines)
+    ->Arg(0)
+    ->Arg(3)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_PasteCalculatorLines)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_LiteralConversionOnly)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 } // namespace
 

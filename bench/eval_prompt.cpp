@@ -47,9 +47,9 @@ double TimeToPrompt(const char* szProgram, const std::string& strHistory)
         strOutput.append(buffer, static_cast<std::size_t>(nRead));
         if (strOutput.find('?') != std::string::npos)
         {
-            dMilliseconds = std::chrono::duration<double, std::milli>(
-                                std::chrono::steady_clock::now() - start)
-                                .count();
+            dMilliseconds =
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                    .count();
             break;
         }
     }

@@ -6,8 +6,8 @@
 #include "ConsoleKeeper.h"
 #include "ConsoleStore.h"
 #include "ConsoleText.h"
-#include "Templates.h"
 #include "LargestTranscript.h"
+#include "Templates.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>
@@ -35,8 +35,8 @@ public:
         for (QObject* pChild : m_dlg.children())
             if (auto* pKeeper = dynamic_cast<CConsoleKeeper*>(pChild))
                 (void)QTest::qWaitFor([pKeeper] { return pKeeper->IsRestored(); });
-        Console()->insertPlainText(QString::fromLatin1(strText.data(),
-                                                       static_cast<qsizetype>(strText.size())));
+        Console()->insertPlainText(
+            QString::fromLatin1(strText.data(), static_cast<qsizetype>(strText.size())));
         QApplication::processEvents();
     }
 
@@ -128,7 +128,8 @@ BENCHMARK(EnterAfterPaste)->Arg(1'000'000)->Iterations(5)->Unit(benchmark::kMill
 void PasteOrdinaryWork(benchmark::State& state)
 {
     const std::string strWork = OrdinaryWork(static_cast<std::size_t>(state.range(0)));
-    const QString strPaste = QString::fromLatin1(strWork.data(), static_cast<qsizetype>(strWork.size()));
+    const QString strPaste =
+        QString::fromLatin1(strWork.data(), static_cast<qsizetype>(strWork.size()));
     // Memory a console byte costs, from the first paste only: later ones reuse freed memory.
     double dBytesPerByte = 0;
     for (auto _ : state)
@@ -141,7 +142,8 @@ void PasteOrdinaryWork(benchmark::State& state)
         QApplication::processEvents();
         state.PauseTiming();
         if (dBytesPerByte == 0)
-            dBytesPerByte = (ResidentKiB() - nBefore) * 1024.0 / static_cast<double>(strWork.size());
+            dBytesPerByte =
+                (ResidentKiB() - nBefore) * 1024.0 / static_cast<double>(strWork.size());
         pWindow->Key(Qt::Key_Return);
         pWindow.reset();
         state.ResumeTiming();

@@ -26,8 +26,7 @@ void CEvalSession::EvaluateLines(std::string_view strText)
     {
         const std::size_t nEnd = strText.find_first_of("\r\n");
         EvaluateLine(strText.substr(0, nEnd));
-        if (nEnd == std::string_view::npos)
-            break;
+        if (nEnd == std::string_view::npos) break;
         strText.remove_prefix(nEnd + 1);
     }
 }
@@ -87,8 +86,8 @@ int CEvalSession::Enter(std::string_view strExpression)
         m_strLine.append(strExpression);
         if (nErrorPos != 0)
         {
-            const auto nConverted = std::min(static_cast<std::size_t>(nErrorPos - 1),
-                                             m_arrSourcePos.size() - 1);
+            const auto nConverted =
+                std::min(static_cast<std::size_t>(nErrorPos - 1), m_arrSourcePos.size() - 1);
             nErrorPos = static_cast<int>(m_arrSourcePos[nConverted]) + 1;
             m_strWritten.assign(static_cast<std::size_t>(nErrorPos - 1), ' ');
             m_strWritten += "^^";
@@ -99,8 +98,7 @@ int CEvalSession::Enter(std::string_view strExpression)
 
 std::string CEvalSession::LastResultText() const
 {
-    if (m_bRaw)
-        return RawText(LastResult());
+    if (m_bRaw) return RawText(LastResult());
     std::string strDecimal = LineOfText(m_window.m_strPanelText, 2);
     return strDecimal.empty() ? "0" : strDecimal;
 }
@@ -115,28 +113,23 @@ std::string CEvalSession::RawText(double dValue)
     char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, dValue);
     std::string strValue(buffer, result.ptr);
-    if (strValue == "-nan")
-        strValue = "nan";
+    if (strValue == "-nan") strValue = "nan";
     return strValue;
 }
 
 void CEvalSession::EvaluateLine(std::string_view strLine)
 {
-    if (!strLine.empty() && strLine.front() == '?')
-        strLine.remove_prefix(1);
-    if (strLine.empty())
-        return;
+    if (!strLine.empty() && strLine.front() == '?') strLine.remove_prefix(1);
+    if (strLine.empty()) return;
     const int nErrorPos = Enter(strLine);
-    if (nErrorPos != 0)
-        m_bAnyError = true;
+    if (nErrorPos != 0) m_bAnyError = true;
 
     if (m_bDiffers)
     {
         // Nothing for a script to take as the value: a person reads why.
         std::fprintf(stderr, "?%.*s: %s\n", static_cast<int>(strLine.size()), strLine.data(),
                      m_strCNotice.c_str());
-        if (m_bRaw)
-            std::printf("differs\n");
+        if (m_bRaw) std::printf("differs\n");
     }
     else if (m_bRaw)
     {

@@ -22,8 +22,7 @@ public:
     // a C constant expression is evaluated as its translation when that gives C's value, and
     // otherwise not at all (DiffersFromC); other text has its C and Python integer literals
     // converted (ConvertCLiterals).
-    CEvalSession(int nCastMode, int bUnsigned, int nOutputMode, bool bRaw,
-                 bool bCLiterals = false);
+    CEvalSession(int nCastMode, int bUnsigned, int nOutputMode, bool bRaw, bool bCLiterals = false);
     CEvalSession(const CEvalSession&) = delete;
     CEvalSession& operator=(const CEvalSession&) = delete;
 

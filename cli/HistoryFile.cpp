@@ -16,7 +16,8 @@ namespace
 
 // A file larger than this was not written by us: 1,000 lines of 4,096 bytes, all escaped.
 constexpr off_t kMaxFileSize = 4 * static_cast<off_t>(CHistoryFile::kMaxEntries) *
-                               static_cast<off_t>(CHistoryFile::kMaxLineLength + 2) + 4096;
+                                   static_cast<off_t>(CHistoryFile::kMaxLineLength + 2) +
+                               4096;
 
 // A session that replaces the file while another waits for its lock sends the waiter round
 // again, which only happens when the other one got on; this many rounds in a row means that
@@ -28,7 +29,7 @@ using lumdrak::CFileDescriptor;
 // The whole text of an open regular file of at most kMaxFileSize bytes.
 bool ReadRegularFile(int nFd, std::string& strText)
 {
-    struct stat status{};
+    struct stat status = {};
     if (fstat(nFd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size > kMaxFileSize)
         return false;
     strText.clear();
@@ -36,17 +37,14 @@ bool ReadRegularFile(int nFd, std::string& strText)
     for (;;)
     {
         const ssize_t nRead = read(nFd, buffer, sizeof buffer);
-        if (nRead == 0)
-            return true;
+        if (nRead == 0) return true;
         if (nRead < 0)
         {
-            if (errno == EINTR)
-                continue;
+            if (errno == EINTR) continue;
             return false;
         }
         strText.append(buffer, static_cast<std::size_t>(nRead));
-        if (static_cast<off_t>(strText.size()) > kMaxFileSize)
-            return false;
+        if (static_cast<off_t>(strText.size()) > kMaxFileSize) return false;
     }
 }
 
@@ -57,8 +55,7 @@ bool WriteAll(int nFd, std::string_view strText)
         const ssize_t nWritten = write(nFd, strText.data(), strText.size());
         if (nWritten < 0)
         {
-            if (errno == EINTR)
-                continue;
+            if (errno == EINTR) continue;
             return false;
         }
         strText.remove_prefix(static_cast<std::size_t>(nWritten));
@@ -68,12 +65,9 @@ bool WriteAll(int nFd, std::string_view strText)
 
 int HexValue(char c)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     return -1;
 }
 
@@ -91,8 +85,7 @@ void KeepLast(std::vector<std::string>& entries)
 
 std::string CHistoryFile::PathFromEnvironment()
 {
-    if (const char* pPath = std::getenv("LUMDRAK_EVAL_HISTORY"))
-        return pPath;
+    if (const char* pPath = std::getenv("LUMDRAK_EVAL_HISTORY")) return pPath;
     const std::string strState = lumdrak::XdgFolder(lumdrak::EXdgFolder::State);
     return strState.empty() ? std::string() : strState + "/lumdrak/eval_history";
 }
@@ -100,11 +93,10 @@ std::string CHistoryFile::PathFromEnvironment()
 void CHistoryFile::Load()
 {
     m_entries.clear();
-    if (m_strPath.empty())
-        return;
+    if (m_strPath.empty()) return;
 
     // A link is followed to the file it names, which is then read and replaced in its place.
-    struct stat status{};
+    struct stat status = {};
     if (lstat(m_strPath.c_str(), &status) == 0 && S_ISLNK(status.st_mode))
     {
         char resolved[PATH_MAX];
@@ -116,14 +108,12 @@ void CHistoryFile::Load()
         m_strPath = resolved;
     }
 
-    if (!lumdrak::IsOursToWrite(m_strPath))
-        m_bWritable = false;
+    if (!lumdrak::IsOursToWrite(m_strPath)) m_bWritable = false;
     const CFileDescriptor file(
         open(m_strPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (!file.IsOpen())
     {
-        if (errno != ENOENT)
-            m_bWritable = false;
+        if (errno != ENOENT) m_bWritable = false;
         return;
     }
     std::string strText;
@@ -142,8 +132,7 @@ bool CHistoryFile::Add(std::string_view strLine)
         return false;
     m_entries.emplace_back(strLine);
     KeepLast(m_entries);
-    if (!m_strPath.empty() && m_bWritable)
-        Write(strLine);
+    if (!m_strPath.empty() && m_bWritable) Write(strLine);
     return true;
 }
 
@@ -154,24 +143,20 @@ bool CHistoryFile::Write(std::string_view strLine)
         m_bWritable = false; // read, but never taken from its owner
         return false;
     }
-    if (!lumdrak::MakePrivateFolder(lumdrak::FolderOf(m_strPath)))
-        return false;
+    if (!lumdrak::MakePrivateFolder(lumdrak::FolderOf(m_strPath))) return false;
     for (int nRound = 0; nRound < kLockRounds; ++nRound)
     {
-        const CFileDescriptor file(open(m_strPath.c_str(),
-                                        O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK |
-                                            O_NOCTTY,
-                                        0600));
-        if (!file.IsOpen())
-            return false;
+        const CFileDescriptor file(
+            open(m_strPath.c_str(),
+                 O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0600));
+        if (!file.IsOpen()) return false;
         int nLocked;
         while ((nLocked = flock(file.Get(), LOCK_EX)) != 0 && errno == EINTR)
         {
         }
-        struct stat locked{};
-        struct stat current{};
-        if (nLocked != 0 || fstat(file.Get(), &locked) != 0)
-            return false;
+        struct stat locked = {};
+        struct stat current = {};
+        if (nLocked != 0 || fstat(file.Get(), &locked) != 0) return false;
         if (locked.st_uid != geteuid())
         {
             m_bWritable = false; // another user's file took the name meanwhile
@@ -188,16 +173,14 @@ bool CHistoryFile::Write(std::string_view strLine)
             m_bWritable = false;
             return false;
         }
-        if (entries.empty() || entries.back() != strLine)
-            entries.emplace_back(strLine);
+        if (entries.empty() || entries.back() != strLine) entries.emplace_back(strLine);
         KeepLast(entries);
 
         // The new text goes to a file of its own that then takes the old one's name, so a
         // reader never sees half a file.
         std::string strTemporary = m_strPath + ".XXXXXX";
         const CFileDescriptor temporary(mkostemp(strTemporary.data(), O_CLOEXEC));
-        if (!temporary.IsOpen())
-            return false;
+        if (!temporary.IsOpen()) return false;
         if (!WriteAll(temporary.Get(), Encode(entries)) || fchmod(temporary.Get(), 0600) != 0 ||
             rename(strTemporary.c_str(), m_strPath.c_str()) != 0)
         {
@@ -242,8 +225,7 @@ std::string CHistoryFile::Encode(const std::vector<std::string>& entries)
 bool CHistoryFile::Decode(std::string_view strText, std::vector<std::string>& entries)
 {
     entries.clear();
-    if (strText.empty())
-        return true; // created, not yet written
+    if (strText.empty()) return true; // created, not yet written
     if (strText.substr(0, kHeader.size()) != kHeader || strText.size() == kHeader.size() ||
         strText[kHeader.size()] != '\n' || strText.back() != '\n')
         return false;
@@ -259,8 +241,7 @@ bool CHistoryFile::Decode(std::string_view strText, std::vector<std::string>& en
         for (std::size_t i = 0; i < strLine.size(); ++i)
         {
             const char c = strLine[i];
-            if (IsControl(static_cast<unsigned char>(c)))
-                return false;
+            if (IsControl(static_cast<unsigned char>(c))) return false;
             if (c != '\\')
             {
                 strEntry += c;
@@ -272,12 +253,10 @@ bool CHistoryFile::Decode(std::string_view strText, std::vector<std::string>& en
             }
             else
             {
-                const int nHigh = i + 3 < strLine.size() && strLine[i + 1] == 'x'
-                                      ? HexValue(strLine[i + 2])
-                                      : -1;
+                const int nHigh =
+                    i + 3 < strLine.size() && strLine[i + 1] == 'x' ? HexValue(strLine[i + 2]) : -1;
                 const int nLow = nHigh >= 0 ? HexValue(strLine[i + 3]) : -1;
-                if (nLow < 0 || (nHigh == 0 && nLow == 0))
-                    return false;
+                if (nLow < 0 || (nHigh == 0 && nLow == 0)) return false;
                 strEntry += static_cast<char>(nHigh * 16 + nLow);
                 i += 3;
             }

@@ -54,8 +54,7 @@ constexpr SCommand kCommands[] = {
 std::string_view Trim(std::string_view strText)
 {
     const std::size_t nFirst = strText.find_first_not_of(" \t");
-    if (nFirst == std::string_view::npos)
-        return {};
+    if (nFirst == std::string_view::npos) return {};
     return strText.substr(nFirst, strText.find_last_not_of(" \t") + 1 - nFirst);
 }
 
@@ -97,10 +96,8 @@ void PrintLine(std::string_view strText)
 void EvaluateTyped(CEvalSession& session, std::string_view strLine)
 {
     std::string_view strExpression = strLine;
-    if (!strExpression.empty() && strExpression.front() == '?')
-        strExpression.remove_prefix(1);
-    if (strExpression.empty())
-        return;
+    if (!strExpression.empty() && strExpression.front() == '?') strExpression.remove_prefix(1);
+    if (strExpression.empty()) return;
     const int nErrorPos = session.Enter(strExpression);
     if (session.DiffersFromC())
     {
@@ -120,8 +117,8 @@ void EvaluateTyped(CEvalSession& session, std::string_view strLine)
         PrintLine(session.WrittenLine());
         return;
     }
-    const std::size_t nBefore = strLine.size() - strExpression.size() +
-                                static_cast<std::size_t>(nErrorPos - 1);
+    const std::size_t nBefore =
+        strLine.size() - strExpression.size() + static_cast<std::size_t>(nErrorPos - 1);
     const std::size_t nColumn = ColumnBehind(strLine.substr(0, nBefore), sizeof kPrompt - 1);
     // The second caret stands under the failing character, the first under the one before.
     std::string strMarker(nColumn > 0 ? nColumn - 1 : 0, ' ');
@@ -136,16 +133,14 @@ void PrintHelp()
     std::string strRow(kFunctionsLabel);
     for (const std::string& strName : CompletionNames())
     {
-        if (strName.back() != '(')
-            continue;
+        if (strName.back() != '(') continue;
         if (strRow.size() > kFunctionsLabel.size() &&
             strRow.size() + 1 + strName.size() > kHelpWidth)
         {
             PrintLine(strRow);
             strRow.assign(kFunctionsLabel.size(), ' ');
         }
-        if (strRow.size() > kFunctionsLabel.size())
-            strRow += ' ';
+        if (strRow.size() > kFunctionsLabel.size()) strRow += ' ';
         strRow += strName;
     }
     PrintLine(strRow);
@@ -158,8 +153,7 @@ bool RunCommand(CEvalSession& session, std::string_view strLine)
     const std::string_view strName = Trim(strLine.substr(1));
     for (const SCommand& command : kCommands)
     {
-        if (command.strName != strName)
-            continue;
+        if (command.strName != strName) continue;
         switch (command.command)
         {
         case ECommand::Memory:
@@ -192,8 +186,7 @@ bool RunInteractive(CEvalSession& session)
     CHistoryFile history(CHistoryFile::PathFromEnvironment());
     history.Load();
     CLineEditor editor(kPrompt, history);
-    if (!editor.IsOpen())
-        return false;
+    if (!editor.IsOpen()) return false;
 
     std::string strLine;
     for (;;)
@@ -204,13 +197,11 @@ bool RunInteractive(CEvalSession& session)
             std::fputc('\n', stdout);
             return true;
         }
-        if (read == CLineEditor::ERead::Interrupted)
-            continue;
+        if (read == CLineEditor::ERead::Interrupted) continue;
         editor.Remember(strLine);
         if (!strLine.empty() && strLine.front() == ':')
         {
-            if (!RunCommand(session, strLine))
-                return true;
+            if (!RunCommand(session, strLine)) return true;
         }
         else
         {

@@ -44,8 +44,7 @@ private:
     template <typename TFunction> void Resolve(const char* szName, TFunction& pFunction)
     {
         static_assert(std::is_pointer_v<TFunction>);
-        if (!m_strError.empty())
-            return;
+        if (!m_strError.empty()) return;
         void* pSymbol = dlsym(m_pHandle.get(), szName);
         if (pSymbol == nullptr)
             Fail();

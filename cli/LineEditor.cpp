@@ -6,8 +6,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <climits>
+#include <csignal>
 #include <cstdio>
 #include <cwchar>
 #include <poll.h>
@@ -94,6 +94,7 @@ struct SBinding
 
 // On top of libedit's Emacs keys: what readline users expect, and the keys terminals send
 // for Home, End, Delete and Ctrl with the arrows.
+// clang-format off
 constexpr SBinding kBindings[] = {
     {"^I", "lumdrak-complete"},
     {"^R", "lumdrak-search"},
@@ -114,6 +115,7 @@ constexpr SBinding kBindings[] = {
     {"\033[1;3D", "ed-prev-word"},
     {"\033[1;3C", "em-next-word"},
 };
+// clang-format on
 
 // The number of characters of strText in the locale's encoding; a byte that starts no
 // character counts as one.
@@ -143,8 +145,7 @@ std::string Multibyte(std::wstring_view strText)
     for (const wchar_t wc : strText)
     {
         const std::size_t nLength = std::wcrtomb(buffer, wc, &state);
-        if (nLength != static_cast<std::size_t>(-1))
-            strBytes.append(buffer, nLength);
+        if (nLength != static_cast<std::size_t>(-1)) strBytes.append(buffer, nLength);
     }
     return strBytes;
 }
@@ -158,8 +159,7 @@ std::size_t FindFolded(std::string_view strText, std::string_view strPattern)
         while (j < strPattern.size() &&
                lumdrak::AsciiLower(strText[i + j]) == lumdrak::AsciiLower(strPattern[j]))
             ++j;
-        if (j == strPattern.size())
-            return i;
+        if (j == strPattern.size()) return i;
     }
     return std::string_view::npos;
 }
@@ -170,7 +170,7 @@ CLineEditor::CLineEditor(const char* szPrompt, CHistoryFile& history)
     : m_lib(Libedit()), m_history(history), m_strPrompt(szPrompt), m_strLinePrompt(szPrompt)
 {
     // Without SA_RESTART, so that Ctrl+C ends the wait for the next key.
-    struct sigaction action{};
+    struct sigaction action = {};
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, &m_oldInterrupt);
@@ -179,8 +179,7 @@ CLineEditor::CLineEditor(const char* szPrompt, CHistoryFile& history)
     m_pHistory = m_lib.history_init();
     if (m_pEditLine == nullptr || m_pHistory == nullptr)
     {
-        if (m_pEditLine != nullptr)
-            m_lib.el_end(m_pEditLine);
+        if (m_pEditLine != nullptr) m_lib.el_end(m_pEditLine);
         m_pEditLine = nullptr;
         return;
     }
@@ -208,10 +207,8 @@ CLineEditor::CLineEditor(const char* szPrompt, CHistoryFile& history)
 
 CLineEditor::~CLineEditor()
 {
-    if (m_pEditLine != nullptr)
-        m_lib.el_end(m_pEditLine);
-    if (m_pHistory != nullptr)
-        m_lib.history_end(m_pHistory);
+    if (m_pEditLine != nullptr) m_lib.el_end(m_pEditLine);
+    if (m_pHistory != nullptr) m_lib.history_end(m_pHistory);
     sigaction(SIGINT, &m_oldInterrupt, nullptr);
 }
 
@@ -221,15 +218,13 @@ CLineEditor::ERead CLineEditor::ReadLine(std::string& strLine)
     int nCount = 0;
     const char* pLine = m_lib.el_gets(m_pEditLine, &nCount);
     const int nError = errno;
-    if (m_bSearching)
-        EndSearch();
+    if (m_bSearching) EndSearch();
     if (g_bInterrupted != 0 || (pLine == nullptr && nCount < 0 && nError == EINTR))
     {
         FinishScreenLine("^C\n");
         return ERead::Interrupted;
     }
-    if (pLine == nullptr || nCount <= 0)
-        return ERead::End;
+    if (pLine == nullptr || nCount <= 0) return ERead::End;
     strLine.assign(pLine, static_cast<std::size_t>(nCount));
     while (!strLine.empty() && (strLine.back() == '\n' || strLine.back() == '\r'))
         strLine.pop_back();
@@ -238,8 +233,7 @@ CLineEditor::ERead CLineEditor::ReadLine(std::string& strLine)
 
 void CLineEditor::Remember(std::string_view strLine)
 {
-    if (!m_history.Add(strLine))
-        return;
+    if (!m_history.Add(strLine)) return;
     HistEvent event{};
     m_lib.history(m_pHistory, &event, H_ENTER, std::string(strLine).c_str());
 }
@@ -263,8 +257,7 @@ unsigned char CLineEditor::OnComplete(EditLine* pEditLine, int)
         return self.m_lib.el_insertstr(pEditLine, completion.strInsert.c_str()) == 0
                    ? CC_REFRESH
                    : CC_REFRESH_BEEP;
-    if (completion.candidates.empty())
-        return CC_REFRESH_BEEP;
+    if (completion.candidates.empty()) return CC_REFRESH_BEEP;
 
     // The names go below the line, as many to a row as fit; libedit then draws the line anew.
     self.FinishScreenLine("\r\n");
@@ -293,8 +286,7 @@ unsigned char CLineEditor::OnComplete(EditLine* pEditLine, int)
 unsigned char CLineEditor::OnSearch(EditLine* pEditLine, int)
 {
     CLineEditor& self = From(pEditLine);
-    if (self.m_bSearching)
-        return self.SearchKey();
+    if (self.m_bSearching) return self.SearchKey();
 
     const LineInfo* pInfo = self.m_lib.el_line(pEditLine);
     self.m_strLineBeforeSearch.assign(pInfo->buffer, pInfo->lastchar);
@@ -322,10 +314,8 @@ unsigned char CLineEditor::SearchKey()
     switch (wcKey)
     {
     case L'\x12': // Ctrl+R: the next older line that holds the text
-        if (m_strPattern.empty())
-            m_strPattern = m_strLastPattern;
-        if (!m_strPattern.empty())
-            FindMatch(m_nMatch, m_nMatch < nEntries);
+        if (m_strPattern.empty()) m_strPattern = m_strLastPattern;
+        if (!m_strPattern.empty()) FindMatch(m_nMatch, m_nMatch < nEntries);
         break;
     case L'\x07': // Ctrl+G: back to the line as it was before the search
         ReplaceLine(m_strLineBeforeSearch, m_nCaretBeforeSearch);
@@ -352,8 +342,7 @@ unsigned char CLineEditor::SearchKey()
         // Escape ends the search. When it begins a key's sequence (an arrow), it goes back
         // into the input, so that the key then acts on the line found.
         EndSearch();
-        if (InputPending())
-            m_lib.el_wpush(m_pEditLine, L"\x1B");
+        if (InputPending()) m_lib.el_wpush(m_pEditLine, L"\x1B");
         return CC_REFRESH;
     default:
         if (wcKey < L' ')
@@ -380,8 +369,7 @@ void CLineEditor::FindMatch(std::size_t nEnd, bool bSkipSame)
     const std::string strPattern = Multibyte(m_strPattern);
     for (std::size_t i = std::min(nEnd, entries.size()); i-- > 0;)
     {
-        if (bSkipSame && entries[i] == entries[m_nMatch])
-            continue;
+        if (bSkipSame && entries[i] == entries[m_nMatch]) continue;
         const std::size_t nAt = FindFolded(entries[i], strPattern);
         if (nAt != std::string::npos)
         {
@@ -403,8 +391,7 @@ void CLineEditor::ShowSearch()
 
 void CLineEditor::EndSearch()
 {
-    if (!m_strPattern.empty())
-        m_strLastPattern = m_strPattern;
+    if (!m_strPattern.empty()) m_strLastPattern = m_strPattern;
     m_bSearching = false;
     m_strPrompt = m_strLinePrompt;
 }
@@ -422,8 +409,7 @@ void CLineEditor::ReplaceLine(std::string_view strText, std::size_t nCaret)
     m_lib.el_cursor(m_pEditLine, static_cast<int>(pInfo->lastchar - pInfo->cursor));
     pInfo = m_lib.el_wline(m_pEditLine);
     m_lib.el_deletestr(m_pEditLine, static_cast<int>(pInfo->cursor - pInfo->buffer));
-    if (!strText.empty())
-        m_lib.el_insertstr(m_pEditLine, std::string(strText).c_str());
+    if (!strText.empty()) m_lib.el_insertstr(m_pEditLine, std::string(strText).c_str());
     pInfo = m_lib.el_wline(m_pEditLine);
     m_lib.el_cursor(m_pEditLine,
                     static_cast<int>(nCaret) - static_cast<int>(pInfo->cursor - pInfo->buffer));

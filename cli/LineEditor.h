@@ -59,13 +59,13 @@ private:
     CHistoryFile& m_history;
     std::string m_strPrompt;
     std::string m_strLinePrompt;
-    struct sigaction m_oldInterrupt{};
+    struct sigaction m_oldInterrupt = {};
 
     // The reverse search, while Ctrl+R is active. m_nMatch indexes the history's entries
     // (their count when nothing matches yet).
     bool m_bSearching = false;
     bool m_bSearchFailed = false;
-    std::wstring m_strPattern; // as typed; searched for in the locale's multibyte form
+    std::wstring m_strPattern;     // as typed; searched for in the locale's multibyte form
     std::wstring m_strLastPattern; // what Ctrl+R looks for again when nothing is typed yet
     std::size_t m_nMatch = 0;
     std::string m_strLineBeforeSearch;

@@ -77,8 +77,7 @@ int IndexOf(std::string_view strValue, std::initializer_list<std::string_view> n
     int nIndex = 0;
     for (const std::string_view strName : names)
     {
-        if (strName == strValue)
-            return nIndex;
+        if (strName == strValue) return nIndex;
         ++nIndex;
     }
     return -1;
@@ -133,8 +132,9 @@ int ParseArguments(int argc, char** argv, SOptions& options)
             const int nMode = bCast ? IndexOf(strValue, {"none", "32", "16", "8"})
                                     : IndexOf(strValue, {"bin", "hex", "dez", "f64", "f32"});
             if (nMode < 0)
-                return UsageError(std::string(strArg) + (bCast ? " takes none, 32, 16 or 8"
-                                                               : " takes bin, hex, dez, f64 or f32"));
+                return UsageError(std::string(strArg) + (bCast
+                                                             ? " takes none, 32, 16 or 8"
+                                                             : " takes bin, hex, dez, f64 or f32"));
             (bCast ? options.nCastMode : options.nOutputMode) = nMode;
         }
         else if (strArg.size() > 2 && strArg.substr(0, 2) == "--")
@@ -155,8 +155,7 @@ int main(int argc, char** argv)
 {
     SOptions options;
     const int nParsed = ParseArguments(argc, argv, options);
-    if (nParsed >= 0)
-        return nParsed;
+    if (nParsed >= 0) return nParsed;
 
     CEvalSession session(options.nCastMode, options.bUnsigned, options.nOutputMode, options.bRaw,
                          options.bCLiterals);
@@ -182,15 +181,12 @@ int main(int argc, char** argv)
                 std::fflush(stdout);
             }
             const ssize_t nRead = getline(&pLine, &nCapacity, stdin);
-            if (nRead < 0)
-                break;
+            if (nRead < 0) break;
             session.EvaluateLines(std::string_view(pLine, static_cast<std::size_t>(nRead)));
-            if (bPrompt)
-                std::fflush(stdout);
+            if (bPrompt) std::fflush(stdout);
         }
         std::free(pLine);
-        if (bPrompt)
-            std::fputc('\n', stdout);
+        if (bPrompt) std::fputc('\n', stdout);
     }
 
     if (std::fflush(stdout) != 0 || std::ferror(stdout))
@@ -198,7 +194,6 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "lumdrak-eval: cannot write the results: %s\n", std::strerror(errno));
         return kExitSyntaxError;
     }
-    if (session.m_bAnyError)
-        return kExitSyntaxError;
+    if (session.m_bAnyError) return kExitSyntaxError;
     return session.m_bAnyDifference ? kExitDiffersFromC : kExitOk;
 }

@@ -18,8 +18,7 @@ std::string Fixed12(double dValue)
     const auto result =
         std::to_chars(buffer, buffer + sizeof buffer, dValue, std::chars_format::fixed, 12);
     std::string strText(buffer, result.ptr);
-    if (strText == "-nan")
-        strText = "nan";
+    if (strText == "-nan") strText = "nan";
     return strText;
 }
 
@@ -54,16 +53,13 @@ bool CConsole::ProcessEnter()
 
     // The line runs back from its end to the '?' that opens it; a '?' elsewhere does not count.
     std::size_t nLineEnd = strText.find('\r', nCaret);
-    if (nLineEnd == std::string::npos)
-        nLineEnd = nLength;
+    if (nLineEnd == std::string::npos) nLineEnd = nLength;
     std::size_t nQuestion = nLineEnd;
     for (;;)
     {
-        if (nQuestion == 0 || strText[nQuestion - 1] == '\n')
-            return false;
+        if (nQuestion == 0 || strText[nQuestion - 1] == '\n') return false;
         --nQuestion;
-        if (strText[nQuestion] == '?' && (nQuestion == 0 || strText[nQuestion - 1] == '\n'))
-            break;
+        if (strText[nQuestion] == '?' && (nQuestion == 0 || strText[nQuestion - 1] == '\n')) break;
     }
 
     m_strLastExpression = strText.substr(nQuestion + 1, nLineEnd - nQuestion - 1);
@@ -74,8 +70,7 @@ bool CConsole::ProcessEnter()
     if (nErrorPos != 0)
     {
         // The second caret stands under the offending character of the line above.
-        if (nErrorPos > 1)
-            strResult.append(static_cast<std::size_t>(nErrorPos - 1), ' ');
+        if (nErrorPos > 1) strResult.append(static_cast<std::size_t>(nErrorPos - 1), ' ');
         strResult += "^^\r\nSyntax not allowed.\r\n?";
         m_dLastValue = 0.0;
         m_strLastExpression.clear();
@@ -87,8 +82,7 @@ bool CConsole::ProcessEnter()
         // mode but binary and hexadecimal writes the decimal line.
         const bool bPrefixed = m_nOutputMode == 0 || m_nOutputMode == 1;
         m_strLastResult.clear();
-        if (bPrefixed)
-            m_strLastResult += m_nOutputMode == 0 ? '#' : '$';
+        if (bPrefixed) m_strLastResult += m_nOutputMode == 0 ? '#' : '$';
         m_strLastResult += m_pWindow->GetPanelLine(bPrefixed ? m_nOutputMode : 2);
         strResult += m_strLastResult;
         strResult += "\r\n?";
@@ -108,8 +102,7 @@ bool CConsole::ProcessEnter()
         else
         {
             std::size_t nSecondEnd = strText.find('\r', nNextEnd + 1);
-            if (nSecondEnd == std::string::npos)
-                nSecondEnd = nLength;
+            if (nSecondEnd == std::string::npos) nSecondEnd = nLength;
             if (nNextEnd + 2 < nSecondEnd && strText[nNextEnd + 2] == '?' && m_bEndPos)
             {
                 nReplaceEnd = nNextEnd + 3;

@@ -40,14 +40,12 @@ public:
 // Line nLine (from 0) of a text whose lines end in CR LF; empty when there is no such line.
 inline std::string LineOfText(std::string_view strText, int nLine)
 {
-    if (nLine < 0)
-        return {};
+    if (nLine < 0) return {};
     std::size_t nBegin = 0;
     for (int i = 0; i < nLine; ++i)
     {
         nBegin = strText.find("\r\n", nBegin);
-        if (nBegin == std::string_view::npos)
-            return {};
+        if (nBegin == std::string_view::npos) return {};
         nBegin += 2;
     }
     return std::string(strText.substr(nBegin, strText.find("\r\n", nBegin) - nBegin));

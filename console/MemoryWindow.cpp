@@ -6,7 +6,10 @@ namespace
 {
 
 // A radio group checks the button at the index, or none when the index matches no button.
-int RadioState(int nIndex, int nButtons) { return (nIndex >= 0 && nIndex < nButtons) ? nIndex : -1; }
+int RadioState(int nIndex, int nButtons)
+{
+    return (nIndex >= 0 && nIndex < nButtons) ? nIndex : -1;
+}
 
 } // namespace
 
@@ -29,8 +32,7 @@ void CMemoryWindow::WriteControls(const CViewState& state)
     m_nOutputRadio = RadioState(state.m_nOutputMode, 3);
     m_nEditRadio = RadioState(state.m_nEditMode, 2);
     m_bEndPosChecked = state.m_bEndPos != 0;
-    if (m_strConsoleText != state.m_strConsole)
-        SetConsoleText(state.m_strConsole, 0);
+    if (m_strConsoleText != state.m_strConsole) SetConsoleText(state.m_strConsole, 0);
 }
 
 void CMemoryWindow::GetConsoleSel(int& nStart, int& nEnd)
@@ -42,12 +44,10 @@ void CMemoryWindow::GetConsoleSel(int& nStart, int& nEnd)
 void CMemoryWindow::SetConsoleSel(int nStart, int nEnd)
 {
     const auto nLength = static_cast<int>(m_strConsoleText.size());
-    if (nEnd < 0)
-        nEnd = nLength;
+    if (nEnd < 0) nEnd = nLength;
     m_nSelStart = std::clamp(nStart, 0, nLength);
     m_nSelEnd = std::clamp(nEnd, 0, nLength);
-    if (m_nSelEnd < m_nSelStart)
-        std::swap(m_nSelStart, m_nSelEnd);
+    if (m_nSelEnd < m_nSelStart) std::swap(m_nSelStart, m_nSelEnd);
 }
 
 void CMemoryWindow::ReplaceConsoleSel(const std::string& strText)
@@ -58,10 +58,7 @@ void CMemoryWindow::ReplaceConsoleSel(const std::string& strText)
     m_nSelEnd = m_nSelStart;
 }
 
-std::string CMemoryWindow::GetPanelLine(int nLine)
-{
-    return LineOfText(m_strPanelText, nLine);
-}
+std::string CMemoryWindow::GetPanelLine(int nLine) { return LineOfText(m_strPanelText, nLine); }
 
 void CMemoryWindow::EnableControl(EConsoleControl control, bool bEnable)
 {

@@ -28,7 +28,7 @@ public:
     int m_nSelEnd = 0;
     std::string m_strPanelText;
     int m_bUnsignedChecked = 0;
-    int m_nCastRadio = -1;   // index of the checked button, -1 for none
+    int m_nCastRadio = -1; // index of the checked button, -1 for none
     int m_nOutputRadio = -1;
     int m_nEditRadio = -1;
     int m_bEndPosChecked = 0;

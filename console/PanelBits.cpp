@@ -72,10 +72,7 @@ int CPanelBits::BitOfColumn(int nColumn) const
     return nColumn >= 0 && nColumn < m_nWidth ? m_nWidth - 1 - nColumn : -1;
 }
 
-int CPanelBits::ColumnOfBit(int nBit) const
-{
-    return BitOfColumn(nBit);
-}
+int CPanelBits::ColumnOfBit(int nBit) const { return BitOfColumn(nBit); }
 
 bool CPanelBits::Bit(int nBit) const
 {

@@ -16,9 +16,10 @@ struct SCastName
 
 // In the order a cast is suggested, after the one matching C's type.
 constexpr SCastName kCasts[] = {
-    {0, "Force Cast None", "-c none"},  {2, "32Bit", "-c 32"},      {3, "32Bit UNSIGNED", "-c 32 -u"},
-    {4, "16Bit", "-c 16"},              {5, "16Bit UNSIGNED", "-c 16 -u"},
-    {6, "8Bit", "-c 8"},                {7, "8Bit UNSIGNED", "-c 8 -u"},
+    {0, "Force Cast None", "-c none"}, {2, "32Bit", "-c 32"},
+    {3, "32Bit UNSIGNED", "-c 32 -u"}, {4, "16Bit", "-c 16"},
+    {5, "16Bit UNSIGNED", "-c 16 -u"}, {6, "8Bit", "-c 8"},
+    {7, "8Bit UNSIGNED", "-c 8 -u"},
 };
 
 int CastClass(int nCastType) { return nCastType >= 2 && nCastType <= 7 ? nCastType : 0; }
@@ -60,8 +61,7 @@ SCCheck CheckReading(const SCReading& reading, int nCastType, CExpressionEvaluat
     }
     check.eAgreement = EAgreement::Differs;
     const int nMatching = TypeInfo(reading.value.eType).nMatchingCast;
-    if (nMatching != nCurrent && evaluate(nMatching))
-        check.nSameCast = nMatching;
+    if (nMatching != nCurrent && evaluate(nMatching)) check.nSameCast = nMatching;
     for (const SCastName& cast : kCasts)
         if (check.nSameCast < 0 && cast.nCastType != nCurrent && cast.nCastType != nMatching &&
             evaluate(cast.nCastType))
@@ -71,14 +71,11 @@ SCCheck CheckReading(const SCReading& reading, int nCastType, CExpressionEvaluat
 
 std::string CheckText(const SCReading& reading, const SCCheck& check, bool bOptions)
 {
-    if (check.eAgreement == EAgreement::Undefined)
-        return reading.strFault;
+    if (check.eAgreement == EAgreement::Undefined) return reading.strFault;
     std::string strText = "C: " + DecimalText(reading.value);
-    if (!IsFloating(reading.value.eType))
-        strText += " = " + HexText(reading.value);
+    if (!IsFloating(reading.value.eType)) strText += " = " + HexText(reading.value);
     strText += " (" + std::string(TypeInfo(reading.value.eType).strName) + ")";
-    if (!reading.strDoubleLimit.empty())
-        strText += "; " + reading.strDoubleLimit;
+    if (!reading.strDoubleLimit.empty()) strText += "; " + reading.strDoubleLimit;
     strText += ". ";
     if (check.eAgreement == EAgreement::SyntaxError)
         return strText + "The calculator cannot read its translation.";
@@ -86,8 +83,7 @@ std::string CheckText(const SCReading& reading, const SCCheck& check, bool bOpti
         if (cast.nCastType == check.nSameCast)
         {
             strText += cast.strName;
-            if (bOptions)
-                strText += " (" + std::string(cast.strOptions) + ")";
+            if (bOptions) strText += " (" + std::string(cast.strOptions) + ")";
             return strText + " gives the same.";
         }
     return strText + "No choice of Force Cast gives the same.";
@@ -106,8 +102,7 @@ SPasteConversion CPasteConverter::Convert(std::string_view strPasted, int nCastT
     int nFirstDiffering = 0;
     for (std::uint32_t i = 0; i <= nCleanSize; ++i)
     {
-        if (i < nCleanSize && m_clean.strText[i] != '\n')
-            continue;
+        if (i < nCleanSize && m_clean.strText[i] != '\n') continue;
         ++nLine;
         const std::size_t nSourceEnd = i < nCleanSize ? m_clean.arrSource[i] : strPasted.size();
         if (m_reader.ReadClean(m_clean, nLineBegin, i, strPasted.size(), m_reading, false))
@@ -122,10 +117,10 @@ SPasteConversion CPasteConverter::Convert(std::string_view strPasted, int nCastT
         }
         else
         {
-            result.strText += ConvertCLiterals(strPasted.substr(nSourceBegin, nSourceEnd - nSourceBegin));
+            result.strText +=
+                ConvertCLiterals(strPasted.substr(nSourceBegin, nSourceEnd - nSourceBegin));
         }
-        if (i == nCleanSize)
-            break;
+        if (i == nCleanSize) break;
         const std::size_t nBreak = strPasted.compare(nSourceEnd, 2, "\r\n") == 0 ? 2 : 1;
         result.strText.append(strPasted, nSourceEnd, nBreak);
         nSourceBegin = nSourceEnd + nBreak;

@@ -19,8 +19,8 @@ enum class EAgreement : std::uint8_t
 struct SCCheck
 {
     EAgreement eAgreement = EAgreement::Same;
-    int nSameCast = -1;  // a cast type under which the engine gives C's value, -1 for none
-    int nErrorPos = 0;   // the engine's 1-based position in the translation
+    int nSameCast = -1; // a cast type under which the engine gives C's value, -1 for none
+    int nErrorPos = 0;  // the engine's 1-based position in the translation
 };
 
 SCCheck CheckReading(const SCReading& reading, int nCastType, CExpressionEvaluator& evaluator);

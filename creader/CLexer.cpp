@@ -34,7 +34,17 @@ std::size_t BreakLength(std::string_view strText, std::size_t i)
     return i + 1 < strText.size() && strText[i + 1] == '\n' ? 2 : 1;
 }
 
-enum class ESuffix : std::uint8_t { None, U, L, UL, LL, ULL, Z, UZ };
+enum class ESuffix : std::uint8_t
+{
+    None,
+    U,
+    L,
+    UL,
+    LL,
+    ULL,
+    Z,
+    UZ
+};
 
 struct SSuffix
 {
@@ -78,7 +88,9 @@ constexpr SLiteralTypes kLiteralTypes[] = {
     {ESuffix::L,
      {ECType::Long, ECType::LongLong, kNone},
      {ECType::Long, ECType::ULong, ECType::LongLong, ECType::ULongLong, kNone}},
-    {ESuffix::UL, {ECType::ULong, ECType::ULongLong, kNone}, {ECType::ULong, ECType::ULongLong, kNone}},
+    {ESuffix::UL,
+     {ECType::ULong, ECType::ULongLong, kNone},
+     {ECType::ULong, ECType::ULongLong, kNone}},
     {ESuffix::LL, {ECType::LongLong, kNone}, {ECType::LongLong, ECType::ULongLong, kNone}},
     {ESuffix::ULL, {ECType::ULongLong, kNone}, {ECType::ULongLong, kNone}},
     {ESuffix::Z, {ECType::Long, kNone}, {ECType::Long, ECType::ULong, kNone}},
@@ -160,7 +172,8 @@ std::string CalculatorDecimal(double dValue)
     if (strText[nExponent + 1] == '-')
     {
         char buffer[400];
-        const auto result = std::to_chars(buffer, buffer + sizeof buffer, dValue, std::chars_format::fixed);
+        const auto result =
+            std::to_chars(buffer, buffer + sizeof buffer, dValue, std::chars_format::fixed);
         return std::string(buffer, result.ptr);
     }
     if (strText[nExponent + 1] == '+') strText.erase(nExponent + 1, 1);
@@ -224,10 +237,17 @@ bool ReadNumber(std::string_view s, SCToken& token)
     {
         switch (AsciiLower(s[1]))
         {
-        case 'x': nBase = 16; break;
-        case 'b': nBase = 2; break;
-        case 'o': nBase = 8; break;
-        default: break;
+        case 'x':
+            nBase = 16;
+            break;
+        case 'b':
+            nBase = 2;
+            break;
+        case 'o':
+            nBase = 8;
+            break;
+        default:
+            break;
         }
         if (nBase != 10) nPos = 2;
     }
@@ -248,7 +268,8 @@ bool ReadNumber(std::string_view s, SCToken& token)
     for (const char ch : strDigits)
     {
         const int nDigit = DigitValue(ch);
-        if (nDigit >= nBase || __builtin_mul_overflow(nValue, static_cast<std::uint64_t>(nBase), &nValue) ||
+        if (nDigit >= nBase ||
+            __builtin_mul_overflow(nValue, static_cast<std::uint64_t>(nBase), &nValue) ||
             __builtin_add_overflow(nValue, static_cast<std::uint64_t>(nDigit), &nValue))
             return false;
     }
@@ -258,10 +279,18 @@ bool ReadNumber(std::string_view s, SCToken& token)
     token.value = IntegerValue(eType, nValue);
     switch (nBase)
     {
-    case 16: token.strCalculator = "$" + strDigits; break;
-    case 2: token.strCalculator = "#" + strDigits; break;
-    case 10: token.strCalculator = strDigits; break;
-    default: token.strCalculator = std::to_string(nValue); break;
+    case 16:
+        token.strCalculator = "$" + strDigits;
+        break;
+    case 2:
+        token.strCalculator = "#" + strDigits;
+        break;
+    case 10:
+        token.strCalculator = strDigits;
+        break;
+    default:
+        token.strCalculator = std::to_string(nValue);
+        break;
     }
     return true;
 }
@@ -272,9 +301,8 @@ struct SEscape
     int nValue;
 };
 
-constexpr SEscape kEscapes[] = {{'\'', 39}, {'"', 34}, {'?', 63}, {'\\', 92}, {'a', 7},
-                                {'b', 8},   {'f', 12}, {'n', 10}, {'r', 13},  {'t', 9},
-                                {'v', 11},  {'e', 27}};
+constexpr SEscape kEscapes[] = {{'\'', 39}, {'"', 34}, {'?', 63}, {'\\', 92}, {'a', 7},  {'b', 8},
+                                {'f', 12},  {'n', 10}, {'r', 13}, {'t', 9},   {'v', 11}, {'e', 27}};
 
 // A character literal from s[0] == '\''; returns its length, 0 when C does not accept it or
 // it holds more than one character (which GCC reads in its own way).
@@ -326,11 +354,13 @@ std::size_t ReadCharacter(std::string_view s, SCToken& token)
     if (nValue > 255 || nPos >= s.size() || s[nPos] != '\'') return 0;
     token.eKind = ECToken::Character;
     // An int holding the char, which is signed here.
-    token.value = IntegerValue(ECType::Int, static_cast<std::uint64_t>(static_cast<std::int64_t>(
-                                                static_cast<signed char>(static_cast<unsigned char>(nValue)))));
+    token.value = IntegerValue(ECType::Int,
+                               static_cast<std::uint64_t>(static_cast<std::int64_t>(
+                                   static_cast<signed char>(static_cast<unsigned char>(nValue)))));
     const bool bOwnForm = !bEscaped && nValue != '\'';
-    token.strCalculator = bOwnForm ? std::string{'\'', static_cast<char>(nValue), '\''}
-                                   : std::to_string(std::abs(static_cast<int>(token.value.Signed())));
+    token.strCalculator = bOwnForm
+                              ? std::string{'\'', static_cast<char>(nValue), '\''}
+                              : std::to_string(std::abs(static_cast<int>(token.value.Signed())));
     return nPos + 1;
 }
 
@@ -342,19 +372,19 @@ struct SPunctuator
 
 // Longest first, so that "<<=" is one token as in C (and refused), never "<<" and "=".
 constexpr SPunctuator kPunctuators[] = {
-    {"<<=", ECToken::Other}, {">>=", ECToken::Other},      {"...", ECToken::Other},
+    {"<<=", ECToken::Other},    {">>=", ECToken::Other},     {"...", ECToken::Other},
     {"<<", ECToken::ShiftLeft}, {">>", ECToken::ShiftRight}, {"->", ECToken::Other},
-    {"++", ECToken::Other},  {"--", ECToken::Other},       {"&&", ECToken::Other},
-    {"||", ECToken::Other},  {"==", ECToken::Other},       {"!=", ECToken::Other},
-    {"<=", ECToken::Other},  {">=", ECToken::Other},       {"*=", ECToken::Other},
-    {"/=", ECToken::Other},  {"%=", ECToken::Other},       {"+=", ECToken::Other},
-    {"-=", ECToken::Other},  {"&=", ECToken::Other},       {"^=", ECToken::Other},
-    {"|=", ECToken::Other},  {"##", ECToken::Other},       {"(", ECToken::LeftParen},
-    {")", ECToken::RightParen}, {"+", ECToken::Plus},      {"-", ECToken::Minus},
-    {"~", ECToken::Tilde},   {"*", ECToken::Star},         {"/", ECToken::Slash},
-    {"%", ECToken::Percent}, {"&", ECToken::Amp},          {"^", ECToken::Caret},
-    {"|", ECToken::Pipe},    {";", ECToken::Semicolon},    {",", ECToken::Comma},
-    {"=", ECToken::Assign},  {"#", ECToken::Hash},
+    {"++", ECToken::Other},     {"--", ECToken::Other},      {"&&", ECToken::Other},
+    {"||", ECToken::Other},     {"==", ECToken::Other},      {"!=", ECToken::Other},
+    {"<=", ECToken::Other},     {">=", ECToken::Other},      {"*=", ECToken::Other},
+    {"/=", ECToken::Other},     {"%=", ECToken::Other},      {"+=", ECToken::Other},
+    {"-=", ECToken::Other},     {"&=", ECToken::Other},      {"^=", ECToken::Other},
+    {"|=", ECToken::Other},     {"##", ECToken::Other},      {"(", ECToken::LeftParen},
+    {")", ECToken::RightParen}, {"+", ECToken::Plus},        {"-", ECToken::Minus},
+    {"~", ECToken::Tilde},      {"*", ECToken::Star},        {"/", ECToken::Slash},
+    {"%", ECToken::Percent},    {"&", ECToken::Amp},         {"^", ECToken::Caret},
+    {"|", ECToken::Pipe},       {";", ECToken::Semicolon},   {",", ECToken::Comma},
+    {"=", ECToken::Assign},     {"#", ECToken::Hash},
 };
 
 // The end of a preprocessing number that begins at nPos.
@@ -393,7 +423,8 @@ void CleanSource(std::string_view strPasted, SCleanText& clean)
     // The next byte at or after i that a splice does not remove.
     const auto skipSplices = [&](std::size_t i)
     {
-        while (i + 1 < strPasted.size() && strPasted[i] == '\\' && BreakLength(strPasted, i + 1) > 0)
+        while (i + 1 < strPasted.size() && strPasted[i] == '\\' &&
+               BreakLength(strPasted, i + 1) > 0)
             i += 1 + BreakLength(strPasted, i + 1);
         return i;
     };
@@ -440,7 +471,8 @@ void CleanSource(std::string_view strPasted, SCleanText& clean)
             while (j < strPasted.size() && !bClosed)
             {
                 const std::size_t nAfter = skipSplices(j + 1);
-                bClosed = strPasted[j] == '*' && nAfter < strPasted.size() && strPasted[nAfter] == '/';
+                bClosed =
+                    strPasted[j] == '*' && nAfter < strPasted.size() && strPasted[nAfter] == '/';
                 j = bClosed ? skipSplices(nAfter + 1) : nAfter;
             }
             if (bClosed)

@@ -2,7 +2,6 @@
 
 #include "CTree.h"
 
-
 namespace
 {
 
@@ -16,34 +15,72 @@ struct STypedef
 
 // The standard library's names of integer types on x86-64 Linux, and the Linux kernel's.
 constexpr STypedef kTypedefs[] = {
-    {"int8_t", ECType::SChar},        {"uint8_t", ECType::UChar},
-    {"int16_t", ECType::Short},       {"uint16_t", ECType::UShort},
-    {"int32_t", ECType::Int},         {"uint32_t", ECType::UInt},
-    {"int64_t", ECType::Long},        {"uint64_t", ECType::ULong},
-    {"int_least8_t", ECType::SChar},  {"uint_least8_t", ECType::UChar},
-    {"int_least16_t", ECType::Short}, {"uint_least16_t", ECType::UShort},
-    {"int_least32_t", ECType::Int},   {"uint_least32_t", ECType::UInt},
-    {"int_least64_t", ECType::Long},  {"uint_least64_t", ECType::ULong},
-    {"int_fast8_t", ECType::SChar},   {"uint_fast8_t", ECType::UChar},
-    {"int_fast16_t", ECType::Long},   {"uint_fast16_t", ECType::ULong},
-    {"int_fast32_t", ECType::Long},   {"uint_fast32_t", ECType::ULong},
-    {"int_fast64_t", ECType::Long},   {"uint_fast64_t", ECType::ULong},
-    {"intptr_t", ECType::Long},       {"uintptr_t", ECType::ULong},
-    {"intmax_t", ECType::Long},       {"uintmax_t", ECType::ULong},
-    {"size_t", ECType::ULong},        {"ssize_t", ECType::Long},
-    {"ptrdiff_t", ECType::Long},      {"wchar_t", ECType::Int},
-    {"char16_t", ECType::UShort},     {"char32_t", ECType::UInt},
-    {"u8", ECType::UChar},            {"s8", ECType::SChar},
-    {"u16", ECType::UShort},          {"s16", ECType::Short},
-    {"u32", ECType::UInt},            {"s32", ECType::Int},
-    {"u64", ECType::ULongLong},       {"s64", ECType::LongLong},
-    {"__u8", ECType::UChar},          {"__s8", ECType::SChar},
-    {"__u16", ECType::UShort},        {"__s16", ECType::Short},
-    {"__u32", ECType::UInt},          {"__s32", ECType::Int},
-    {"__u64", ECType::ULongLong},     {"__s64", ECType::LongLong},
+    {"int8_t", ECType::SChar},
+    {"uint8_t", ECType::UChar},
+    {"int16_t", ECType::Short},
+    {"uint16_t", ECType::UShort},
+    {"int32_t", ECType::Int},
+    {"uint32_t", ECType::UInt},
+    {"int64_t", ECType::Long},
+    {"uint64_t", ECType::ULong},
+    {"int_least8_t", ECType::SChar},
+    {"uint_least8_t", ECType::UChar},
+    {"int_least16_t", ECType::Short},
+    {"uint_least16_t", ECType::UShort},
+    {"int_least32_t", ECType::Int},
+    {"uint_least32_t", ECType::UInt},
+    {"int_least64_t", ECType::Long},
+    {"uint_least64_t", ECType::ULong},
+    {"int_fast8_t", ECType::SChar},
+    {"uint_fast8_t", ECType::UChar},
+    {"int_fast16_t", ECType::Long},
+    {"uint_fast16_t", ECType::ULong},
+    {"int_fast32_t", ECType::Long},
+    {"uint_fast32_t", ECType::ULong},
+    {"int_fast64_t", ECType::Long},
+    {"uint_fast64_t", ECType::ULong},
+    {"intptr_t", ECType::Long},
+    {"uintptr_t", ECType::ULong},
+    {"intmax_t", ECType::Long},
+    {"uintmax_t", ECType::ULong},
+    {"size_t", ECType::ULong},
+    {"ssize_t", ECType::Long},
+    {"ptrdiff_t", ECType::Long},
+    {"wchar_t", ECType::Int},
+    {"char16_t", ECType::UShort},
+    {"char32_t", ECType::UInt},
+    {"u8", ECType::UChar},
+    {"s8", ECType::SChar},
+    {"u16", ECType::UShort},
+    {"s16", ECType::Short},
+    {"u32", ECType::UInt},
+    {"s32", ECType::Int},
+    {"u64", ECType::ULongLong},
+    {"s64", ECType::LongLong},
+    {"__u8", ECType::UChar},
+    {"__s8", ECType::SChar},
+    {"__u16", ECType::UShort},
+    {"__s16", ECType::Short},
+    {"__u32", ECType::UInt},
+    {"__s32", ECType::Int},
+    {"__u64", ECType::ULongLong},
+    {"__s64", ECType::LongLong},
 };
 
-enum class EWord : std::uint8_t { Signed, Unsigned, Short, Long, Int, Char, Float, Double, Qualifier, Storage, Auto };
+enum class EWord : std::uint8_t
+{
+    Signed,
+    Unsigned,
+    Short,
+    Long,
+    Int,
+    Char,
+    Float,
+    Double,
+    Qualifier,
+    Storage,
+    Auto
+};
 
 struct SWord
 {
@@ -52,11 +89,11 @@ struct SWord
 };
 
 constexpr SWord kWords[] = {
-    {"signed", EWord::Signed},     {"unsigned", EWord::Unsigned}, {"short", EWord::Short},
-    {"long", EWord::Long},         {"int", EWord::Int},           {"char", EWord::Char},
-    {"float", EWord::Float},       {"double", EWord::Double},     {"const", EWord::Qualifier},
-    {"volatile", EWord::Qualifier}, {"static", EWord::Storage},   {"extern", EWord::Storage},
-    {"register", EWord::Storage},  {"constexpr", EWord::Storage}, {"auto", EWord::Auto},
+    {"signed", EWord::Signed},      {"unsigned", EWord::Unsigned}, {"short", EWord::Short},
+    {"long", EWord::Long},          {"int", EWord::Int},           {"char", EWord::Char},
+    {"float", EWord::Float},        {"double", EWord::Double},     {"const", EWord::Qualifier},
+    {"volatile", EWord::Qualifier}, {"static", EWord::Storage},    {"extern", EWord::Storage},
+    {"register", EWord::Storage},   {"constexpr", EWord::Storage}, {"auto", EWord::Auto},
 };
 
 // The words of a type name or a declaration's specifiers, counted.
@@ -89,14 +126,16 @@ struct SSpecifiers
     {
         return nTypedefs + Count(EWord::Signed) + Count(EWord::Unsigned) + Count(EWord::Short) +
                    Count(EWord::Long) + Count(EWord::Int) + Count(EWord::Char) +
-                   Count(EWord::Float) + Count(EWord::Double) > 0;
+                   Count(EWord::Float) + Count(EWord::Double) >
+               0;
     }
     // The type they name; false for no type or a combination C refuses (or long double).
     bool Resolve(ECType& eType) const
     {
         const int nSign = Count(EWord::Signed) + Count(EWord::Unsigned);
         const int nSize = Count(EWord::Short) + Count(EWord::Long);
-        const int nBase = Count(EWord::Int) + Count(EWord::Char) + Count(EWord::Float) + Count(EWord::Double);
+        const int nBase =
+            Count(EWord::Int) + Count(EWord::Char) + Count(EWord::Float) + Count(EWord::Double);
         if (nTypedefs > 0)
         {
             eType = eTypedef;
@@ -240,11 +279,16 @@ private:
             int nPrecedence;
         };
         static constexpr SBinary kBinary[] = {
-            {ECToken::Star, ECOp::Multiply, 10},   {ECToken::Slash, ECOp::Divide, 10},
-            {ECToken::Percent, ECOp::Remainder, 10}, {ECToken::Plus, ECOp::Add, 9},
-            {ECToken::Minus, ECOp::Subtract, 9},   {ECToken::ShiftLeft, ECOp::ShiftLeft, 8},
-            {ECToken::ShiftRight, ECOp::ShiftRight, 8}, {ECToken::Amp, ECOp::And, 7},
-            {ECToken::Caret, ECOp::Xor, 6},        {ECToken::Pipe, ECOp::Or, 5},
+            {ECToken::Star, ECOp::Multiply, 10},
+            {ECToken::Slash, ECOp::Divide, 10},
+            {ECToken::Percent, ECOp::Remainder, 10},
+            {ECToken::Plus, ECOp::Add, 9},
+            {ECToken::Minus, ECOp::Subtract, 9},
+            {ECToken::ShiftLeft, ECOp::ShiftLeft, 8},
+            {ECToken::ShiftRight, ECOp::ShiftRight, 8},
+            {ECToken::Amp, ECOp::And, 7},
+            {ECToken::Caret, ECOp::Xor, 6},
+            {ECToken::Pipe, ECOp::Or, 5},
         };
         for (const SBinary& binary : kBinary)
             if (binary.eKind == eKind)
@@ -268,7 +312,8 @@ private:
     {
         const auto nFirst = static_cast<std::uint32_t>(m_nPos);
         SSpecifiers specifiers;
-        if (Kind() == ECToken::LeftParen && Kind(1) == ECToken::Name && specifiers.Add(Text(m_nPos + 1)))
+        if (Kind() == ECToken::LeftParen && Kind(1) == ECToken::Name &&
+            specifiers.Add(Text(m_nPos + 1)))
         {
             std::size_t n = 2;
             while (Kind(n) == ECToken::Name)
@@ -285,7 +330,9 @@ private:
         {
             ECToken eKind;
             ECOp eOp;
-        } kUnary[] = {{ECToken::Plus, ECOp::Plus}, {ECToken::Minus, ECOp::Negate}, {ECToken::Tilde, ECOp::Not}};
+        } kUnary[] = {{ECToken::Plus, ECOp::Plus},
+                      {ECToken::Minus, ECOp::Negate},
+                      {ECToken::Tilde, ECOp::Not}};
         for (const auto& unary : kUnary)
             if (Kind() == unary.eKind)
             {
@@ -293,7 +340,8 @@ private:
                 const int nOperand = ParseCast();
                 return nOperand < 0 ? -1 : MakeUnary(unary.eOp, nOperand, nFirst);
             }
-        if (Kind() == ECToken::Integer || Kind() == ECToken::Floating || Kind() == ECToken::Character)
+        if (Kind() == ECToken::Integer || Kind() == ECToken::Floating ||
+            Kind() == ECToken::Character)
         {
             SCNode node;
             node.nFirstToken = node.nToken = nFirst;
@@ -322,9 +370,11 @@ private:
         if (node.bDefined && m_reading.strDoubleLimit.empty())
         {
             if (!node.value.IsExactInDouble())
-                m_reading.strDoubleLimit = "a double cannot hold " + DecimalText(node.value) + " exactly";
+                m_reading.strDoubleLimit =
+                    "a double cannot hold " + DecimalText(node.value) + " exactly";
             else if (node.bWrapped64)
-                m_reading.strDoubleLimit = "a double cannot wrap " + Describe(node) + " around 64 bits";
+                m_reading.strDoubleLimit =
+                    "a double cannot wrap " + Describe(node) + " around 64 bits";
         }
         return nIndex;
     }
@@ -366,8 +416,8 @@ private:
     {
         node.bDefined = false;
         if (eFault == EFault::None || !m_reading.strFault.empty()) return;
-        const SCTypeInfo& type =
-            TypeInfo(eFault == EFault::CountTooLarge ? Promoted(Node(node.nLeft).eType) : node.eType);
+        const SCTypeInfo& type = TypeInfo(
+            eFault == EFault::CountTooLarge ? Promoted(Node(node.nLeft).eType) : node.eType);
         std::string strReason;
         for (const SFaultText& text : kFaultTexts)
             if (text.eFault == eFault) strReason = text.strReason;
@@ -478,7 +528,8 @@ bool CCReader::ReadClean(const SCleanText& clean, std::uint32_t nBegin, std::uin
         return false;
     }
     if (bDeclared) // the declared object holds the value converted to its type
-        nRoot = parser.MakeCast(eDeclared, nRoot, parser.m_arrNodes[static_cast<std::size_t>(nRoot)].nFirstToken);
+        nRoot = parser.MakeCast(eDeclared, nRoot,
+                                parser.m_arrNodes[static_cast<std::size_t>(nRoot)].nFirstToken);
     const SCNode& root = parser.m_arrNodes[static_cast<std::size_t>(nRoot)];
     reading.bC = true;
     reading.bDefined = root.bDefined;

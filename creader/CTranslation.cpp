@@ -30,12 +30,16 @@ struct SPriorities
         {
         case ECOp::Multiply:
         case ECOp::Divide:
-        case ECOp::Remainder: return nMultiply;
+        case ECOp::Remainder:
+            return nMultiply;
         case ECOp::Add:
         case ECOp::Subtract:
-        case ECOp::Negate: return nAdd;
-        case ECOp::Not: return nNot;
-        default: return nBitwise;
+        case ECOp::Negate:
+            return nAdd;
+        case ECOp::Not:
+            return nNot;
+        default:
+            return nBitwise;
         }
     }
 };
@@ -50,18 +54,23 @@ const SPriorities& Priorities()
 enum class EPlan : std::uint8_t
 {
     AsIs,
-    Transparent,        // unary plus, and casts that change no value: the operand alone
-    TruncatedQuotient,  // a / b | 0: the calculator's division is a double's
-    MaskedShift,        // a >> n & mask: a logical shift of a value the calculator sees negative
-    DividedByPower,     // a / (2<n) | 0: a shift beyond 32 bits
-    MultipliedByPower,  // a * (2<n)
-    Mask,               // x & $FF: to an unsigned 8- or 16-bit type
-    SignExtended,       // (x & $FF ^ $80) - $80: to a signed 8- or 16-bit type
-    Int32,              // x | 0
-    UInt32,             // ~(~x)
+    Transparent,       // unary plus, and casts that change no value: the operand alone
+    TruncatedQuotient, // a / b | 0: the calculator's division is a double's
+    MaskedShift,       // a >> n & mask: a logical shift of a value the calculator sees negative
+    DividedByPower,    // a / (2<n) | 0: a shift beyond 32 bits
+    MultipliedByPower, // a * (2<n)
+    Mask,              // x & $FF: to an unsigned 8- or 16-bit type
+    SignExtended,      // (x & $FF ^ $80) - $80: to a signed 8- or 16-bit type
+    Int32,             // x | 0
+    UInt32,            // ~(~x)
 };
 
-enum class EForm : std::uint8_t { Atom, Unary, Binary };
+enum class EForm : std::uint8_t
+{
+    Atom,
+    Unary,
+    Binary
+};
 
 struct SForm
 {
@@ -94,12 +103,11 @@ public:
     void Print(int nNode, SContext context)
     {
         const SForm form = FormOf(nNode);
-        const bool bParens = form.eForm == EForm::Unary
-                                 ? !context.bAtStart || form.nPriority < context.nParent
-                             : form.eForm == EForm::Binary
-                                 ? (context.bRight ? form.nPriority <= context.nParent
-                                                   : form.nPriority < context.nParent)
-                                 : false;
+        const bool bParens =
+            form.eForm == EForm::Unary    ? !context.bAtStart || form.nPriority < context.nParent
+            : form.eForm == EForm::Binary ? (context.bRight ? form.nPriority <= context.nParent
+                                                            : form.nPriority < context.nParent)
+                                          : false;
         if (!bParens)
         {
             PrintContent(nNode, context);
@@ -120,10 +128,14 @@ private:
         const SCNode& node = Node(nNode);
         switch (node.eKind)
         {
-        case ECNode::Unary: return node.eOp == ECOp::Plus ? EPlan::Transparent : EPlan::AsIs;
-        case ECNode::Cast: return CastPlan(node);
-        case ECNode::Binary: break;
-        default: return EPlan::AsIs;
+        case ECNode::Unary:
+            return node.eOp == ECOp::Plus ? EPlan::Transparent : EPlan::AsIs;
+        case ECNode::Cast:
+            return CastPlan(node);
+        case ECNode::Binary:
+            break;
+        default:
+            return EPlan::AsIs;
         }
         const SCNode& left = Node(node.nLeft);
         const SCNode& right = Node(node.nRight);
@@ -136,14 +148,17 @@ private:
             return node.value.IsInt32() ? EPlan::TruncatedQuotient : EPlan::AsIs;
         case ECOp::ShiftRight:
             if (n < 32 && a.IsInt32()) return EPlan::AsIs;
-            if (n >= 1 && n < 32 && !a.IsNegative() && a.nBits < (1ull << 32)) return EPlan::MaskedShift;
-            if (!a.IsNegative() && node.value.IsInt32() && a.IsExactInDouble()) return EPlan::DividedByPower;
+            if (n >= 1 && n < 32 && !a.IsNegative() && a.nBits < (1ull << 32))
+                return EPlan::MaskedShift;
+            if (!a.IsNegative() && node.value.IsInt32() && a.IsExactInDouble())
+                return EPlan::DividedByPower;
             return EPlan::AsIs;
         case ECOp::ShiftLeft:
             return TypeInfo(node.eType).nBits == 64 && !node.value.IsInt32() && !node.bWrapped64
                        ? EPlan::MultipliedByPower
                        : EPlan::AsIs;
-        default: return EPlan::AsIs;
+        default:
+            return EPlan::AsIs;
         }
     }
 
@@ -155,8 +170,9 @@ private:
         if (to.bFloating) return EPlan::Transparent;
         if (!from.bFloating)
         {
-            const bool bKeepsValues = from.bSigned == to.bSigned ? to.nBits >= from.nBits
-                                                                 : !from.bSigned && to.nBits > from.nBits;
+            const bool bKeepsValues = from.bSigned == to.bSigned
+                                          ? to.nBits >= from.nBits
+                                          : !from.bSigned && to.nBits > from.nBits;
             if (bKeepsValues) return EPlan::Transparent;
         }
         else if (to.nBits == 64)
@@ -176,24 +192,34 @@ private:
         const SPriorities& priorities = Priorities();
         switch (PlanOf(nNode))
         {
-        case EPlan::Transparent: return FormOf(node.nLeft);
+        case EPlan::Transparent:
+            return FormOf(node.nLeft);
         case EPlan::TruncatedQuotient:
         case EPlan::MaskedShift:
         case EPlan::DividedByPower:
         case EPlan::Mask:
-        case EPlan::Int32: return {EForm::Binary, priorities.nBitwise};
-        case EPlan::MultipliedByPower: return {EForm::Binary, priorities.nMultiply};
-        case EPlan::SignExtended: return {EForm::Binary, priorities.nAdd};
-        case EPlan::UInt32: return {EForm::Unary, priorities.nNot};
-        case EPlan::AsIs: break;
+        case EPlan::Int32:
+            return {EForm::Binary, priorities.nBitwise};
+        case EPlan::MultipliedByPower:
+            return {EForm::Binary, priorities.nMultiply};
+        case EPlan::SignExtended:
+            return {EForm::Binary, priorities.nAdd};
+        case EPlan::UInt32:
+            return {EForm::Unary, priorities.nNot};
+        case EPlan::AsIs:
+            break;
         }
         switch (node.eKind)
         {
         case ECNode::Literal:
-            return node.value.IsNegative() ? SForm{EForm::Unary, priorities.nAdd} : SForm{EForm::Atom, 0};
-        case ECNode::Unary: return {EForm::Unary, priorities.Of(node.eOp)};
-        case ECNode::Binary: return {EForm::Binary, priorities.Of(node.eOp)};
-        default: return {EForm::Atom, 0};
+            return node.value.IsNegative() ? SForm{EForm::Unary, priorities.nAdd}
+                                           : SForm{EForm::Atom, 0};
+        case ECNode::Unary:
+            return {EForm::Unary, priorities.Of(node.eOp)};
+        case ECNode::Binary:
+            return {EForm::Binary, priorities.Of(node.eOp)};
+        default:
+            return {EForm::Atom, 0};
         }
     }
 
@@ -215,7 +241,9 @@ private:
         context.bSkipSpace = true; // the node's leading blanks are out
         switch (ePlan)
         {
-        case EPlan::Transparent: Print(node.nLeft, context); return;
+        case EPlan::Transparent:
+            Print(node.nLeft, context);
+            return;
         case EPlan::TruncatedQuotient:
             PrintBinary(node, priorities.nMultiply, context, "/");
             EmitInserted("|", "0", node.nToken);
@@ -261,11 +289,14 @@ private:
             Print(node.nLeft, Right(priorities.nNot, true));
             Emit(")", node.nToken);
             return;
-        case EPlan::AsIs: break;
+        case EPlan::AsIs:
+            break;
         }
         switch (node.eKind)
         {
-        case ECNode::Literal: PrintLiteral(node); return;
+        case ECNode::Literal:
+            PrintLiteral(node);
+            return;
         case ECNode::Group:
             Emit("(", node.nToken);
             Print(node.nLeft, {0, false, true, false});
@@ -276,7 +307,9 @@ private:
             Emit(OpText(node.eOp), node.nToken);
             Print(node.nLeft, Right(priorities.Of(node.eOp)));
             return;
-        default: PrintBinary(node, priorities.Of(node.eOp), context, OpText(node.eOp)); return;
+        default:
+            PrintBinary(node, priorities.Of(node.eOp), context, OpText(node.eOp));
+            return;
         }
     }
 

@@ -10,7 +10,14 @@
 #include <string>
 #include <vector>
 
-enum class ECNode : std::uint8_t { Literal, Group, Unary, Binary, Cast };
+enum class ECNode : std::uint8_t
+{
+    Literal,
+    Group,
+    Unary,
+    Binary,
+    Cast
+};
 
 struct SCNode
 {
@@ -19,7 +26,7 @@ struct SCNode
     ECType eType = ECType::Int; // C's type of the node, known even where its value is not
     bool bDefined = true;
     bool bWrapped64 = false;
-    int nLeft = -1;  // the operand of a group, unary operator or cast
+    int nLeft = -1; // the operand of a group, unary operator or cast
     int nRight = -1;
     std::uint32_t nFirstToken = 0;
     std::uint32_t nToken = 0;      // the literal, the operator, or the '(' of a group or cast

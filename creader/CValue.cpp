@@ -35,10 +35,14 @@ ECType UnsignedOf(ECType eType)
 {
     switch (eType)
     {
-    case ECType::Int: return ECType::UInt;
-    case ECType::Long: return ECType::ULong;
-    case ECType::LongLong: return ECType::ULongLong;
-    default: return eType;
+    case ECType::Int:
+        return ECType::UInt;
+    case ECType::Long:
+        return ECType::ULong;
+    case ECType::LongLong:
+        return ECType::ULongLong;
+    default:
+        return eType;
     }
 }
 
@@ -59,8 +63,7 @@ float ToFloat(double dValue)
 {
     constexpr double dMax = std::numeric_limits<float>::max();
     constexpr double dHalfwayToInfinity = 0x1.ffffffp127;
-    if (std::isnan(dValue) || std::fabs(dValue) <= dMax)
-        return static_cast<float>(dValue);
+    if (std::isnan(dValue) || std::fabs(dValue) <= dMax) return static_cast<float>(dValue);
     const float fMagnitude = std::fabs(dValue) < dHalfwayToInfinity
                                  ? std::numeric_limits<float>::max()
                                  : std::numeric_limits<float>::infinity();
@@ -76,20 +79,36 @@ SCResult Floating(ECOp eOp, ECType eType, double a, double b)
         const auto fb = static_cast<float>(b);
         switch (eOp)
         {
-        case ECOp::Multiply: dResult = fa * fb; break;
-        case ECOp::Divide: dResult = fa / fb; break;
-        case ECOp::Add: dResult = fa + fb; break;
-        default: dResult = fa - fb; break;
+        case ECOp::Multiply:
+            dResult = fa * fb;
+            break;
+        case ECOp::Divide:
+            dResult = fa / fb;
+            break;
+        case ECOp::Add:
+            dResult = fa + fb;
+            break;
+        default:
+            dResult = fa - fb;
+            break;
         }
     }
     else
     {
         switch (eOp)
         {
-        case ECOp::Multiply: dResult = a * b; break;
-        case ECOp::Divide: dResult = a / b; break; // IEEE: a zero divisor gives an infinity
-        case ECOp::Add: dResult = a + b; break;
-        default: dResult = a - b; break;
+        case ECOp::Multiply:
+            dResult = a * b;
+            break;
+        case ECOp::Divide:
+            dResult = a / b;
+            break; // IEEE: a zero divisor gives an infinity
+        case ECOp::Add:
+            dResult = a + b;
+            break;
+        default:
+            dResult = a - b;
+            break;
         }
     }
     return {FloatingValue(eType, dResult)};
@@ -103,13 +122,13 @@ SCResult Shift(ECOp eOp, const SCValue& left, const SCValue& count)
         result.eFault = EFault::NegativeCount;
     else if (count.nBits >= static_cast<std::uint64_t>(info.nBits))
         result.eFault = EFault::CountTooLarge;
-    if (result.eFault != EFault::None)
-        return result;
+    if (result.eFault != EFault::None) return result;
     const auto n = static_cast<int>(count.nBits);
     if (eOp == ECOp::ShiftRight)
     {
-        result.value = info.bSigned ? IntegerValue(left.eType, static_cast<std::uint64_t>(left.Signed() >> n))
-                                    : IntegerValue(left.eType, left.nBits >> n);
+        result.value =
+            info.bSigned ? IntegerValue(left.eType, static_cast<std::uint64_t>(left.Signed() >> n))
+                         : IntegerValue(left.eType, left.nBits >> n);
         return result;
     }
     if (info.bSigned)
@@ -138,9 +157,15 @@ SCResult Signed(ECOp eOp, ECType eType, std::int64_t a, std::int64_t b)
     bool bOverflow = false;
     switch (eOp)
     {
-    case ECOp::Multiply: bOverflow = __builtin_mul_overflow(a, b, &n); break;
-    case ECOp::Add: bOverflow = __builtin_add_overflow(a, b, &n); break;
-    case ECOp::Subtract: bOverflow = __builtin_sub_overflow(a, b, &n); break;
+    case ECOp::Multiply:
+        bOverflow = __builtin_mul_overflow(a, b, &n);
+        break;
+    case ECOp::Add:
+        bOverflow = __builtin_add_overflow(a, b, &n);
+        break;
+    case ECOp::Subtract:
+        bOverflow = __builtin_sub_overflow(a, b, &n);
+        break;
     case ECOp::Divide:
     case ECOp::Remainder:
         if (b == 0)
@@ -149,12 +174,17 @@ SCResult Signed(ECOp eOp, ECType eType, std::int64_t a, std::int64_t b)
             return result;
         }
         bOverflow = a == nMin && b == -1; // the quotient, and so the remainder, are undefined
-        if (!bOverflow)
-            n = eOp == ECOp::Divide ? a / b : a % b;
+        if (!bOverflow) n = eOp == ECOp::Divide ? a / b : a % b;
         break;
-    case ECOp::And: n = a & b; break;
-    case ECOp::Xor: n = a ^ b; break;
-    default: n = a | b; break;
+    case ECOp::And:
+        n = a & b;
+        break;
+    case ECOp::Xor:
+        n = a ^ b;
+        break;
+    default:
+        n = a | b;
+        break;
     }
     if (bOverflow || n < nMin || n > nMax)
         result.eFault = EFault::Overflow;
@@ -171,9 +201,15 @@ SCResult Unsigned(ECOp eOp, ECType eType, std::uint64_t a, std::uint64_t b)
     bool bWrapped = false;
     switch (eOp)
     {
-    case ECOp::Multiply: bWrapped = __builtin_mul_overflow(a, b, &n); break;
-    case ECOp::Add: bWrapped = __builtin_add_overflow(a, b, &n); break;
-    case ECOp::Subtract: bWrapped = __builtin_sub_overflow(a, b, &n); break;
+    case ECOp::Multiply:
+        bWrapped = __builtin_mul_overflow(a, b, &n);
+        break;
+    case ECOp::Add:
+        bWrapped = __builtin_add_overflow(a, b, &n);
+        break;
+    case ECOp::Subtract:
+        bWrapped = __builtin_sub_overflow(a, b, &n);
+        break;
     case ECOp::Divide:
     case ECOp::Remainder:
         if (b == 0)
@@ -183,9 +219,15 @@ SCResult Unsigned(ECOp eOp, ECType eType, std::uint64_t a, std::uint64_t b)
         }
         n = eOp == ECOp::Divide ? a / b : a % b;
         break;
-    case ECOp::And: n = a & b; break;
-    case ECOp::Xor: n = a ^ b; break;
-    default: n = a | b; break;
+    case ECOp::And:
+        n = a & b;
+        break;
+    case ECOp::Xor:
+        n = a ^ b;
+        break;
+    default:
+        n = a | b;
+        break;
     }
     result.bWrapped64 = b64 && bWrapped;
     result.value = IntegerValue(eType, n);
@@ -206,55 +248,44 @@ ECType Promoted(ECType eType)
 
 ECType CommonType(ECType eLeft, ECType eRight)
 {
-    if (eLeft == ECType::Double || eRight == ECType::Double)
-        return ECType::Double;
-    if (eLeft == ECType::Float || eRight == ECType::Float)
-        return ECType::Float;
+    if (eLeft == ECType::Double || eRight == ECType::Double) return ECType::Double;
+    if (eLeft == ECType::Float || eRight == ECType::Float) return ECType::Float;
     const ECType a = Promoted(eLeft);
     const ECType b = Promoted(eRight);
     const SCTypeInfo& infoA = TypeInfo(a);
     const SCTypeInfo& infoB = TypeInfo(b);
-    if (a == b)
-        return a;
-    if (infoA.bSigned == infoB.bSigned)
-        return infoA.nRank >= infoB.nRank ? a : b;
+    if (a == b) return a;
+    if (infoA.bSigned == infoB.bSigned) return infoA.nRank >= infoB.nRank ? a : b;
     const ECType eUnsigned = infoA.bSigned ? b : a;
     const ECType eSigned = infoA.bSigned ? a : b;
-    if (TypeInfo(eUnsigned).nRank >= TypeInfo(eSigned).nRank)
-        return eUnsigned;
-    if (TypeInfo(eSigned).nBits > TypeInfo(eUnsigned).nBits)
-        return eSigned;
+    if (TypeInfo(eUnsigned).nRank >= TypeInfo(eSigned).nRank) return eUnsigned;
+    if (TypeInfo(eSigned).nBits > TypeInfo(eUnsigned).nBits) return eSigned;
     return UnsignedOf(eSigned);
 }
 
 double SCValue::ToDouble() const
 {
-    if (IsFloating(eType))
-        return dValue;
+    if (IsFloating(eType)) return dValue;
     return IsSigned() ? static_cast<double>(Signed()) : static_cast<double>(nBits);
 }
 
 bool SCValue::IsExactInDouble() const
 {
-    if (IsFloating(eType))
-        return true;
+    if (IsFloating(eType)) return true;
     const double d = ToDouble();
-    if (IsSigned())
-        return d < 0x1p63 && static_cast<std::int64_t>(d) == Signed();
+    if (IsSigned()) return d < 0x1p63 && static_cast<std::int64_t>(d) == Signed();
     return d < 0x1p64 && static_cast<std::uint64_t>(d) == nBits;
 }
 
 bool SCValue::IsInt32() const
 {
-    if (IsFloating(eType))
-        return false;
+    if (IsFloating(eType)) return false;
     return IsSigned() ? Signed() >= INT32_MIN && Signed() <= INT32_MAX : nBits <= INT32_MAX;
 }
 
 bool SCValue::IsNegative() const
 {
-    if (IsFloating(eType))
-        return dValue < 0;
+    if (IsFloating(eType)) return dValue < 0;
     return IsSigned() && Signed() < 0;
 }
 
@@ -286,8 +317,7 @@ double FloatingAs(const SCValue& value, ECType eType)
 SCValue Convert(const SCValue& value, ECType eType, EFault& eFault)
 {
     const SCTypeInfo& to = TypeInfo(eType);
-    if (to.bFloating)
-        return {eType, 0, FloatingAs(value, eType)};
+    if (to.bFloating) return {eType, 0, FloatingAs(value, eType)};
     if (!IsFloating(value.eType))
         return IntegerValue(eType, value.nBits); // modulo the width, as GCC converts
     // The integral part must fit, else C leaves the conversion undefined.
@@ -307,8 +337,7 @@ SCValue Convert(const SCValue& value, ECType eType, EFault& eFault)
 ECType ResultType(ECOp eOp, ECType eLeft, ECType eRight, bool& bValid)
 {
     bValid = !NeedsIntegers(eOp) || (!IsFloating(eLeft) && !IsFloating(eRight));
-    if (IsShift(eOp))
-        return Promoted(eLeft);
+    if (IsShift(eOp)) return Promoted(eLeft);
     return CommonType(eLeft, eRight);
 }
 
@@ -326,8 +355,7 @@ SCResult ApplyBinary(ECOp eOp, const SCValue& left, const SCValue& right)
     EFault eIgnored = EFault::None; // integer to integer conversions are always defined
     const SCValue a = Convert(left, eType, eIgnored);
     const SCValue b = Convert(right, eType, eIgnored);
-    if (TypeInfo(eType).bSigned)
-        return Signed(eOp, eType, a.Signed(), b.Signed());
+    if (TypeInfo(eType).bSigned) return Signed(eOp, eType, a.Signed(), b.Signed());
     return Unsigned(eOp, eType, a.nBits, b.nBits);
 }
 
@@ -337,19 +365,15 @@ SCResult ApplyUnary(ECOp eOp, const SCValue& operand)
     const SCValue value = Convert(operand, Promoted(operand.eType), eIgnored);
     if (IsFloating(value.eType))
         return {FloatingValue(value.eType, eOp == ECOp::Negate ? -value.dValue : value.dValue)};
-    if (eOp == ECOp::Plus)
-        return {value};
-    if (eOp == ECOp::Not)
-        return {IntegerValue(value.eType, ~value.nBits)};
-    if (value.IsSigned())
-        return Signed(ECOp::Subtract, value.eType, 0, value.Signed());
+    if (eOp == ECOp::Plus) return {value};
+    if (eOp == ECOp::Not) return {IntegerValue(value.eType, ~value.nBits)};
+    if (value.IsSigned()) return Signed(ECOp::Subtract, value.eType, 0, value.Signed());
     return Unsigned(ECOp::Subtract, value.eType, 0, value.nBits);
 }
 
 std::string ShortestText(double dValue)
 {
-    if (std::isnan(dValue))
-        return "nan"; // whatever its sign bit
+    if (std::isnan(dValue)) return "nan"; // whatever its sign bit
     char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, dValue);
     return std::string(buffer, result.ptr);
@@ -357,8 +381,7 @@ std::string ShortestText(double dValue)
 
 std::string DecimalText(const SCValue& value)
 {
-    if (IsFloating(value.eType))
-        return ShortestText(value.dValue);
+    if (IsFloating(value.eType)) return ShortestText(value.dValue);
     return value.IsSigned() ? std::to_string(value.Signed()) : std::to_string(value.nBits);
 }
 

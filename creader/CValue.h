@@ -30,7 +30,7 @@ struct SCTypeInfo
     int nBits;
     bool bSigned;
     bool bFloating;
-    int nRank;        // integer conversion rank; 0 for the floating types
+    int nRank;         // integer conversion rank; 0 for the floating types
     int nMatchingCast; // the calculator's cast type whose values are this type's, 0 for none
 };
 
@@ -88,7 +88,7 @@ struct SCValue
 };
 
 SCValue IntegerValue(ECType eType, std::uint64_t nBits); // narrowed to the type's width
-SCValue FloatingValue(ECType eType, double dValue);       // rounded to a float for Float
+SCValue FloatingValue(ECType eType, double dValue);      // rounded to a float for Float
 
 // The value converted to eType as C converts it; eFault is set when C leaves it undefined.
 SCValue Convert(const SCValue& value, ECType eType, EFault& eFault);

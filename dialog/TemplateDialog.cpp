@@ -72,15 +72,9 @@ void CTemplateDialog::SetZoom(int nPercent)
     if (ptTo != ptFrom) move(ptTo);
 }
 
-bool CTemplateDialog::PreTranslateKeyPress(QObject*, const QKeyEvent&)
-{
-    return false;
-}
+bool CTemplateDialog::PreTranslateKeyPress(QObject*, const QKeyEvent&) { return false; }
 
-void CTemplateDialog::OnZoom(int nPercent)
-{
-    SetZoom(nPercent);
-}
+void CTemplateDialog::OnZoom(int nPercent) { SetZoom(nPercent); }
 
 bool CTemplateDialog::eventFilter(QObject* pWatched, QEvent* pEvent)
 {

@@ -12,8 +12,8 @@ namespace
 // Token texts in table order; the order decides which row wins at a position ("<<" before "<").
 // Row 0 stands for "no operator pending"; its token is two bytes no ordinary input contains.
 constexpr std::array<std::string_view, CExpressionEvaluator::kTokenCount> kTokens = {
-    "\xE1\xE1", "*",    "/",    "%",    "+",    "-",    "|",     "&",    "^",    "<<",
-    ">>",       "<",    "~",    ")",    "(",    "int(", "sqr(",  "cos(", "sin(", "tan(",
+    "\xE1\xE1", "*",     "/",     "%",    "+",    "-",      "|",    "&",    "^",    "<<",
+    ">>",       "<",     "~",     ")",    "(",    "int(",   "sqr(", "cos(", "sin(", "tan(",
     "acos(",    "asin(", "atan(", "exp(", "log(", "log10(", "pow(", "rand("};
 
 constexpr int kOpeningPriority = 200;
@@ -38,17 +38,22 @@ bool IsBinaryPriority(int nPriority) { return nPriority >= 1 && nPriority < kOpe
 
 double CastTo(double dValue, int nCastType)
 {
-    if (nCastType < 2 || nCastType > 7)
-        return dValue;
+    if (nCastType < 2 || nCastType > 7) return dValue;
     const std::uint64_t nBits = lumdrak::ToUInt64Bits(dValue);
     switch (nCastType)
     {
-    case 2: return static_cast<std::int32_t>(static_cast<std::uint32_t>(nBits));
-    case 3: return static_cast<std::uint32_t>(nBits);
-    case 4: return static_cast<std::int16_t>(static_cast<std::uint16_t>(nBits));
-    case 5: return static_cast<std::uint16_t>(nBits);
-    case 6: return static_cast<std::int8_t>(static_cast<std::uint8_t>(nBits));
-    default: return static_cast<std::uint8_t>(nBits);
+    case 2:
+        return static_cast<std::int32_t>(static_cast<std::uint32_t>(nBits));
+    case 3:
+        return static_cast<std::uint32_t>(nBits);
+    case 4:
+        return static_cast<std::int16_t>(static_cast<std::uint16_t>(nBits));
+    case 5:
+        return static_cast<std::uint16_t>(nBits);
+    case 6:
+        return static_cast<std::int8_t>(static_cast<std::uint8_t>(nBits));
+    default:
+        return static_cast<std::uint8_t>(nBits);
     }
 }
 
@@ -105,8 +110,7 @@ double CExpressionEvaluator::Evaluate(const std::string* pText)
     }
 
     const double dValue = EvaluateLevel(0.0);
-    if (m_nErrorPos == 0 && m_nBracketBalance != 0)
-        m_nErrorPos = m_nBracketPos;
+    if (m_nErrorPos == 0 && m_nBracketBalance != 0) m_nErrorPos = m_nBracketPos;
     m_text = {};
     return dValue;
 }
@@ -151,8 +155,7 @@ double CExpressionEvaluator::EvaluateLevel(double dStart)
                     (IsBinaryPriority(nPriority) && IsBinaryPriority(nPrevPriority)) ||
                     (nPriority == 0 && IsBinaryPriority(nPrevPriority)) ||
                     (nPriority >= kOpeningPriority && nPrevPriority == 0);
-                if (bForbidden)
-                    m_nErrorPos = nEnd;
+                if (bForbidden) m_nErrorPos = nEnd;
             }
             m_nPrevToken = nToken;
             m_nPrevTokenEnd = nEnd;
@@ -169,8 +172,7 @@ double CExpressionEvaluator::EvaluateLevel(double dStart)
         {
             if (m_nGroupDepth >= kMaxGroupDepth)
             {
-                if (m_nErrorPos == 0)
-                    m_nErrorPos = nEnd;
+                if (m_nErrorPos == 0) m_nErrorPos = nEnd;
                 break;
             }
             const int nSavedSubDepth = m_nSubDepth;
@@ -222,14 +224,11 @@ int CExpressionEvaluator::MatchToken(std::size_t nPos) const
         const int nRow = std::countr_zero(nCandidates);
         nCandidates &= nCandidates - 1;
         const std::string_view strToken = kTokens[nRow];
-        if (strToken.size() > nLeft)
-            continue;
+        if (strToken.size() > nLeft) continue;
         std::size_t k = 1; // the first byte matched through the index
-        while (k < strToken.size() &&
-               lumdrak::AsciiLower(m_text[nPos + k]) == strToken[k])
+        while (k < strToken.size() && lumdrak::AsciiLower(m_text[nPos + k]) == strToken[k])
             ++k;
-        if (k == strToken.size())
-            return nRow;
+        if (k == strToken.size()) return nRow;
     }
     return -1;
 }
@@ -240,8 +239,7 @@ int CExpressionEvaluator::NextItem(int nPos)
     m_nScanStart = nPos;
     m_nToken = 0;
     const int nLength = static_cast<int>(m_text.size());
-    if (nPos >= nLength)
-        return 0;
+    if (nPos >= nLength) return 0;
 
     bool bInQuotes = false;
     for (int i = nPos; i < nLength; ++i)
@@ -253,11 +251,9 @@ int CExpressionEvaluator::NextItem(int nPos)
             bInQuotes = !bInQuotes;
             continue;
         }
-        if (bInQuotes || kFirstByteIndex[c] == 0)
-            continue;
+        if (bInQuotes || kFirstByteIndex[c] == 0) continue;
         const int nRow = MatchToken(i);
-        if (nRow < 0)
-            continue;
+        if (nRow < 0) continue;
 
         if (i > m_nScanStart)
         {
@@ -265,8 +261,7 @@ int CExpressionEvaluator::NextItem(int nPos)
             if (nOutcome != kOperandBlank)
             {
                 // An operand; the token is found again by the next scan.
-                if (nOutcome == kOperandRejected)
-                    m_nErrorPos = m_nPos;
+                if (nOutcome == kOperandRejected) m_nErrorPos = m_nPos;
                 m_nPos = i;
                 return i;
             }
@@ -292,8 +287,7 @@ int CExpressionEvaluator::NextItem(int nPos)
 double CExpressionEvaluator::Apply(double dLeft, double dRight, int nToken)
 {
     const Operation pfn = m_operators[nToken == 0 ? 0 : nToken - 1].pfnOperation;
-    if (m_nCastType < 2)
-        return (this->*pfn)(dLeft, dRight);
+    if (m_nCastType < 2) return (this->*pfn)(dLeft, dRight);
     return CastTo((this->*pfn)(CastTo(dLeft, m_nCastType), CastTo(dRight, m_nCastType)),
                   m_nCastType);
 }
@@ -302,8 +296,7 @@ void CExpressionEvaluator::FormatBinary(int nWidth, std::uint64_t nValue)
 {
     m_strBinary.assign(static_cast<std::size_t>(nWidth), '0');
     for (int i = nWidth - 1; i >= 0; --i, nValue >>= 1)
-        if (nValue & 1u)
-            m_strBinary[static_cast<std::size_t>(i)] = '1';
+        if (nValue & 1u) m_strBinary[static_cast<std::size_t>(i)] = '1';
 }
 
 std::string CExpressionEvaluator::Binary64(std::int64_t nValue)

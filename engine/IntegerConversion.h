@@ -12,8 +12,7 @@ namespace lumdrak
 inline std::int64_t ToInt64(double dValue)
 {
     constexpr double dLimit = 9223372036854775808.0; // 2^63, exact in a double
-    if (dValue >= -dLimit && dValue < dLimit)
-        return static_cast<std::int64_t>(dValue);
+    if (dValue >= -dLimit && dValue < dLimit) return static_cast<std::int64_t>(dValue);
     return std::numeric_limits<std::int64_t>::min();
 }
 

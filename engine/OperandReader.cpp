@@ -17,8 +17,7 @@ constexpr double kPi = 3.14159265358;
 // Commas are decimal points and letters compare in lower case; bytes above 127 stay as they are.
 constexpr unsigned char FoldOperandByte(unsigned char c)
 {
-    if (c == ',')
-        return '.';
+    if (c == ',') return '.';
     return static_cast<unsigned char>(lumdrak::AsciiLower(static_cast<char>(c)));
 }
 
@@ -34,10 +33,8 @@ constexpr std::array<bool, 256> kAllowed = BuildAllowedSet();
 
 int DigitValue(unsigned char c)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     return -1;
 }
 
@@ -72,21 +69,15 @@ int CExpressionEvaluator::ReadOperand(std::string_view strText)
     for (std::size_t i = 0; i < strText.size(); ++i)
     {
         const auto c = static_cast<unsigned char>(strText[i]);
-        if (c == ' ')
-            continue;
-        if (nFirst == npos)
-            nFirst = i;
+        if (c == ' ') continue;
+        if (nFirst == npos) nFirst = i;
         const unsigned char f = FoldOperandByte(c);
-        if (kAllowed[f])
-            continue;
-        if (nRest == 0)
-            nBad = i;
-        if (nRest < 2)
-            rest[nRest] = f;
+        if (kAllowed[f]) continue;
+        if (nRest == 0) nBad = i;
+        if (nRest < 2) rest[nRest] = f;
         ++nRest;
     }
-    if (nFirst == npos)
-        return kOperandBlank;
+    if (nFirst == npos) return kOperandBlank;
 
     // Names: the bytes of the allowed set around them are ignored ("2pi", "m2").
     if (nRest == 2 && rest[0] == 'p' && rest[1] == 'i')
@@ -114,8 +105,7 @@ int CExpressionEvaluator::ReadOperand(std::string_view strText)
         for (std::size_t i = nFirst + 1; i < strText.size(); ++i)
         {
             const auto c = static_cast<unsigned char>(strText[i]);
-            if (c == ' ')
-                continue;
+            if (c == ' ') continue;
             const int nDigit = DigitValue(FoldOperandByte(c));
             if (nDigit < 0 || nDigit >= nBase)
             {
@@ -165,8 +155,7 @@ double CExpressionEvaluator::ReadDecimal(std::string_view strText, std::size_t n
             ++j;
         }
     }
-    if (nDigits == 0)
-        return 0.0;
+    if (nDigits == 0) return 0.0;
     if (c == 'e')
     {
         const std::size_t nMantissa = m_strNumber.size();
@@ -184,7 +173,6 @@ double CExpressionEvaluator::ReadDecimal(std::string_view strText, std::size_t n
     double dValue = 0.0;
     const char* pBegin = m_strNumber.data();
     const auto result = std::from_chars(pBegin, pBegin + m_strNumber.size(), dValue);
-    if (result.ec == std::errc::result_out_of_range)
-        return ParseOutOfRange(m_strNumber);
+    if (result.ec == std::errc::result_out_of_range) return ParseOutOfRange(m_strNumber);
     return dValue;
 }

@@ -19,8 +19,7 @@ double CExpressionEvaluator::OpModulo(double a, double b)
     const std::int32_t nDivisor = ToInt32(b);
     if (nDivisor == 0)
         return a / b; // the quotient of the operands as received: 5%0 is infinity, 5%0.5 is 10
-    if (nDivisor == -1)
-        return 0.0; // also for INT32_MIN, whose 32-bit division would trap
+    if (nDivisor == -1) return 0.0; // also for INT32_MIN, whose 32-bit division would trap
     return ToInt32(a) % nDivisor;
 }
 

@@ -11,9 +11,8 @@
     std::abort();
 }
 
-#define CHECK(condition)                                                                   \
-    do                                                                                     \
-    {                                                                                      \
-        if (!(condition))                                                                  \
-            FuzzFail(#condition);                                                          \
+#define CHECK(condition)                                                                           \
+    do                                                                                             \
+    {                                                                                              \
+        if (!(condition)) FuzzFail(#condition);                                                    \
     } while (false)

@@ -59,15 +59,24 @@ int Position(std::uint8_t nByte, std::size_t nLength)
     const auto nLen = static_cast<int>(nLength);
     switch (nByte)
     {
-    case 0xF0: return -1;
-    case 0xF1: return INT32_MIN;
-    case 0xF2: return INT32_MAX;
-    case 0xF3: return nLen + 1;
-    case 0xF4: return nLen + 1000;
-    case 0xF5: return nLen;
-    case 0xF6: return nLen - 1;
-    case 0xF7: return nLen - 2;
-    default: return nByte % (nLen + 1);
+    case 0xF0:
+        return -1;
+    case 0xF1:
+        return INT32_MIN;
+    case 0xF2:
+        return INT32_MAX;
+    case 0xF3:
+        return nLen + 1;
+    case 0xF4:
+        return nLen + 1000;
+    case 0xF5:
+        return nLen;
+    case 0xF6:
+        return nLen - 1;
+    case 0xF7:
+        return nLen - 2;
+    default:
+        return nByte % (nLen + 1);
     }
 }
 
@@ -86,8 +95,7 @@ struct Line
 Line LineAt(const std::string& strText, std::size_t nPos)
 {
     std::size_t nEnd = strText.find('\r', nPos);
-    if (nEnd == std::string::npos)
-        nEnd = strText.size();
+    if (nEnd == std::string::npos) nEnd = strText.size();
     const std::size_t nLf = nEnd == 0 ? std::string::npos : strText.rfind('\n', nEnd - 1);
     return {nLf == std::string::npos ? 0 : nLf + 1, nEnd};
 }
@@ -102,10 +110,8 @@ bool HasOnlyPairedBreaks(const std::string& strText)
 {
     for (std::size_t i = 0; i < strText.size(); ++i)
     {
-        if (strText[i] == '\r' && (i + 1 == strText.size() || strText[i + 1] != '\n'))
-            return false;
-        if (strText[i] == '\n' && (i == 0 || strText[i - 1] != '\r'))
-            return false;
+        if (strText[i] == '\r' && (i + 1 == strText.size() || strText[i + 1] != '\n')) return false;
+        if (strText[i] == '\n' && (i == 0 || strText[i - 1] != '\r')) return false;
     }
     return true;
 }
@@ -125,8 +131,7 @@ bool Digits(std::string_view strText, std::string_view strAllowed)
 void CheckPanel(const CMemoryWindow& window)
 {
     const std::string& strPanel = window.m_strPanelText;
-    if (strPanel.empty())
-        return;
+    if (strPanel.empty()) return;
     const std::size_t nFirst = strPanel.find("\r\n");
     CHECK(nFirst != std::string::npos);
     const std::size_t nSecond = strPanel.find("\r\n", nFirst + 2);
@@ -151,8 +156,7 @@ void CheckPanel(const CMemoryWindow& window)
     std::from_chars(strHex.data(), strHex.data() + strHex.size(), nFromHex, 16);
     CHECK(nFromBinary == nFromHex);
 
-    if (!bCast)
-        return;
+    if (!bCast) return;
     // Under a cast every result is a whole number in the range of the width shown.
     double dDecimal = 0;
     const auto result =
@@ -182,8 +186,7 @@ struct Snapshot
 
 Snapshot Take(const CMemoryWindow& window)
 {
-    return {window.m_strConsoleText, window.m_nSelStart, window.m_nSelEnd,
-            window.m_strPanelText};
+    return {window.m_strConsoleText, window.m_nSelStart, window.m_nSelEnd, window.m_strPanelText};
 }
 
 void CheckUnchanged(const Snapshot& before, const CMemoryWindow& window)
@@ -270,8 +273,8 @@ void PressInsertKey(CConsole& console, CMemoryWindow& window, EVirtualKey eKey)
     CHECK(!console.PreTranslateKeyDown(eKey));
     const std::string& strNew = window.m_strConsoleText;
     const auto nStart = static_cast<std::size_t>(before.nSelStart);
-    const std::string_view strTail = std::string_view(before.strText).substr(
-        static_cast<std::size_t>(before.nSelEnd));
+    const std::string_view strTail =
+        std::string_view(before.strText).substr(static_cast<std::size_t>(before.nSelEnd));
     CHECK(strNew.compare(0, nStart, before.strText, 0, nStart) == 0);
     CHECK(EndsWith(strNew, strTail));
     CHECK(window.m_nSelStart == window.m_nSelEnd);
@@ -286,8 +289,7 @@ void EnterPanelBits(CConsole& console, CMemoryWindow& window, bool bFlip, int nB
     const Snapshot before = Take(window);
     const std::string strLine = LineOfText(before.strPanel, 0);
     const std::optional<CPanelBits> bits = CPanelBits::FromLine(strLine);
-    if (!bits)
-        return;
+    if (!bits) return;
     nBit %= bits->Width();
     nOther %= bits->Width();
     // What the tooltips and the menu say agrees with the line.
@@ -295,8 +297,8 @@ void EnterPanelBits(CConsole& console, CMemoryWindow& window, bool bFlip, int nB
     CHECK(bits->BitText(nBit) == "bit " + std::to_string(nBit) + " = " + strLine[nColumn]);
     const std::uint64_t nField = bits->Field(nBit, nOther);
     CHECK(bits->FieldLiteral(nBit, nOther, true) == "0x" + HexDigits(nField));
-    CHECK(EndsWith(bits->FieldText(nOther, nBit), " = $" + HexDigits(nField) + " = " +
-                                                      bits->FieldLiteral(nBit, nOther, false)));
+    CHECK(EndsWith(bits->FieldText(nOther, nBit),
+                   " = $" + HexDigits(nField) + " = " + bits->FieldLiteral(nBit, nOther, false)));
     const double dShown = console.m_evaluator.m_dLastResult;
     const std::string strIeee = Ieee754Text(dShown);
     CHECK(strIeee.rfind("double " + DoubleBitsText(dShown) + ": sign ", 0) == 0);
@@ -316,8 +318,7 @@ void EnterPanelBits(CConsole& console, CMemoryWindow& window, bool bFlip, int nB
     // After at most a line break and a '?', the expression and its result.
     const std::string_view strAdded = std::string_view(strNew).substr(before.strText.size());
     CHECK(strAdded.find(entry.m_strExpression + "\r\n") <= 3);
-    if (!bFlip)
-        return;
+    if (!bFlip) return;
     std::string strFlipped = strLine;
     char& chDigit = strFlipped[nColumn];
     chDigit = chDigit == '0' ? '1' : '0';
@@ -373,8 +374,7 @@ void Step(CConsole& console, CMemoryWindow& window, const std::uint8_t* pStep)
         CheckUnchanged(before, window);
         break;
     case 8:
-        if (window.m_bEndPosEnabled)
-            window.m_bEndPosChecked = nArg1 % 10;
+        if (window.m_bEndPosEnabled) window.m_bEndPosChecked = nArg1 % 10;
         console.OnFocusConsole();
         CheckUnchanged(before, window);
         break;
@@ -413,8 +413,7 @@ void Step(CConsole& console, CMemoryWindow& window, const std::uint8_t* pStep)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize)
 {
-    if (nSize < kHeaderSize)
-        return 0;
+    if (nSize < kHeaderSize) return 0;
     CMemoryWindow window;
     CConsole console(window);
 
@@ -441,8 +440,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     for (std::size_t i = 0; i < nSteps; ++i)
     {
         Step(console, window, pSteps + i * kStepSize);
-        if (window.m_strConsoleText.size() > kMaxConsoleSize)
-            break;
+        if (window.m_strConsoleText.size() > kMaxConsoleSize) break;
     }
     return 0;
 }

@@ -17,7 +17,8 @@ std::size_t CountBreaks(const std::string& strText)
 {
     std::size_t nBreaks = 0;
     for (std::size_t i = 0; i < strText.size(); ++i)
-        if (strText[i] == '\n' || (strText[i] == '\r' && (i + 1 == strText.size() || strText[i + 1] != '\n')))
+        if (strText[i] == '\n' ||
+            (strText[i] == '\r' && (i + 1 == strText.size() || strText[i + 1] != '\n')))
             ++nBreaks;
     return nBreaks;
 }
@@ -26,8 +27,7 @@ std::size_t CountBreaks(const std::string& strText)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize)
 {
-    if (nSize == 0)
-        return 0;
+    if (nSize == 0) return 0;
     const int nCastType = pData[0] & 7;
     const std::string strText(reinterpret_cast<const char*>(pData + 1), nSize - 1);
 
@@ -39,14 +39,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
         if (reading.arrSourcePos.size() != reading.strTranslation.size() + 1)
             FuzzFail("a position for every translated byte and the end");
         for (const std::size_t nSource : reading.arrSourcePos)
-            if (nSource > strText.size())
-                FuzzFail("positions lie in the pasted text");
+            if (nSource > strText.size()) FuzzFail("positions lie in the pasted text");
         for (int nCast = 0; nCast < 8; ++nCast)
         {
             evaluator.m_nCastType = nCast;
             (void)evaluator.Evaluate(&reading.strTranslation);
-            if (evaluator.m_nErrorPos != 0)
-                FuzzFail("the engine reads every translation");
+            if (evaluator.m_nErrorPos != 0) FuzzFail("the engine reads every translation");
         }
         SCReading again;
         if (!reader.Read(strText, again, false) || again.strTranslation != reading.strTranslation ||
@@ -61,7 +59,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
 
     static CPasteConverter converter;
     const SPasteConversion conversion = converter.Convert(strText, nCastType);
-    if (CountBreaks(conversion.strText) > CountBreaks(strText))
-        FuzzFail("no line breaks added");
+    if (CountBreaks(conversion.strText) > CountBreaks(strText)) FuzzFail("no line breaks added");
     return 0;
 }

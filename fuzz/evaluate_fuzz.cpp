@@ -11,21 +11,28 @@
 namespace
 {
 
-constexpr int kOddCastTypes[] = {-1, -2, 8, 9, 15, 27, std::numeric_limits<int>::min(),
-                                 std::numeric_limits<int>::max()};
+constexpr int kOddCastTypes[] = {
+    -1, -2, 8, 9, 15, 27, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()};
 
 // The value range of each cast type once Apply has narrowed the final result.
 bool InCastRange(double dValue, int nCastType)
 {
     switch (nCastType)
     {
-    case 2: return dValue >= -2147483648.0 && dValue <= 2147483647.0;
-    case 3: return dValue >= 0.0 && dValue <= 4294967295.0;
-    case 4: return dValue >= -32768.0 && dValue <= 32767.0;
-    case 5: return dValue >= 0.0 && dValue <= 65535.0;
-    case 6: return dValue >= -128.0 && dValue <= 127.0;
-    case 7: return dValue >= 0.0 && dValue <= 255.0;
-    default: return true;
+    case 2:
+        return dValue >= -2147483648.0 && dValue <= 2147483647.0;
+    case 3:
+        return dValue >= 0.0 && dValue <= 4294967295.0;
+    case 4:
+        return dValue >= -32768.0 && dValue <= 32767.0;
+    case 5:
+        return dValue >= 0.0 && dValue <= 65535.0;
+    case 6:
+        return dValue >= -128.0 && dValue <= 127.0;
+    case 7:
+        return dValue >= 0.0 && dValue <= 255.0;
+    default:
+        return true;
     }
 }
 
@@ -33,8 +40,7 @@ bool InCastRange(double dValue, int nCastType)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize)
 {
-    if (nSize == 0)
-        return 0;
+    if (nSize == 0) return 0;
     CExpressionEvaluator evaluator;
     evaluator.m_nCastType = pData[0] < 0xF8 ? pData[0] & 7 : kOddCastTypes[pData[0] - 0xF8];
     evaluator.m_dMemory = 3.5;
@@ -44,8 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     const double dValue = evaluator.Evaluate(&strText);
     const int nError = evaluator.m_nErrorPos;
     // Blanks after the last token are reported one past the end, never further.
-    if (nError < 0 || static_cast<std::size_t>(nError) > strText.size() + 1)
-        std::abort();
+    if (nError < 0 || static_cast<std::size_t>(nError) > strText.size() + 1) std::abort();
     const bool bCast = evaluator.m_nCastType >= 2 && evaluator.m_nCastType <= 7;
     if (nError == 0 && bCast &&
         (!InCastRange(dValue, evaluator.m_nCastType) || dValue != std::trunc(dValue)))
@@ -53,16 +58,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
 
     // The same text gives the same answer, unless it draws random numbers ("rand(" in any case);
     // an odd cast type gives the answer of no cast.
-    if (pData[0] >= 0xF8)
-        evaluator.m_nCastType = 0;
+    if (pData[0] >= 0xF8) evaluator.m_nCastType = 0;
     const double dAgain = evaluator.Evaluate(&strText);
-    if (evaluator.m_nErrorPos != nError)
-        std::abort();
+    if (evaluator.m_nErrorPos != nError) std::abort();
     std::string strLower = strText;
     for (char& c : strLower)
         c = static_cast<char>((c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c);
     const bool bSame = dAgain == dValue || (std::isnan(dAgain) && std::isnan(dValue));
-    if (nError == 0 && !bSame && strLower.find("rand(") == std::string::npos)
-        std::abort();
+    if (nError == 0 && !bSame && strLower.find("rand(") == std::string::npos) std::abort();
     return 0;
 }

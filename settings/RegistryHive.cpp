@@ -11,11 +11,12 @@
 // a key or value keeps the spelling it was created with. Values hold a type and raw bytes.
 //
 // A file that is not a hive of ours is never written, deleted or replaced: every operation on
-// it fails. An empty file is a hive not yet made: reads find nothing, the first write makes it. Each write is one IMMEDIATE transaction and every connection waits for a busy
-// hive, so several running copies of the program can share it; the last write wins. Reads,
-// too, open the hive read-write when the file and its folder allow it, because only such a
-// connection can roll back the journal that a copy killed while committing leaves behind;
-// until that is done the hive cannot be read at all.
+// it fails. An empty file is a hive not yet made: reads find nothing, the first write makes it.
+// Each write is one IMMEDIATE transaction and every connection waits for a busy hive, so several
+// running copies of the program can share it; the last write wins. Reads, too, open the hive
+// read-write when the file and its folder allow it, because only such a connection can roll back
+// the journal that a copy killed while committing leaves behind; until that is done the hive cannot
+// be read at all.
 
 #include "Registry.h"
 
@@ -196,8 +197,8 @@ void MakePrivate(int nFd)
 
 // Checks the file's header before SQLite opens it, since SQLite would roll back a journal
 // left beside a foreign database, writing to it; a file too short for a header is not ours
-// either (an empty one is no hive yet, see IsEmptyFile). Makes the hive and its folder private. Leaves no descriptor
-// open for SQLite to lose its locks by (see CFileDescriptor).
+// either (an empty one is no hive yet, see IsEmptyFile). Makes the hive and its folder private.
+// Leaves no descriptor open for SQLite to lose its locks by (see CFileDescriptor).
 LONG ClaimHive(const std::string& strFile)
 {
     constexpr int kFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;

@@ -52,10 +52,10 @@ private:
     HKEY m_hKey = nullptr; // open only during one ReadValue or WriteValue
     std::string m_strValueName;
     std::string m_strKeyPath;
-    std::string m_strValue;    // "" until a read succeeds or SetValue goes on to write
-    std::string m_strDefault;  // returned by a read that fails
-    bool m_bValid = false;     // a read or write has succeeded; never cleared
-    bool m_bNoCache;           // always read in GetValue, always write in SetValue
-    bool m_bReadError = false; // the last read failed, and not because the value is missing
+    std::string m_strValue;     // "" until a read succeeds or SetValue goes on to write
+    std::string m_strDefault;   // returned by a read that fails
+    bool m_bValid = false;      // a read or write has succeeded; never cleared
+    bool m_bNoCache;            // always read in GetValue, always write in SetValue
+    bool m_bReadError = false;  // the last read failed, and not because the value is missing
     bool m_bWriteError = false; // the last write failed
 };

@@ -58,10 +58,10 @@ TEST(CommandLineTest, DecidesBeforeTheWindow)
         EXPECT_EQ(result.m_strOut.toStdString().rfind(row.pszOutStart, 0), 0U) << strCall;
         EXPECT_EQ(result.m_strOut.isEmpty(), row.nExitCode != 0) << strCall;
         // Exactly one error line, naming the program and the row's part, with exit code 2.
-        const QString strError =
-            row.nExitCode != 2 ? QString()
-                               : QStringLiteral("lumdrak: [^\n]*%1[^\n]*\n")
-                                     .arg(QRegularExpression::escape(row.pszErrorPart));
+        const QString strError = row.nExitCode != 2
+                                     ? QString()
+                                     : QStringLiteral("lumdrak: [^\n]*%1[^\n]*\n")
+                                           .arg(QRegularExpression::escape(row.pszErrorPart));
         EXPECT_TRUE(QRegularExpression(QRegularExpression::anchoredPattern(strError))
                         .match(result.m_strError)
                         .hasMatch())

@@ -33,11 +33,13 @@ void Say(const char* pszWhat)
 void SayReadyWhen(std::function<bool()> fnRunning)
 {
     auto* pTimer = new QTimer(qApp);
-    QObject::connect(pTimer, &QTimer::timeout, [pTimer, fnRunning] {
-        if (!fnRunning()) return;
-        pTimer->stop();
-        Say("ready");
-    });
+    QObject::connect(pTimer, &QTimer::timeout,
+                     [pTimer, fnRunning]
+                     {
+                         if (!fnRunning()) return;
+                         pTimer->stop();
+                         Say("ready");
+                     });
     pTimer->start(10);
 }
 
@@ -69,35 +71,37 @@ int main(int argc, char* argv[])
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     QTimer start; // polls until the program's window runs
-    QObject::connect(&start, &QTimer::timeout, [&]
-    {
-        QWidget* pWindow = QApplication::activeModalWidget();
-        if (!pWindow) return;
-        start.stop();
-        CConsoleEdit* pConsole = nullptr; // the classes have no meta-objects of their own
-        CResultPanel* pPanel = nullptr;
-        const CConsoleKeeper* pKeeper = nullptr;
-        for (QObject* pChild : pWindow->children())
-        {
-            if (auto* p = dynamic_cast<CConsoleEdit*>(pChild)) pConsole = p;
-            if (auto* p = dynamic_cast<CResultPanel*>(pChild)) pPanel = p;
-            if (auto* p = dynamic_cast<CConsoleKeeper*>(pChild)) pKeeper = p;
-        }
-        if (!pConsole || !pPanel || !pKeeper ||
-            !QTest::qWaitFor([pKeeper] { return pKeeper->IsRestored(); }))
-            std::_Exit(3);
-        QTest::keyClicks(pConsole, QString::fromLocal8Bit(argv[1]));
-        QTest::keyClick(pConsole, Qt::Key_Return);
-        Say("typed");
-        if (strThen == "console-menu") OpenMenu(pConsole);
-        if (strThen == "panel-menu") OpenMenu(pPanel);
-        if (strThen == "drag") DragText(pConsole);
-        if (strThen == "quit")
-        {
-            QTest::keyClick(pConsole, Qt::Key_H, Qt::AltModifier);
-            QCoreApplication::quit();
-        }
-    });
+    QObject::connect(&start, &QTimer::timeout,
+                     [&]
+                     {
+                         QWidget* pWindow = QApplication::activeModalWidget();
+                         if (!pWindow) return;
+                         start.stop();
+                         CConsoleEdit* pConsole =
+                             nullptr; // the classes have no meta-objects of their own
+                         CResultPanel* pPanel = nullptr;
+                         const CConsoleKeeper* pKeeper = nullptr;
+                         for (QObject* pChild : pWindow->children())
+                         {
+                             if (auto* p = dynamic_cast<CConsoleEdit*>(pChild)) pConsole = p;
+                             if (auto* p = dynamic_cast<CResultPanel*>(pChild)) pPanel = p;
+                             if (auto* p = dynamic_cast<CConsoleKeeper*>(pChild)) pKeeper = p;
+                         }
+                         if (!pConsole || !pPanel || !pKeeper ||
+                             !QTest::qWaitFor([pKeeper] { return pKeeper->IsRestored(); }))
+                             std::_Exit(3);
+                         QTest::keyClicks(pConsole, QString::fromLocal8Bit(argv[1]));
+                         QTest::keyClick(pConsole, Qt::Key_Return);
+                         Say("typed");
+                         if (strThen == "console-menu") OpenMenu(pConsole);
+                         if (strThen == "panel-menu") OpenMenu(pPanel);
+                         if (strThen == "drag") DragText(pConsole);
+                         if (strThen == "quit")
+                         {
+                             QTest::keyClick(pConsole, Qt::Key_H, Qt::AltModifier);
+                             QCoreApplication::quit();
+                         }
+                     });
     start.start(1);
     CCalculatorApp app;
     return RunApplication(app);

@@ -7,16 +7,16 @@
 #include <QAccessible>
 #include <QAction>
 #include <QClipboard>
-#include <QLabel>
 #include <QContextMenuEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMimeData>
 #include <QProcess>
 #include <QScrollBar>
 
 #include <algorithm>
-#include <cstdlib>
 #include <csignal>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <tuple>
@@ -184,7 +184,8 @@ TEST_F(CKeptConsoleTest, PastedCIsCheckedUnderTheCastAndANoteSaysWhereItDiffers)
         {"Alt+N", "C: 2147495936 = 0x80003000 (unsigned int). 32Bit UNSIGNED gives the same.",
          "-2147471360"},
         {"Alt+3", "", "2147495936"},
-        {"Alt+3, Alt+U", "C: 2147495936 = 0x80003000 (unsigned int). 32Bit UNSIGNED gives the same.",
+        {"Alt+3, Alt+U",
+         "C: 2147495936 = 0x80003000 (unsigned int). 32Bit UNSIGNED gives the same.",
          "-2147471360"},
     };
     for (const auto& [pszCast, pszNote, pszResult] : rows)

@@ -33,12 +33,14 @@ void RunChild(const SRow& row, int nPipe)
     char szName[] = "termination_signals_test";
     char* arrArgv[] = {szName, nullptr};
     QCoreApplication application(nArgc, arrArgv);
-    const CTerminationSignals termination([&] {
-        if (row.nLaterSignal) raise(row.nLaterSignal);
-        std::this_thread::sleep_for(std::chrono::milliseconds(row.nCallMs));
-        [[maybe_unused]] const ssize_t n = write(nPipe, "c", 1);
-        QCoreApplication::exit(0);
-    });
+    const CTerminationSignals termination(
+        [&]
+        {
+            if (row.nLaterSignal) raise(row.nLaterSignal);
+            std::this_thread::sleep_for(std::chrono::milliseconds(row.nCallMs));
+            [[maybe_unused]] const ssize_t n = write(nPipe, "c", 1);
+            QCoreApplication::exit(0);
+        });
     raise(SIGTERM);
     QCoreApplication::exec();
     _exit(0);

@@ -37,16 +37,18 @@ inline const std::string kStartText = std::string(kBannerText) + "\r\n" + kVersi
 inline QStringList UseContextMenu(QWidget* pWidget, const QString& strItem)
 {
     QStringList arrItems;
-    QTimer::singleShot(0, [&]
-    {
-        auto* pMenu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        if (!pMenu) return;
-        for (QAction* pAction : pMenu->actions())
-            if (!pAction->isSeparator()) arrItems.append(pAction->text());
-        for (QAction* pAction : pMenu->actions())
-            if (pAction->text() == strItem && pAction->isEnabled()) pAction->trigger();
-        pMenu->close();
-    });
+    QTimer::singleShot(0,
+                       [&]
+                       {
+                           auto* pMenu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                           if (!pMenu) return;
+                           for (QAction* pAction : pMenu->actions())
+                               if (!pAction->isSeparator()) arrItems.append(pAction->text());
+                           for (QAction* pAction : pMenu->actions())
+                               if (pAction->text() == strItem && pAction->isEnabled())
+                                   pAction->trigger();
+                           pMenu->close();
+                       });
     const QPoint point = pWidget->rect().center();
     QContextMenuEvent event(QContextMenuEvent::Mouse, point, pWidget->mapToGlobal(point));
     QApplication::sendEvent(pWidget, &event);

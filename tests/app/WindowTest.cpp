@@ -16,11 +16,11 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
-#include <iterator>
-#include <cmath>
 #include <functional>
+#include <iterator>
 #include <set>
 #include <string>
 #include <tuple>
@@ -31,8 +31,8 @@ namespace
 
 // The mode buttons in template order.
 constexpr EControlId kButtonIds[] = {kIdCastNone, kIdCast32,    kIdCast16,    kIdCast8,
-                              kIdUnsigned, kIdOutputBin, kIdOutputHex, kIdOutputDez,
-                              kIdScroll,   kIdOverwrite, kIdEndPos};
+                                     kIdUnsigned, kIdOutputBin, kIdOutputHex, kIdOutputDez,
+                                     kIdScroll,   kIdOverwrite, kIdEndPos};
 
 // Each control's rectangle in dialog units.
 const std::pair<EControlId, QRect> kTemplateRects[] = {
@@ -136,8 +136,7 @@ TEST_F(CCalculatorDlgTest, AnEmptyHiveIsAFirstRunAndAForeignOneIsLeftAlone)
                 .GetValue();
         EXPECT_EQ(strCode, bKept ? "BB321" : "-");
         const std::string strTranscript =
-            CRegistryString("Software\\Lumdrak\\Console", "-", true, HKEY_CURRENT_USER)
-                .GetValue();
+            CRegistryString("Software\\Lumdrak\\Console", "-", true, HKEY_CURRENT_USER).GetValue();
         EXPECT_EQ(strTranscript.ends_with("?200\r\n200"), bKept) << strTranscript;
         if (!bKept)
         {
@@ -197,7 +196,7 @@ TEST_F(CCalculatorDlgTest, KeysActOnTheConsoleWhereverTheFocusIs)
         {"1+2", kIdOutputHex, "Shift+Return", "4", strSum},
         {"1+2", kIdEndPos, "Ctrl+Return", "4", strSum},
         {"1+2", kIdPanel, "Num+Enter", "4", strSum},
-        {"1/0", kIdConsole, "Return", "", kStartText + "1/0\r\ninf\r\n?"}, // as written
+        {"1/0", kIdConsole, "Return", "", kStartText + "1/0\r\ninf\r\n?"},             // as written
         {"", kIdConsole, "Ctrl+Home, Ctrl+Return, Ctrl+End", "", "\r\n" + kStartText}, // no prompt
         {"6*7\r", kIdConsole, "F2", "", strProduct + "42"},
         {"6*7\r", kIdOutputBin, "F2", "", strProduct + "42"},
@@ -236,7 +235,7 @@ TEST_F(CCalculatorDlgTest, EnterWritesWhatTheTextModelWritesAndOneUndoTakesItBac
         {strLines, 2, 1, 1},       // Overwrite with EndPos: the caret goes to "?2*3"'s end
         {strLines, 12, 1, 0},      // Overwrite with one line below and no break after it
         {"?1+1", 4, 1, 1},         // the last line: a pure insertion
-        {"?1+1\r\n", 4, 0, 0},   // before the break that ends the text
+        {"?1+1\r\n", 4, 0, 0},     // before the break that ends the text
         {"?(1\r\n\r\n?", 1, 1, 0}, // a marker over an empty line
     };
     for (const auto& [strText, nCaret, nEditMode, bEndPos] : rows)
@@ -274,7 +273,8 @@ TEST_F(CCalculatorDlgTest, LongLinesWrapAtTheConsolesWidthWhereverTheRowIsFull)
     Type("\r");
     EXPECT_EQ(ConsoleText(), kStartText + strSum + "\r\n20001\r\n?");
 
-    const QTextLayout* pLayout = Console()->document()->findBlockByNumber(4).layout(); // the '?' line
+    const QTextLayout* pLayout =
+        Console()->document()->findBlockByNumber(4).layout(); // the '?' line
     ASSERT_GT(pLayout->lineCount(), 100);
     // Full rows differ by one character at most: the font's advance is not a whole pixel.
     int nShortest = INT_MAX;
@@ -307,8 +307,9 @@ TEST_F(CCalculatorDlgTest, TabVisitsEveryTabStopInTemplateOrder)
         arrOrder.push_back(FocusId());
     }
     // "&UNSIGNED" is disabled under "&None"; "Scroll" and "Overwrite" are no tab stops.
-    EXPECT_EQ(arrOrder, (std::vector<EControlId>{kIdCastNone, kIdCast32, kIdCast16, kIdCast8, kIdOutputBin,
-                                          kIdOutputHex, kIdOutputDez, kIdEndPos, kIdConsole}));
+    EXPECT_EQ(arrOrder,
+              (std::vector<EControlId>{kIdCastNone, kIdCast32, kIdCast16, kIdCast8, kIdOutputBin,
+                                       kIdOutputHex, kIdOutputDez, kIdEndPos, kIdConsole}));
 }
 
 // Each row starts in a new window (no cast, "&UNSIGNED" checked but disabled, "&DEZ",
@@ -331,7 +332,7 @@ TEST_F(CCalculatorDlgTest, DialogKeysActAsTheDialogManagerDoes)
         const char* m_pszTyped;
         std::string m_strChecked;
         EControlId m_nFocusAfter;
-        std::string m_strAdded; // to the console's text after -1
+        std::string m_strAdded;   // to the console's text after -1
         const char* m_pszDecimal; // the panel's line
     } rows[] = {
         {"", kIdConsole, "Alt+U, Alt+S, Alt+O, Alt+C, Alt+X, Alt+4", "1\r", kStart, kIdConsole,
@@ -349,7 +350,7 @@ TEST_F(CCalculatorDlgTest, DialogKeysActAsTheDialogManagerDoes)
          "4294967295"},
         {"Alt+3", kIdCast8, "Right", "", k32Bit, kIdUnsigned, "", "4294967295"},
         {"Alt+3", kIdUnsigned, "Down", "", kStart, kIdConsole, "", "-1"}, // round to "&None"
-        {"", kIdCast8, "Right", "", kStart, kIdCastNone, "", "-1"}, // past the disabled box
+        {"", kIdCast8, "Right", "", kStart, kIdCastNone, "", "-1"},       // past the disabled box
         {"", kIdCastNone, "Up", "", k8Bit, kIdConsole, "", "255"},
         {"", kIdOutputBin, "Down", "10\r", kHex, kIdConsole, "10\r\n$A\r\n?", "10"},
         {"", kIdOutputBin, "Left", "", kStart, kIdPanel, "", "-1"}, // round, past the hidden one
@@ -360,7 +361,8 @@ TEST_F(CCalculatorDlgTest, DialogKeysActAsTheDialogManagerDoes)
     };
     for (const auto& row : rows)
     {
-        SCOPED_TRACE(std::string(row.m_pszKeys) + " on " + std::to_string(static_cast<int>(row.m_nFocusId)));
+        SCOPED_TRACE(std::string(row.m_pszKeys) + " on " +
+                     std::to_string(static_cast<int>(row.m_nFocusId)));
         OpenWindow();
         Type("-1\r");
         Keys(row.m_pszSetup);
@@ -457,14 +459,14 @@ TEST_F(CCalculatorDlgTest, ScreenReadersGetNamedControlsInTemplateOrderAndEachNe
         }
     };
     walk(pWindow, "");
-    EXPECT_EQ(arrTree, (std::vector<std::string>{
-                           "Grouping Force Cast", "  RadioButton None", "  RadioButton 32Bit",
-                           "  RadioButton 16Bit", "  RadioButton 8Bit", "  CheckBox UNSIGNED",
-                           "RadioButton BIN", "RadioButton HEX", "RadioButton DEZ", "Button erase",
-                           "EditableText Result", "Graphic Bit positions 63 to 0",
-                           "StaticText Binary, Hexadecimal, Decimal", "Button Info",
-                           "RadioButton Scroll", "RadioButton Overwrite", "CheckBox EndPos",
-                           "EditableText Console"}));
+    EXPECT_EQ(arrTree,
+              (std::vector<std::string>{
+                  "Grouping Force Cast", "  RadioButton None", "  RadioButton 32Bit",
+                  "  RadioButton 16Bit", "  RadioButton 8Bit", "  CheckBox UNSIGNED",
+                  "RadioButton BIN", "RadioButton HEX", "RadioButton DEZ", "Button erase",
+                  "EditableText Result", "Graphic Bit positions 63 to 0",
+                  "StaticText Binary, Hexadecimal, Decimal", "Button Info", "RadioButton Scroll",
+                  "RadioButton Overwrite", "CheckBox EndPos", "EditableText Console"}));
 
     QAccessibleInterface* pPanel = QAccessible::queryAccessibleInterface(Panel());
     bool bLabelled = false;
@@ -587,9 +589,15 @@ TEST_F(CCalculatorDlgTest, RulerAndFramesStayCrispAtEveryZoomAndPixelRatio)
 {
     Type("-1\r");
     std::vector<std::vector<bool>> arrReference; // each label's 5 x 7 dots, from the bitmap
-    for (const auto& [nPercent, dRatio] : {std::pair{100, 1.0}, {100, 1.25}, {100, 1.5},
-                                           {100, 1.75}, {100, 2.0}, {125, 1.0}, {150, 1.0},
-                                           {200, 1.0}, {200, 1.5}})
+    for (const auto& [nPercent, dRatio] : {std::pair{100, 1.0},
+                                           {100, 1.25},
+                                           {100, 1.5},
+                                           {100, 1.75},
+                                           {100, 2.0},
+                                           {125, 1.0},
+                                           {150, 1.0},
+                                           {200, 1.0},
+                                           {200, 1.5}})
     {
         SCOPED_TRACE(std::to_string(nPercent) + " %, ratio " + std::to_string(dRatio));
         m_pDlg->SetZoom(nPercent);
@@ -645,8 +653,8 @@ TEST_F(CCalculatorDlgTest, RulerAndFramesStayCrispAtEveryZoomAndPixelRatio)
                             for (int nOnRow = 0; nOnRow < CBitRuler::kHeightDots; ++nOnRow)
                                 for (int nOnCol = 0; nOnCol < CBitRuler::kLabelDots; ++nOnCol)
                                     if (arrGlyph[nOnRow * CBitRuler::kLabelDots + nOnCol])
-                                        dGlyph += dShare *
-                                                  overlap(rectPixel, dotRect(nOnCol, nOnRow));
+                                        dGlyph +=
+                                            dShare * overlap(rectPixel, dotRect(nOnCol, nOnRow));
                         }
                     dError = std::max(dError, std::abs(dInk - dGlyph) / (dDot * dDot));
                 }

@@ -6,7 +6,7 @@
 namespace
 {
 
-const std::vector<std::string> kAllNames = {"int(", "sqr(", "cos(",  "sin(",   "tan(", "acos(",
+const std::vector<std::string> kAllNames = {"int(",  "sqr(",  "cos(", "sin(", "tan(",   "acos(",
                                             "asin(", "atan(", "exp(", "log(", "log10(", "pow(",
                                             "rand(", "pi",    "r",    "m"};
 
@@ -21,20 +21,20 @@ TEST(Completion, ContinuesTheNameBeforeTheCursor)
 {
     const SCompletionCase cases[] = {
         {"sq", "r(", {}},
-        {"SQ", "R(", {}},       // all capitals continue in capitals
-        {"Sq", "r(", {}},       // mixed case continues in small letters
-        {"1+log1", "0(", {}},   // after an operator, digits inside the name
+        {"SQ", "R(", {}},     // all capitals continue in capitals
+        {"Sq", "r(", {}},     // mixed case continues in small letters
+        {"1+log1", "0(", {}}, // after an operator, digits inside the name
         {"sin(co", "s(", {}},
         {"ac", "os(", {}},
         {"ra", "nd(", {}},
         {"2p", "", {"pow(", "pi"}}, // leading digits are a number of their own
-        {"lo", "g", {}},        // as far as log( and log10( agree
+        {"lo", "g", {}},            // as far as log( and log10( agree
         {"log", "", {"log(", "log10("}},
         {"a", "", {"acos(", "asin(", "atan("}},
         {"r", "", {"rand(", "r"}},
-        {"pi", "", {}},         // complete already
+        {"pi", "", {}}, // complete already
         {"M", "", {}},
-        {"$ab", "", {}},        // hexadecimal digits, not a name
+        {"$ab", "", {}}, // hexadecimal digits, not a name
         {"#1", "", {}},
         {"x", "", {}},
         {"sqr(", "", kAllNames}, // no name begun: all of them, the function tokens first

@@ -8,8 +8,7 @@ namespace
 [[gnu::constructor]] void AnnounceLoading()
 {
     constexpr char kMessage[] = "fake libedit loaded\n";
-    if (write(STDERR_FILENO, kMessage, sizeof kMessage - 1) < 0)
-        _exit(125);
+    if (write(STDERR_FILENO, kMessage, sizeof kMessage - 1) < 0) _exit(125);
 }
 
 } // namespace

@@ -9,10 +9,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <tuple>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace
@@ -36,7 +36,7 @@ void WriteFile(const fs::path& path, const std::string& strText, mode_t nMode = 
 
 mode_t Mode(const fs::path& path)
 {
-    struct stat status{};
+    struct stat status = {};
     lstat(path.c_str(), &status);
     return status.st_mode;
 }
@@ -76,7 +76,6 @@ void SetVariable(const char* szName, const char* pValue)
 class HistoryFileTest : public ::testing::Test
 {
 protected:
-
     static CHistoryFile Loaded(const fs::path& path)
     {
         CHistoryFile history(path.string());
@@ -113,9 +112,10 @@ TEST_F(HistoryFileTest, ThePathComesFromTheEnvironment)
         SetVariable("HOME", c.pHome);
         const passwd* pEntry = getpwuid(getuid());
         ASSERT_NE(pEntry, nullptr);
-        const std::string strExpected = c.szPath == std::string("passwd")
-            ? std::string(pEntry->pw_dir) + "/.local/state/lumdrak/eval_history"
-            : c.szPath;
+        const std::string strExpected =
+            c.szPath == std::string("passwd")
+                ? std::string(pEntry->pw_dir) + "/.local/state/lumdrak/eval_history"
+                : c.szPath;
         EXPECT_EQ(CHistoryFile::PathFromEnvironment(), strExpected)
             << (c.pOverride ? c.pOverride : "-") << " " << (c.pStateHome ? c.pStateHome : "-");
     }
@@ -128,8 +128,13 @@ TEST_F(HistoryFileTest, KeepsEachTypedLineOnce)
         // added, kept
         {{"1+2", "1+2", "3", "1+2"}, {"1+2", "3", "1+2"}}, // only repeats in a row are dropped
         {{"", " ", "\t \t", "r"}, {"r"}},
-        {{std::string(kLongest, '1'), std::string(kLongest + 1, '2')}, {std::string(kLongest, '1')}},
-        {{std::string("1\0" "2", 3), "sin(0) "}, {"sin(0) "}},
+        {{std::string(kLongest, '1'), std::string(kLongest + 1, '2')},
+         {std::string(kLongest, '1')}},
+        {{std::string("1\0"
+                      "2",
+                      3),
+          "sin(0) "},
+         {"sin(0) "}},
     };
     for (const auto& [added, kept] : cases)
     {
@@ -175,7 +180,7 @@ TEST_F(HistoryFileTest, AnotherUsersFileOrFolderIsReadButNeverReplaced)
     constexpr uid_t kOther = 65534;
     const std::tuple<const char*, mode_t, const char*, bool> rows[] = {
         // the other user's folder and its mode, the file below it, whether a line is written
-        {"theirs", 0755, "eval_history", false},       // their file
+        {"theirs", 0755, "eval_history", false},         // their file
         {"theirs", 0755, "lumdrak/eval_history", false}, // their folder, no file yet
         {"shared", 01777, "eval_history", true},
     };
@@ -229,8 +234,8 @@ TEST_F(HistoryFileTest, KeepsTheLastThousandLinesAcrossRestarts)
 
 TEST_F(HistoryFileTest, EscapesWhatWouldBreakALine)
 {
-    const std::vector<std::string> entries = {"a\\b", "\x01\x1f\x7f", "tab\there", "\xC3\xA9 $FF",
-                                              "\\x41", "'\r'"};
+    const std::vector<std::string> entries = {"a\\b",         "\x01\x1f\x7f", "tab\there",
+                                              "\xC3\xA9 $FF", "\\x41",        "'\r'"};
     const std::string strText = CHistoryFile::Encode(entries);
     EXPECT_EQ(strText, kHeader + "a\\\\b\n\\x01\\x1F\\x7F\ntab\\x09here\n\xC3\xA9 $FF\n"
                                  "\\\\x41\n'\\x0D'\n");
@@ -250,14 +255,15 @@ TEST_F(HistoryFileTest, EscapesWhatWouldBreakALine)
 TEST_F(HistoryFileTest, ForeignFilesAreReadAsNoHistoryAndNeverWritten)
 {
     const std::string foreign[] = {
-        "1+2\n3*4\n",                        // lines without the header
-        "_HiStOrY_V2_\n1+2\n",               // another program's history
-        "# lumdrak-eval history 2\n1+2\n",   // a later version of ours
-        kHeader + "1+2",                     // cut off inside a line
-        kHeader + "1\\q2\n",                 // an escape we never write
+        "1+2\n3*4\n",                      // lines without the header
+        "_HiStOrY_V2_\n1+2\n",             // another program's history
+        "# lumdrak-eval history 2\n1+2\n", // a later version of ours
+        kHeader + "1+2",                   // cut off inside a line
+        kHeader + "1\\q2\n",               // an escape we never write
         kHeader + "1\\x4\n",
         kHeader + "\\x00\n",
-        kHeader + "a\x01" "b\n",             // a control byte we would have escaped
+        kHeader + "a\x01"
+                  "b\n", // a control byte we would have escaped
         kHeader.substr(0, kHeader.size() - 1),
         std::string("\xFF\xFE\0\x01 binary\n", 13),
         "<folder>",
@@ -296,8 +302,7 @@ TEST_F(HistoryFileTest, UnreadableFilesAreIgnoredAndLeftAlone)
     ASSERT_GE(pid, 0);
     if (pid == 0)
     {
-        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
-            _exit(2);
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
         CHistoryFile history = Loaded(m_file);
         const bool bIgnored = history.Entries().empty() && !history.IsWritable() &&
                               history.Add("3") && history.Entries().size() == 1;

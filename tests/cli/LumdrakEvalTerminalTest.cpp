@@ -79,8 +79,7 @@ protected:
             setenv("LANG", "C.UTF-8", 1);
             setenv(bHistory ? "XDG_STATE_HOME" : "LUMDRAK_EVAL_HISTORY",
                    bHistory ? (m_home / "state").c_str() : "", 1);
-            if (!m_strLibraryPath.empty())
-                setenv("LD_LIBRARY_PATH", m_strLibraryPath.c_str(), 1);
+            if (!m_strLibraryPath.empty()) setenv("LD_LIBRARY_PATH", m_strLibraryPath.c_str(), 1);
             execv(LUMDRAK_EVAL_PATH, argv.data());
             _exit(127);
         }

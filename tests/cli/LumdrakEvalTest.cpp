@@ -78,8 +78,11 @@ TEST(LumdrakEval, PrintsWhatTheConsoleWrites)
         {{"-c", "8", "300", "200"}, "", 0, "44\n-56\n", ""},
         {{"-c", "8", "-u", "-o", "hex", "200"}, "", 0, "$C8\n", ""},
         // the IEEE-754 bits of r, under the cast
-        {{"-o", "f64", "0.1", "(-1)/(1/0)", "1/0"}, "", 0,
-         "0x3FB999999999999A\n0x8000000000000000\n0x7FF0000000000000\n", ""},
+        {{"-o", "f64", "0.1", "(-1)/(1/0)", "1/0"},
+         "",
+         0,
+         "0x3FB999999999999A\n0x8000000000000000\n0x7FF0000000000000\n",
+         ""},
         {{"-o", "f32", "0.1", "1e300"}, "", 0, "0x3DCCCCCD\n0x7F800000\n", ""},
         {{"-c", "8", "-o", "f64", "300"}, "", 0, "0x4046000000000000\n", ""},
         {{"-o", "f64", "1", "(1"}, "", 1, "0x3FF0000000000000\n", "?(1\n^^\nSyntax not allowed.\n"},
@@ -89,24 +92,37 @@ TEST(LumdrakEval, PrintsWhatTheConsoleWrites)
         {{"1/0", "0/0", "-1/0"}, "", 0, "inf\nnan\n-inf\n", ""},
         {{"?7"}, "", 0, "7\n", ""},
         {{"--", "-c"}, "", 0, "0\n", ""},
-        {{}, ":m\n:q\n1+1\n", 1, "2\n", // commands only at a terminal
+        {{},
+         ":m\n:q\n1+1\n",
+         1,
+         "2\n", // commands only at a terminal
          "?:m\n^^\nSyntax not allowed.\n?:q\n^^\nSyntax not allowed.\n"},
         // odd bytes and long lines neither crash nor hang
         {{"--raw"},
-         std::string("1+\0" "2\n", 5) + std::string(100000, '(') + "\n\xFF\xE1\xE1\n1" +
-             std::string(200000, '0') + "\n",
-         1, "error 3\nerror 2001\nerror 1\ninf\n", ""},
+         std::string("1+\0"
+                     "2\n",
+                     5) +
+             std::string(100000, '(') + "\n\xFF\xE1\xE1\n1" + std::string(200000, '0') + "\n",
+         1,
+         "error 3\nerror 2001\nerror 1\ninf\n",
+         ""},
         {{"2*-3"}, "", 1, "", "?2*-3\n  ^^\nSyntax not allowed.\n"},
         {{"1", "(1 x)", "2"}, "", 1, "1\n2\n", "?(1 x)\n   ^^\nSyntax not allowed.\n"},
         {{}, "?1+2\n\n$ff\r\n2*r\n", 0, "3\n255\n510\n", ""},
         {{}, "1+*\n(2\n", 1, "", "?1+*\n  ^^\nSyntax not allowed.\n?(2\n^^\nSyntax not allowed.\n"},
         {{}, "", 0, "", ""},
-        {{"--raw", "1/3", "1e300", "1/0", "0/0", "(1", "0.1+0.2"}, "", 1,
-         "0.3333333333333333\n1e+300\ninf\nnan\nerror 1\n0.30000000000000004\n", ""},
+        {{"--raw", "1/3", "1e300", "1/0", "0/0", "(1", "0.1+0.2"},
+         "",
+         1,
+         "0.3333333333333333\n1e+300\ninf\nnan\nerror 1\n0.30000000000000004\n",
+         ""},
         {{"--raw", "-c", "16", "70000"}, "", 0, "4464\n", ""},
         // C literals, converted only when asked; positions are those of the text as given
-        {{"-C", "0xFF & (1 << 4)", "0b1010|1", "0xFFFF'FFFFu", "$0b1"}, "", 0,
-         "16\n11\n4294967295\n177\n", ""},
+        {{"-C", "0xFF & (1 << 4)", "0b1010|1", "0xFFFF'FFFFu", "$0b1"},
+         "",
+         0,
+         "16\n11\n4294967295\n177\n",
+         ""},
         {{"--c-literals", "-o", "hex"}, "0x10\n?0B1_1\n", 0, "$10\n$3\n", ""},
         {{"0b1010|1"}, "", 0, "1\n", ""},
         {{"0xFF & 16"}, "", 1, "", "?0xFF & 16\n ^^\nSyntax not allowed.\n"},
@@ -115,12 +131,23 @@ TEST(LumdrakEval, PrintsWhatTheConsoleWrites)
         // C read as C: its value, or nothing and status 3 where the cast cannot give it
         {{"-C", "0xF0 | 0x0F & 0x3", "2*-3", "'A' + 1", "0777"}, "", 0, "243\n-6\n66\n511\n", ""},
         {{"-C", "-c", "32", "-u", "0xC0DE0042 >> 16"}, "", 0, "49374\n", ""},
-        {{"-C", "#define CFG (1u << 31) | (0x3 << 12)", "2"}, "", 3, "2\n",
+        {{"-C", "#define CFG (1u << 31) | (0x3 << 12)", "2"},
+         "",
+         3,
+         "2\n",
          "?#define CFG (1u << 31) | (0x3 << 12): C: 2147495936 = 0x80003000 (unsigned int). "
          "32Bit UNSIGNED (-c 32 -u) gives the same.\n"},
-        {{"-C", "-c", "32", "-u", "#define CFG (1u << 31) | (0x3 << 12)"}, "", 0, "2147495936\n", ""},
-        {{"-C", "--raw"}, "1 << 32\n(1\n", 1, "differs\nerror 1\n",
-         "?1 << 32: C leaves 1 << 32 undefined: the shift count is not below the 32 bits of int.\n"},
+        {{"-C", "-c", "32", "-u", "#define CFG (1u << 31) | (0x3 << 12)"},
+         "",
+         0,
+         "2147495936\n",
+         ""},
+        {{"-C", "--raw"},
+         "1 << 32\n(1\n",
+         1,
+         "differs\nerror 1\n",
+         "?1 << 32: C leaves 1 << 32 undefined: the shift count is not below the 32 bits of "
+         "int.\n"},
         {{"-C", "-c", "8", "static const uint8_t k = 300; // 44"}, "", 0, "44\n", ""},
         // results as literals for code
         {{"-L", "-o", "hex", "-c", "32", "-1", "255"}, "", 0, "0xFFFFFFFF\n0xFF\n", ""},
@@ -152,9 +179,8 @@ TEST(LumdrakEval, HelpDescribesTheOptions)
         const SRun run = RunEval({"-c", "8", szHelp, "1+"});
         EXPECT_EQ(run.nStatus, 0) << szHelp;
         EXPECT_EQ(run.strErr, "") << szHelp;
-        for (const char* szWord :
-             {"usage:", "-c none|32|16|8", "-o f64|f32", "--c-literals", "--literal", "--raw",
-              "--version", "Exit status", "3 with -C"})
+        for (const char* szWord : {"usage:", "-c none|32|16|8", "-o f64|f32", "--c-literals",
+                                   "--literal", "--raw", "--version", "Exit status", "3 with -C"})
             EXPECT_NE(run.strOut.find(szWord), std::string::npos) << szHelp << " " << szWord;
     }
 }
@@ -163,8 +189,8 @@ TEST(LumdrakEval, HelpDescribesTheOptions)
 // which says when it is loaded, leaves the output and the empty standard error as they are.
 TEST(LumdrakEval, LoadsNoLineEditorForArgumentsOrAPipe)
 {
-    for (const SRun& run : {RunEval({"1+2"}, "", FAKE_LIBEDIT_DIR),
-                            RunEval({}, "1+2\n", FAKE_LIBEDIT_DIR)})
+    for (const SRun& run :
+         {RunEval({"1+2"}, "", FAKE_LIBEDIT_DIR), RunEval({}, "1+2\n", FAKE_LIBEDIT_DIR)})
     {
         EXPECT_EQ(run.nStatus, 0);
         EXPECT_EQ(run.strOut, "3\n");

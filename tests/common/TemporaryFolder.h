@@ -15,7 +15,8 @@ public:
     explicit CTemporaryFolder(const char* pszPrefix)
     {
         std::string strTemplate =
-            (std::filesystem::temp_directory_path() / (std::string(pszPrefix) + "-XXXXXX")).string();
+            (std::filesystem::temp_directory_path() / (std::string(pszPrefix) + "-XXXXXX"))
+                .string();
         EXPECT_NE(mkdtemp(strTemplate.data()), nullptr) << strTemplate;
         m_path = strTemplate;
     }

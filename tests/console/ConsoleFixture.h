@@ -36,7 +36,8 @@ inline std::string MarkedText(const CMemoryWindow& window)
 {
     std::string strMarked = window.m_strConsoleText;
     strMarked.insert(static_cast<std::size_t>(window.m_nSelStart), 1, '@');
-    for (std::size_t i = strMarked.find("\r\n"); i != std::string::npos; i = strMarked.find("\r\n", i))
+    for (std::size_t i = strMarked.find("\r\n"); i != std::string::npos;
+         i = strMarked.find("\r\n", i))
         strMarked.replace(i, 2, "\n");
     return strMarked;
 }

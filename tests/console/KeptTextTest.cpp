@@ -16,14 +16,14 @@ TEST(CLiterals, ConvertsHexAndBinaryLiteralsAndNothingElse)
     const std::pair<const char*, const char*> rows[] = {
         // pasted, as the console gets it
         {"0xFF & (1 << 4)", "$FF & (1 << 4)"},
-        {"0XfF", "$fF"},                       // prefix in capitals; digits keep their case
+        {"0XfF", "$fF"}, // prefix in capitals; digits keep their case
         {"0b1010|1", "#1010|1"},
         {"0B11", "#11"},
-        {"0xFF'FF", "$FFFF"},                  // C++14 separator
+        {"0xFF'FF", "$FFFF"}, // C++14 separator
         {"0b1010'0101", "#10100101"},
-        {"0x_dead_beef", "$deadbeef"},         // Python and Rust separators
+        {"0x_dead_beef", "$deadbeef"}, // Python and Rust separators
         {"0b1_0", "#10"},
-        {"0xFFu", "$FF"},                      // C suffixes, any case
+        {"0xFFu", "$FF"}, // C suffixes, any case
         {"0xFFUL", "$FF"},
         {"0xffull", "$ff"},
         {"0x1LLU", "$1"},
@@ -33,35 +33,37 @@ TEST(CLiterals, ConvertsHexAndBinaryLiteralsAndNothingElse)
         {"0x7fffffffL", "$7fffffff"},
         {"sin(0x10)+0b1", "sin($10)+#1"},
         {"-0x1", "-$1"},
-        {"0x1\r\n0b1\n0x2", "$1\r\n#1\n$2"},   // every line
+        {"0x1\r\n0b1\n0x2", "$1\r\n#1\n$2"}, // every line
         {"a = 0x10;", "a = $10;"},
-        {"0x10e3", "$10e3"},                   // e is a hexadecimal digit
+        {"0x10e3", "$10e3"}, // e is a hexadecimal digit
         // left alone
         {"$ff", "$ff"},
-        {"$0b1", "$0b1"},                      // already the calculator's hexadecimal
+        {"$0b1", "$0b1"}, // already the calculator's hexadecimal
         {"#0x1", "#0x1"},
         {"pi*r+m", "pi*r+m"},
         {"0.5e3", "0.5e3"},
-        {"1'000", "1'000"},                    // decimal numbers keep their separators
+        {"1'000", "1'000"}, // decimal numbers keep their separators
         {"12ab", "12ab"},
-        {"x0x1", "x0x1"},                      // inside a name
-        {"10x5", "10x5"},                      // inside a number
-        {"0x", "0x"},                          // no digits
+        {"x0x1", "x0x1"}, // inside a name
+        {"10x5", "10x5"}, // inside a number
+        {"0x", "0x"},     // no digits
         {"0b", "0b"},
         {"0x_", "0x_"},
-        {"0b102", "0b102"},                    // a digit of no base: no such literal
+        {"0b102", "0b102"}, // a digit of no base: no such literal
         {"0b12", "0b12"},
         {"0xFG", "0xFG"},
-        {"0x1.8p3", "0x1.8p3"},                // hexadecimal floating point
-        {"0x1uu", "0x1uu"},                    // no such suffix
+        {"0x1.8p3", "0x1.8p3"}, // hexadecimal floating point
+        {"0x1uu", "0x1uu"},     // no such suffix
         {"0x1lul", "0x1lul"},
         {"0o17", "0o17"},
-        {"'0x1'", "'0x1'"},                    // between single quotes
+        {"'0x1'", "'0x1'"}, // between single quotes
         {"'a'+0x1", "'a'+$1"},
-        {"'''+0x1", "'''+$1"},                 // the quote character's literal
-        {"'0x1 + 0b1", "'0x1 + 0b1"},          // an open quote runs to the line's end
+        {"'''+0x1", "'''+$1"},        // the quote character's literal
+        {"'0x1 + 0b1", "'0x1 + 0b1"}, // an open quote runs to the line's end
         {"'0x1\n0x1", "'0x1\n$1"},
-        {"\xC3\xA4" "0x1\xE2\x80\xA6", "\xC3\xA4$1\xE2\x80\xA6"}, // UTF-8 around a literal
+        {"\xC3\xA4"
+         "0x1\xE2\x80\xA6",
+         "\xC3\xA4$1\xE2\x80\xA6"}, // UTF-8 around a literal
         {"", ""},
     };
     for (const auto& [pszPasted, pszConverted] : rows)
@@ -76,8 +78,8 @@ TEST(CLiterals, ConvertsHexAndBinaryLiteralsAndNothingElse)
 TEST(CLiterals, EachConvertedByteKnowsWhereItCameFrom)
 {
     const std::pair<const char*, std::vector<std::size_t>> rows[] = {
-        {"0xF'F+x", {0, 2, 4, 5, 6, 7}},    // $ F F + x, end
-        {"(0b1u)", {0, 1, 3, 5, 6}},        // ( # 1 ), end
+        {"0xF'F+x", {0, 2, 4, 5, 6, 7}}, // $ F F + x, end
+        {"(0b1u)", {0, 1, 3, 5, 6}},     // ( # 1 ), end
         {"q", {0, 1}},
     };
     for (const auto& [pszText, arrExpected] : rows)
@@ -154,7 +156,9 @@ TEST(Transcript, KeepsTheLastWholeLinesWithinBothBounds)
          "y\r\n" + Lines(1, kTranscriptMaxBytes - 3, 'z')},
         {"whole lines dropped", Lines(4, nLong), Lines(3, nLong)},
         {"an overlong last line", Lines(1, kTranscriptMaxBytes + 1), ""},
-        {"NUL bytes", std::string("a\0b", 3), "a\x1A" "b"},
+        {"NUL bytes", std::string("a\0b", 3),
+         "a\x1A"
+         "b"},
         // a text stored by anything else: every break counts as the console shows it
         {"LF only", "a\nb\n?", "a\r\nb"},
         {"CR only", "a\rb\r\r?", "a\r\nb\r\n"},
@@ -163,8 +167,7 @@ TEST(Transcript, KeepsTheLastWholeLinesWithinBothBounds)
          strTenThousand},
         {"CR lines beyond the bound", "first\r" + Lines(kTranscriptMaxLines, 3, 'x', "\r"),
          strTenThousand},
-        {"a megabyte of LF", std::string(kTranscriptMaxBytes, '\n'),
-         Lines(kTranscriptMaxLines, 0)},
+        {"a megabyte of LF", std::string(kTranscriptMaxBytes, '\n'), Lines(kTranscriptMaxLines, 0)},
         {"LF bytes doubled beyond the bound", Lines(4, nLong, 'x', "\n"), Lines(3, nLong)},
     };
     for (const auto& [pszRow, strConsole, strKept] : rows)
@@ -184,8 +187,12 @@ TEST(Transcript, SavesTwoSecondsAfterAPauseOrAnEnterAndAtMostTenAfterTheFirstEdi
         {"typing restarts the pause", {{0, false, 2000}, {500, false, 2000}, {1900, false, 2000}}},
         {"an Enter sets a deadline", {{0, false, 2000}, {100, true, 2000}, {1100, false, 1000}}},
         {"typing after an Enter", {{0, true, 2000}, {1500, false, 500}, {1999, false, 1}}},
-        {"steady typing", {{0, false, 2000}, {7000, false, 2000}, {9000, false, 1000},
-                           {9999, false, 1}, {10500, false, 0}}},
+        {"steady typing",
+         {{0, false, 2000},
+          {7000, false, 2000},
+          {9000, false, 1000},
+          {9999, false, 1},
+          {10500, false, 0}}},
         {"a later Enter comes first", {{0, false, 2000}, {9000, true, 1000}}},
     };
     for (const auto& [pszRow, arrEdits] : rows)

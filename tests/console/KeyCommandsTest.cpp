@@ -8,7 +8,8 @@ TEST_F(ConsoleTest, StartWritesBannerAndPromptWithTheCaretBehindIt)
     StartWith(0, 0, 2, 1, 1);
     const std::string strMarked = MarkedText(m_window);
     // Five lines: product line, "F1 for HELP", an empty line, the version, the prompt.
-    EXPECT_EQ(strMarked.substr(strMarked.find('\n') + 1), "F1 for HELP\n\nVersion " LUMDRAK_VERSION "\n?@");
+    EXPECT_EQ(strMarked.substr(strMarked.find('\n') + 1),
+              "F1 for HELP\n\nVersion " LUMDRAK_VERSION "\n?@");
     EXPECT_LT(strMarked.size(), 300u);
     EXPECT_EQ(m_window.m_nSelEnd, m_window.m_nSelStart);
     EXPECT_TRUE(m_window.m_bConsoleFocused);
@@ -66,7 +67,8 @@ TEST_F(ConsoleTest, F2AndF3InsertAtTheSelectionAndAreNotConsumed)
     ASSERT_TRUE(Enter("?255@"));
     ASSERT_EQ(MarkedText(m_window), "?255\n$FF\n?@");
     EXPECT_FALSE(m_console.PreTranslateKeyDown(EVirtualKey::F2));
-    EXPECT_FALSE(m_console.PreTranslateKeyDown(EVirtualKey::F2)) << "each repetition inserts once more";
+    EXPECT_FALSE(m_console.PreTranslateKeyDown(EVirtualKey::F2))
+        << "each repetition inserts once more";
     EXPECT_FALSE(m_console.PreTranslateKeyDown(EVirtualKey::F3));
     EXPECT_EQ(MarkedText(m_window), "?255\n$FF\n?$FF$FF255@");
 

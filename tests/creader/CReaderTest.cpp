@@ -58,7 +58,8 @@ TEST(CReader, ReadsEveryLineAsTheCompilerComputesItAndChecksItsTranslationUnderE
             const double dEngine = engine.Evaluate(&reading.strTranslation);
             ASSERT_EQ(engine.m_nErrorPos, 0) << "cast " << nCast;
             const SCCheck check = CheckReading(reading, nCast, checker);
-            EXPECT_EQ(check.eAgreement == EAgreement::Same, SameAsCompiled(dEngine, line, bFloating))
+            EXPECT_EQ(check.eAgreement == EAgreement::Same,
+                      SameAsCompiled(dEngine, line, bFloating))
                 << "cast " << nCast << ": the engine gives " << dEngine;
         }
         const int nMatching = TypeInfo(reading.value.eType).nMatchingCast;
@@ -75,21 +76,26 @@ TEST(CReader, RefusesWhatCLeavesUndefinedAndNamesTheFault)
         {"#define BAD (1 << 31)", "C leaves 1 << 31 undefined: the result does not fit in int."},
         {"-1 << 0", "C leaves -1 << 0 undefined: it shifts a negative value left."},
         {"1 << -1", "C leaves 1 << -1 undefined: the shift count is negative."},
-        {"1u << 32", "C leaves 1 << 32 undefined: the shift count is not below the 32 bits of unsigned int."},
-        {"1L << 64", "C leaves 1 << 64 undefined: the shift count is not below the 64 bits of long."},
+        {"1u << 32",
+         "C leaves 1 << 32 undefined: the shift count is not below the 32 bits of unsigned int."},
+        {"1L << 64",
+         "C leaves 1 << 64 undefined: the shift count is not below the 64 bits of long."},
         {"(uint8_t)1 << 8 << 24", "C leaves 256 << 24 undefined: the result does not fit in int."},
         {"2147483647 + 1", "C leaves 2147483647 + 1 undefined: it overflows int."},
         {"-2147483647 - 2", "C leaves -2147483647 - 2 undefined: it overflows int."},
         {"65536 * 32768", "C leaves 65536 * 32768 undefined: it overflows int."},
         {"-(-2147483647 - 1)", "C leaves -(-2147483648) undefined: it overflows int."},
-        {"9223372036854775807 + 1", "C leaves 9223372036854775807 + 1 undefined: it overflows long."},
+        {"9223372036854775807 + 1",
+         "C leaves 9223372036854775807 + 1 undefined: it overflows long."},
         {"1 / 0", "C leaves 1 / 0 undefined: it divides by zero."},
         {"1u % 0", "C leaves 1 % 0 undefined: it divides by zero."},
         {"(-2147483647 - 1) / -1", "C leaves -2147483648 / -1 undefined: it overflows int."},
         {"(-2147483647 - 1) % -1", "C leaves -2147483648 % -1 undefined: it overflows int."},
         {"(int)3e9", "C leaves (int)3e+09 undefined: int cannot hold the value."},
-        {"(unsigned)-1.0", "C leaves (unsigned int)-1 undefined: unsigned int cannot hold the value."},
-        {"static const uint8_t k = 256.0;", "C leaves (unsigned char)256 undefined: unsigned char cannot hold the value."},
+        {"(unsigned)-1.0",
+         "C leaves (unsigned int)-1 undefined: unsigned int cannot hold the value."},
+        {"static const uint8_t k = 256.0;",
+         "C leaves (unsigned char)256 undefined: unsigned char cannot hold the value."},
         {"(int)(0.0 / 0)", "C leaves (int)nan undefined: int cannot hold the value."},
         {"1 + (1 / 0) * (1 << 40)", "C leaves 1 / 0 undefined: it divides by zero."},
     };
@@ -163,12 +169,52 @@ TEST(CReader, TranslatesWithTheCalculatorsPrioritiesLiteralsAndMasks)
 TEST(CReader, LeavesTextThatIsNoCConstantExpressionToTheLiteralConversion)
 {
     const char* rows[] = {
-        "pi*2", "$FF & 0x10", "0x10 + r", "sin(0x1)", "FOO | 0x3", "#define F(x) ((x) + 0x1)",
-        "#define", "#define N", "1e999", "09", "1.5 % 2", "~1.5", "1.5 << 1", "\"0x10\"", "0x",
-        "1 000", "1,5", "2**3", "1.5L", "'ab'", "L'a'", "x = ", "", "   ", "// just 0x10",
-        "static x = 0x1;", "(int)", "1 < 2", "0x1e+1", "a++", "1 = 2", "(1", "1)", "0x10;;",
-        "(long double)1", "(unsigned float)1", "(short long)1", "99999999999999999999",
-        "0b102", "0x1.8", "1'", "1__0", "'\\x100'", "'\xC3\xA9'", "1 /* open", "\xFF",
+        "pi*2",
+        "$FF & 0x10",
+        "0x10 + r",
+        "sin(0x1)",
+        "FOO | 0x3",
+        "#define F(x) ((x) + 0x1)",
+        "#define",
+        "#define N",
+        "1e999",
+        "09",
+        "1.5 % 2",
+        "~1.5",
+        "1.5 << 1",
+        "\"0x10\"",
+        "0x",
+        "1 000",
+        "1,5",
+        "2**3",
+        "1.5L",
+        "'ab'",
+        "L'a'",
+        "x = ",
+        "",
+        "   ",
+        "// just 0x10",
+        "static x = 0x1;",
+        "(int)",
+        "1 < 2",
+        "0x1e+1",
+        "a++",
+        "1 = 2",
+        "(1",
+        "1)",
+        "0x10;;",
+        "(long double)1",
+        "(unsigned float)1",
+        "(short long)1",
+        "99999999999999999999",
+        "0b102",
+        "0x1.8",
+        "1'",
+        "1__0",
+        "'\\x100'",
+        "'\xC3\xA9'",
+        "1 /* open",
+        "\xFF",
     };
     CCReader reader;
     CPasteConverter converter;
@@ -199,7 +245,8 @@ TEST(CPaste, ConvertsEachLineAndNoticesTheFirstThatDiffers)
         {"#define CFG (1u << 31) | (0x3 << 12)", 3, "(1 << 31) | ($3 << 12)", ""},
         {"~0", 0, "~0", "C: -1 = 0xFFFFFFFF (int). 32Bit gives the same."},
         {"~0", 2, "~0", ""},
-        {"(int8_t)200", 7, "(200&$FF^$80)-$80", "C: -56 = 0xC8 (signed char). 8Bit gives the same."},
+        {"(int8_t)200", 7, "(200&$FF^$80)-$80",
+         "C: -56 = 0xC8 (signed char). 8Bit gives the same."},
         {"(uint8_t)-1 * 2", 6, "(-1 & $FF) * 2", "C: 510 = 0x1FE (int). 32Bit gives the same."},
         {"(uint16_t)-1 * 2", 2, "(-1 & $FFFF) * 2", ""},
         {"0x80000000 / 3 * 3 + 2", 3, "($80000000 / 3 | 0) * 3 + 2", ""},
@@ -218,7 +265,8 @@ TEST(CPaste, ConvertsEachLineAndNoticesTheFirstThatDiffers)
         {"#define A 0x10\n#define B (A << 2)\r\n0x3u << 12 // x\n", 0,
          "$10\n#define B (A << 2)\r\n$3 << 12\n", ""},
         {"1 << 31\r\n2 + 2\r\n(1u << 31) | 1", 0, "1 << 31\r\n2 + 2\r\n(1 << 31) | 1",
-         "Line 1: C leaves 1 << 31 undefined: the result does not fit in int. 1 more line differs."},
+         "Line 1: C leaves 1 << 31 undefined: the result does not fit in int. 1 more line "
+         "differs."},
         {"#define X (1 | \\\n 2) /* a\nb */\nfoo 0x1", 0, "(1 |  2)\nfoo $1", ""},
         {"pi\n~0\n~0\n~0", 0, "pi\n~0\n~0\n~0",
          "Line 2: C: -1 = 0xFFFFFFFF (int). 32Bit gives the same. 2 more lines differ."},
@@ -246,7 +294,8 @@ TEST(CReader, EachTranslatedByteKnowsWhereItCameFrom)
     const std::size_t nLiteral = strPasted.find("0x1FF");
     EXPECT_EQ(reading.arrSourcePos[reading.strTranslation.find('$')], nLiteral);
     EXPECT_EQ(reading.arrSourcePos[reading.strTranslation.find('2')], strPasted.find('2'));
-    EXPECT_EQ(reading.arrSourcePos[reading.strTranslation.find("& $FF")], strPasted.find("(uint8_t)"));
+    EXPECT_EQ(reading.arrSourcePos[reading.strTranslation.find("& $FF")],
+              strPasted.find("(uint8_t)"));
     for (const std::size_t nSource : reading.arrSourcePos)
         EXPECT_LE(nSource, strPasted.size());
 }

@@ -6,13 +6,22 @@
 typedef unsigned char u8;
 typedef short s16;
 
-#define TYPE_OF(e)                                                                             \
-    _Generic((e), char: "char", signed char: "signed char", unsigned char: "unsigned char",   \
-             short: "short", unsigned short: "unsigned short", int: "int",                    \
-             unsigned int: "unsigned int", long: "long", unsigned long: "unsigned long",      \
-             long long: "long long", unsigned long long: "unsigned long long",                \
-             float: "float", double: "double")
-#define BITS_OF(e) _Generic((e), float: 0ull, double: 0ull, default: (unsigned long long)(e))
+#define TYPE_OF(e)                                                                                 \
+    _Generic((e), char                                                                             \
+             : "char", signed char                                                                 \
+             : "signed char", unsigned char                                                        \
+             : "unsigned char", short                                                              \
+             : "short", unsigned short                                                             \
+             : "unsigned short", int                                                               \
+             : "int", unsigned int                                                                 \
+             : "unsigned int", long                                                                \
+             : "long", unsigned long                                                               \
+             : "unsigned long", long long                                                          \
+             : "long long", unsigned long long                                                     \
+             : "unsigned long long", float                                                         \
+             : "float", double                                                                     \
+             : "double")
+#define BITS_OF(e) _Generic((e), float : 0ull, double : 0ull, default : (unsigned long long)(e))
 #define ROW(text, e, refused) {text, TYPE_OF(e), BITS_OF(e), (double)(e), refused},
 #define LINE(before, e, after) ROW(before #e after, e, 0)
 #define LINE_AS(text, e) ROW(text, e, 0)

@@ -48,11 +48,12 @@ private:
 
     void Literal(std::string& strText, std::string& strVolatile)
     {
-        static const char* kHex[] = {"0xFF", "0xF0", "0x3", "0xFFFF", "0x80000000", "0xFFFFFFFF",
-                                     "0x1F3A", "0xC0DE0042", "0x7F", "0x0F", "0x1000", "0xAA55"};
+        static const char* kHex[] = {"0xFF",       "0xF0",       "0x3",    "0xFFFF",
+                                     "0x80000000", "0xFFFFFFFF", "0x1F3A", "0xC0DE0042",
+                                     "0x7F",       "0x0F",       "0x1000", "0xAA55"};
         static const char* kSuffix[] = {"", "", "", "", "u", "U", "ul", "L"};
-        static const char* kOther[] = {"'A'", "'\\n'", "'0'", "1ULL", "0x100000000", "0777",
-                                       "0b1010", "1.5", "0.25f", "2e3"};
+        static const char* kOther[] = {"'A'",  "'\\n'",  "'0'", "1ULL",  "0x100000000",
+                                       "0777", "0b1010", "1.5", "0.25f", "2e3"};
         std::string strLiteral;
         const int nKind = Pick(100);
         if (nKind < 45)
@@ -61,8 +62,7 @@ private:
             strLiteral = kHex[Pick(12)];
         else
             strLiteral = kOther[Pick(Chance(30) ? 10 : 7)]; // floating ones rarely
-        if (nKind < 85)
-            strLiteral += kSuffix[Pick(8)];
+        if (nKind < 85) strLiteral += kSuffix[Pick(8)];
         strText += strLiteral;
         strVolatile += "(*(volatile __typeof__(" + strLiteral + ")*)&(__typeof__(" + strLiteral +
                        ")){" + strLiteral + "})";
@@ -83,8 +83,8 @@ private:
         }
         else if (nKind < 50)
         {
-            static const char* kCasts[] = {"(uint8_t)", "(int16_t)", "(unsigned)", "(int)",
-                                           "(uint32_t)", "(uint16_t)", "(char)", "(long)"};
+            static const char* kCasts[] = {"(uint8_t)",  "(int16_t)",  "(unsigned)", "(int)",
+                                           "(uint32_t)", "(uint16_t)", "(char)",     "(long)"};
             Emit(kCasts[Pick(8)], strText, strVolatile);
             Emit("(", strText, strVolatile);
             Expression(nDepth - 1, strText, strVolatile);
@@ -92,8 +92,8 @@ private:
         }
         else
         {
-            static const char* kBinary[] = {" | ", " & ", " ^ ", " << ", " >> ", " + ", " - ",
-                                            " * ", " / ", " % ", " | ", " & ", " << ", " >> "};
+            static const char* kBinary[] = {" | ", " & ", " ^ ", " << ", " >> ", " + ",  " - ",
+                                            " * ", " / ", " % ", " | ",  " & ",  " << ", " >> "};
             const bool bParens = Chance(50);
             if (bParens) Emit("(", strText, strVolatile);
             Expression(nDepth - 1, strText, strVolatile);
@@ -117,16 +117,15 @@ private:
 // Type names with '_' for their blanks, so that a line of values splits at blanks.
 constexpr char kPrelude[] =
     "#include <stdint.h>\n#include <stdio.h>\n"
-    "#define T(e) _Generic((e), char: \"char\", signed char: \"signed_char\", unsigned char: \"unsigned_char\","
-    " short: \"short\", unsigned short: \"unsigned_short\", int: \"int\", unsigned int: \"unsigned_int\","
+    "#define T(e) _Generic((e), char: \"char\", signed char: \"signed_char\", unsigned char: "
+    "\"unsigned_char\","
+    " short: \"short\", unsigned short: \"unsigned_short\", int: \"int\", unsigned int: "
+    "\"unsigned_int\","
     " long: \"long\", unsigned long: \"unsigned_long\", long long: \"long_long\","
     " unsigned long long: \"unsigned_long_long\", float: \"float\", double: \"double\")\n"
     "#define B(e) _Generic((e), float: 0ull, double: 0ull, default: (unsigned long long)(e))\n";
 
-bool Run(const std::string& strCommand)
-{
-    return std::system(strCommand.c_str()) == 0;
-}
+bool Run(const std::string& strCommand) { return std::system(strCommand.c_str()) == 0; }
 
 std::string ReadAll(const std::string& strPath)
 {
@@ -142,7 +141,8 @@ bool SameAs(double dEngine, const std::string& strType, unsigned long long nBits
         return dEngine == dValue || (std::isnan(dEngine) && std::isnan(dValue));
     SCValue value;
     for (int n = 0; n <= static_cast<int>(ECType::Double); ++n)
-        if (TypeInfo(static_cast<ECType>(n)).strName == strType) value.eType = static_cast<ECType>(n);
+        if (TypeInfo(static_cast<ECType>(n)).strName == strType)
+            value.eType = static_cast<ECType>(n);
     value.nBits = nBits;
     return value.IsExactInDouble() && dEngine == value.ToDouble();
 }
@@ -158,8 +158,8 @@ int main(int argc, char** argv)
         if (std::string(argv[i]) == "--count") nCount = std::atoi(argv[i + 1]);
         if (std::string(argv[i]) == "--seed") nSeed = static_cast<unsigned>(std::atoi(argv[i + 1]));
     }
-    const std::string strDir = std::filesystem::temp_directory_path().string() + "/creader-random-" +
-                               std::to_string(getpid());
+    const std::string strDir = std::filesystem::temp_directory_path().string() +
+                               "/creader-random-" + std::to_string(getpid());
     std::filesystem::create_directories(strDir);
 
     CGenerator generator(nSeed);
@@ -212,14 +212,16 @@ int main(int argc, char** argv)
         !Run(strCompiler + " -std=gnu2x -w -O0 -fsanitize=undefined,float-cast-overflow " + strDir +
              "/sanitized.c -o " + strDir + "/sanitized") ||
         // Every report, whatever the sanitizer options of the build running this check.
-        !Run("UBSAN_OPTIONS=halt_on_error=0 " + strDir + "/sanitized 2>" + strDir + "/sanitized.txt"))
+        !Run("UBSAN_OPTIONS=halt_on_error=0 " + strDir + "/sanitized 2>" + strDir +
+             "/sanitized.txt"))
     {
         std::fprintf(stderr, "the C compiler or its programs failed (in %s)\n", strDir.c_str());
         return 1;
     }
 
     // What the reader does not read, the compiler must refuse too: one error line each.
-    Run(strCompiler + " -std=gnu2x -fsyntax-only " + strDir + "/notread.c 2>" + strDir + "/notread.txt");
+    Run(strCompiler + " -std=gnu2x -fsyntax-only " + strDir + "/notread.c 2>" + strDir +
+        "/notread.txt");
     std::map<int, bool> compilerErrors;
     std::istringstream errors(ReadAll(strDir + "/notread.txt"));
     for (std::string strError; std::getline(errors, strError);)
@@ -233,7 +235,8 @@ int main(int argc, char** argv)
         if (!compilerErrors.count(static_cast<int>(n)))
         {
             ++nRefusedC;
-            std::printf("not read, but C: %s\n", arrTexts[static_cast<std::size_t>(arrNotRead[n])].c_str());
+            std::printf("not read, but C: %s\n",
+                        arrTexts[static_cast<std::size_t>(arrNotRead[n])].c_str());
         }
 
     // The lines the sanitizer reported, one function each; the prelude takes 4 lines.
@@ -282,7 +285,8 @@ int main(int argc, char** argv)
         if (sanitizerFaults.count(nIndex))
         {
             ++nWrongFault;
-            std::printf("fault: %s: the sanitizer reports what the reader reads as defined\n", strText.c_str());
+            std::printf("fault: %s: the sanitizer reports what the reader reads as defined\n",
+                        strText.c_str());
         }
         for (const int nCast : {0, 2, 3, 4, 5, 6, 7})
         {
@@ -305,7 +309,8 @@ int main(int argc, char** argv)
             {
                 ++nRefused;
                 if (std::getenv("CREADER_SHOW_REFUSED"))
-                    std::printf("refused: %s as %s: %s\n", strText.c_str(), reading.strTranslation.c_str(),
+                    std::printf("refused: %s as %s: %s\n", strText.c_str(),
+                                reading.strTranslation.c_str(),
                                 CheckText(reading, check, false).c_str());
             }
         }
@@ -324,12 +329,13 @@ int main(int argc, char** argv)
     }
     std::filesystem::remove_all(strDir);
 
-    std::printf("%d expressions (seed %u): %d not read as C, %d undefined, %d defined:", nCount, nSeed,
-                nNotRead, nUndefined, nDefined);
+    std::printf("%d expressions (seed %u): %d not read as C, %d undefined, %d defined:", nCount,
+                nSeed, nNotRead, nUndefined, nDefined);
     for (const auto& [strType, nTypeCount] : types)
         std::printf(" %s %d,", strType.c_str(), nTypeCount);
     std::printf("\nnot read but compiled: %d; value or type unlike the compiler's: %d; undefined "
-                "unlike the sanitizer: %d; silent differences: %d\nrefused under the matching cast: %d of %d int and "
+                "unlike the sanitizer: %d; silent differences: %d\nrefused under the matching "
+                "cast: %d of %d int and "
                 "unsigned int expressions (%.1f %%)\n",
                 nRefusedC, nWrongValue, nWrongFault, nSilent, nRefused, nMatched,
                 nMatched ? 100.0 * nRefused / nMatched : 0.0);

@@ -48,8 +48,8 @@ QWidget* NewOwnControl(QWidget& parent, const CControlTemplate& row)
     return pLabel;
 }
 
-constexpr CDialogTemplate kTemplate = {"Test", "DejaVu Sans Mono", 8, 160, 100, kControls,
-                                       NewOwnControl};
+constexpr CDialogTemplate kTemplate = {"Test",    "DejaVu Sans Mono", 8, 160, 100,
+                                       kControls, NewOwnControl};
 
 class CTestDialog : public CTemplateDialog
 {
@@ -110,8 +110,8 @@ TEST(DialogUnits, MapEachCoordinateWithRoundingAndZoomInSteps)
         EXPECT_EQ(MapDialogRect(row.rectUnits, row.base), row.rectPixels);
     const std::tuple<int, int, int> steps[] = {
         // from, steps, to
-        {100, 1, 125}, {200, 1, 200}, {100, -1, 100}, {150, -2, 100}, {175, 0, 175},
-        {130, 1, 100}, // no step: 100
+        {100, 1, 125},  {200, 1, 200}, {100, -1, 100},
+        {150, -2, 100}, {175, 0, 175}, {130, 1, 100}, // no step: 100
     };
     for (const auto& [nFrom, nDelta, nTo] : steps)
         EXPECT_EQ(ZoomStep(nFrom, nDelta), nTo) << nFrom << " " << nDelta;
@@ -154,8 +154,8 @@ TEST_F(DialogTest, TabVisitsTheEnabledTabStopsInTemplateOrderGoingRound)
         Keys("Tab");
         arrVisited.push_back(QApplication::focusWidget());
     }
-    EXPECT_EQ(arrVisited, (std::vector<QWidget*>{Item(kTwo), Item(kLeft), Item(kRight),
-                                                 Item(kText), Item(kOne), Item(kTwo)}));
+    EXPECT_EQ(arrVisited, (std::vector<QWidget*>{Item(kTwo), Item(kLeft), Item(kRight), Item(kText),
+                                                 Item(kOne), Item(kTwo)}));
     Keys("Shift+Tab");
     EXPECT_EQ(QApplication::focusWidget(), Item(kOne));
 }
@@ -173,11 +173,11 @@ TEST_F(DialogTest, ArrowsWalkTheGroupAndMnemonicsClickTheirControl)
         EControlId nFocus;
         bool bOne, bTwo, bBox;
     } rows[] = {
-        {kOne, "Right", kTwo, false, true, false},     // a radio reached is clicked
-        {kTwo, "Right", kBox, false, false, false},    // a check box only gets the focus
-        {kBox, "Right", kOne, true, false, false},     // round, past the hidden button
+        {kOne, "Right", kTwo, false, true, false},  // a radio reached is clicked
+        {kTwo, "Right", kBox, false, false, false}, // a check box only gets the focus
+        {kBox, "Right", kOne, true, false, false},  // round, past the hidden button
         {kOne, "Left", kBox, false, false, false},
-        {kText, "Alt+T", kTwo, false, true, false},    // any case, with or without Shift
+        {kText, "Alt+T", kTwo, false, true, false}, // any case, with or without Shift
         {kText, "Alt+Shift+B", kBox, false, false, true},
         {kText, "Alt+G", kRight, false, false, false}, // a mnemonic inside the caption
         {kText, "Alt+A", kText, false, false, false},  // "&&" is no mnemonic: a beep

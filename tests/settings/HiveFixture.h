@@ -136,4 +136,3 @@ protected:
 
     std::string m_strRoot;
 };
-

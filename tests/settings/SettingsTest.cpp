@@ -1,7 +1,7 @@
+#include "Settings.h"
 #include "ConsoleStore.h"
 #include "HiveFixture.h"
 #include "RegistryString.h"
-#include "Settings.h"
 #include "Transcript.h"
 
 #include <gtest/gtest.h>
@@ -57,14 +57,8 @@ struct CHostileHive
 
 // The rows of the parameterised tables here are named and printed by their pName.
 template <typename TRow>
-requires requires(TRow row)
-{
-    row.pName;
-}
-void PrintTo(const TRow& row, std::ostream* pOut)
-{
-    *pOut << row.pName;
-}
+requires requires(TRow row) { row.pName; }
+void PrintTo(const TRow& row, std::ostream* pOut) { *pOut << row.pName; }
 constexpr auto kRowName = [](const auto& info) { return std::string(info.param.pName); };
 
 template <typename TRow>
