@@ -1,7 +1,9 @@
 #pragma once
 
 // One QApplication on Qt's offscreen platform for a whole test program, made before the first
-// test and gone before the exit handlers run (Qt's objects must not outlive it).
+// test and gone before the exit handlers run (Qt's objects must not outlive it). Its fonts are
+// the tests' own (fonts.conf.in), whatever else the machine has installed; the children the
+// tests start inherit them.
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -13,6 +15,7 @@ public:
     void SetUp() override
     {
         qputenv("QT_QPA_PLATFORM", "offscreen");
+        qputenv("FONTCONFIG_FILE", LUMDRAK_TEST_FONTCONFIG);
         m_pApplication = std::make_unique<QApplication>(m_nArgc, m_arrArgv);
     }
     void TearDown() override { m_pApplication.reset(); }
