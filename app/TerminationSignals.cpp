@@ -1,10 +1,12 @@
 #include "TerminationSignals.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
 
 #include <fcntl.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 namespace
@@ -17,6 +19,7 @@ std::atomic<int> g_nWriteFd{-1};
 std::atomic<int> g_nSignals{0};       // termination signals received
 std::atomic<int> g_nPendingSignal{0}; // a later one, held until the first one's call is done
 std::atomic<bool> g_bCallDone{false}; // the first signal's call has returned
+std::atomic<long> g_nLatestEndMs{0};  // how long a later signal waits for that call
 
 // Ends the program as nSignal's default action does. Async-signal-safe.
 void EndBy(int nSignal)
@@ -50,14 +53,21 @@ extern "C" void OnTerminationSignal(int nSignal)
     {
         int nNone = 0;
         if (g_nPendingSignal.compare_exchange_strong(nNone, nSignal))
-            alarm(CTerminationSignals::kLatestEndSeconds);
+        {
+            const long nMs = std::max(g_nLatestEndMs.load(), 1L);
+            itimerval timer = {};
+            timer.it_value.tv_sec = nMs / 1000;
+            timer.it_value.tv_usec = nMs % 1000 * 1000;
+            setitimer(ITIMER_REAL, &timer, nullptr);
+        }
     }
     errno = nSavedErrno;
 }
 
 } // namespace
 
-CTerminationSignals::CTerminationSignals(std::function<void()> fnOnSignal)
+CTerminationSignals::CTerminationSignals(std::function<void()> fnOnSignal,
+                                         std::chrono::milliseconds latestEnd)
     : m_fnOnSignal(std::move(fnOnSignal))
 {
     if (pipe2(m_arrPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
@@ -65,6 +75,7 @@ CTerminationSignals::CTerminationSignals(std::function<void()> fnOnSignal)
     g_nSignals = 0;
     g_nPendingSignal = 0;
     g_bCallDone = false;
+    g_nLatestEndMs = static_cast<long>(latestEnd.count());
     m_pNotifier = std::make_unique<QSocketNotifier>(m_arrPipe[0], QSocketNotifier::Read);
     QObject::connect(m_pNotifier.get(), &QSocketNotifier::activated, m_pNotifier.get(),
                      [this] { OnReadable(); });
@@ -88,7 +99,8 @@ CTerminationSignals::~CTerminationSignals()
 {
     for (std::size_t i = 0; i < std::size(kSignals); ++i)
         if (m_arrInstalled[i]) sigaction(kSignals[i], &m_arrPrevious[i], nullptr);
-    alarm(0);
+    const itimerval none = {};
+    setitimer(ITIMER_REAL, &none, nullptr);
     sigaction(SIGALRM, &m_previousAlarm, nullptr);
     g_nWriteFd = -1;
     m_pNotifier.reset();

@@ -2,6 +2,7 @@
 
 #include <QSocketNotifier>
 
+#include <chrono>
 #include <csignal>
 #include <functional>
 #include <iterator>
@@ -11,19 +12,19 @@
 // into a call on the event loop, so that the window can end the way it ends when closed (and
 // saves what it keeps). The handler only writes a byte to a pipe. A later signal, as a burst
 // from a session manager or a double Ctrl+C sends, ends the program, but lets that save finish
-// first: it waits until the call has returned, and at most one second, after which it ends
-// the program whatever the call is doing. A signal the program was started with ignored (nohup)
-// stays ignored. One object at a time; it puts the previous handling back.
+// first: it waits until the call has returned, and at most latestEnd (a second), after which it
+// ends the program whatever the call is doing. A signal the program was started with ignored
+// (nohup) stays ignored. One object at a time; it puts the previous handling back.
 class CTerminationSignals
 {
 public:
-    explicit CTerminationSignals(std::function<void()> fnOnSignal);
+    static constexpr std::chrono::milliseconds kLatestEnd{1000};
+
+    explicit CTerminationSignals(std::function<void()> fnOnSignal,
+                                 std::chrono::milliseconds latestEnd = kLatestEnd);
     ~CTerminationSignals();
     CTerminationSignals(const CTerminationSignals&) = delete;
     CTerminationSignals& operator=(const CTerminationSignals&) = delete;
-
-    // How long a later signal waits for the first one's call, in seconds.
-    static constexpr unsigned kLatestEndSeconds = 1;
 
 private:
     static constexpr int kSignals[] = {SIGTERM, SIGHUP, SIGINT};
