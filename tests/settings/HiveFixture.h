@@ -3,6 +3,7 @@
 // A hive of its own for every settings test, and ways to look into it and to damage it.
 #include "Registry.h"
 #include "RegistryString.h"
+#include "Unprivileged.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -116,6 +117,12 @@ public:
 
     // Changes with every value written, even with the same bytes.
     static std::string LastWrite() { return Sql("SELECT max(serial) FROM vals"); }
+
+    // See Unprivileged.h: the test's own folder goes to nobody for the row.
+    template <typename TBody> void AsUnprivilegedUser(TBody fnBody)
+    {
+        ::AsUnprivilegedUser(m_strRoot, fnBody);
+    }
 
 protected:
     void SetUp() override

@@ -359,22 +359,28 @@ const CHostileHive kHostileHives[] = {
 // default as a first run does, but never stores it over that file.
 TEST_P(SettingsHostileHiveTest, ReadsGetTheDefaultAndWritesChangeNothing)
 {
-    if (GetParam().bNeedsNonRoot && geteuid() == 0)
-        GTEST_SKIP() << "root ignores permission bits, so nothing here is protected";
     fs::create_directory(Folder());
     ASSERT_TRUE(!GetParam().bFromHive || Store("K", "v", REG_SZ, "") == ERROR_SUCCESS);
-    GetParam().pfnMake();
-    const std::string strBefore = Snapshot();
-    EXPECT_EQ(Persist({0, 0, 3, 0, 0}, false), kBB021);
-    CViewState state;
-    EXPECT_EQ(PersistSettings(state, false), GetParam().bNoHive) << "a read error is reported";
-    Persist({0, 0, 3, 0, 0}, true);
-    CRegistryString value("K\\v", "default", false, HKEY_CURRENT_USER);
-    EXPECT_EQ(value.HasReadError(), !GetParam().bNoHive);
-    EXPECT_EQ(value.SetValue("new").GetValue(), "default");
-    EXPECT_FALSE(value.IsValid());
-    EXPECT_EQ(value.HasReadError(), !GetParam().bNoHive);
-    EXPECT_EQ(Snapshot(), strBefore);
+    const auto Check = [this]
+    {
+        GetParam().pfnMake();
+        const std::string strBefore = Snapshot();
+        EXPECT_EQ(Persist({0, 0, 3, 0, 0}, false), kBB021);
+        CViewState state;
+        EXPECT_EQ(PersistSettings(state, false), GetParam().bNoHive) << "a read error is reported";
+        Persist({0, 0, 3, 0, 0}, true);
+        CRegistryString value("K\\v", "default", false, HKEY_CURRENT_USER);
+        EXPECT_EQ(value.HasReadError(), !GetParam().bNoHive);
+        EXPECT_EQ(value.SetValue("new").GetValue(), "default");
+        EXPECT_FALSE(value.IsValid());
+        EXPECT_EQ(value.HasReadError(), !GetParam().bNoHive);
+        EXPECT_EQ(Snapshot(), strBefore);
+    };
+    // Root ignores the permission bits that some rows are made of.
+    if (GetParam().bNeedsNonRoot)
+        AsUnprivilegedUser(Check);
+    else
+        Check();
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, SettingsHostileHiveTest, ::testing::ValuesIn(kHostileHives),
@@ -389,16 +395,24 @@ struct CJournalObstacle
     bool Recovers() const { return nFolderMode == 0700 && nFileMode == 0600; }
 };
 
-using SettingsInterruptedSaveTest = CHiveRowTest<CJournalObstacle>;
+class SettingsInterruptedSaveTest : public CHiveRowTest<CJournalObstacle>
+{
+protected:
+    static void CheckRollback(const CJournalObstacle& obstacle);
+};
 
 // The killed save was changing "AB310" to "BA200"; only "AB310" was ever committed.
 TEST_P(SettingsInterruptedSaveTest, NextLoadRollsBackOrKeepsStartValuesAndWritesNothing)
 {
     const CJournalObstacle& obstacle = GetParam();
-    if (!obstacle.Recovers() && geteuid() == 0)
-        GTEST_SKIP() << "root ignores permission bits, so nothing stops the rollback";
     Persist(kAB310, true);
     ASSERT_TRUE(MakeHotJournal("UPDATE vals SET data = 'BA200' WHERE name = 'SaveKey'"));
+    // Root ignores the permission bits that stop the rollback.
+    AsUnprivilegedUser([&] { CheckRollback(obstacle); });
+}
+
+void SettingsInterruptedSaveTest::CheckRollback(const CJournalObstacle& obstacle)
+{
     chmod(HivePath().c_str(), obstacle.nFileMode);
     chmod(Folder().c_str(), obstacle.nFolderMode);
     const std::string strBefore = Snapshot();
