@@ -230,6 +230,7 @@ cmd_bench() {
     "$ROOT/build-bench/bench/engine_bench"
     "$ROOT/build-bench/bench/console_bench"
     "$ROOT/build-bench/bench/creader_bench"
+    "$ROOT/build-bench/bench/search_bench"
     "$ROOT/build-bench/bench/window_bench"
     "$ROOT/bench/startup.sh" "$ROOT/build-bench"
     ZOOM=200 "$ROOT/bench/startup.sh" "$ROOT/build-bench"
