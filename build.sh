@@ -21,9 +21,11 @@ cd "$(dirname "$0")"
 ROOT=$PWD
 
 BASE_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libsqlite3-dev
-               libedit-dev qt6-base-dev libgl-dev fonts-dejavu-core mandoc groff-base)
-# The window's face must win even where fontconfig would offer another for "Courier".
-TEST_PACKAGES=(fonts-urw-base35)
+               libedit-dev qt6-base-dev libgl-dev fonts-dejavu-core mandoc groff-base
+               bash-completion)
+# The window's face must win even where fontconfig would offer another for "Courier"; the
+# launchers' service is tested on a private bus.
+TEST_PACKAGES=(fonts-urw-base35 dbus-daemon)
 # The sanitizer build is GCC's own (libasan, libubsan come with g++). Fuzzing needs clang and
 # its libFuzzer runtime, coverage its LLVM tools: Debian's default LLVM, whichever release
 # that is (14 on Debian 12, 19 on Debian 13).
@@ -31,7 +33,8 @@ FUZZ_PACKAGES=(clang libclang-rt-dev)
 FUZZ_COVERAGE_PACKAGES=(llvm)
 BENCH_PACKAGES=(libbenchmark-dev libmuparser-dev hyperfine bc xvfb xauth x11-utils)
 PACKAGE_PACKAGES=(build-essential debhelper dpkg-dev librsvg2-bin git)
-PACKAGE_CHECK_PACKAGES=(lintian desktop-file-utils appstream man-db imagemagick)
+PACKAGE_CHECK_PACKAGES=(lintian desktop-file-utils appstream man-db imagemagick dbus-daemon
+                        libglib2.0-bin bash-completion)
 FORMAT_PACKAGES=(clang-format git)
 
 # The same needs by the upstream projects' names, for systems without dpkg.
@@ -39,8 +42,9 @@ declare -A UPSTREAM_NAMES=(
     [cmake]="CMake 3.25+" [ninja-build]="Ninja" [g++]="GCC's C++ compiler (g++ 12+)"
     [pkg-config]="pkg-config" [libgtest-dev]="GoogleTest" [libgmock-dev]="GoogleMock"
     [libsqlite3-dev]="SQLite 3 (headers)" [libedit-dev]="libedit (headers)"
-    [qt6-base-dev]="Qt 6.4+ base (Widgets, Test; headers)" [libgl-dev]="OpenGL headers"
+    [qt6-base-dev]="Qt 6.4+ base (Widgets, D-Bus, Test; headers)" [libgl-dev]="OpenGL headers"
     [fonts-dejavu-core]="DejaVu fonts" [mandoc]="mandoc" [groff-base]="groff"
+    [bash-completion]="bash-completion (its pkg-config file)" [dbus-daemon]="dbus-daemon (D-Bus)"
     [fonts-urw-base35]="URW base35 fonts (optional)" [clang]="clang"
     [libclang-rt-dev]="compiler-rt (libFuzzer)" [llvm]="LLVM tools (llvm-cov, llvm-profdata)"
     [libbenchmark-dev]="Google Benchmark" [libmuparser-dev]="muparser (optional)"
@@ -49,6 +53,7 @@ declare -A UPSTREAM_NAMES=(
     [librsvg2-bin]="rsvg-convert (librsvg)" [lintian]="lintian"
     [desktop-file-utils]="desktop-file-utils" [appstream]="appstreamcli (AppStream)"
     [man-db]="man-db" [imagemagick]="ImageMagick" [clang-format]="clang-format"
+    [libglib2.0-bin]="gdbus (GLib)"
 )
 DEFAULT_OPTIONS=(-DLUMDRAK_SANITIZE=OFF -DLUMDRAK_BUILD_APP=ON -DLUMDRAK_BUILD_TESTS=ON
                  -DCMAKE_BUILD_TYPE=RelWithDebInfo)
@@ -225,6 +230,7 @@ cmd_bench() {
     "$ROOT/build-bench/bench/engine_bench"
     "$ROOT/build-bench/bench/console_bench"
     "$ROOT/build-bench/bench/creader_bench"
+    "$ROOT/build-bench/bench/search_bench"
     "$ROOT/build-bench/bench/window_bench"
     "$ROOT/bench/startup.sh" "$ROOT/build-bench"
     ZOOM=200 "$ROOT/bench/startup.sh" "$ROOT/build-bench"

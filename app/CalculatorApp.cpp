@@ -9,6 +9,7 @@
 bool CCalculatorApp::InitInstance()
 {
     CCalculatorDlg dlg;
+    dlg.m_strStartExpression = m_strStartExpression;
     // A signal to end ends the window as Cancel would, keeping the console's text.
     const CTerminationSignals termination([&dlg] { dlg.EndSession(); });
     dlg.DoModal();

@@ -1,9 +1,14 @@
 #pragma once
 
+#include <string>
+
 // The program: one run is the life of one modal main window.
 class CCalculatorApp
 {
 public:
+    // Put on the first '?' prompt, in the console's code page; empty for none.
+    std::string m_strStartExpression;
+
     // Runs the main window until it ends. Returns false: no event loop of its own follows.
     bool InitInstance();
 };

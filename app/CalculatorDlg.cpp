@@ -145,6 +145,8 @@ bool CCalculatorDlg::OnInitDialog()
     m_console.m_evaluator.Seed(static_cast<std::uint32_t>(std::time(nullptr)));
     m_strVersion = kVersionText;
     m_console.Start(kBannerText, m_strVersion);
+    // Typed behind the prompt, where the caret stands, as if by the user.
+    if (!m_strStartExpression.empty()) ReplaceConsoleSel(m_strStartExpression);
     m_pKeeper->Start(m_pConsole);
     return false;
 }

@@ -47,6 +47,8 @@ public:
     void FocusConsole() override;
 
     CConsole m_console; // the console logic, with the view state and the evaluator
+    // Stands on the first '?' prompt, not yet evaluated; empty for none. Set before DoModal.
+    std::string m_strStartExpression;
 
 protected:
     // The key filter: Enter and F1 to F4, wherever the focus is, ahead of the dialog keys.

@@ -11,12 +11,14 @@ constexpr int kExitOk = 0;
 constexpr int kExitUsage = 2;
 
 constexpr char kHelp[] =
-    "usage: lumdrak [Qt option ...]\n"
+    "usage: lumdrak [-e EXPRESSION] [Qt option ...]\n"
     "       lumdrak -h|--help\n"
     "       lumdrak --version\n"
     "Opens the programmer's console calculator: type an expression on a line that begins\n"
     "with '?' and press Enter. F1 in the window shows the help text.\n"
     "\n"
+    "  -e, --expression EXPRESSION\n"
+    "               put EXPRESSION on the first '?' prompt, ready for Enter\n"
     "  -h, --help   print this help and exit\n"
     "  --version    print the version and exit\n"
     "\n"
@@ -52,8 +54,12 @@ SCommandLine ParseCommandLine(const QStringList& arguments)
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringLiteral("version"));
+    const QCommandLineOption expression(
+        QStringList{QStringLiteral("e"), QStringLiteral("expression")}, QString(),
+        QStringLiteral("expression"));
     parser.addOption(help);
     parser.addOption(version);
+    parser.addOption(expression);
     for (const char* pszName : kQtValueOptions)
         parser.addOption(
             QCommandLineOption(QString::fromLatin1(pszName), QString(), QStringLiteral("value")));
@@ -72,6 +78,12 @@ SCommandLine ParseCommandLine(const QStringList& arguments)
         result.m_strError = Error(
             QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
     }
+    else if (parser.value(expression).contains(QLatin1Char('\n')) ||
+             parser.value(expression).contains(QLatin1Char('\r')))
+    {
+        result.m_nExitCode = kExitUsage;
+        result.m_strError = Error(QStringLiteral("--expression takes one line"));
+    }
     else if (parser.isSet(help))
     {
         result.m_nExitCode = kExitOk;
@@ -82,6 +94,10 @@ SCommandLine ParseCommandLine(const QStringList& arguments)
         result.m_nExitCode = kExitOk;
         result.m_strOut =
             QStringLiteral("lumdrak (Lumdrak) %1\n").arg(QLatin1String(kVersionNumber));
+    }
+    else
+    {
+        result.m_strExpression = parser.value(expression);
     }
     return result;
 }

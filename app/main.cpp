@@ -1,5 +1,6 @@
 #include "CalculatorApp.h"
 #include "CommandLine.h"
+#include "ConsoleText.h"
 
 #include <QApplication>
 
@@ -26,6 +27,7 @@ int main(int argc, char* argv[])
         return commandLine.m_nExitCode;
     }
 
+    theApp.m_strStartExpression = ToModelText(commandLine.m_strExpression);
     QApplication application(argc, argv);
     // The application id: Wayland compositors match the window to its desktop entry and icon.
     QApplication::setDesktopFileName(QStringLiteral("io.github.lumdrak.Lumdrak"));

@@ -11,6 +11,9 @@
 #endif
 #include <windows.h>
 
+// Reads of the registry itself never write: the option that asks the hive for that is none.
+inline constexpr DWORD kRegOptionReadOnly = 0;
+
 #else
 
 #include <cstdint>
@@ -49,6 +52,10 @@ inline constexpr REGSAM KEY_READ = 0x20019;
 inline constexpr REGSAM KEY_WRITE = 0x20006;
 
 inline constexpr DWORD REG_OPTION_NON_VOLATILE = 0;
+// RegOpenKeyExA's ulOptions: open the hive for reading alone. Such a read never changes the
+// file, its folder or their modes, and leaves a journal that needs a rollback where it is (the
+// hive then cannot be read), so that a reader can never disturb a running window.
+inline constexpr DWORD kRegOptionReadOnly = 0x80000000u;
 inline constexpr DWORD REG_CREATED_NEW_KEY = 1;
 inline constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
 

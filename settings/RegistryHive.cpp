@@ -16,7 +16,7 @@
 // running copies of the program can share it; the last write wins. Reads, too, open the hive
 // read-write when the file and its folder allow it, because only such a connection can roll back
 // the journal that a copy killed while committing leaves behind; until that is done the hive cannot
-// be read at all.
+// be read at all. A key opened with kRegOptionReadOnly is the exception: it only ever reads.
 
 #include "Registry.h"
 
@@ -198,8 +198,9 @@ void MakePrivate(int nFd)
 // Checks the file's header before SQLite opens it, since SQLite would roll back a journal
 // left beside a foreign database, writing to it; a file too short for a header is not ours
 // either (an empty one is no hive yet, see IsEmptyFile). Makes the hive and its folder private.
-// Leaves no descriptor open for SQLite to lose its locks by (see CFileDescriptor).
-LONG ClaimHive(const std::string& strFile)
+// Leaves no descriptor open for SQLite to lose its locks by (see CFileDescriptor). With
+// bReadOnly the modes stay as they are.
+LONG ClaimHive(const std::string& strFile, bool bReadOnly)
 {
     constexpr int kFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
     // O_NOFOLLOW first: a symlinked hive is read through its link, but what the link points
@@ -220,6 +221,7 @@ LONG ClaimHive(const std::string& strFile)
             static_cast<std::uint32_t>(kApplicationId))
         return ERROR_BADDB;
 
+    if (bReadOnly) return ERROR_SUCCESS;
     if (!bLink) MakePrivate(fd.Get());
     const CFileDescriptor folder(
         open(lumdrak::FolderOf(strFile).c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
@@ -250,17 +252,19 @@ bool IsEmptyFile(const std::string& strFile)
 }
 
 // Opens an existing hive file, never creating one, and checks that it is ours. Read-write even
-// for a read when it can be (see the top of this file).
-LONG OpenHive(const std::string& strFile, CDatabase& pDb)
+// for a read when it can be (see the top of this file), unless bReadOnly: SQLite then refuses
+// a hive whose journal needs a rollback rather than roll it back.
+LONG OpenHive(const std::string& strFile, CDatabase& pDb, bool bReadOnly = false)
 {
     struct stat info;
     if (lstat(strFile.c_str(), &info) != 0)
         return errno == ENOENT ? ERROR_FILE_NOT_FOUND : ERROR_REGISTRY_IO_FAILED;
     if (IsEmptyFile(strFile)) return ERROR_FILE_NOT_FOUND;
-    if (LONG nError = ClaimHive(strFile)) return nError;
+    if (LONG nError = ClaimHive(strFile, bReadOnly)) return nError;
 
     sqlite3* pRawDb = nullptr;
-    const int nFlags = IsWritable(strFile) ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY;
+    const int nFlags =
+        !bReadOnly && IsWritable(strFile) ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY;
     const int nResult = sqlite3_open_v2(strFile.c_str(), &pRawDb, nFlags, nullptr);
     pDb.reset(pRawDb); // a handle comes back even on failure and must be closed
     if (nResult != SQLITE_OK) return ERROR_REGISTRY_IO_FAILED;
@@ -339,8 +343,7 @@ LONG MakeKey(CDatabase pDb, std::string strFile, std::string strPath, REGSAM nAc
 
 } // namespace
 
-LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*ulOptions*/, REGSAM samDesired,
-                   PHKEY phkResult)
+LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesired, PHKEY phkResult)
 {
     if (!phkResult) return ERROR_INVALID_PARAMETER;
     *phkResult = nullptr;
@@ -348,8 +351,11 @@ LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*ulOptions*/, REGSAM samDe
     std::string strPath;
     if (LONG nError = Resolve(hKey, lpSubKey, strFile, strPath)) return nError;
 
+    const bool bReadOnly = (ulOptions & kRegOptionReadOnly) != 0;
+    // A key opened to read alone cannot be written through.
+    if (bReadOnly) samDesired &= KEY_READ;
     CDatabase pDb;
-    if (LONG nError = OpenHive(strFile, pDb)) return nError;
+    if (LONG nError = OpenHive(strFile, pDb, bReadOnly)) return nError;
 
     CStatement pFind = Prepare(pDb.get(), "SELECT 1 FROM keys WHERE path = ?1");
     if (!pFind || !BindText(pFind.get(), 1, strPath)) return ERROR_REGISTRY_IO_FAILED;

@@ -28,8 +28,9 @@ private:
 } // namespace
 
 CRegistryString::CRegistryString(std::string strPath, std::string strDefault, bool bNoCache,
-                                 HKEY hRootKey)
-    : m_hRootKey(hRootKey), m_strDefault(std::move(strDefault)), m_bNoCache(bNoCache)
+                                 HKEY hRootKey, ERegistryAccess eAccess)
+    : m_hRootKey(hRootKey), m_strDefault(std::move(strDefault)), m_bNoCache(bNoCache),
+      m_bReadOnly(eAccess == ERegistryAccess::ReadOnly)
 {
     strPath.erase(0, strPath.find_first_not_of('\\'));
     const std::size_t nLast = strPath.rfind('\\');
@@ -63,7 +64,8 @@ CRegistryString& CRegistryString::SetValue(std::string strValue)
 
 std::string CRegistryString::ReadValue()
 {
-    const LONG nOpen = RegOpenKeyExA(m_hRootKey, m_strKeyPath.c_str(), 0, KEY_READ, &m_hKey);
+    const LONG nOpen = RegOpenKeyExA(m_hRootKey, m_strKeyPath.c_str(),
+                                     m_bReadOnly ? kRegOptionReadOnly : 0, KEY_READ, &m_hKey);
     m_bReadError = nOpen != ERROR_SUCCESS && nOpen != ERROR_FILE_NOT_FOUND;
     if (nOpen != ERROR_SUCCESS) return m_strDefault;
     CKeyCloser closer(m_hKey);
@@ -90,7 +92,7 @@ void CRegistryString::WriteValue()
 {
     m_bWriteError = true;
     // The byte count with its NUL must fit the registry's 32-bit size.
-    if (m_strValue.size() >= std::numeric_limits<DWORD>::max()) return;
+    if (m_bReadOnly || m_strValue.size() >= std::numeric_limits<DWORD>::max()) return;
     char szClass[] = "";
     if (RegCreateKeyExA(m_hRootKey, m_strKeyPath.c_str(), 0, szClass, REG_OPTION_NON_VOLATILE,
                         KEY_WRITE, nullptr, &m_hKey, nullptr) != ERROR_SUCCESS)
@@ -108,6 +110,7 @@ void CRegistryString::WriteValue()
 
 bool CRegistryString::DeleteValue()
 {
+    if (m_bReadOnly) return false;
     m_strValue.clear();
     m_bValid = false;
     const LONG nOpen = RegOpenKeyExA(m_hRootKey, m_strKeyPath.c_str(), 0, KEY_SET_VALUE, &m_hKey);

@@ -4,6 +4,14 @@
 
 #include <string>
 
+// Whether a CRegistryString may change anything: a read-only one never writes, creates or
+// deletes, nor lets a read change the hive (kRegOptionReadOnly).
+enum class ERegistryAccess : bool
+{
+    ReadWrite,
+    ReadOnly,
+};
+
 // One text value in the registry, addressed by a root key and a backslash-separated path whose
 // last part is the value name ("Software\Lumdrak\Save\SaveKey"). Keeps a copy of the text;
 // a read that fails yields the default text. Failures are silent. Opens no key between calls.
@@ -11,7 +19,8 @@ class CRegistryString
 {
 public:
     // Splits the path and reads the stored value once; IsValid() then tells whether it could.
-    CRegistryString(std::string strPath, std::string strDefault, bool bNoCache, HKEY hRootKey);
+    CRegistryString(std::string strPath, std::string strDefault, bool bNoCache, HKEY hRootKey,
+                    ERegistryAccess eAccess = ERegistryAccess::ReadWrite);
     CRegistryString(const CRegistryString&) = delete;
     CRegistryString& operator=(const CRegistryString&) = delete;
 
@@ -19,11 +28,13 @@ public:
     std::string GetValue();
 
     // Writes strValue if it differs from the text in memory (compared up to the first NUL, as
-    // strcmp does) or m_bNoCache is set; otherwise does nothing.
+    // strcmp does) or m_bNoCache is set; otherwise does nothing. A read-only object's write
+    // fails.
     CRegistryString& SetValue(std::string strValue);
 
     // Removes the stored value; the key stays. The object is unread again, so GetValue reads
-    // and yields the default. True when the value is gone afterwards, missing before included.
+    // and yields the default. True when the value is gone afterwards, missing before included;
+    // a read-only object removes nothing and returns false.
     bool DeleteValue();
 
     // The text in memory: what the last successful read found or the last SetValue that went
@@ -56,6 +67,7 @@ private:
     std::string m_strDefault;   // returned by a read that fails
     bool m_bValid = false;      // a read or write has succeeded; never cleared
     bool m_bNoCache;            // always read in GetValue, always write in SetValue
+    bool m_bReadOnly;           // ERegistryAccess::ReadOnly
     bool m_bReadError = false;  // the last read failed, and not because the value is missing
     bool m_bWriteError = false; // the last write failed
 };

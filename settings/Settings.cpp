@@ -57,6 +57,20 @@ bool PersistSettings(CViewState& state, bool bSave)
         strCode = kDefaultCode;
         if (bReadable) code.SetValue(strCode);
     }
+    DecodeSettingsCode(strCode, state);
+    return bReadable;
+}
+
+std::string ReadSettingsCode()
+{
+    std::string strCode =
+        CRegistryString(kSettingsPath, "", false, HKEY_CURRENT_USER, ERegistryAccess::ReadOnly)
+            .GetValue();
+    return strCode.empty() ? kDefaultCode : strCode;
+}
+
+void DecodeSettingsCode(std::string_view strCode, CViewState& state)
+{
     for (std::size_t nPos = 0; nPos < kPositions.size() && nPos < strCode.size(); ++nPos)
     {
         // The same rule at every position: 'A'/'B' are 0/1 and digits their value.
@@ -67,5 +81,4 @@ bool PersistSettings(CViewState& state, bool bSave)
         else if (chCode >= '0' && chCode <= '9')
             nMember = chCode - '0';
     }
-    return bReadable;
 }

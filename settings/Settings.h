@@ -2,6 +2,9 @@
 
 #include "ViewState.h"
 
+#include <string>
+#include <string_view>
+
 // Loads (bSave false) or saves (bSave true) the five persistent members of the view state as
 // the five-character settings code in HKEY_CURRENT_USER "Software\Lumdrak\Save", value
 // "SaveKey". Position 0 m_bUnsigned, 1 m_bEndPos, 2 m_nCastMode, 3 m_nOutputMode,
@@ -11,3 +14,12 @@
 // Registry failures are silent. Returns false when the stored code could not be read (not
 // merely missing): a window whose load failed must not save over a code it never saw.
 bool PersistSettings(CViewState& state, bool bSave);
+
+// The stored settings code, read without changing anything: no folder or hive is made, no
+// default stored, no mode changed, no journal rolled back. "BB021" when the code is missing or
+// empty, or the hive cannot be read so. For readers beside a running window.
+std::string ReadSettingsCode();
+
+// Decodes a code into the five members as a load does: 'A' and 'B' are 0 and 1, a digit its
+// value; any other character, and a position past the code's end, leaves its member as it is.
+void DecodeSettingsCode(std::string_view strCode, CViewState& state);

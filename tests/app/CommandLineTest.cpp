@@ -37,8 +37,10 @@ TEST(CommandLineTest, DecidesBeforeTheWindow)
         {{"--platform", "offscreen", "-reverse"}, -1, "", ""},
         {{"-style=Fusion", "-stylesheet", "a.qss", "-qwindowgeometry", "300x200+0+0"}, -1, "", ""},
         {{"-session", "1234", "-display", ":1", "-name", "calc", "-nograb"}, -1, "", ""},
-        {{"--help"}, 0, "usage: lumdrak [Qt option ...]\n", ""},
-        {{"-h"}, 0, "usage: lumdrak [Qt option ...]\n", ""},
+        {{"--help"}, 0, "usage: lumdrak [-e EXPRESSION] [Qt option ...]\n", ""},
+        {{"-h"}, 0, "usage: lumdrak [-e EXPRESSION] [Qt option ...]\n", ""},
+        {{"--expression", "1\n2"}, 2, "", "--expression takes one line"},
+        {{"-e"}, 2, "", "'-e'"},
         {{"-platform", "offscreen", "--help"}, 0, "usage: lumdrak", ""},
         {{"--version"}, 0, "lumdrak (Lumdrak) " LUMDRAK_VERSION "\n", ""},
         {{"-version"}, 0, "lumdrak (Lumdrak) " LUMDRAK_VERSION "\n", ""},
@@ -69,6 +71,28 @@ TEST(CommandLineTest, DecidesBeforeTheWindow)
     }
 }
 
+// The expression for the first prompt is taken as it is, whatever it begins with.
+TEST(CommandLineTest, TakesOneExpressionForTheFirstPrompt)
+{
+    const struct
+    {
+        std::initializer_list<const char*> args;
+        const char* pszExpression;
+    } rows[] = {
+        {{}, ""},
+        {{"--expression", "$ff<<4"}, "$ff<<4"},
+        {{"-e", "-3", "-platform", "offscreen"}, "-3"},
+        {{"--expression=1 + 2"}, "1 + 2"},
+        {{"-expression", "'\xc3\xa9'"}, "'\xc3\xa9'"},
+    };
+    for (const auto& row : rows)
+    {
+        const SCommandLine result = ParseCommandLine(Arguments(row.args));
+        EXPECT_EQ(result.m_nExitCode, -1);
+        EXPECT_EQ(result.m_strExpression, QString::fromUtf8(row.pszExpression));
+    }
+}
+
 // QApplication would abort without a display; these must not get that far.
 TEST(CommandLineTest, TheProgramAnswersWithoutADisplay)
 {
@@ -82,7 +106,7 @@ TEST(CommandLineTest, TheProgramAnswersWithoutADisplay)
         const char* pszOutStart;
         const char* pszError;
     } rows[] = {
-        {"--help", 0, "usage: lumdrak [Qt option ...]\n", ""},
+        {"--help", 0, "usage: lumdrak [-e EXPRESSION] [Qt option ...]\n", ""},
         {"--version", 0, "lumdrak (Lumdrak) " LUMDRAK_VERSION "\n", ""},
         {"--bogus", 2, "", "lumdrak: Unknown option 'bogus'. See lumdrak --help.\n"},
     };

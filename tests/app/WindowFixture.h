@@ -79,11 +79,13 @@ protected:
         OpenWindow();
     }
 
-    // A new main window as the program starts it: the settings as last saved, the keys typed
-    // ahead of its first paint, the kept transcript restored after it.
-    void OpenWindow(const char* pszTypedAhead = "")
+    // A new main window as the program starts it: the settings as last saved, the expression
+    // of lumdrak --expression, the keys typed ahead of its first paint, the kept transcript
+    // restored after it.
+    void OpenWindow(const char* pszTypedAhead = "", const char* pszStartExpression = "")
     {
         m_pDlg = std::make_unique<CCalculatorDlg>();
+        m_pDlg->m_strStartExpression = pszStartExpression;
         m_pDlg->OnInitDialog();
         QTest::keyClicks(Console(), QString::fromLatin1(pszTypedAhead));
         m_pDlg->show();

@@ -107,6 +107,16 @@ TEST_F(CCalculatorDlgTest, StartsWithTheBannerAndTheControlsInTheirRectangles)
     ExpectTemplateLayout();
 }
 
+// lumdrak --expression: the start is as always, with the expression typed on the prompt.
+TEST_F(CCalculatorDlgTest, AStartExpressionStandsOnTheFirstPromptReadyForEnter)
+{
+    OpenWindow("", "$ff<<4");
+    EXPECT_EQ(ConsoleText(), kStartText + "$ff<<4");
+    EXPECT_EQ(Caret(), static_cast<int>(kStartText.size()) + 6);
+    Keys("Return");
+    EXPECT_EQ(ConsoleText(), kStartText + "$ff<<4\r\n4080\r\n?");
+}
+
 // A start with an empty file where the hive belongs is a first run that keeps its work; with a
 // file that is no hive it looks the same (unsigned checked: 200 under 8Bit is 200) but stores
 // nothing, so the file stays as it was.

@@ -338,6 +338,42 @@ TEST_F(SettingsTest, AnEmptyHiveFileIsAFirstRun)
     EXPECT_EQ(Sql("PRAGMA integrity_check"), "ok\n");
 }
 
+// A reader beside a running window finds the code and changes nothing: it makes no folder or
+// hive, stores no default, takes no mode bits away and rolls back no journal.
+TEST_F(SettingsTest, ReadOnlyLoadFindsTheCodeAndChangesNothing)
+{
+    EXPECT_EQ(ReadSettingsCode(), "BB021");
+    EXPECT_FALSE(fs::exists(Folder())) << "no folder made";
+
+    const auto FolderMode = [] { return fs::status(Folder()).permissions(); };
+    Persist(kAB310, true);
+    chmod(Folder().c_str(), 0755);
+    chmod(HivePath().c_str(), 0644);
+    std::string strBefore = Snapshot();
+    EXPECT_EQ(ReadSettingsCode(), "AB310");
+    CRegistryString code("Software\\Lumdrak\\Save\\SaveKey", "-", true, HKEY_CURRENT_USER,
+                         ERegistryAccess::ReadOnly);
+    EXPECT_EQ(code.SetValue("BA200").GetValue(), "AB310");
+    EXPECT_TRUE(code.HasWriteError());
+    EXPECT_FALSE(code.DeleteValue());
+    EXPECT_EQ(Snapshot(), strBefore) << "the hive's mode, bytes and value kept";
+    EXPECT_EQ(FolderMode(), static_cast<fs::perms>(0755));
+
+    ASSERT_EQ(Store("Software\\Lumdrak\\Save", "SaveKey", REG_SZ, ""), ERROR_SUCCESS);
+    strBefore = Snapshot();
+    EXPECT_EQ(ReadSettingsCode(), "BB021") << "an empty code reads as the default";
+    EXPECT_EQ(Snapshot(), strBefore) << "and the default is not stored";
+
+    // A copy killed while it saved: only a writer may roll the journal back.
+    Persist(kAB310, true);
+    ASSERT_TRUE(MakeHotJournal("UPDATE vals SET data = 'BA200' WHERE name = 'SaveKey'"));
+    strBefore = Snapshot();
+    EXPECT_EQ(ReadSettingsCode(), "BB021");
+    EXPECT_EQ(Snapshot(), strBefore);
+    EXPECT_EQ(Persist(kStartValues, false), kAB310) << "the window's load still recovers";
+    EXPECT_EQ(ReadSettingsCode(), "AB310");
+}
+
 const CHostileHive kHostileHives[] = {
     {"GarbageBytes", [] { std::ofstream(CHiveTest::HivePath()) << std::string(5000, 'g'); }, false},
     {"DirectoryInstead", [] { fs::create_directory(CHiveTest::HivePath()); }, false},
@@ -369,6 +405,7 @@ TEST_P(SettingsHostileHiveTest, ReadsGetTheDefaultAndWritesChangeNothing)
         CViewState state;
         EXPECT_EQ(PersistSettings(state, false), GetParam().bNoHive) << "a read error is reported";
         Persist({0, 0, 3, 0, 0}, true);
+        EXPECT_EQ(ReadSettingsCode(), "BB021");
         CRegistryString value("K\\v", "default", false, HKEY_CURRENT_USER);
         EXPECT_EQ(value.HasReadError(), !GetParam().bNoHive);
         EXPECT_EQ(value.SetValue("new").GetValue(), "default");
