@@ -77,7 +77,9 @@ bool CConsole::ProcessEnter()
     }
     else
     {
-        ShowResult(m_dLastValue);
+        // The value just computed is the decimal line too: evaluating again would draw a new
+        // rand( and show two numbers for one Enter.
+        ShowPanel(m_dLastValue, m_dLastValue);
         // The panel line is written whole: a cut one would print a wrong number. Any output
         // mode but binary and hexadecimal writes the decimal line.
         const bool bPrefixed = m_nOutputMode == 0 || m_nOutputMode == 1;
@@ -141,6 +143,12 @@ bool CConsole::EnterLine(std::string_view strExpression)
 
 void CConsole::ShowResult(double dValue)
 {
+    // The decimal line is the last expression evaluated anew under the current cast type.
+    ShowPanel(dValue, m_evaluator.Evaluate(&m_strLastExpression));
+}
+
+void CConsole::ShowPanel(double dValue, double dDecimal)
+{
     const std::int64_t nValue = lumdrak::ToInt64(dValue);
     const auto nBits = static_cast<std::uint64_t>(nValue);
     switch (m_nCastMode)
@@ -163,8 +171,7 @@ void CConsole::ShowResult(double dValue)
         break;
     }
 
-    // The decimal line is the last expression evaluated anew under the current cast type.
-    m_evaluator.m_dLastResult = m_evaluator.Evaluate(&m_strLastExpression);
+    m_evaluator.m_dLastResult = dDecimal;
     m_strPanel += "\r\n" + Fixed12(m_evaluator.m_dLastResult);
     m_strPanel.erase(m_strPanel.find_last_not_of('0') + 1);
     m_strPanel.erase(m_strPanel.find_last_not_of('.') + 1);

@@ -33,6 +33,8 @@ public:
     // Evaluates the '?' line that holds the caret; false when the caret is on no such line
     // and the key should go on to the control.
     bool ProcessEnter();
+    // The panel for dValue under the current cast, with the last expression evaluated anew
+    // for the decimal line and r: what a cast change shows.
     void ShowResult(double dValue);
     // Writes strExpression (one line) as a new '?' line at the end of the console and
     // evaluates it as Enter there does; true when it was evaluated. An empty prompt, or an
@@ -56,5 +58,8 @@ public:
     CExpressionEvaluator m_evaluator;
 
 private:
+    // The panel's binary and hexadecimal lines for dValue, its decimal line and r dDecimal.
+    void ShowPanel(double dValue, double dDecimal);
+
     IConsoleWindow* m_pWindow;
 };

@@ -1,5 +1,7 @@
 #include "ConsoleFixture.h"
 
+#include <sstream>
+
 namespace
 {
 
@@ -90,6 +92,20 @@ TEST_F(ConsoleTest, CastChangeBeforeAnyOrAfterAFailedEvaluationShowsZero)
     m_window.m_nCastRadio = 3;
     m_console.OnCastChange();
     EXPECT_EQ(m_window.m_strPanelText, Bits(8, "") + "\r\n0\r\n0");
+}
+
+TEST_F(ConsoleTest, OneEnterShowsOneValueEvenWhenTheExpressionDrawsANewOneEachTime)
+{
+    StartWith(0, 0, 2, 0, 0);
+    m_console.m_evaluator.Seed(1);
+    ASSERT_TRUE(Enter("?rand(0)@"));
+    const std::string strDecimal = PanelLine(2);
+    const double dValue = std::stod(strDecimal);
+    std::ostringstream hex;
+    hex << std::uppercase << std::hex << static_cast<long long>(dValue);
+    EXPECT_EQ(PanelLine(1), hex.str()) << "the panel's hexadecimal line names the decimal value";
+    EXPECT_EQ(m_console.m_evaluator.m_dLastResult, dValue) << "r";
+    EXPECT_EQ(MarkedText(m_window), "?rand(0)\n" + strDecimal + "\n?@") << "the console's result";
 }
 
 } // namespace
