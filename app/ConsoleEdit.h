@@ -30,7 +30,7 @@ public:
     void AddContextAction(QAction* pAction) { m_arrContextActions.append(pAction); }
 
     // The cast type a paste is checked under (none until set).
-    std::function<int()> m_fnCastType;
+    std::function<ECastType()> m_fnCastType;
 
 protected:
     void insertFromMimeData(const QMimeData* pSource) override;

@@ -25,10 +25,11 @@ std::string Fixed12(double dValue)
 // The cast the controls show, as the evaluator's cast type (0 to 7). A stored code may hold any
 // digit: a sign flag above 1 shows as checked, and a cast mode beyond the radios checks no
 // button, which is no cast.
-int CastTypeOf(int nCastMode, int bUnsigned)
+ECastType CastTypeOf(int nCastMode, int bUnsigned)
 {
     const int nSign = bUnsigned != 0 ? 1 : 0;
-    return (nCastMode >= 0 && nCastMode <= 3) ? 2 * nCastMode + nSign : nSign;
+    return static_cast<ECastType>((nCastMode >= 0 && nCastMode <= 3) ? 2 * nCastMode + nSign
+                                                                     : nSign);
 }
 
 } // namespace

@@ -9,20 +9,20 @@ namespace
 
 struct SCastName
 {
-    int nCastType;
+    ECastType eCast;
     std::string_view strName;
     std::string_view strOptions; // lumdrak-eval's
 };
 
 // In the order a cast is suggested, after the one matching C's type.
 constexpr SCastName kCasts[] = {
-    {0, "Force Cast None", "-c none"}, {2, "32Bit", "-c 32"},
-    {3, "32Bit UNSIGNED", "-c 32 -u"}, {4, "16Bit", "-c 16"},
-    {5, "16Bit UNSIGNED", "-c 16 -u"}, {6, "8Bit", "-c 8"},
-    {7, "8Bit UNSIGNED", "-c 8 -u"},
+    {ECastType::None, "Force Cast None", "-c none"},       {ECastType::Signed32, "32Bit", "-c 32"},
+    {ECastType::Unsigned32, "32Bit UNSIGNED", "-c 32 -u"}, {ECastType::Signed16, "16Bit", "-c 16"},
+    {ECastType::Unsigned16, "16Bit UNSIGNED", "-c 16 -u"}, {ECastType::Signed8, "8Bit", "-c 8"},
+    {ECastType::Unsigned8, "8Bit UNSIGNED", "-c 8 -u"},
 };
 
-int CastClass(int nCastType) { return nCastType >= 2 && nCastType <= 7 ? nCastType : 0; }
+ECastType CastClass(ECastType eCast) { return IsCast(eCast) ? eCast : ECastType::None; }
 
 bool SameValue(double dEngine, const SCValue& value)
 {
@@ -33,7 +33,7 @@ bool SameValue(double dEngine, const SCValue& value)
 
 } // namespace
 
-SCCheck CheckReading(const SCReading& reading, int nCastType, CExpressionEvaluator& evaluator)
+SCCheck CheckReading(const SCReading& reading, ECastType eCast, CExpressionEvaluator& evaluator)
 {
     SCCheck check;
     if (!reading.bDefined)
@@ -41,16 +41,16 @@ SCCheck CheckReading(const SCReading& reading, int nCastType, CExpressionEvaluat
         check.eAgreement = EAgreement::Undefined;
         return check;
     }
-    const auto evaluate = [&](int nCast)
+    const auto evaluate = [&](ECastType eTried)
     {
-        evaluator.m_nCastType = nCast;
+        evaluator.m_nCastType = eTried;
         const double dValue = evaluator.Evaluate(&reading.strTranslation);
         return evaluator.m_nErrorPos == 0 && SameValue(dValue, reading.value);
     };
-    const int nCurrent = CastClass(nCastType);
-    if (evaluate(nCurrent))
+    const ECastType eCurrent = CastClass(eCast);
+    if (evaluate(eCurrent))
     {
-        check.nSameCast = nCurrent;
+        check.eSameCast = eCurrent;
         return check;
     }
     if (evaluator.m_nErrorPos != 0)
@@ -60,12 +60,12 @@ SCCheck CheckReading(const SCReading& reading, int nCastType, CExpressionEvaluat
         return check;
     }
     check.eAgreement = EAgreement::Differs;
-    const int nMatching = TypeInfo(reading.value.eType).nMatchingCast;
-    if (nMatching != nCurrent && evaluate(nMatching)) check.nSameCast = nMatching;
+    const ECastType eMatching = TypeInfo(reading.value.eType).eMatchingCast;
+    if (eMatching != eCurrent && evaluate(eMatching)) check.eSameCast = eMatching;
     for (const SCastName& cast : kCasts)
-        if (check.nSameCast < 0 && cast.nCastType != nCurrent && cast.nCastType != nMatching &&
-            evaluate(cast.nCastType))
-            check.nSameCast = cast.nCastType;
+        if (!check.eSameCast && cast.eCast != eCurrent && cast.eCast != eMatching &&
+            evaluate(cast.eCast))
+            check.eSameCast = cast.eCast;
     return check;
 }
 
@@ -80,7 +80,7 @@ std::string CheckText(const SCReading& reading, const SCCheck& check, bool bOpti
     if (check.eAgreement == EAgreement::SyntaxError)
         return strText + "The calculator cannot read its translation.";
     for (const SCastName& cast : kCasts)
-        if (cast.nCastType == check.nSameCast)
+        if (cast.eCast == check.eSameCast)
         {
             strText += cast.strName;
             if (bOptions) strText += " (" + std::string(cast.strOptions) + ")";
@@ -89,7 +89,7 @@ std::string CheckText(const SCReading& reading, const SCCheck& check, bool bOpti
     return strText + "No choice of Force Cast gives the same.";
 }
 
-SPasteConversion CPasteConverter::Convert(std::string_view strPasted, int nCastType)
+SPasteConversion CPasteConverter::Convert(std::string_view strPasted, ECastType eCast)
 {
     SPasteConversion result;
     result.strText.reserve(strPasted.size());
@@ -108,7 +108,7 @@ SPasteConversion CPasteConverter::Convert(std::string_view strPasted, int nCastT
         if (m_reader.ReadClean(m_clean, nLineBegin, i, strPasted.size(), m_reading, false))
         {
             result.strText += m_reading.strTranslation;
-            const SCCheck check = CheckReading(m_reading, nCastType, m_evaluator);
+            const SCCheck check = CheckReading(m_reading, eCast, m_evaluator);
             if (check.eAgreement != EAgreement::Same && nDiffering++ == 0)
             {
                 result.strNotice = CheckText(m_reading, check, false);

@@ -3,6 +3,7 @@
 #include "CReader.h"
 #include "ExpressionEvaluator.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,11 +20,11 @@ enum class EAgreement : std::uint8_t
 struct SCCheck
 {
     EAgreement eAgreement = EAgreement::Same;
-    int nSameCast = -1; // a cast type under which the engine gives C's value, -1 for none
-    int nErrorPos = 0;  // the engine's 1-based position in the translation
+    std::optional<ECastType> eSameCast; // a cast under which the engine gives C's value
+    int nErrorPos = 0;                  // the engine's 1-based position in the translation
 };
 
-SCCheck CheckReading(const SCReading& reading, int nCastType, CExpressionEvaluator& evaluator);
+SCCheck CheckReading(const SCReading& reading, ECastType eCast, CExpressionEvaluator& evaluator);
 
 // One line for a check that is not Same: "C: 2147495936 = 0x80003000 (unsigned int). 32Bit
 // UNSIGNED gives the same." With bOptions, lumdrak-eval's options follow the cast's name.
@@ -41,7 +42,7 @@ struct SPasteConversion
 class CPasteConverter
 {
 public:
-    SPasteConversion Convert(std::string_view strPasted, int nCastType);
+    SPasteConversion Convert(std::string_view strPasted, ECastType eCast);
 
 private:
     CCReader m_reader;

@@ -36,24 +36,25 @@ constexpr std::array<std::uint32_t, 256> kFirstByteIndex = BuildFirstByteIndex()
 
 bool IsBinaryPriority(int nPriority) { return nPriority >= 1 && nPriority < kOpeningPriority; }
 
-double CastTo(double dValue, int nCastType)
+double CastTo(double dValue, ECastType eCast)
 {
-    if (nCastType < 2 || nCastType > 7) return dValue;
     const std::uint64_t nBits = lumdrak::ToUInt64Bits(dValue);
-    switch (nCastType)
+    switch (eCast)
     {
-    case 2:
+    case ECastType::Signed32:
         return static_cast<std::int32_t>(static_cast<std::uint32_t>(nBits));
-    case 3:
+    case ECastType::Unsigned32:
         return static_cast<std::uint32_t>(nBits);
-    case 4:
+    case ECastType::Signed16:
         return static_cast<std::int16_t>(static_cast<std::uint16_t>(nBits));
-    case 5:
+    case ECastType::Unsigned16:
         return static_cast<std::uint16_t>(nBits);
-    case 6:
+    case ECastType::Signed8:
         return static_cast<std::int8_t>(static_cast<std::uint8_t>(nBits));
-    default:
+    case ECastType::Unsigned8:
         return static_cast<std::uint8_t>(nBits);
+    default:
+        return dValue;
     }
 }
 
@@ -257,11 +258,11 @@ int CExpressionEvaluator::NextItem(int nPos)
 
         if (i > m_nScanStart)
         {
-            const int nOutcome = ReadOperand(m_text.substr(m_nScanStart, i - m_nScanStart));
-            if (nOutcome != kOperandBlank)
+            const EOperand eOutcome = ReadOperand(m_text.substr(m_nScanStart, i - m_nScanStart));
+            if (eOutcome != EOperand::Blank)
             {
                 // An operand; the token is found again by the next scan.
-                if (nOutcome == kOperandRejected) m_nErrorPos = m_nPos;
+                if (eOutcome == EOperand::Rejected) m_nErrorPos = m_nPos;
                 m_nPos = i;
                 return i;
             }
@@ -275,10 +276,10 @@ int CExpressionEvaluator::NextItem(int nPos)
         return m_nPos;
     }
 
-    const int nOutcome = ReadOperand(m_text.substr(m_nScanStart));
-    if (nOutcome == kOperandRejected)
+    const EOperand eOutcome = ReadOperand(m_text.substr(m_nScanStart));
+    if (eOutcome == EOperand::Rejected)
         m_nErrorPos = m_nPos;
-    else if (nOutcome == kOperandBlank)
+    else if (eOutcome == EOperand::Blank)
         m_nErrorPos = m_nScanStart + 2; // blanks after the last token
     m_nPos = nLength;
     return nLength;
@@ -287,7 +288,7 @@ int CExpressionEvaluator::NextItem(int nPos)
 double CExpressionEvaluator::Apply(double dLeft, double dRight, int nToken)
 {
     const Operation pfn = m_operators[nToken == 0 ? 0 : nToken - 1].pfnOperation;
-    if (m_nCastType < 2) return (this->*pfn)(dLeft, dRight);
+    if (!IsCast(m_nCastType)) return (this->*pfn)(dLeft, dRight);
     return CastTo((this->*pfn)(CastTo(dLeft, m_nCastType), CastTo(dRight, m_nCastType)),
                   m_nCastType);
 }

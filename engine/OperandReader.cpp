@@ -48,7 +48,7 @@ double ParseOutOfRange(const std::string& strNumber)
 
 } // namespace
 
-int CExpressionEvaluator::ReadOperand(std::string_view strText)
+CExpressionEvaluator::EOperand CExpressionEvaluator::ReadOperand(std::string_view strText)
 {
     m_dOperand = 0.0;
 
@@ -56,7 +56,7 @@ int CExpressionEvaluator::ReadOperand(std::string_view strText)
     if (strText.size() == 3 && strText[0] == '\'' && strText[2] == '\'')
     {
         m_dOperand = static_cast<unsigned char>(strText[1]);
-        return kOperandValue;
+        return EOperand::Value;
     }
 
     // Blanks are not part of the operand, but offsets count them so that a rejected
@@ -77,23 +77,23 @@ int CExpressionEvaluator::ReadOperand(std::string_view strText)
         if (nRest < 2) rest[nRest] = f;
         ++nRest;
     }
-    if (nFirst == npos) return kOperandBlank;
+    if (nFirst == npos) return EOperand::Blank;
 
     // Names: the bytes of the allowed set around them are ignored ("2pi", "m2").
     if (nRest == 2 && rest[0] == 'p' && rest[1] == 'i')
     {
         m_dOperand = kPi;
-        return kOperandValue;
+        return EOperand::Value;
     }
     if (nRest == 1 && (rest[0] == 'm' || rest[0] == 'r'))
     {
         m_dOperand = rest[0] == 'm' ? m_dMemory : m_dLastResult;
-        return kOperandValue;
+        return EOperand::Value;
     }
     if (nRest != 0)
     {
         m_nPos += static_cast<int>(nBad + 1);
-        return kOperandRejected;
+        return EOperand::Rejected;
     }
 
     const auto cPrefix = static_cast<unsigned char>(strText[nFirst]);
@@ -111,16 +111,16 @@ int CExpressionEvaluator::ReadOperand(std::string_view strText)
             {
                 m_dOperand = dValue;
                 m_nPos += static_cast<int>(i + 1);
-                return kOperandRejected;
+                return EOperand::Rejected;
             }
             dValue = dValue * nBase + nDigit;
         }
         m_dOperand = dValue;
-        return kOperandValue;
+        return EOperand::Value;
     }
 
     m_dOperand = ReadDecimal(strText, nFirst);
-    return kOperandValue;
+    return EOperand::Value;
 }
 
 // The value of the longest leading number: digits, an optional point and digits (at least

@@ -47,7 +47,8 @@ TEST_F(ConsoleTest, StartAppliesTheRestoredModesFromTheFirstEnter)
         StartWith(row.nCastMode, row.bUnsigned, 2, row.nEditMode, 1);
         ASSERT_TRUE(Enter(row.szExpression));
         EXPECT_EQ(m_console.m_strLastResult, row.szResult) << row.nCastMode << row.bUnsigned;
-        EXPECT_EQ(m_console.m_evaluator.m_nCastType, row.nCastType) << row.nCastMode;
+        EXPECT_EQ(static_cast<int>(m_console.m_evaluator.m_nCastType), row.nCastType)
+            << row.nCastMode;
         EXPECT_EQ(m_window.m_nCastRadio, row.nCastRadio) << row.nCastMode;
         EXPECT_EQ(m_window.m_bUnsignedChecked, row.bUnsigned != 0) << row.nCastMode;
         EXPECT_EQ(m_window.m_bUnsignedEnabled, row.bUnsignedEnabled) << row.nCastMode;
@@ -117,14 +118,14 @@ TEST_F(ConsoleTest, NoneDisablesUnsignedButKeepsItsCheck)
     m_console.OnCastChange();
     EXPECT_FALSE(m_window.m_bUnsignedEnabled);
     EXPECT_EQ(m_window.m_bUnsignedChecked, 1);
-    EXPECT_EQ(m_console.m_evaluator.m_nCastType, 1);
+    EXPECT_EQ(m_console.m_evaluator.m_nCastType, ECastType::NoneUnsigned);
     ASSERT_TRUE(Enter("?-1.5@"));
     EXPECT_EQ(m_console.m_strLastResult, "-1.5") << "cast type 1 computes like no cast";
 
     m_window.m_nCastRadio = 2;
     m_console.OnCastChange();
     EXPECT_TRUE(m_window.m_bUnsignedEnabled);
-    EXPECT_EQ(m_console.m_evaluator.m_nCastType, 5);
+    EXPECT_EQ(m_console.m_evaluator.m_nCastType, ECastType::Unsigned16);
 }
 
 TEST_F(ConsoleTest, OutputModeTakesEffectAtTheNextEnter)

@@ -69,12 +69,12 @@ TEST_F(ConsoleTest, CastChangeNarrowsTheLastValueAndReevaluatesTheExpression)
     EXPECT_EQ(PanelLine(1), "FF");
     EXPECT_EQ(PanelLine(2), "-1");
     EXPECT_EQ(m_console.m_evaluator.m_dLastResult, -1);
-    EXPECT_EQ(m_console.m_evaluator.m_nCastType, 6);
+    EXPECT_EQ(m_console.m_evaluator.m_nCastType, ECastType::Signed8);
 
     m_window.m_bUnsignedChecked = 1;
     m_console.OnCastChange();
     EXPECT_EQ(PanelLine(2), "255");
-    EXPECT_EQ(m_console.m_evaluator.m_nCastType, 7);
+    EXPECT_EQ(m_console.m_evaluator.m_nCastType, ECastType::Unsigned8);
     EXPECT_EQ(m_window.m_strConsoleText, strConsole) << "the console is not touched";
     EXPECT_TRUE(m_window.m_bConsoleFocused);
 }
