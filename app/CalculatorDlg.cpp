@@ -91,8 +91,8 @@ CCalculatorDlg::CCalculatorDlg(QWidget* pParent)
     m_pEditGroup = m_controls.RadioGroup(kIdScroll);
     // The panel's bits enter new lines as Enter does, and its decimal line shows r.
     m_pPanel->m_fnEnterLine = [this](const std::string& strLine)
-    { return m_console.EnterLine(strLine); };
-    m_pPanel->m_fnLastResult = [this] { return m_console.m_evaluator.m_dLastResult; };
+    { return m_console.EnterLine(strLine).bEntered; };
+    m_pPanel->m_fnLastResult = [this] { return m_console.LastResult(); };
 
     // The click handlers; a button's mnemonic clicks it too.
     static constexpr CCommand kCommands[] = {
@@ -117,7 +117,7 @@ CCalculatorDlg::CCalculatorDlg(QWidget* pParent)
     connect(m_pConsole->document(), &QTextDocument::contentsChanged, this,
             [this] { m_bConsoleTextCurrent = false; });
     m_pKeeper = new CConsoleKeeper(this);
-    m_pConsole->m_fnCastType = [this] { return m_console.m_evaluator.m_nCastType; };
+    m_pConsole->m_fnCastType = [this] { return m_console.CastType(); };
     // The last result as a literal in the output mode's base, wherever the focus is.
     new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), this,
                   [this] { m_pPanel->CopyLiteral(m_pOutputGroup->checkedId()); });
@@ -142,7 +142,7 @@ bool CCalculatorDlg::OnInitDialog()
     m_bSettingsRead = PersistSettings(false);
     SetZoom(LoadZoom(Zoom()));
     m_infoDlg.SetZoom(Zoom());
-    m_console.m_evaluator.Seed(static_cast<std::uint32_t>(std::time(nullptr)));
+    m_console.Seed(static_cast<std::uint32_t>(std::time(nullptr)));
     m_strVersion = kVersionText;
     m_console.Start(kBannerText, m_strVersion);
     m_pKeeper->Start(m_pConsole);
@@ -153,9 +153,9 @@ void CCalculatorDlg::ReadControls(CViewState& state)
 {
     state.m_strPanel = m_pPanel->Text();
     state.m_bUnsigned = m_pUnsigned->isChecked() ? 1 : 0;
-    state.m_nCastMode = m_pCastGroup->checkedId();
-    state.m_nOutputMode = m_pOutputGroup->checkedId();
-    state.m_nEditMode = m_pEditGroup->checkedId();
+    state.m_nCastMode = static_cast<ECastMode>(m_pCastGroup->checkedId());
+    state.m_nOutputMode = static_cast<EOutputMode>(m_pOutputGroup->checkedId());
+    state.m_nEditMode = static_cast<EEditMode>(m_pEditGroup->checkedId());
     state.m_bEndPos = m_pEndPos->isChecked() ? 1 : 0;
     RefreshConsoleText();
     state.m_strConsole = m_strConsoleModelText;
@@ -165,9 +165,9 @@ void CCalculatorDlg::WriteControls(const CViewState& state)
 {
     m_pPanel->SetText(state.m_strPanel);
     m_pUnsigned->setChecked(state.m_bUnsigned != 0);
-    SetRadio(*m_pCastGroup, state.m_nCastMode);
-    SetRadio(*m_pOutputGroup, state.m_nOutputMode);
-    SetRadio(*m_pEditGroup, state.m_nEditMode);
+    SetRadio(*m_pCastGroup, static_cast<int>(state.m_nCastMode));
+    SetRadio(*m_pOutputGroup, static_cast<int>(state.m_nOutputMode));
+    SetRadio(*m_pEditGroup, static_cast<int>(state.m_nEditMode));
     m_pEndPos->setChecked(state.m_bEndPos != 0);
     // Setting the text would drop the undo history, the caret and the scroll position, so an
     // unchanged console is left alone.
@@ -299,7 +299,18 @@ void CCalculatorDlg::OnClose()
     if (m_bSettingsRead) PersistSettings(true);
 }
 
-bool CCalculatorDlg::PersistSettings(bool bSave) { return ::PersistSettings(m_console, bSave); }
+bool CCalculatorDlg::PersistSettings(bool bSave)
+{
+    const SConsoleModes modes = m_console.Modes();
+    SSettings settings{modes.bUnsigned, modes.bEndPos, static_cast<int>(modes.eCastMode),
+                       static_cast<int>(modes.eOutputMode), static_cast<int>(modes.eEditMode)};
+    const bool bRead = ::PersistSettings(settings, bSave);
+    if (!bSave)
+        m_console.SetModes({static_cast<ECastMode>(settings.m_nCastMode), settings.m_bUnsigned,
+                            static_cast<EOutputMode>(settings.m_nOutputMode),
+                            static_cast<EEditMode>(settings.m_nEditMode), settings.m_bEndPos});
+    return bRead;
+}
 
 void CCalculatorDlg::OnInfo()
 {

@@ -25,13 +25,12 @@ std::string MakeConsole(int nLines)
     return strText;
 }
 
-void RunEnter(benchmark::State& state, int nEditMode)
+void RunEnter(benchmark::State& state, EEditMode eEditMode)
 {
     const int nLines = static_cast<int>(state.range(0));
     CMemoryWindow window;
     CConsole console(window);
-    console.SetStartDefaults();
-    console.m_nEditMode = nEditMode;
+    console.SetModes({.eEditMode = eEditMode});
     console.Start("", "");
     window.SetConsoleText(MakeConsole(nLines));
     // The caret on a '?' line in the middle of the console.
@@ -42,15 +41,15 @@ void RunEnter(benchmark::State& state, int nEditMode)
     for (auto _ : state)
     {
         window.SetConsoleSel(nMiddle, nMiddle);
-        if (!console.ProcessEnter()) state.SkipWithError("the caret is not on a '?' line");
+        if (!console.ProcessEnter().bEntered) state.SkipWithError("the caret is not on a '?' line");
     }
     state.SetComplexityN(static_cast<std::int64_t>(window.m_strConsoleText.size()));
     state.counters["console_bytes"] = static_cast<double>(window.m_strConsoleText.size());
 }
 
 // Overwrite keeps the console's size; Scroll lets it grow by two lines per Enter.
-void BM_EnterOverwrite(benchmark::State& state) { RunEnter(state, 1); }
-void BM_EnterScroll(benchmark::State& state) { RunEnter(state, 0); }
+void BM_EnterOverwrite(benchmark::State& state) { RunEnter(state, EEditMode::Overwrite); }
+void BM_EnterScroll(benchmark::State& state) { RunEnter(state, EEditMode::Scroll); }
 
 BENCHMARK(BM_EnterOverwrite)
     ->Arg(5000)

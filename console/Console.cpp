@@ -25,14 +25,22 @@ std::string Fixed12(double dValue)
 // The cast the controls show, as the evaluator's cast type (0 to 7). A stored code may hold any
 // digit: a sign flag above 1 shows as checked, and a cast mode beyond the radios checks no
 // button, which is no cast.
-ECastType CastTypeOf(int nCastMode, int bUnsigned)
+ECastType CastTypeOf(ECastMode eCastMode, int bUnsigned)
 {
     const int nSign = bUnsigned != 0 ? 1 : 0;
+    const auto nCastMode = static_cast<int>(eCastMode);
     return static_cast<ECastType>((nCastMode >= 0 && nCastMode <= 3) ? 2 * nCastMode + nSign
                                                                      : nSign);
 }
 
 } // namespace
+
+std::string MarkerLine(std::size_t nColumn)
+{
+    std::string strMarker(nColumn > 0 ? nColumn - 1 : 0, ' ');
+    strMarker += "^^";
+    return strMarker;
+}
 
 void CConsole::UpdateData(bool bSaveAndValidate)
 {
@@ -42,8 +50,9 @@ void CConsole::UpdateData(bool bSaveAndValidate)
         m_pWindow->WriteControls(*this);
 }
 
-bool CConsole::ProcessEnter()
+SEnterResult CConsole::ProcessEnter()
 {
+    SEnterResult result;
     UpdateData(true);
     const std::string& strText = m_strConsole;
     const std::size_t nLength = strText.size();
@@ -58,7 +67,7 @@ bool CConsole::ProcessEnter()
     std::size_t nQuestion = nLineEnd;
     for (;;)
     {
-        if (nQuestion == 0 || strText[nQuestion - 1] == '\n') return false;
+        if (nQuestion == 0 || strText[nQuestion - 1] == '\n') return result;
         --nQuestion;
         if (strText[nQuestion] == '?' && (nQuestion == 0 || strText[nQuestion - 1] == '\n')) break;
     }
@@ -66,13 +75,17 @@ bool CConsole::ProcessEnter()
     m_strLastExpression = strText.substr(nQuestion + 1, nLineEnd - nQuestion - 1);
     m_dLastValue = m_evaluator.Evaluate(&m_strLastExpression);
     const int nErrorPos = m_evaluator.m_nErrorPos;
+    result.bEntered = true;
+    result.nErrorPos = nErrorPos;
 
     std::string strResult = "\r\n";
     if (nErrorPos != 0)
     {
-        // The second caret stands under the offending character of the line above.
-        if (nErrorPos > 1) strResult.append(static_cast<std::size_t>(nErrorPos - 1), ' ');
-        strResult += "^^\r\nSyntax not allowed.\r\n?";
+        result.strLine = MarkerLine(static_cast<std::size_t>(nErrorPos));
+        strResult += result.strLine;
+        strResult += "\r\n";
+        strResult += kSyntaxNotAllowed;
+        strResult += "\r\n?";
         m_dLastValue = 0.0;
         m_strLastExpression.clear();
     }
@@ -83,11 +96,15 @@ bool CConsole::ProcessEnter()
         ShowPanel(m_dLastValue, m_dLastValue);
         // The panel line is written whole: a cut one would print a wrong number. Any output
         // mode but binary and hexadecimal writes the decimal line.
-        const bool bPrefixed = m_nOutputMode == 0 || m_nOutputMode == 1;
+        const bool bPrefixed =
+            m_nOutputMode == EOutputMode::Binary || m_nOutputMode == EOutputMode::Hexadecimal;
         m_strLastResult.clear();
-        if (bPrefixed) m_strLastResult += m_nOutputMode == 0 ? '#' : '$';
-        m_strLastResult += m_pWindow->GetPanelLine(bPrefixed ? m_nOutputMode : 2);
+        if (bPrefixed) m_strLastResult += m_nOutputMode == EOutputMode::Binary ? '#' : '$';
+        m_strLastResult += m_pWindow->GetPanelLine(
+            static_cast<int>(bPrefixed ? m_nOutputMode : EOutputMode::Decimal));
         strResult += m_strLastResult;
+        result.dValue = m_dLastValue;
+        result.strLine = m_strLastResult;
         strResult += "\r\n?";
     }
 
@@ -95,7 +112,7 @@ bool CConsole::ProcessEnter()
     // line after that (with EndPos only its '?', and the caret goes to its end).
     std::size_t nReplaceEnd = nLineEnd;
     std::optional<std::size_t> nKeep;
-    if (m_nEditMode != 0 && nLineEnd < nLength)
+    if (m_nEditMode != EEditMode::Scroll && nLineEnd < nLength)
     {
         const std::size_t nNextEnd = strText.find('\r', nLineEnd + 1);
         if (nNextEnd == std::string::npos)
@@ -126,10 +143,10 @@ bool CConsole::ProcessEnter()
             static_cast<int>(*nKeep + strResult.size() - (nReplaceEnd - nLineEnd));
         m_pWindow->SetConsoleSel(nCaretAfter, nCaretAfter);
     }
-    return true;
+    return result;
 }
 
-bool CConsole::EnterLine(std::string_view strExpression)
+SEnterResult CConsole::EnterLine(std::string_view strExpression)
 {
     UpdateData(true);
     const std::size_t nLength = m_strConsole.size();
@@ -154,15 +171,15 @@ void CConsole::ShowPanel(double dValue, double dDecimal)
     const auto nBits = static_cast<std::uint64_t>(nValue);
     switch (m_nCastMode)
     {
-    case 1:
+    case ECastMode::Bits32:
         m_strPanel = m_evaluator.Binary32(static_cast<std::int32_t>(nBits & 0xFFFFFFFFu));
         m_strPanel += "\r\n" + HexDigits(nBits & 0xFFFFFFFFu);
         break;
-    case 2:
+    case ECastMode::Bits16:
         m_strPanel = m_evaluator.Binary16(nValue);
         m_strPanel += "\r\n" + HexDigits(nBits & 0xFFFFu);
         break;
-    case 3:
+    case ECastMode::Bits8:
         m_strPanel = m_evaluator.Binary8(nValue);
         m_strPanel += "\r\n" + HexDigits(nBits & 0xFFu);
         break;
@@ -186,7 +203,7 @@ bool CConsole::PreTranslateKeyDown(EVirtualKey eKey)
     switch (eKey)
     {
     case EVirtualKey::Enter:
-        return ProcessEnter();
+        return ProcessEnter().bEntered;
     case EVirtualKey::F2:
         m_pWindow->ReplaceConsoleSel(m_strLastResult);
         return false;
@@ -205,7 +222,7 @@ void CConsole::OnCastChange()
 {
     UpdateData(true);
     m_evaluator.m_nCastType = CastTypeOf(m_nCastMode, m_bUnsigned);
-    m_pWindow->EnableControl(EConsoleControl::Unsigned, m_nCastMode != 0);
+    m_pWindow->EnableControl(EConsoleControl::Unsigned, m_nCastMode != ECastMode::None);
     ShowResult(m_dLastValue);
 }
 
@@ -214,7 +231,7 @@ void CConsole::OnFocusConsole() { m_pWindow->FocusConsole(); }
 void CConsole::OnEditMode()
 {
     UpdateData(true);
-    m_pWindow->EnableControl(EConsoleControl::EndPos, m_nEditMode != 0);
+    m_pWindow->EnableControl(EConsoleControl::EndPos, m_nEditMode != EEditMode::Scroll);
     m_pWindow->FocusConsole();
 }
 
@@ -227,20 +244,26 @@ void CConsole::OnErase()
     UpdateData(false);
 }
 
-void CConsole::SetStartDefaults()
+SConsoleModes CConsole::Modes() const
 {
-    m_bUnsigned = 0;
-    m_bEndPos = 1;
-    m_nCastMode = 0;
-    m_nOutputMode = 2;
-    m_nEditMode = 1;
+    return {m_nCastMode, m_bUnsigned, m_nOutputMode, m_nEditMode, m_bEndPos};
+}
+
+void CConsole::SetModes(const SConsoleModes& modes)
+{
+    m_nCastMode = modes.eCastMode;
+    m_bUnsigned = modes.bUnsigned;
+    m_nOutputMode = modes.eOutputMode;
+    m_nEditMode = modes.eEditMode;
+    m_bEndPos = modes.bEndPos;
+    m_evaluator.m_nCastType = CastTypeOf(m_nCastMode, m_bUnsigned);
 }
 
 void CConsole::Start(std::string_view strBanner, std::string_view strVersion)
 {
     m_evaluator.m_nCastType = CastTypeOf(m_nCastMode, m_bUnsigned);
-    m_pWindow->EnableControl(EConsoleControl::EndPos, m_nEditMode != 0);
-    m_pWindow->EnableControl(EConsoleControl::Unsigned, m_nCastMode != 0);
+    m_pWindow->EnableControl(EConsoleControl::EndPos, m_nEditMode != EEditMode::Scroll);
+    m_pWindow->EnableControl(EConsoleControl::Unsigned, m_nCastMode != ECastMode::None);
     m_dLastValue = 0.0;
     m_strLastExpression.clear();
     m_strLastResult.clear();

@@ -246,14 +246,17 @@ TEST_F(CCalculatorDlgTest, EnterWritesWhatTheTextModelWritesAndOneUndoTakesItBac
         for (CConsole* pConsole : {&model, &m_pDlg->m_console})
         {
             pConsole->UpdateData(true);
-            pConsole->m_strConsole = strText;
-            pConsole->m_nEditMode = nEditMode;
-            pConsole->m_bEndPos = bEndPos;
+            SConsoleModes modes = pConsole->Modes();
+            modes.eEditMode = static_cast<EEditMode>(nEditMode);
+            modes.bEndPos = bEndPos;
+            pConsole->SetModes(modes);
             pConsole->UpdateData(false);
         }
+        memory.SetConsoleText(strText);
+        Console()->setPlainText(ToWidgetText(strText));
         memory.SetConsoleSel(nCaret, nCaret);
         m_pDlg->SetConsoleSel(nCaret, nCaret);
-        ASSERT_TRUE(model.ProcessEnter());
+        ASSERT_TRUE(model.ProcessEnter().bEntered);
         Keys("Return");
         EXPECT_EQ(ConsoleText(), memory.m_strConsoleText);
         EXPECT_EQ(Caret(), memory.m_nSelStart);

@@ -54,7 +54,7 @@ TEST_F(ConsoleTest, EnterWritesResultOrMarkerAndPlacesTheCaret)
     for (const EnterCase& c : kEnterCases)
     {
         SCOPED_TRACE(c.szName);
-        StartWith(0, 0, 2, c.nEditMode, c.bEndPos);
+        StartWith(None, 0, Decimal, static_cast<EEditMode>(c.nEditMode), c.bEndPos);
         SetMarkedText(m_window, c.szBefore);
         const std::string strBefore = MarkedText(m_window);
         EXPECT_EQ(m_console.PreTranslateKeyDown(EVirtualKey::Enter), c.szAfter != nullptr);
@@ -64,10 +64,10 @@ TEST_F(ConsoleTest, EnterWritesResultOrMarkerAndPlacesTheCaret)
 
 TEST_F(ConsoleTest, SelectionInTheLineIsDiscarded)
 {
-    StartWith(0, 0, 2, kScroll, 0);
+    StartWith(None, 0, Decimal, Scroll, 0);
     m_window.SetConsoleText("?40+2\r\nrest", 0);
     m_window.SetConsoleSel(2, 9);
-    ASSERT_TRUE(m_console.ProcessEnter());
+    ASSERT_TRUE(m_console.ProcessEnter().bEntered);
     EXPECT_EQ(MarkedText(m_window), "?40+2\n42\n?@\nrest");
 }
 
@@ -84,33 +84,33 @@ TEST_F(ConsoleTest, OutputModesChooseThePanelLineAndPrefix)
     };
     for (const auto& [nOutputMode, pszExpression, strLine] : rows)
     {
-        StartWith(0, 0, 2, kScroll, 0);
+        StartWith(None, 0, Decimal, Scroll, 0);
         m_window.m_nOutputRadio = nOutputMode;
         ASSERT_TRUE(Enter((std::string("?") + pszExpression + "@").c_str()));
         EXPECT_EQ(MarkedText(m_window), std::string("?") + pszExpression + "\n" + strLine + "\n?@");
-        EXPECT_EQ(m_console.m_strLastResult, strLine);
+        EXPECT_EQ(State().m_strLastResult, strLine);
     }
 }
 
 TEST_F(ConsoleTest, SuccessKeepsValuesAndFailureClearsThemButNotThePanel)
 {
-    StartWith(0, 0, 2, kScroll, 0);
+    StartWith(None, 0, Decimal, Scroll, 0);
     ASSERT_TRUE(Enter("?6*7@"));
-    EXPECT_EQ(m_console.m_strLastExpression, "6*7");
-    EXPECT_EQ(m_console.m_dLastValue, 42);
-    EXPECT_EQ(m_console.m_evaluator.m_dLastResult, 42);
-    EXPECT_EQ(m_console.m_strLastResult, "42");
+    EXPECT_EQ(State().m_strLastExpression, "6*7");
+    EXPECT_EQ(State().m_dLastValue, 42);
+    EXPECT_EQ(m_console.LastResult(), 42);
+    EXPECT_EQ(State().m_strLastResult, "42");
     const std::string strPanel = m_window.m_strPanelText;
 
     ASSERT_TRUE(Enter("?6*(7@"));
-    EXPECT_EQ(m_console.m_strLastExpression, "");
-    EXPECT_EQ(m_console.m_dLastValue, 0.0);
-    EXPECT_EQ(m_console.m_evaluator.m_dLastResult, 42);
-    EXPECT_EQ(m_console.m_strLastResult, "42");
+    EXPECT_EQ(State().m_strLastExpression, "");
+    EXPECT_EQ(State().m_dLastValue, 0.0);
+    EXPECT_EQ(m_console.LastResult(), 42);
+    EXPECT_EQ(State().m_strLastResult, "42");
     EXPECT_EQ(m_window.m_strPanelText, strPanel);
 
     ASSERT_TRUE(Enter("?r+1@"));
-    EXPECT_EQ(m_console.m_strLastResult, "43");
+    EXPECT_EQ(State().m_strLastResult, "43");
 }
 
 } // namespace

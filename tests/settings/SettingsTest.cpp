@@ -34,7 +34,7 @@ constexpr Members kBB021 = {1, 1, 0, 2, 1};
 
 Members Persist(const Members& members, bool bSave)
 {
-    CViewState state;
+    SSettings state;
     auto Tie = [&state]
     {
         return std::tie(state.m_bUnsigned, state.m_bEndPos, state.m_nCastMode, state.m_nOutputMode,
@@ -325,7 +325,7 @@ TEST_F(SettingsTest, AnEmptyHiveFileIsAFirstRun)
     std::ofstream{HivePath()};
     chmod(HivePath().c_str(), 0644);
     EXPECT_EQ(Persist(kStartValues, false), kBB021);
-    CViewState state;
+    SSettings state;
     EXPECT_TRUE(PersistSettings(state, false)) << "no read error";
     CRegistryString code("Software\\Lumdrak\\Save\\SaveKey", "-", true, HKEY_CURRENT_USER);
     EXPECT_EQ(code.GetValue(), "BB021");
@@ -367,7 +367,7 @@ TEST_P(SettingsHostileHiveTest, ReadsGetTheDefaultAndWritesChangeNothing)
     GetParam().pfnMake();
     const std::string strBefore = Snapshot();
     EXPECT_EQ(Persist({0, 0, 3, 0, 0}, false), kBB021);
-    CViewState state;
+    SSettings state;
     EXPECT_EQ(PersistSettings(state, false), GetParam().bNoHive) << "a read error is reported";
     Persist({0, 0, 3, 0, 0}, true);
     CRegistryString value("K\\v", "default", false, HKEY_CURRENT_USER);
