@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CCheck.h"
+#include "Paste.h"
 #include "TextControl.h"
 
 #include <QList>

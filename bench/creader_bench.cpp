@@ -1,8 +1,8 @@
 // A paste of a megabyte of C lines, as copied from headers, read as C and checked under a cast;
 // and a megabyte of the calculator's own lines, which the reader gives up on and the literal
 // conversion takes. Each must convert well under 100 ms.
-#include "CCheck.h"
 #include "CLiterals.h"
+#include "Paste.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
 #include "EvalSession.h"
 
-#include "CLiterals.h"
 #include "PanelBits.h"
+#include "ResultLiteral.h"
 
 #include <algorithm>
 #include <charconv>
@@ -33,23 +33,20 @@ int CEvalSession::Enter(std::string_view strExpression)
 {
     m_strLine.assign(1, '?');
     m_bDiffers = false;
-    if (m_bCLiterals && m_reader.Read(strExpression, m_reading, true))
+    if (m_bCLiterals)
     {
-        const SCCheck check = CheckReading(m_reading, m_console.CastType(), m_checker);
-        if (check.eAgreement == EAgreement::Differs || check.eAgreement == EAgreement::Undefined)
+        m_pPasted = &m_paste.ReadLine(strExpression, m_console.CastType(), true, true);
+        if (m_pPasted->DiffersFromC())
         {
             m_bDiffers = true;
             m_bAnyDifference = true;
-            m_strCNotice = CheckText(m_reading, check, true);
+            m_strCNotice = m_pPasted->strNotice;
             m_strWritten.clear();
             m_strMessage.clear();
             return 0;
         }
-        m_strLine.append(m_reading.strTranslation);
-        m_arrSourcePos = m_reading.arrSourcePos;
+        m_strLine.append(m_pPasted->strText);
     }
-    else if (m_bCLiterals)
-        m_strLine.append(ConvertCLiterals(strExpression, &m_arrSourcePos));
     else
         m_strLine.append(strExpression);
     m_window.SetConsoleText(m_strLine);
@@ -78,9 +75,7 @@ int CEvalSession::Enter(std::string_view strExpression)
         m_strLine.append(strExpression);
         if (nErrorPos != 0)
         {
-            const auto nConverted =
-                std::min(static_cast<std::size_t>(nErrorPos - 1), m_arrSourcePos.size() - 1);
-            nErrorPos = static_cast<int>(m_arrSourcePos[nConverted]) + 1;
+            nErrorPos = m_pPasted->SourcePos(nErrorPos);
             m_strWritten = MarkerLine(static_cast<std::size_t>(nErrorPos));
         }
     }

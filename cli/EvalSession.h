@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CCheck.h"
 #include "Console.h"
 #include "MemoryWindow.h"
+#include "Paste.h"
 
 #include <string>
 #include <string_view>
@@ -17,7 +17,7 @@ public:
     // bCLiterals: each expression is read as C first, as a paste into the window's console is:
     // a C constant expression is evaluated as its translation when that gives C's value, and
     // otherwise not at all (DiffersFromC); other text has its C and Python integer literals
-    // converted (ConvertCLiterals).
+    // converted (ConvertCLiterals): what CPasteConverter::ReadLine makes of it.
     // EOutputMode::Double and Float write the result's IEEE-754 bits, "0x" and hex digits.
     CEvalSession(ECastMode eCastMode, int bUnsigned, EOutputMode eOutputMode, bool bRaw,
                  bool bCLiterals = false);
@@ -67,10 +67,8 @@ private:
     std::string m_strLine;
     std::string m_strWritten;
     std::string m_strMessage;
-    std::vector<std::size_t> m_arrSourcePos; // of each converted byte, in the text as given
-    CCReader m_reader;
-    SCReading m_reading;
-    CExpressionEvaluator m_checker; // evaluates translations for the check alone
+    CPasteConverter m_paste;
+    const SPastedLine* m_pPasted = nullptr; // with C read: the last expression as read
     bool m_bDiffers = false;
     std::string m_strCNotice;
     CMemoryWindow m_window;

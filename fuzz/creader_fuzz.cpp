@@ -5,8 +5,9 @@
 //     so that an error the engine could report maps back to a byte that was pasted;
 //   - a value the check calls the same is the engine's value;
 //   - the paste conversion ends and keeps the pasted line breaks.
-#include "CCheck.h"
+#include "CTexts.h"
 #include "FuzzCheck.h"
+#include "Paste.h"
 
 #include <string>
 

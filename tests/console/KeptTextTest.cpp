@@ -2,6 +2,7 @@
 // C and Python literals, the copied result literals, the transcript's bounds and when it is saved.
 #include "CLiterals.h"
 #include "ConsoleFixture.h"
+#include "ResultLiteral.h"
 #include "Transcript.h"
 
 #include <string>

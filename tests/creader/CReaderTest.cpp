@@ -1,8 +1,9 @@
 // The C reader against the C compiler's values (CLines.def), what C leaves undefined, the
 // translations' text, the paste and its notice, and text that is no C.
-#include "CCheck.h"
 #include "CLiterals.h"
+#include "CTexts.h"
 #include "CompiledLines.h"
+#include "Paste.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 // an int or unsigned int expression at most one in ten may be refused.
 //
 //   creader_random_check [--count N] [--seed S]   (the C compiler is the build's)
-#include "CCheck.h"
+#include "CTexts.h"
 
 #include <cmath>
 #include <cstdio>

@@ -293,7 +293,7 @@ TEST_F(SettingsTest, TwoCopiesSavingAtOnceLeaveOneWholeCodeAndTranscriptAndLoseN
                 if (probe.GetValue() != strLast) _exit(1);
                 probe.SetValue(strLast = std::to_string(nSave));
                 Persist(nChild ? Members{1, 0, 2, 1, 1} : Members{0, 1, 3, 0, 0}, true);
-                if (nSave >= 57 && !store.Save(arrTexts[nChild] + strLast)) _exit(1);
+                if (nSave >= 57 && !store.Save(TranscriptOf(arrTexts[nChild] + strLast))) _exit(1);
             }
             _exit(probe.GetValue() == strLast ? 0 : 1);
         }
@@ -333,7 +333,7 @@ TEST_F(SettingsTest, AnEmptyHiveFileIsAFirstRun)
     EXPECT_EQ(code.GetValue(), "AB310");
     CConsoleStore store;
     EXPECT_TRUE(store.CanSave());
-    EXPECT_TRUE(store.Save("?1+1\r\n2\r\n?"));
+    EXPECT_TRUE(store.Save(TranscriptOf("?1+1\r\n2\r\n?")));
     EXPECT_EQ(StoredTranscript(), "?1+1\r\n2");
     EXPECT_EQ(fs::status(HivePath()).permissions(), fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(Sql("PRAGMA integrity_check"), "ok\n");
