@@ -1,5 +1,6 @@
 #include "Console.h"
 
+#include "ConsoleLines.h"
 #include "IntegerConversion.h"
 #include "PanelBits.h"
 
@@ -55,37 +56,40 @@ SEnterResult CConsole::ProcessEnter()
     SEnterResult result;
     UpdateData(true);
     const std::string& strText = m_strConsole;
-    const std::size_t nLength = strText.size();
     int nSelStart = 0;
     int nSelEnd = 0;
     m_pWindow->GetConsoleSel(nSelStart, nSelEnd);
-    const std::size_t nCaret = std::min(static_cast<std::size_t>(std::max(nSelStart, 0)), nLength);
+    const std::size_t nCaret =
+        std::min(static_cast<std::size_t>(std::max(nSelStart, 0)), strText.size());
+    const std::optional<SQuestionLine> line = FindQuestionLine(strText, nCaret);
+    if (!line) return result;
 
-    // The line runs back from its end to the '?' that opens it; a '?' elsewhere does not count.
-    std::size_t nLineEnd = strText.find('\r', nCaret);
-    if (nLineEnd == std::string::npos) nLineEnd = nLength;
-    std::size_t nQuestion = nLineEnd;
-    for (;;)
-    {
-        if (nQuestion == 0 || strText[nQuestion - 1] == '\n') return result;
-        --nQuestion;
-        if (strText[nQuestion] == '?' && (nQuestion == 0 || strText[nQuestion - 1] == '\n')) break;
-    }
-
-    m_strLastExpression = strText.substr(nQuestion + 1, nLineEnd - nQuestion - 1);
-    m_dLastValue = m_evaluator.Evaluate(&m_strLastExpression);
-    const int nErrorPos = m_evaluator.m_nErrorPos;
+    m_strLastExpression = strText.substr(line->nQuestion + 1, line->nEnd - line->nQuestion - 1);
     result.bEntered = true;
-    result.nErrorPos = nErrorPos;
-
-    std::string strResult = "\r\n";
-    if (nErrorPos != 0)
+    const std::string strResult = EvaluateLastExpression(result);
+    const SReplaceRange range = ReplaceRange(strText, line->nEnd, m_nEditMode, m_bEndPos != 0);
+    m_pWindow->SetConsoleSel(static_cast<int>(line->nEnd), static_cast<int>(range.nEnd));
+    m_pWindow->ReplaceConsoleSel(strResult);
+    if (range.nKeep)
     {
-        result.strLine = MarkerLine(static_cast<std::size_t>(nErrorPos));
+        const auto nCaretAfter =
+            static_cast<int>(*range.nKeep + strResult.size() - (range.nEnd - line->nEnd));
+        m_pWindow->SetConsoleSel(nCaretAfter, nCaretAfter);
+    }
+    return result;
+}
+
+std::string CConsole::EvaluateLastExpression(SEnterResult& result)
+{
+    m_dLastValue = m_evaluator.Evaluate(&m_strLastExpression);
+    result.nErrorPos = m_evaluator.m_nErrorPos;
+    std::string strResult = "\r\n";
+    if (result.nErrorPos != 0)
+    {
+        result.strLine = MarkerLine(static_cast<std::size_t>(result.nErrorPos));
         strResult += result.strLine;
         strResult += "\r\n";
         strResult += kSyntaxNotAllowed;
-        strResult += "\r\n?";
         m_dLastValue = 0.0;
         m_strLastExpression.clear();
     }
@@ -105,45 +109,9 @@ SEnterResult CConsole::ProcessEnter()
         strResult += m_strLastResult;
         result.dValue = m_dLastValue;
         result.strLine = m_strLastResult;
-        strResult += "\r\n?";
     }
-
-    // Scroll inserts below the line; Overwrite replaces the old result below it and the '?'
-    // line after that (with EndPos only its '?', and the caret goes to its end).
-    std::size_t nReplaceEnd = nLineEnd;
-    std::optional<std::size_t> nKeep;
-    if (m_nEditMode != EEditMode::Scroll && nLineEnd < nLength)
-    {
-        const std::size_t nNextEnd = strText.find('\r', nLineEnd + 1);
-        if (nNextEnd == std::string::npos)
-        {
-            nReplaceEnd = nLength;
-        }
-        else
-        {
-            std::size_t nSecondEnd = strText.find('\r', nNextEnd + 1);
-            if (nSecondEnd == std::string::npos) nSecondEnd = nLength;
-            if (nNextEnd + 2 < nSecondEnd && strText[nNextEnd + 2] == '?' && m_bEndPos)
-            {
-                nReplaceEnd = nNextEnd + 3;
-                nKeep = nSecondEnd;
-            }
-            else
-            {
-                nReplaceEnd = nSecondEnd;
-            }
-        }
-    }
-
-    m_pWindow->SetConsoleSel(static_cast<int>(nLineEnd), static_cast<int>(nReplaceEnd));
-    m_pWindow->ReplaceConsoleSel(strResult);
-    if (nKeep)
-    {
-        const auto nCaretAfter =
-            static_cast<int>(*nKeep + strResult.size() - (nReplaceEnd - nLineEnd));
-        m_pWindow->SetConsoleSel(nCaretAfter, nCaretAfter);
-    }
-    return result;
+    strResult += "\r\n?";
+    return strResult;
 }
 
 SEnterResult CConsole::EnterLine(std::string_view strExpression)

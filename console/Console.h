@@ -100,6 +100,9 @@ public:
     void Seed(std::uint32_t nSeed) { m_evaluator.Seed(nSeed); }
 
 private:
+    // Evaluates m_strLastExpression, fills the panel and result, and returns the text Enter
+    // writes below the line: "\r\n", the result or the marker and message, "\r\n?".
+    std::string EvaluateLastExpression(SEnterResult& result);
     // The panel's binary and hexadecimal lines for dValue, its decimal line and r dDecimal.
     void ShowPanel(double dValue, double dDecimal);
 

@@ -27,12 +27,9 @@ struct SCastName
 };
 
 constexpr SCastName kCastNames[] = {
-    {ECastType::None, "Force Cast None", "-c none"},
-    {ECastType::Signed32, "32Bit", "-c 32"},
-    {ECastType::Unsigned32, "32Bit UNSIGNED", "-c 32 -u"},
-    {ECastType::Signed16, "16Bit", "-c 16"},
-    {ECastType::Unsigned16, "16Bit UNSIGNED", "-c 16 -u"},
-    {ECastType::Signed8, "8Bit", "-c 8"},
+    {ECastType::None, "Force Cast None", "-c none"},       {ECastType::Signed32, "32Bit", "-c 32"},
+    {ECastType::Unsigned32, "32Bit UNSIGNED", "-c 32 -u"}, {ECastType::Signed16, "16Bit", "-c 16"},
+    {ECastType::Unsigned16, "16Bit UNSIGNED", "-c 16 -u"}, {ECastType::Signed8, "8Bit", "-c 8"},
     {ECastType::Unsigned8, "8Bit UNSIGNED", "-c 8 -u"},
 };
 

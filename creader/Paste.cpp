@@ -8,7 +8,8 @@
 int SPastedLine::SourcePos(int nPos) const
 {
     if (nPos < 1 || arrSourcePos.empty()) return nPos;
-    const std::size_t nIndex = std::min(static_cast<std::size_t>(nPos - 1), arrSourcePos.size() - 1);
+    const std::size_t nIndex =
+        std::min(static_cast<std::size_t>(nPos - 1), arrSourcePos.size() - 1);
     return static_cast<int>(arrSourcePos[nIndex]) + 1;
 }
 
@@ -58,8 +59,7 @@ SPasteConversion CPasteConverter::Convert(std::string_view strPasted, ECastType 
         m_reader.ReadClean(m_clean, nLineBegin, i, strPasted.size(), m_line.reading, false);
         CheckLine(strPasted.substr(nSourceBegin, nSourceEnd - nSourceBegin), eCast, false, false);
         result.strText += m_line.strText;
-        if (m_line.reading.bC && m_line.check.eAgreement != EAgreement::Same &&
-            nDiffering++ == 0)
+        if (m_line.reading.bC && m_line.check.eAgreement != EAgreement::Same && nDiffering++ == 0)
         {
             strFirstNotice = m_line.strNotice;
             nFirstDiffering = nLine;
@@ -70,6 +70,7 @@ SPasteConversion CPasteConverter::Convert(std::string_view strPasted, ECastType 
         nSourceBegin = nSourceEnd + nBreak;
         nLineBegin = i + 1;
     }
-    result.strNotice = PasteNoticeText(std::move(strFirstNotice), nFirstDiffering, nLine, nDiffering);
+    result.strNotice =
+        PasteNoticeText(std::move(strFirstNotice), nFirstDiffering, nLine, nDiffering);
     return result;
 }

@@ -1,21 +1,19 @@
 #include "ConsoleFixture.h"
+#include "ConsoleLines.h"
 
 #include <tuple>
 
 namespace
 {
 
-enum EMode
-{
-    kScroll = 0,
-    kOverwrite = 1
-};
+constexpr EEditMode kScroll = EEditMode::Scroll;
+constexpr EEditMode kOverwrite = EEditMode::Overwrite;
 
 struct EnterCase
 {
     const char* szName;
     const char* szBefore; // "\n" is CR LF, "@" the caret
-    int nEditMode;
+    EEditMode eEditMode;
     int bEndPos;
     const char* szAfter; // nullptr: the key is not consumed and nothing changes
 };
@@ -54,11 +52,42 @@ TEST_F(ConsoleTest, EnterWritesResultOrMarkerAndPlacesTheCaret)
     for (const EnterCase& c : kEnterCases)
     {
         SCOPED_TRACE(c.szName);
-        StartWith(None, 0, Decimal, static_cast<EEditMode>(c.nEditMode), c.bEndPos);
+        StartWith(None, 0, Decimal, c.eEditMode, c.bEndPos);
         SetMarkedText(m_window, c.szBefore);
         const std::string strBefore = MarkedText(m_window);
         EXPECT_EQ(m_console.PreTranslateKeyDown(EVirtualKey::Enter), c.szAfter != nullptr);
         EXPECT_EQ(MarkedText(m_window), c.szAfter != nullptr ? std::string(c.szAfter) : strBefore);
+    }
+}
+
+// Enter's steps on texts with lone breaks, which only the in-memory window holds: a line ends
+// at a CR and begins after an LF. Rows: text, caret, the '?' and the line's end (npos: no '?'
+// line), then the end of what Overwrite with EndPos replaces and where the caret goes.
+TEST(EnterSteps, FindTheLineAndTheRangeByCrAndLf)
+{
+    constexpr std::size_t npos = std::string_view::npos;
+    const std::tuple<std::string_view, std::size_t, std::size_t, std::size_t, std::size_t,
+                     std::size_t>
+        rows[] = {
+            {"?1\n?2", 0, 3, 5, 5, npos},          // an LF begins a line; no CR: to the end
+            {"?1\r?2\r\n?3", 4, 0, 5, 9, npos},    // no LF after a CR: the line goes on
+            {"?1\r\nx\r\n?3\r\ny", 1, 0, 2, 8, 9}, // EndPos keeps "?3" and its end
+            {"?1\r\nx\r?3", 0, 0, 2, 8, npos},     // a ? after a lone CR opens no line
+            {"x?1\r\n?2", 2, npos, 3, 0, 0},
+            {"\n?1", 0, 1, 3, 3, npos}, // the caret's line is the one a CR ends
+        };
+    for (const auto& [strText, nCaret, nQuestion, nEnd, nReplaceEnd, nKeep] : rows)
+    {
+        SCOPED_TRACE(std::string(strText) + " at " + std::to_string(nCaret));
+        const std::optional<SQuestionLine> line = FindQuestionLine(strText, nCaret);
+        ASSERT_EQ(line.has_value(), nQuestion != npos);
+        if (!line) continue;
+        EXPECT_EQ(line->nQuestion, nQuestion);
+        EXPECT_EQ(line->nEnd, nEnd);
+        const SReplaceRange range = ReplaceRange(strText, line->nEnd, kOverwrite, true);
+        EXPECT_EQ(range.nEnd, nReplaceEnd);
+        EXPECT_EQ(range.nKeep.value_or(npos), nKeep);
+        EXPECT_EQ(ReplaceRange(strText, line->nEnd, kScroll, true).nEnd, line->nEnd);
     }
 }
 
