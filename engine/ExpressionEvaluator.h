@@ -65,9 +65,16 @@ public:
 
 private:
     double EvaluateLevel(double dStart);
+    // Counts the token that ends at nEnd, the first time a scan meets it: the bracket balance,
+    // and an error where it may not follow the token before it.
+    void CountToken(int nToken, int nEnd);
+    // The group or function call the token at m_nPos opens, into dCur; false (with the error
+    // set) when it would nest too deep.
+    bool EvaluateGroup(int nToken, double& dCur);
     int NextItem(int nPos);
     double Apply(double dLeft, double dRight, int nToken);
     EOperand ReadOperand(std::string_view strText);
+    EOperand ReadPrefixed(std::string_view strText, std::size_t nFirst);
     double ReadDecimal(std::string_view strText, std::size_t nFirst);
     int MatchToken(std::size_t nPos) const;
     void FormatBinary(int nWidth, std::uint64_t nValue);
