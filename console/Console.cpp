@@ -55,12 +55,16 @@ SEnterResult CConsole::ProcessEnter()
 {
     SEnterResult result;
     UpdateData(true);
-    const std::string& strText = m_strConsole;
     int nSelStart = 0;
     int nSelEnd = 0;
     m_pWindow->GetConsoleSel(nSelStart, nSelEnd);
-    const std::size_t nCaret =
-        std::min(static_cast<std::size_t>(std::max(nSelStart, 0)), strText.size());
+    // Only the caret's line and the two below it take part: the steps find in them what they
+    // would find in the whole text, whose position nBegin is their start.
+    SConsoleLines lines = m_pWindow->GetConsoleLines(std::max(nSelStart, 0));
+    m_strConsole = std::move(lines.strText);
+    const std::string& strText = m_strConsole;
+    const auto nBegin = static_cast<std::size_t>(lines.nBegin);
+    const std::size_t nCaret = static_cast<std::size_t>(std::max(nSelStart, lines.nBegin)) - nBegin;
     const std::optional<SQuestionLine> line = FindQuestionLine(strText, nCaret);
     if (!line) return result;
 
@@ -68,12 +72,13 @@ SEnterResult CConsole::ProcessEnter()
     result.bEntered = true;
     const std::string strResult = EvaluateLastExpression(result);
     const SReplaceRange range = ReplaceRange(strText, line->nEnd, m_nEditMode, m_bEndPos != 0);
-    m_pWindow->SetConsoleSel(static_cast<int>(line->nEnd), static_cast<int>(range.nEnd));
+    m_pWindow->SetConsoleSel(static_cast<int>(nBegin + line->nEnd),
+                             static_cast<int>(nBegin + range.nEnd));
     m_pWindow->ReplaceConsoleSel(strResult);
     if (range.nKeep)
     {
         const auto nCaretAfter =
-            static_cast<int>(*range.nKeep + strResult.size() - (range.nEnd - line->nEnd));
+            static_cast<int>(nBegin + *range.nKeep + strResult.size() - (range.nEnd - line->nEnd));
         m_pWindow->SetConsoleSel(nCaretAfter, nCaretAfter);
     }
     return result;
@@ -117,12 +122,12 @@ std::string CConsole::EvaluateLastExpression(SEnterResult& result)
 SEnterResult CConsole::EnterLine(std::string_view strExpression)
 {
     UpdateData(true);
-    const std::size_t nLength = m_strConsole.size();
-    const std::size_t nLastLine = m_strConsole.rfind('\n') + 1; // 0 when there is no LF
-    const std::string_view strLastLine = std::string_view(m_strConsole).substr(nLastLine);
+    // The last line: everything after the last LF.
+    const SConsoleLines lines = m_pWindow->GetConsoleLines(-1);
+    const std::string_view strLastLine = lines.strText;
     std::string strAdded = strLastLine == "?" ? "" : strLastLine.empty() ? "?" : "\r\n?";
     strAdded += strExpression;
-    m_pWindow->SetConsoleSel(static_cast<int>(nLength), static_cast<int>(nLength));
+    m_pWindow->SetConsoleSel(lines.nLength, lines.nLength);
     m_pWindow->ReplaceConsoleSel(strAdded);
     return ProcessEnter();
 }
@@ -210,6 +215,7 @@ void CConsole::OnErase()
     UpdateData(true);
     m_strConsole.clear();
     UpdateData(false);
+    m_pWindow->ReplaceConsoleText(m_strConsole);
 }
 
 SConsoleModes CConsole::Modes() const
@@ -240,6 +246,7 @@ void CConsole::Start(std::string_view strBanner, std::string_view strVersion)
     m_strConsole += strVersion;
     m_strConsole += '?';
     UpdateData(false);
+    m_pWindow->ReplaceConsoleText(m_strConsole);
     m_pWindow->FocusConsole();
     const auto nEnd = static_cast<int>(m_strConsole.size());
     m_pWindow->SetConsoleSel(nEnd, nEnd);

@@ -1,6 +1,22 @@
 #include "ConsoleLines.h"
 
+#include "ConsoleWindow.h"
+
+#include <algorithm>
 #include <string>
+
+SConsoleLines CaretLines(std::string_view strText, int nPos)
+{
+    const std::size_t nLength = strText.size();
+    const std::size_t nCaret =
+        nPos < 0 ? nLength : std::min(static_cast<std::size_t>(nPos), nLength);
+    std::size_t nEnd = std::min(strText.find('\r', nCaret), nLength);
+    const std::size_t nBegin = nEnd == 0 ? 0 : strText.rfind('\n', nEnd - 1) + 1; // 0 for none
+    for (int nBelow = 0; nBelow < 2 && nEnd < nLength; ++nBelow)
+        nEnd = std::min(strText.find('\r', nEnd + 1), nLength);
+    return {std::string(strText.substr(nBegin, nEnd - nBegin)), static_cast<int>(nBegin),
+            static_cast<int>(nLength)};
+}
 
 std::optional<SQuestionLine> FindQuestionLine(std::string_view strText, std::size_t nCaret)
 {

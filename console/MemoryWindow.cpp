@@ -21,7 +21,6 @@ void CMemoryWindow::ReadControls(CViewState& state)
     state.m_nOutputMode = static_cast<EOutputMode>(m_nOutputRadio);
     state.m_nEditMode = static_cast<EEditMode>(m_nEditRadio);
     state.m_bEndPos = m_bEndPosChecked;
-    state.m_strConsole = m_strConsoleText;
 }
 
 void CMemoryWindow::WriteControls(const CViewState& state)
@@ -32,7 +31,6 @@ void CMemoryWindow::WriteControls(const CViewState& state)
     m_nOutputRadio = RadioState(static_cast<int>(state.m_nOutputMode), 3);
     m_nEditRadio = RadioState(static_cast<int>(state.m_nEditMode), 2);
     m_bEndPosChecked = state.m_bEndPos != 0;
-    if (m_strConsoleText != state.m_strConsole) SetConsoleText(state.m_strConsole, 0);
 }
 
 void CMemoryWindow::GetConsoleSel(int& nStart, int& nEnd)

@@ -41,8 +41,10 @@ struct CViewState
     ECastMode m_nCastMode{-1};
     EOutputMode m_nOutputMode{-1};
     EEditMode m_nEditMode{-1};
-    int m_bEndPos = 0;        // "EndPos", consulted in Overwrite mode only
-    std::string m_strConsole; // the whole console text; line breaks are CR LF
+    int m_bEndPos = 0; // "EndPos", consulted in Overwrite mode only
+    // The console's text as far as the logic works on it: the whole text that Start and Erase
+    // write, or during Enter the caret's line and the two below it. Line breaks are CR LF.
+    std::string m_strConsole;
 
     // Kept between evaluations.
     std::string m_strLastResult;     // as written into the console, with its '#' or '$' prefix
