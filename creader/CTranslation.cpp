@@ -3,6 +3,7 @@
 #include "CTree.h"
 
 #include "ExpressionEvaluator.h"
+#include "Hex.h"
 
 #include <cmath>
 
@@ -370,12 +371,7 @@ private:
             Emit(token.strCalculator, node.nToken);
     }
 
-    static std::string HexDigits(std::uint64_t nValue)
-    {
-        std::string strHex(1, '$');
-        strHex.append(HexText(IntegerValue(ECType::ULongLong, nValue)), 2);
-        return strHex;
-    }
+    static std::string HexDigits(std::uint64_t nValue) { return "$" + lumdrak::HexDigits(nValue); }
 
     // The blanks before a token, each as one blank: the calculator reads no tabs.
     void EmitSpace(std::uint32_t nToken)

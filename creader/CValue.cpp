@@ -1,5 +1,7 @@
 #include "CValue.h"
 
+#include "Hex.h"
+
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -387,11 +389,5 @@ std::string DecimalText(const SCValue& value)
 
 std::string HexText(const SCValue& value)
 {
-    char buffer[24];
-    const std::uint64_t nBits = value.nBits & Mask(TypeInfo(value.eType).nBits);
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, nBits, 16);
-    std::string strHex = "0x";
-    for (const char* p = buffer; p != result.ptr; ++p)
-        strHex += (*p >= 'a' && *p <= 'f') ? static_cast<char>(*p - 'a' + 'A') : *p;
-    return strHex;
+    return "0x" + lumdrak::HexDigits(value.nBits & Mask(TypeInfo(value.eType).nBits));
 }

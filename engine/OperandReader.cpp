@@ -1,6 +1,7 @@
 #include "ExpressionEvaluator.h"
 
 #include "Ascii.h"
+#include "Hex.h"
 
 #include <array>
 #include <charconv>
@@ -30,13 +31,6 @@ consteval std::array<bool, 256> BuildAllowedSet()
 }
 
 constexpr std::array<bool, 256> kAllowed = BuildAllowedSet();
-
-int DigitValue(unsigned char c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
 
 // Overflow and underflow need the C library's answer (infinity, a subnormal or zero); its
 // strtod must not follow the user's locale, whose decimal point may be a comma.
@@ -126,7 +120,7 @@ CExpressionEvaluator::EOperand CExpressionEvaluator::ReadPrefixed(std::string_vi
     {
         const auto c = static_cast<unsigned char>(strText[i]);
         if (c == ' ') continue;
-        const int nDigit = DigitValue(FoldOperandByte(c));
+        const int nDigit = lumdrak::HexDigitValue(static_cast<char>(c));
         if (nDigit < 0 || nDigit >= nBase)
         {
             m_dOperand = dValue;
