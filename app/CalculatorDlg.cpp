@@ -179,9 +179,11 @@ void CCalculatorDlg::ReplaceConsoleText(const std::string& strText)
 void CCalculatorDlg::NoteInnerBreaks(int nFrom, int nAdded)
 {
     if (m_bInnerBreaks || nAdded <= 0) return;
+    // A change that reaches the end counts the document's closing break, no cursor position.
     QTextCursor cursor(m_pConsole->document());
-    cursor.setPosition(nFrom);
-    cursor.setPosition(nFrom + nAdded, QTextCursor::KeepAnchor);
+    const int nLast = m_pConsole->document()->characterCount() - 1;
+    cursor.setPosition(std::min(nFrom, nLast));
+    cursor.setPosition(std::min(nFrom + nAdded, nLast), QTextCursor::KeepAnchor);
     // Between blocks the selection holds U+2029; anything else that breaks a line is inside one.
     const QString strAdded = cursor.selectedText();
     m_bInnerBreaks = std::any_of(
