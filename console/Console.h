@@ -68,7 +68,7 @@ public:
     // for the decimal line and r: what a cast change shows.
     void ShowResult(double dValue);
     // Writes strExpression (one line) as a new '?' line at the end of the console and
-    // evaluates it as Enter there does; true when it was evaluated. An empty prompt, or an
+    // evaluates it as Enter there does, with Enter's result. An empty prompt, or an
     // empty line, at the end takes the expression; any other last line, an expression being
     // typed for one, is left as it is, and the new line goes below it.
     SEnterResult EnterLine(std::string_view strExpression);
