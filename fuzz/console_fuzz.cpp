@@ -222,7 +222,8 @@ void PressEnter(CConsole& console, CMemoryWindow& window)
     // character of the evaluated line or just behind it.
     const Line written = LineAt(strNew, b + 2);
     const std::string strWritten = strNew.substr(written.nBegin, written.nEnd - written.nBegin);
-    if (strWritten == console.m_strLastResult && !console.m_strLastResult.empty())
+    if (strWritten == console.ViewState().m_strLastResult &&
+        !console.ViewState().m_strLastResult.empty())
     {
         CHECK(strNew.compare(written.nEnd, 3, "\r\n?") == 0);
     }
@@ -234,7 +235,8 @@ void PressEnter(CConsole& console, CMemoryWindow& window)
         CHECK(nCarets + 1 <= line.nEnd - line.nBegin);
         constexpr std::string_view kMessage = "\r\nSyntax not allowed.\r\n?";
         CHECK(strNew.compare(written.nEnd, kMessage.size(), kMessage) == 0);
-        CHECK(console.m_strLastExpression.empty() && console.m_dLastValue == 0.0);
+        CHECK(console.ViewState().m_strLastExpression.empty() &&
+              console.ViewState().m_dLastValue == 0.0);
     }
 
     if (bScroll)
