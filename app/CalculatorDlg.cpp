@@ -21,6 +21,7 @@
 #include <QShortcut>
 #include <QTextDocument>
 
+#include <algorithm>
 #include <cstdint>
 #include <ctime>
 
@@ -91,8 +92,8 @@ CCalculatorDlg::CCalculatorDlg(QWidget* pParent)
     m_pEditGroup = m_controls.RadioGroup(kIdScroll);
     // The panel's bits enter new lines as Enter does, and its decimal line shows r.
     m_pPanel->m_fnEnterLine = [this](const std::string& strLine)
-    { return m_console.EnterLine(strLine); };
-    m_pPanel->m_fnLastResult = [this] { return m_console.m_evaluator.m_dLastResult; };
+    { return m_console.EnterLine(strLine).bEntered; };
+    m_pPanel->m_fnLastResult = [this] { return m_console.LastResult(); };
 
     // The click handlers; a button's mnemonic clicks it too.
     static constexpr CCommand kCommands[] = {
@@ -114,10 +115,10 @@ CCalculatorDlg::CCalculatorDlg(QWidget* pParent)
         connect(m_controls.Item<QAbstractButton>(command.m_nId), &QAbstractButton::clicked, this,
                 [this, pfnHandler = command.m_pfnHandler] { (this->*pfnHandler)(); });
 
-    connect(m_pConsole->document(), &QTextDocument::contentsChanged, this,
-            [this] { m_bConsoleTextCurrent = false; });
+    connect(m_pConsole->document(), &QTextDocument::contentsChange, this,
+            [this](int nFrom, int /*nRemoved*/, int nAdded) { NoteInnerBreaks(nFrom, nAdded); });
     m_pKeeper = new CConsoleKeeper(this);
-    m_pConsole->m_fnCastType = [this] { return m_console.m_evaluator.m_nCastType; };
+    m_pConsole->m_fnCastType = [this] { return m_console.CastType(); };
     // The last result as a literal in the output mode's base, wherever the focus is.
     new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), this,
                   [this] { m_pPanel->CopyLiteral(m_pOutputGroup->checkedId()); });
@@ -142,7 +143,7 @@ bool CCalculatorDlg::OnInitDialog()
     m_bSettingsRead = PersistSettings(false);
     SetZoom(LoadZoom(Zoom()));
     m_infoDlg.SetZoom(Zoom());
-    m_console.m_evaluator.Seed(static_cast<std::uint32_t>(std::time(nullptr)));
+    m_console.Seed(static_cast<std::uint32_t>(std::time(nullptr)));
     m_strVersion = kVersionText;
     m_console.Start(kBannerText, m_strVersion);
     // Typed behind the prompt, where the caret stands, as if by the user.
@@ -155,53 +156,126 @@ void CCalculatorDlg::ReadControls(CViewState& state)
 {
     state.m_strPanel = m_pPanel->Text();
     state.m_bUnsigned = m_pUnsigned->isChecked() ? 1 : 0;
-    state.m_nCastMode = m_pCastGroup->checkedId();
-    state.m_nOutputMode = m_pOutputGroup->checkedId();
-    state.m_nEditMode = m_pEditGroup->checkedId();
+    state.m_nCastMode = static_cast<ECastMode>(m_pCastGroup->checkedId());
+    state.m_nOutputMode = static_cast<EOutputMode>(m_pOutputGroup->checkedId());
+    state.m_nEditMode = static_cast<EEditMode>(m_pEditGroup->checkedId());
     state.m_bEndPos = m_pEndPos->isChecked() ? 1 : 0;
-    RefreshConsoleText();
-    state.m_strConsole = m_strConsoleModelText;
 }
 
 void CCalculatorDlg::WriteControls(const CViewState& state)
 {
     m_pPanel->SetText(state.m_strPanel);
     m_pUnsigned->setChecked(state.m_bUnsigned != 0);
-    SetRadio(*m_pCastGroup, state.m_nCastMode);
-    SetRadio(*m_pOutputGroup, state.m_nOutputMode);
-    SetRadio(*m_pEditGroup, state.m_nEditMode);
+    SetRadio(*m_pCastGroup, static_cast<int>(state.m_nCastMode));
+    SetRadio(*m_pOutputGroup, static_cast<int>(state.m_nOutputMode));
+    SetRadio(*m_pEditGroup, static_cast<int>(state.m_nEditMode));
     m_pEndPos->setChecked(state.m_bEndPos != 0);
-    // Setting the text would drop the undo history, the caret and the scroll position, so an
-    // unchanged console is left alone.
-    RefreshConsoleText();
-    if (m_strConsoleModelText != state.m_strConsole)
-        m_pConsole->setPlainText(ToWidgetText(state.m_strConsole));
 }
 
-void CCalculatorDlg::RefreshConsoleText()
+void CCalculatorDlg::ReplaceConsoleText(const std::string& strText)
 {
-    if (m_bConsoleTextCurrent) return;
-    m_strConsoleWidgetText = m_pConsole->document()->toRawText();
-    m_strConsoleModelText = ToModelText(m_strConsoleWidgetText);
-    m_bConsoleTextCurrent = true;
+    m_pConsole->setPlainText(ToWidgetText(strText));
+    m_bInnerBreaks = false;
+}
+
+void CCalculatorDlg::NoteInnerBreaks(int nFrom, int nAdded)
+{
+    if (m_bInnerBreaks || nAdded <= 0) return;
+    // A change that reaches the end counts the document's closing break, no cursor position.
+    QTextCursor cursor(m_pConsole->document());
+    const int nLast = m_pConsole->document()->characterCount() - 1;
+    cursor.setPosition(std::min(nFrom, nLast));
+    cursor.setPosition(std::min(nFrom + nAdded, nLast), QTextCursor::KeepAnchor);
+    // Between blocks the selection holds U+2029; anything else that breaks a line is inside one.
+    const QString strAdded = cursor.selectedText();
+    m_bInnerBreaks = std::any_of(
+        strAdded.begin(), strAdded.end(),
+        [](QChar ch) { return ch == u'\r' || ch == u'\n' || ch == QChar::LineSeparator; });
+}
+
+namespace
+{
+
+// Where a block's text starts in the model: each break before it is two bytes, not one.
+int ModelStart(const QTextBlock& block) { return block.position() + block.blockNumber(); }
+
+// The model's length: the text less the document's closing break, each break two bytes.
+int ModelLength(const QTextDocument& document)
+{
+    return document.characterCount() - 1 + document.blockCount() - 1;
+}
+
+} // namespace
+
+QTextBlock CCalculatorDlg::BlockAtModelPos(int nModelPos) const
+{
+    const QTextDocument& document = *m_pConsole->document();
+    // The last block whose text starts at or before the position.
+    int nLow = 0;
+    int nHigh = document.blockCount() - 1;
+    while (nLow < nHigh)
+    {
+        const int nMiddle = nLow + (nHigh - nLow + 1) / 2;
+        if (ModelStart(document.findBlockByNumber(nMiddle)) <= nModelPos)
+            nLow = nMiddle;
+        else
+            nHigh = nMiddle - 1;
+    }
+    return document.findBlockByNumber(nLow);
+}
+
+int CCalculatorDlg::ToModelPosition(int nWidgetPos) const
+{
+    const QTextDocument& document = *m_pConsole->document();
+    if (m_bInnerBreaks) return ToModelPos(document.toRawText(), nWidgetPos);
+    const int nPos = std::clamp(nWidgetPos, 0, document.characterCount() - 1);
+    return nPos + document.findBlock(nPos).blockNumber();
+}
+
+int CCalculatorDlg::ToWidgetPosition(int nModelPos) const
+{
+    const QTextDocument& document = *m_pConsole->document();
+    if (m_bInnerBreaks) return ToWidgetPos(document.toRawText(), nModelPos);
+    const QTextBlock block = BlockAtModelPos(nModelPos);
+    // A position inside a CR LF is the start of its break.
+    const int nOffset = std::clamp(nModelPos - ModelStart(block), 0, block.length() - 1);
+    return std::min(block.position() + nOffset, document.characterCount() - 1);
+}
+
+SConsoleLines CCalculatorDlg::GetConsoleLines(int nPos)
+{
+    const QTextDocument& document = *m_pConsole->document();
+    if (m_bInnerBreaks) return CaretLines(ToModelText(document.toRawText()), nPos);
+    const int nLength = ModelLength(document);
+    const int nCaret = nPos < 0 ? nLength : std::min(nPos, nLength);
+    QTextBlock block = BlockAtModelPos(nCaret);
+    // The LF of a block's break belongs to the line the next CR ends: the next block's.
+    if (nCaret > ModelStart(block) + block.length() - 1 && block.next().isValid())
+        block = block.next();
+    SConsoleLines lines;
+    lines.nBegin = ModelStart(block);
+    lines.nLength = nLength;
+    for (int nLine = 0; nLine < 3 && block.isValid(); ++nLine, block = block.next())
+    {
+        if (nLine > 0) lines.strText += "\r\n";
+        lines.strText += ToModelText(block.text());
+    }
+    return lines;
 }
 
 void CCalculatorDlg::GetConsoleSel(int& nStart, int& nEnd)
 {
-    RefreshConsoleText();
-    const QString& strText = m_strConsoleWidgetText;
     const QTextCursor cursor = m_pConsole->textCursor();
-    nStart = ToModelPos(strText, cursor.selectionStart());
-    nEnd = ToModelPos(strText, cursor.selectionEnd());
+    nStart = ToModelPosition(cursor.selectionStart());
+    nEnd = ToModelPosition(cursor.selectionEnd());
 }
 
 void CCalculatorDlg::SetConsoleSel(int nStart, int nEnd)
 {
-    RefreshConsoleText();
-    const QString& strText = m_strConsoleWidgetText;
     QTextCursor cursor = m_pConsole->textCursor();
-    cursor.setPosition(ToWidgetPos(strText, nStart));
-    cursor.setPosition(nEnd < 0 ? static_cast<int>(strText.size()) : ToWidgetPos(strText, nEnd),
+    cursor.setPosition(ToWidgetPosition(nStart));
+    cursor.setPosition(nEnd < 0 ? m_pConsole->document()->characterCount() - 1
+                                : ToWidgetPosition(nEnd),
                        QTextCursor::KeepAnchor);
     m_pConsole->setTextCursor(cursor);
 }
@@ -301,7 +375,18 @@ void CCalculatorDlg::OnClose()
     if (m_bSettingsRead) PersistSettings(true);
 }
 
-bool CCalculatorDlg::PersistSettings(bool bSave) { return ::PersistSettings(m_console, bSave); }
+bool CCalculatorDlg::PersistSettings(bool bSave)
+{
+    const SConsoleModes modes = m_console.Modes();
+    SSettings settings{modes.bUnsigned, modes.bEndPos, static_cast<int>(modes.eCastMode),
+                       static_cast<int>(modes.eOutputMode), static_cast<int>(modes.eEditMode)};
+    const bool bRead = ::PersistSettings(settings, bSave);
+    if (!bSave)
+        m_console.SetModes({static_cast<ECastMode>(settings.m_nCastMode), settings.m_bUnsigned,
+                            static_cast<EOutputMode>(settings.m_nOutputMode),
+                            static_cast<EEditMode>(settings.m_nEditMode), settings.m_bEndPos});
+    return bRead;
+}
 
 void CCalculatorDlg::OnInfo()
 {

@@ -7,6 +7,7 @@
 #include "Templates.h"
 
 #include <QIcon>
+#include <QTextBlock>
 
 #include <string>
 
@@ -39,6 +40,8 @@ public:
     // IConsoleWindow, on the widgets.
     void ReadControls(CViewState& state) override;
     void WriteControls(const CViewState& state) override;
+    SConsoleLines GetConsoleLines(int nPos) override;
+    void ReplaceConsoleText(const std::string& strText) override;
     void GetConsoleSel(int& nStart, int& nEnd) override;
     void SetConsoleSel(int nStart, int nEnd) override;
     void ReplaceConsoleSel(const std::string& strText) override;
@@ -68,8 +71,13 @@ private:
     bool OnHelpInfo();
     void OnClose();
 
-    // Converts the console's text once per change of the document, not once per operation.
-    void RefreshConsoleText();
+    // Model positions against the document's blocks: a block's text maps one character to one
+    // byte, and the break after it is CR LF, so no more than a block is converted. A block
+    // holding a break of its own (U+2028, pasted) makes the whole text the map.
+    int ToModelPosition(int nWidgetPos) const;
+    int ToWidgetPosition(int nModelPos) const;
+    QTextBlock BlockAtModelPos(int nModelPos) const;
+    void NoteInnerBreaks(int nFrom, int nAdded);
 
     QIcon m_hIcon;
     CResultPanel* m_pPanel = nullptr;
@@ -83,7 +91,5 @@ private:
     bool m_bSettingsRead = false; // the load at start could read the hive (or found no code)
     CInfoDlg m_infoDlg;
     CConsoleKeeper* m_pKeeper = nullptr;
-    QString m_strConsoleWidgetText;     // the console as the widget holds it
-    std::string m_strConsoleModelText;  // the same text in the code page, with CR LF breaks
-    bool m_bConsoleTextCurrent = false; // both match the document; cleared by every edit
+    bool m_bInnerBreaks = false; // some block holds a break; set by an edit, cleared by a reset
 };

@@ -97,7 +97,7 @@ void CConsoleEdit::insertFromMimeData(const QMimeData* pSource)
     const QByteArray text = pSource->text().toUtf8();
     const SPasteConversion conversion = m_converter.Convert(
         std::string_view(text.constData(), static_cast<std::size_t>(text.size())),
-        m_fnCastType ? m_fnCastType() : 0);
+        m_fnCastType ? m_fnCastType() : ECastType::None);
     // One edit block: one Ctrl+Z takes the whole insertion back, and no more.
     QTextCursor cursor = textCursor();
     cursor.beginEditBlock();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CCheck.h"
+#include "Paste.h"
 #include "TextControl.h"
 
 #include <QList>
@@ -30,7 +30,7 @@ public:
     void AddContextAction(QAction* pAction) { m_arrContextActions.append(pAction); }
 
     // The cast type a paste is checked under (none until set).
-    std::function<int()> m_fnCastType;
+    std::function<ECastType()> m_fnCastType;
 
 protected:
     void insertFromMimeData(const QMimeData* pSource) override;

@@ -67,7 +67,8 @@ void CConsoleKeeper::Restore()
         m_keepAction.setChecked(m_pStore->WasKeptAtStart());
         m_keepAction.setEnabled(true);
     }
-    const std::string strTranscript = m_pStore->Restored();
+    // A value written by anything else is bounded like a saved one before it is shown.
+    const std::string strTranscript = TranscriptOf(m_pStore->Restored());
     QTextDocument* pDocument = m_pConsole->document();
     if (!strTranscript.empty())
     {
@@ -104,7 +105,7 @@ void CConsoleKeeper::Save()
     if (!m_bUnsaved || !m_pStore || !m_keepAction.isChecked()) return;
     // A hive that failed waits for the next pause too, rather than being tried at every key.
     m_schedule.OnSaved();
-    if (m_pStore->Save(ToModelText(m_pConsole->document()->toRawText())))
+    if (m_pStore->Save(TranscriptOf(ToModelText(m_pConsole->document()->toRawText()))))
         m_bUnsaved = false;
     else if (!CConsoleStore::IsKept())
     {

@@ -3,7 +3,7 @@
 #include "ConsoleText.h"
 #include "ConsoleWindow.h"
 
-#include "CLiterals.h"
+#include "ResultLiteral.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <sys/types.h>
 
 // Files and folders of the user's own: where the XDG base directories put them, folders made
@@ -33,5 +34,34 @@ bool IsOursToWrite(const std::string& strPath);
 
 // The folder part of strPath: everything before its last '/', "/" for a file at the root.
 std::string FolderOf(const std::string& strPath);
+
+// The whole text of an open regular file of at most nMaxSize bytes; false for anything else.
+bool ReadRegularFile(int nFd, std::string& strText, off_t nMaxSize);
+
+// Writes all of strText, going on after an interrupted write.
+bool WriteAll(int nFd, std::string_view strText);
+
+// A private file (mode 0600) made beside strBeside under a name of its own, so that a complete
+// file can take strBeside's name at once and no reader ever sees half of one. Its own name is
+// removed on every way out but RenameTo; a name given by link() stays.
+class CTemporaryFile
+{
+public:
+    explicit CTemporaryFile(const std::string& strBeside);
+    ~CTemporaryFile();
+    CTemporaryFile(const CTemporaryFile&) = delete;
+    CTemporaryFile& operator=(const CTemporaryFile&) = delete;
+
+    bool IsOpen() const { return m_nFd >= 0; }
+    int Fd() const { return m_nFd; }
+    const std::string& Path() const { return m_strPath; }
+    void Close();
+    // Closes the file and gives it strPath's name, in place of any file there.
+    bool RenameTo(const std::string& strPath);
+
+private:
+    std::string m_strPath;
+    int m_nFd = -1;
+};
 
 } // namespace lumdrak

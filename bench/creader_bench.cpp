@@ -1,8 +1,8 @@
 // A paste of a megabyte of C lines, as copied from headers, read as C and checked under a cast;
 // and a megabyte of the calculator's own lines, which the reader gives up on and the literal
 // conversion takes. Each must convert well under 100 ms.
-#include "CCheck.h"
 #include "CLiterals.h"
+#include "Paste.h"
 
 #include <benchmark/benchmark.h>
 
@@ -45,13 +45,13 @@ std::string CalculatorLines()
     return strText;
 }
 
-void RunConvert(benchmark::State& state, const std::string& strText, int nCastType)
+void RunConvert(benchmark::State& state, const std::string& strText, ECastType eCast)
 {
     CPasteConverter converter;
     std::size_t nNotices = 0;
     for (auto _ : state)
     {
-        const SPasteConversion conversion = converter.Convert(strText, nCastType);
+        const SPasteConversion conversion = converter.Convert(strText, eCast);
         nNotices += conversion.strNotice.empty() ? 0 : 1;
         benchmark::DoNotOptimize(conversion.strText.data());
     }
@@ -62,13 +62,13 @@ void RunConvert(benchmark::State& state, const std::string& strText, int nCastTy
 void BM_PasteCLines(benchmark::State& state)
 {
     static const std::string strText = CLines();
-    RunConvert(state, strText, static_cast<int>(state.range(0)));
+    RunConvert(state, strText, static_cast<ECastType>(state.range(0)));
 }
 
 void BM_PasteCalculatorLines(benchmark::State& state)
 {
     static const std::string strText = CalculatorLines();
-    RunConvert(state, strText, 0);
+    RunConvert(state, strText, ECastType::None);
 }
 
 // The conversion that pastes had before, for scale.

@@ -61,11 +61,11 @@ std::vector<std::string> LumdrakTexts()
     return texts;
 }
 
-void RunLumdrak(benchmark::State& state, int nCastType)
+void RunLumdrak(benchmark::State& state, ECastType eCast)
 {
     const std::vector<std::string> texts = LumdrakTexts();
     CExpressionEvaluator evaluator;
-    evaluator.m_nCastType = nCastType;
+    evaluator.m_nCastType = eCast;
     for (auto _ : state)
         for (const std::string& strText : texts)
         {
@@ -76,8 +76,8 @@ void RunLumdrak(benchmark::State& state, int nCastType)
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * kCorpusSize));
 }
 
-void BM_LumdrakOneShot(benchmark::State& state) { RunLumdrak(state, 0); }
-void BM_LumdrakOneShotCast32(benchmark::State& state) { RunLumdrak(state, 3); }
+void BM_LumdrakOneShot(benchmark::State& state) { RunLumdrak(state, ECastType::None); }
+void BM_LumdrakOneShotCast32(benchmark::State& state) { RunLumdrak(state, ECastType::Unsigned32); }
 BENCHMARK(BM_LumdrakOneShot);
 BENCHMARK(BM_LumdrakOneShotCast32);
 

@@ -8,7 +8,7 @@
 int main()
 {
     CConsoleStore store;
-    if (!store.Save(LargestTranscript() + "\r\n?")) return 1;
+    if (!store.Save(TranscriptOf(LargestTranscript() + "\r\n?"))) return 1;
     std::printf("stored %zu bytes in %zu lines\n", LargestTranscript().size(), kTranscriptMaxLines);
     return 0;
 }

@@ -73,6 +73,16 @@ std::string OrdinaryWork(std::size_t nBytes)
     return strWork;
 }
 
+// nLines lines of work, pairs of an expression and its result, then a '?' line to evaluate.
+std::string WorkLines(int nLines)
+{
+    std::string strWork;
+    for (int i = 0; i < nLines / 2; ++i)
+        strWork += std::to_string(100000 + i) + "*3+$FF-#101+sqr(16)\n" +
+                   std::to_string(300254 + 3 * i) + "\n?";
+    return strWork + "1+1";
+}
+
 long ResidentKiB()
 {
     std::ifstream status("/proc/self/status");
@@ -106,6 +116,17 @@ void EnterOnLongLine(benchmark::State& state)
     }
 }
 BENCHMARK(EnterOnLongLine)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
+// Enter at the prompt below the work already done, in Overwrite mode at the last line: each
+// Enter adds two lines. It costs the same whether the console holds nothing or 100,000 lines.
+void EnterBelowWork(benchmark::State& state)
+{
+    CWindow window(WorkLines(static_cast<int>(state.range(0))));
+    for (auto _ : state)
+        window.Key(Qt::Key_Return);
+    state.counters["lines"] = static_cast<double>(window.Console()->document()->blockCount());
+}
+BENCHMARK(EnterBelowWork)->Arg(0)->Arg(100'000)->Iterations(2000)->Unit(benchmark::kMillisecond);
 
 // The first Enter after a paste: the line is the console's last, so the result is written at
 // the very end of the text, into the line's own paragraph.
@@ -156,7 +177,7 @@ BENCHMARK(PasteOrdinaryWork)->Arg(5'000'000)->Iterations(3)->Unit(benchmark::kMi
 // and the transcript put above the start-up text. startup.sh measures the whole program.
 void StartWithLargestTranscript(benchmark::State& state)
 {
-    CConsoleStore().Save(LargestTranscript());
+    CConsoleStore().Save(TranscriptOf(LargestTranscript()));
     for (auto _ : state)
     {
         CWindow window("");
@@ -190,7 +211,7 @@ void SaveLargestTranscript(benchmark::State& state)
         state.PauseTiming();
         pConsole->insertPlainText(QStringLiteral("1"));
         state.ResumeTiming();
-        if (!store.Save(ToModelText(pConsole->document()->toRawText())))
+        if (!store.Save(TranscriptOf(ToModelText(pConsole->document()->toRawText()))))
             state.SkipWithError("the save failed");
     }
 }

@@ -1,22 +1,20 @@
 #include "EvalSession.h"
 
-#include "CLiterals.h"
 #include "PanelBits.h"
+#include "ResultLiteral.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
 
-CEvalSession::CEvalSession(int nCastMode, int bUnsigned, int nOutputMode, bool bRaw,
+CEvalSession::CEvalSession(ECastMode eCastMode, int bUnsigned, EOutputMode eOutputMode, bool bRaw,
                            bool bCLiterals)
-    : m_bRaw(bRaw), m_bCLiterals(bCLiterals), m_nOutputMode(nOutputMode)
+    : m_bRaw(bRaw), m_bCLiterals(bCLiterals), m_nOutputMode(eOutputMode)
 {
-    m_console.SetStartDefaults();
-    m_console.m_nCastMode = nCastMode;
-    m_console.m_bUnsigned = bUnsigned;
-    // The bits are those of r, the value the decimal line shows.
-    m_console.m_nOutputMode = nOutputMode < kOutputDouble ? nOutputMode : 2;
-    m_console.m_nEditMode = 0;
+    // The IEEE-754 bits are those of r, the value the decimal line shows.
+    const bool bBits = eOutputMode == EOutputMode::Double || eOutputMode == EOutputMode::Float;
+    m_console.SetModes(
+        {eCastMode, bUnsigned, bBits ? EOutputMode::Decimal : eOutputMode, EEditMode::Scroll, 0});
     m_console.Start("", "");
 }
 
@@ -35,49 +33,40 @@ int CEvalSession::Enter(std::string_view strExpression)
 {
     m_strLine.assign(1, '?');
     m_bDiffers = false;
-    if (m_bCLiterals && m_reader.Read(strExpression, m_reading, true))
+    if (m_bCLiterals)
     {
-        const SCCheck check = CheckReading(m_reading, m_console.m_evaluator.m_nCastType, m_checker);
-        if (check.eAgreement == EAgreement::Differs || check.eAgreement == EAgreement::Undefined)
+        m_pPasted = &m_paste.ReadLine(strExpression, m_console.CastType(), true, true);
+        if (m_pPasted->DiffersFromC())
         {
             m_bDiffers = true;
             m_bAnyDifference = true;
-            m_strCNotice = CheckText(m_reading, check, true);
+            m_strCNotice = m_pPasted->strNotice;
             m_strWritten.clear();
             m_strMessage.clear();
             return 0;
         }
-        m_strLine.append(m_reading.strTranslation);
-        m_arrSourcePos = m_reading.arrSourcePos;
+        m_strLine.append(m_pPasted->strText);
     }
-    else if (m_bCLiterals)
-        m_strLine.append(ConvertCLiterals(strExpression, &m_arrSourcePos));
     else
         m_strLine.append(strExpression);
     m_window.SetConsoleText(m_strLine);
-    m_console.ProcessEnter();
-
-    // What Enter wrote below the line: the result and a prompt, or the marker, the message
-    // and a prompt.
-    const std::string& strConsole = m_window.m_strConsoleText;
-    const std::size_t nWritten = m_strLine.size() + 2;
-    const std::size_t nFirstEnd = strConsole.find("\r\n", nWritten);
-    m_strWritten.assign(strConsole, nWritten, nFirstEnd - nWritten);
-    int nErrorPos = m_console.m_evaluator.m_nErrorPos;
+    SEnterResult entered = m_console.ProcessEnter();
+    m_strWritten = std::move(entered.strLine);
+    int nErrorPos = entered.nErrorPos;
     if (nErrorPos != 0)
     {
-        const std::size_t nSecondEnd = strConsole.find("\r\n", nFirstEnd + 2);
-        m_strMessage.assign(strConsole, nFirstEnd + 2, nSecondEnd - nFirstEnd - 2);
+        m_strMessage = kSyntaxNotAllowed;
     }
     else
     {
         m_strMessage.clear();
-        if (m_nOutputMode == kOutputDouble)
-            m_strWritten = DoubleBitsText(LastResult());
-        else if (m_nOutputMode == kOutputFloat)
-            m_strWritten = FloatBitsText(LastResult());
+        if (m_nOutputMode == EOutputMode::Double)
+            m_strWritten = DoubleBitsText(entered.dValue);
+        else if (m_nOutputMode == EOutputMode::Float)
+            m_strWritten = FloatBitsText(entered.dValue);
         else if (m_bLiteral)
-            m_strWritten = ResultLiteral(m_window.m_strPanelText, m_console.m_nOutputMode);
+            m_strWritten = ResultLiteral(m_window.m_strPanelText,
+                                         static_cast<int>(m_console.Modes().eOutputMode));
     }
     if (m_bCLiterals)
     {
@@ -86,11 +75,8 @@ int CEvalSession::Enter(std::string_view strExpression)
         m_strLine.append(strExpression);
         if (nErrorPos != 0)
         {
-            const auto nConverted =
-                std::min(static_cast<std::size_t>(nErrorPos - 1), m_arrSourcePos.size() - 1);
-            nErrorPos = static_cast<int>(m_arrSourcePos[nConverted]) + 1;
-            m_strWritten.assign(static_cast<std::size_t>(nErrorPos - 1), ' ');
-            m_strWritten += "^^";
+            nErrorPos = m_pPasted->SourcePos(nErrorPos);
+            m_strWritten = MarkerLine(static_cast<std::size_t>(nErrorPos));
         }
     }
     return nErrorPos;

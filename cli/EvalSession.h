@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CCheck.h"
 #include "Console.h"
 #include "MemoryWindow.h"
+#include "Paste.h"
 
 #include <string>
 #include <string_view>
@@ -14,15 +14,13 @@
 class CEvalSession
 {
 public:
-    // Output modes beyond the console's three: the result's IEEE-754 bits, "0x" and hex digits.
-    static constexpr int kOutputDouble = 3;
-    static constexpr int kOutputFloat = 4;
-
     // bCLiterals: each expression is read as C first, as a paste into the window's console is:
     // a C constant expression is evaluated as its translation when that gives C's value, and
     // otherwise not at all (DiffersFromC); other text has its C and Python integer literals
-    // converted (ConvertCLiterals).
-    CEvalSession(int nCastMode, int bUnsigned, int nOutputMode, bool bRaw, bool bCLiterals = false);
+    // converted (ConvertCLiterals): what CPasteConverter::ReadLine makes of it.
+    // EOutputMode::Double and Float write the result's IEEE-754 bits, "0x" and hex digits.
+    CEvalSession(ECastMode eCastMode, int bUnsigned, EOutputMode eOutputMode, bool bRaw,
+                 bool bCLiterals = false);
     CEvalSession(const CEvalSession&) = delete;
     CEvalSession& operator=(const CEvalSession&) = delete;
 
@@ -47,8 +45,8 @@ public:
 
     // F4: r goes to m.
     void StoreResultInMemory() { m_console.PreTranslateKeyDown(EVirtualKey::F4); }
-    double LastResult() const { return m_console.m_evaluator.m_dLastResult; }
-    double Memory() const { return m_console.m_evaluator.m_dMemory; }
+    double LastResult() const { return m_console.LastResult(); }
+    double Memory() const { return m_console.Memory(); }
     // r as the panel's decimal line shows it ("0" before the first result); with --raw in
     // its shortest exact form.
     std::string LastResultText() const;
@@ -61,7 +59,7 @@ public:
     bool m_bLiteral = false;       // results as literals (ResultLiteral)
     const bool m_bRaw;
     const bool m_bCLiterals;
-    const int m_nOutputMode;
+    const EOutputMode m_nOutputMode;
 
 private:
     void EvaluateLine(std::string_view strLine);
@@ -69,10 +67,8 @@ private:
     std::string m_strLine;
     std::string m_strWritten;
     std::string m_strMessage;
-    std::vector<std::size_t> m_arrSourcePos; // of each converted byte, in the text as given
-    CCReader m_reader;
-    SCReading m_reading;
-    CExpressionEvaluator m_checker; // evaluates translations for the check alone
+    CPasteConverter m_paste;
+    const SPastedLine* m_pPasted = nullptr; // with C read: the last expression as read
     bool m_bDiffers = false;
     std::string m_strCNotice;
     CMemoryWindow m_window;

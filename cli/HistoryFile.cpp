@@ -2,6 +2,7 @@
 
 #include "FileDescriptor.h"
 #include "Files.h"
+#include "Hex.h"
 
 #include <cerrno>
 #include <climits>
@@ -25,51 +26,6 @@ constexpr off_t kMaxFileSize = 4 * static_cast<off_t>(CHistoryFile::kMaxEntries)
 constexpr int kLockRounds = 1000;
 
 using lumdrak::CFileDescriptor;
-
-// The whole text of an open regular file of at most kMaxFileSize bytes.
-bool ReadRegularFile(int nFd, std::string& strText)
-{
-    struct stat status = {};
-    if (fstat(nFd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size > kMaxFileSize)
-        return false;
-    strText.clear();
-    char buffer[16384];
-    for (;;)
-    {
-        const ssize_t nRead = read(nFd, buffer, sizeof buffer);
-        if (nRead == 0) return true;
-        if (nRead < 0)
-        {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        strText.append(buffer, static_cast<std::size_t>(nRead));
-        if (static_cast<off_t>(strText.size()) > kMaxFileSize) return false;
-    }
-}
-
-bool WriteAll(int nFd, std::string_view strText)
-{
-    while (!strText.empty())
-    {
-        const ssize_t nWritten = write(nFd, strText.data(), strText.size());
-        if (nWritten < 0)
-        {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        strText.remove_prefix(static_cast<std::size_t>(nWritten));
-    }
-    return true;
-}
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
 
 bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
 
@@ -117,7 +73,7 @@ void CHistoryFile::Load()
         return;
     }
     std::string strText;
-    if (!ReadRegularFile(file.Get(), strText) || !Decode(strText, m_entries))
+    if (!lumdrak::ReadRegularFile(file.Get(), strText, kMaxFileSize) || !Decode(strText, m_entries))
     {
         m_entries.clear();
         m_bWritable = false;
@@ -168,7 +124,8 @@ bool CHistoryFile::Write(std::string_view strLine)
 
         std::string strText;
         std::vector<std::string> entries;
-        if (!ReadRegularFile(file.Get(), strText) || !Decode(strText, entries))
+        if (!lumdrak::ReadRegularFile(file.Get(), strText, kMaxFileSize) ||
+            !Decode(strText, entries))
         {
             m_bWritable = false;
             return false;
@@ -178,23 +135,15 @@ bool CHistoryFile::Write(std::string_view strLine)
 
         // The new text goes to a file of its own that then takes the old one's name, so a
         // reader never sees half a file.
-        std::string strTemporary = m_strPath + ".XXXXXX";
-        const CFileDescriptor temporary(mkostemp(strTemporary.data(), O_CLOEXEC));
-        if (!temporary.IsOpen()) return false;
-        if (!WriteAll(temporary.Get(), Encode(entries)) || fchmod(temporary.Get(), 0600) != 0 ||
-            rename(strTemporary.c_str(), m_strPath.c_str()) != 0)
-        {
-            unlink(strTemporary.c_str());
-            return false;
-        }
-        return true;
+        lumdrak::CTemporaryFile temporary(m_strPath);
+        return temporary.IsOpen() && lumdrak::WriteAll(temporary.Fd(), Encode(entries)) &&
+               temporary.RenameTo(m_strPath);
     }
     return false;
 }
 
 std::string CHistoryFile::Encode(const std::vector<std::string>& entries)
 {
-    static constexpr char kHex[] = "0123456789ABCDEF";
     std::string strText(kHeader);
     strText += '\n';
     for (const std::string& strEntry : entries)
@@ -209,8 +158,7 @@ std::string CHistoryFile::Encode(const std::vector<std::string>& entries)
             else if (IsControl(b))
             {
                 strText += "\\x";
-                strText += kHex[b >> 4];
-                strText += kHex[b & 0xF];
+                strText += lumdrak::HexDigits(b, 2);
             }
             else
             {
@@ -253,9 +201,10 @@ bool CHistoryFile::Decode(std::string_view strText, std::vector<std::string>& en
             }
             else
             {
-                const int nHigh =
-                    i + 3 < strLine.size() && strLine[i + 1] == 'x' ? HexValue(strLine[i + 2]) : -1;
-                const int nLow = nHigh >= 0 ? HexValue(strLine[i + 3]) : -1;
+                const int nHigh = i + 3 < strLine.size() && strLine[i + 1] == 'x'
+                                      ? lumdrak::HexDigitValue(strLine[i + 2])
+                                      : -1;
+                const int nLow = nHigh >= 0 ? lumdrak::HexDigitValue(strLine[i + 3]) : -1;
                 if (nLow < 0 || (nHigh == 0 && nLow == 0)) return false;
                 strEntry += static_cast<char>(nHigh * 16 + nLow);
                 i += 3;

@@ -120,10 +120,7 @@ void EvaluateTyped(CEvalSession& session, std::string_view strLine)
     const std::size_t nBefore =
         strLine.size() - strExpression.size() + static_cast<std::size_t>(nErrorPos - 1);
     const std::size_t nColumn = ColumnBehind(strLine.substr(0, nBefore), sizeof kPrompt - 1);
-    // The second caret stands under the failing character, the first under the one before.
-    std::string strMarker(nColumn > 0 ? nColumn - 1 : 0, ' ');
-    strMarker += "^^";
-    PrintLine(strMarker);
+    PrintLine(MarkerLine(nColumn));
     PrintLine(session.ErrorMessage());
 }
 

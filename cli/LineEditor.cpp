@@ -82,8 +82,12 @@ int ReadKey(EditLine* pEditLine, wchar_t* pKey)
     }
 }
 
-// The search handles one key per call: after each it pushes this key sequence back into the
-// input, so that libedit redraws the line before the next key is read. No terminal sends it.
+// The search is ours, not libedit's em-inc-search-prev: that one tries the pattern as a
+// regular expression when it is no substring, so "7*" finds every line, it compares letters in
+// their case, and an Escape ends it, so the rest of an End or arrow key's sequence is typed
+// into the line. Ours handles one key per call: after each it pushes this key sequence back
+// into the input, so that libedit redraws the line before the next key is read. No terminal
+// sends it.
 constexpr char kSearchStep[] = "\033[lumdrak-search~";
 
 struct SBinding

@@ -56,9 +56,9 @@ constexpr int kExitDiffersFromC = 3;
 
 struct SOptions
 {
-    int nCastMode = 0;
+    ECastMode eCastMode = ECastMode::None;
     int bUnsigned = 0;
-    int nOutputMode = 2;
+    EOutputMode eOutputMode = EOutputMode::Decimal;
     bool bRaw = false;
     bool bCLiterals = false;
     bool bLiteral = false;
@@ -135,7 +135,10 @@ int ParseArguments(int argc, char** argv, SOptions& options)
                 return UsageError(std::string(strArg) + (bCast
                                                              ? " takes none, 32, 16 or 8"
                                                              : " takes bin, hex, dez, f64 or f32"));
-            (bCast ? options.nCastMode : options.nOutputMode) = nMode;
+            if (bCast)
+                options.eCastMode = static_cast<ECastMode>(nMode);
+            else
+                options.eOutputMode = static_cast<EOutputMode>(nMode);
         }
         else if (strArg.size() > 2 && strArg.substr(0, 2) == "--")
         {
@@ -157,7 +160,7 @@ int main(int argc, char** argv)
     const int nParsed = ParseArguments(argc, argv, options);
     if (nParsed >= 0) return nParsed;
 
-    CEvalSession session(options.nCastMode, options.bUnsigned, options.nOutputMode, options.bRaw,
+    CEvalSession session(options.eCastMode, options.bUnsigned, options.eOutputMode, options.bRaw,
                          options.bCLiterals);
     session.m_bLiteral = options.bLiteral;
     if (!options.expressions.empty())

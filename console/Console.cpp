@@ -1,5 +1,6 @@
 #include "Console.h"
 
+#include "ConsoleLines.h"
 #include "IntegerConversion.h"
 #include "PanelBits.h"
 
@@ -25,13 +26,22 @@ std::string Fixed12(double dValue)
 // The cast the controls show, as the evaluator's cast type (0 to 7). A stored code may hold any
 // digit: a sign flag above 1 shows as checked, and a cast mode beyond the radios checks no
 // button, which is no cast.
-int CastTypeOf(int nCastMode, int bUnsigned)
+ECastType CastTypeOf(ECastMode eCastMode, int bUnsigned)
 {
     const int nSign = bUnsigned != 0 ? 1 : 0;
-    return (nCastMode >= 0 && nCastMode <= 3) ? 2 * nCastMode + nSign : nSign;
+    const auto nCastMode = static_cast<int>(eCastMode);
+    return static_cast<ECastType>((nCastMode >= 0 && nCastMode <= 3) ? 2 * nCastMode + nSign
+                                                                     : nSign);
 }
 
 } // namespace
+
+std::string MarkerLine(std::size_t nColumn)
+{
+    std::string strMarker(nColumn > 0 ? nColumn - 1 : 0, ' ');
+    strMarker += "^^";
+    return strMarker;
+}
 
 void CConsole::UpdateData(bool bSaveAndValidate)
 {
@@ -41,119 +51,108 @@ void CConsole::UpdateData(bool bSaveAndValidate)
         m_pWindow->WriteControls(*this);
 }
 
-bool CConsole::ProcessEnter()
+SEnterResult CConsole::ProcessEnter()
 {
+    SEnterResult result;
     UpdateData(true);
-    const std::string& strText = m_strConsole;
-    const std::size_t nLength = strText.size();
     int nSelStart = 0;
     int nSelEnd = 0;
     m_pWindow->GetConsoleSel(nSelStart, nSelEnd);
-    const std::size_t nCaret = std::min(static_cast<std::size_t>(std::max(nSelStart, 0)), nLength);
+    // Only the caret's line and the two below it take part: the steps find in them what they
+    // would find in the whole text, whose position nBegin is their start.
+    SConsoleLines lines = m_pWindow->GetConsoleLines(std::max(nSelStart, 0));
+    m_strConsole = std::move(lines.strText);
+    const std::string& strText = m_strConsole;
+    const auto nBegin = static_cast<std::size_t>(lines.nBegin);
+    const std::size_t nCaret = static_cast<std::size_t>(std::max(nSelStart, lines.nBegin)) - nBegin;
+    const std::optional<SQuestionLine> line = FindQuestionLine(strText, nCaret);
+    if (!line) return result;
 
-    // The line runs back from its end to the '?' that opens it; a '?' elsewhere does not count.
-    std::size_t nLineEnd = strText.find('\r', nCaret);
-    if (nLineEnd == std::string::npos) nLineEnd = nLength;
-    std::size_t nQuestion = nLineEnd;
-    for (;;)
+    m_strLastExpression = strText.substr(line->nQuestion + 1, line->nEnd - line->nQuestion - 1);
+    result.bEntered = true;
+    const std::string strResult = EvaluateLastExpression(result);
+    const SReplaceRange range = ReplaceRange(strText, line->nEnd, m_nEditMode, m_bEndPos != 0);
+    m_pWindow->SetConsoleSel(static_cast<int>(nBegin + line->nEnd),
+                             static_cast<int>(nBegin + range.nEnd));
+    m_pWindow->ReplaceConsoleSel(strResult);
+    if (range.nKeep)
     {
-        if (nQuestion == 0 || strText[nQuestion - 1] == '\n') return false;
-        --nQuestion;
-        if (strText[nQuestion] == '?' && (nQuestion == 0 || strText[nQuestion - 1] == '\n')) break;
+        const auto nCaretAfter =
+            static_cast<int>(nBegin + *range.nKeep + strResult.size() - (range.nEnd - line->nEnd));
+        m_pWindow->SetConsoleSel(nCaretAfter, nCaretAfter);
     }
+    return result;
+}
 
-    m_strLastExpression = strText.substr(nQuestion + 1, nLineEnd - nQuestion - 1);
+std::string CConsole::EvaluateLastExpression(SEnterResult& result)
+{
     m_dLastValue = m_evaluator.Evaluate(&m_strLastExpression);
-    const int nErrorPos = m_evaluator.m_nErrorPos;
-
+    result.nErrorPos = m_evaluator.m_nErrorPos;
     std::string strResult = "\r\n";
-    if (nErrorPos != 0)
+    if (result.nErrorPos != 0)
     {
-        // The second caret stands under the offending character of the line above.
-        if (nErrorPos > 1) strResult.append(static_cast<std::size_t>(nErrorPos - 1), ' ');
-        strResult += "^^\r\nSyntax not allowed.\r\n?";
+        result.strLine = MarkerLine(static_cast<std::size_t>(result.nErrorPos));
+        strResult += result.strLine;
+        strResult += "\r\n";
+        strResult += kSyntaxNotAllowed;
         m_dLastValue = 0.0;
         m_strLastExpression.clear();
     }
     else
     {
-        ShowResult(m_dLastValue);
+        // The value just computed is the decimal line too: evaluating again would draw a new
+        // rand( and show two numbers for one Enter.
+        ShowPanel(m_dLastValue, m_dLastValue);
         // The panel line is written whole: a cut one would print a wrong number. Any output
         // mode but binary and hexadecimal writes the decimal line.
-        const bool bPrefixed = m_nOutputMode == 0 || m_nOutputMode == 1;
+        const bool bPrefixed =
+            m_nOutputMode == EOutputMode::Binary || m_nOutputMode == EOutputMode::Hexadecimal;
         m_strLastResult.clear();
-        if (bPrefixed) m_strLastResult += m_nOutputMode == 0 ? '#' : '$';
-        m_strLastResult += m_pWindow->GetPanelLine(bPrefixed ? m_nOutputMode : 2);
+        if (bPrefixed) m_strLastResult += m_nOutputMode == EOutputMode::Binary ? '#' : '$';
+        m_strLastResult += m_pWindow->GetPanelLine(
+            static_cast<int>(bPrefixed ? m_nOutputMode : EOutputMode::Decimal));
         strResult += m_strLastResult;
-        strResult += "\r\n?";
+        result.dValue = m_dLastValue;
+        result.strLine = m_strLastResult;
     }
-
-    // Scroll inserts below the line; Overwrite replaces the old result below it and the '?'
-    // line after that (with EndPos only its '?', and the caret goes to its end).
-    std::size_t nReplaceEnd = nLineEnd;
-    std::optional<std::size_t> nKeep;
-    if (m_nEditMode != 0 && nLineEnd < nLength)
-    {
-        const std::size_t nNextEnd = strText.find('\r', nLineEnd + 1);
-        if (nNextEnd == std::string::npos)
-        {
-            nReplaceEnd = nLength;
-        }
-        else
-        {
-            std::size_t nSecondEnd = strText.find('\r', nNextEnd + 1);
-            if (nSecondEnd == std::string::npos) nSecondEnd = nLength;
-            if (nNextEnd + 2 < nSecondEnd && strText[nNextEnd + 2] == '?' && m_bEndPos)
-            {
-                nReplaceEnd = nNextEnd + 3;
-                nKeep = nSecondEnd;
-            }
-            else
-            {
-                nReplaceEnd = nSecondEnd;
-            }
-        }
-    }
-
-    m_pWindow->SetConsoleSel(static_cast<int>(nLineEnd), static_cast<int>(nReplaceEnd));
-    m_pWindow->ReplaceConsoleSel(strResult);
-    if (nKeep)
-    {
-        const auto nCaretAfter =
-            static_cast<int>(*nKeep + strResult.size() - (nReplaceEnd - nLineEnd));
-        m_pWindow->SetConsoleSel(nCaretAfter, nCaretAfter);
-    }
-    return true;
+    strResult += "\r\n?";
+    return strResult;
 }
 
-bool CConsole::EnterLine(std::string_view strExpression)
+SEnterResult CConsole::EnterLine(std::string_view strExpression)
 {
     UpdateData(true);
-    const std::size_t nLength = m_strConsole.size();
-    const std::size_t nLastLine = m_strConsole.rfind('\n') + 1; // 0 when there is no LF
-    const std::string_view strLastLine = std::string_view(m_strConsole).substr(nLastLine);
+    // The last line: everything after the last LF.
+    const SConsoleLines lines = m_pWindow->GetConsoleLines(-1);
+    const std::string_view strLastLine = lines.strText;
     std::string strAdded = strLastLine == "?" ? "" : strLastLine.empty() ? "?" : "\r\n?";
     strAdded += strExpression;
-    m_pWindow->SetConsoleSel(static_cast<int>(nLength), static_cast<int>(nLength));
+    m_pWindow->SetConsoleSel(lines.nLength, lines.nLength);
     m_pWindow->ReplaceConsoleSel(strAdded);
     return ProcessEnter();
 }
 
 void CConsole::ShowResult(double dValue)
 {
+    // The decimal line is the last expression evaluated anew under the current cast type.
+    ShowPanel(dValue, m_evaluator.Evaluate(&m_strLastExpression));
+}
+
+void CConsole::ShowPanel(double dValue, double dDecimal)
+{
     const std::int64_t nValue = lumdrak::ToInt64(dValue);
     const auto nBits = static_cast<std::uint64_t>(nValue);
     switch (m_nCastMode)
     {
-    case 1:
+    case ECastMode::Bits32:
         m_strPanel = m_evaluator.Binary32(static_cast<std::int32_t>(nBits & 0xFFFFFFFFu));
         m_strPanel += "\r\n" + HexDigits(nBits & 0xFFFFFFFFu);
         break;
-    case 2:
+    case ECastMode::Bits16:
         m_strPanel = m_evaluator.Binary16(nValue);
         m_strPanel += "\r\n" + HexDigits(nBits & 0xFFFFu);
         break;
-    case 3:
+    case ECastMode::Bits8:
         m_strPanel = m_evaluator.Binary8(nValue);
         m_strPanel += "\r\n" + HexDigits(nBits & 0xFFu);
         break;
@@ -163,8 +162,7 @@ void CConsole::ShowResult(double dValue)
         break;
     }
 
-    // The decimal line is the last expression evaluated anew under the current cast type.
-    m_evaluator.m_dLastResult = m_evaluator.Evaluate(&m_strLastExpression);
+    m_evaluator.m_dLastResult = dDecimal;
     m_strPanel += "\r\n" + Fixed12(m_evaluator.m_dLastResult);
     m_strPanel.erase(m_strPanel.find_last_not_of('0') + 1);
     m_strPanel.erase(m_strPanel.find_last_not_of('.') + 1);
@@ -178,7 +176,7 @@ bool CConsole::PreTranslateKeyDown(EVirtualKey eKey)
     switch (eKey)
     {
     case EVirtualKey::Enter:
-        return ProcessEnter();
+        return ProcessEnter().bEntered;
     case EVirtualKey::F2:
         m_pWindow->ReplaceConsoleSel(m_strLastResult);
         return false;
@@ -197,7 +195,7 @@ void CConsole::OnCastChange()
 {
     UpdateData(true);
     m_evaluator.m_nCastType = CastTypeOf(m_nCastMode, m_bUnsigned);
-    m_pWindow->EnableControl(EConsoleControl::Unsigned, m_nCastMode != 0);
+    m_pWindow->EnableControl(EConsoleControl::Unsigned, m_nCastMode != ECastMode::None);
     ShowResult(m_dLastValue);
 }
 
@@ -206,7 +204,7 @@ void CConsole::OnFocusConsole() { m_pWindow->FocusConsole(); }
 void CConsole::OnEditMode()
 {
     UpdateData(true);
-    m_pWindow->EnableControl(EConsoleControl::EndPos, m_nEditMode != 0);
+    m_pWindow->EnableControl(EConsoleControl::EndPos, m_nEditMode != EEditMode::Scroll);
     m_pWindow->FocusConsole();
 }
 
@@ -217,22 +215,29 @@ void CConsole::OnErase()
     UpdateData(true);
     m_strConsole.clear();
     UpdateData(false);
+    m_pWindow->ReplaceConsoleText(m_strConsole);
 }
 
-void CConsole::SetStartDefaults()
+SConsoleModes CConsole::Modes() const
 {
-    m_bUnsigned = 0;
-    m_bEndPos = 1;
-    m_nCastMode = 0;
-    m_nOutputMode = 2;
-    m_nEditMode = 1;
+    return {m_nCastMode, m_bUnsigned, m_nOutputMode, m_nEditMode, m_bEndPos};
+}
+
+void CConsole::SetModes(const SConsoleModes& modes)
+{
+    m_nCastMode = modes.eCastMode;
+    m_bUnsigned = modes.bUnsigned;
+    m_nOutputMode = modes.eOutputMode;
+    m_nEditMode = modes.eEditMode;
+    m_bEndPos = modes.bEndPos;
+    m_evaluator.m_nCastType = CastTypeOf(m_nCastMode, m_bUnsigned);
 }
 
 void CConsole::Start(std::string_view strBanner, std::string_view strVersion)
 {
     m_evaluator.m_nCastType = CastTypeOf(m_nCastMode, m_bUnsigned);
-    m_pWindow->EnableControl(EConsoleControl::EndPos, m_nEditMode != 0);
-    m_pWindow->EnableControl(EConsoleControl::Unsigned, m_nCastMode != 0);
+    m_pWindow->EnableControl(EConsoleControl::EndPos, m_nEditMode != EEditMode::Scroll);
+    m_pWindow->EnableControl(EConsoleControl::Unsigned, m_nCastMode != ECastMode::None);
     m_dLastValue = 0.0;
     m_strLastExpression.clear();
     m_strLastResult.clear();
@@ -241,6 +246,7 @@ void CConsole::Start(std::string_view strBanner, std::string_view strVersion)
     m_strConsole += strVersion;
     m_strConsole += '?';
     UpdateData(false);
+    m_pWindow->ReplaceConsoleText(m_strConsole);
     m_pWindow->FocusConsole();
     const auto nEnd = static_cast<int>(m_strConsole.size());
     m_pWindow->SetConsoleSel(nEnd, nEnd);

@@ -4,6 +4,7 @@
 #include "ExpressionEvaluator.h"
 #include "ViewState.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -18,9 +19,39 @@ enum class EVirtualKey : int
     F4 = 0x73,
 };
 
+// The five modes the controls choose and the settings code keeps; as constructed, those a
+// first start has before the settings code is loaded. A stored code may hold any digit: a
+// cast mode beyond the radios is no cast, a flag above 1 is set.
+struct SConsoleModes
+{
+    ECastMode eCastMode = ECastMode::None;
+    int bUnsigned = 0;
+    EOutputMode eOutputMode = EOutputMode::Decimal;
+    EEditMode eEditMode = EEditMode::Overwrite;
+    int bEndPos = 1;
+};
+
+// What one Enter did, for callers that show it elsewhere (lumdrak-eval).
+struct SEnterResult
+{
+    bool bEntered = false; // the caret stood on a '?' line, and the key is consumed
+    int nErrorPos = 0;     // 0 on success, else the 1-based position in the expression
+    double dValue = 0.0;   // on success: the value, which r holds now
+    // The line written below the evaluated one: the result as F2 inserts it, or the marker,
+    // which kSyntaxNotAllowed follows on a line of its own.
+    std::string strLine;
+};
+
+inline constexpr std::string_view kSyntaxNotAllowed = "Syntax not allowed.";
+
+// The marker line under a line whose column nColumn (from 0) holds a failing character: the
+// second caret stands under it and the first under the one before. Under a '?' line, the
+// column is the expression's 1-based error position.
+std::string MarkerLine(std::size_t nColumn);
+
 // The console logic of the main window: Enter on a '?' line, the result panel, the key
 // commands and the mode handlers, working on the view state through an IConsoleWindow.
-class CConsole : public CViewState
+class CConsole : private CViewState
 {
 public:
     explicit CConsole(IConsoleWindow& window) : m_pWindow(&window) {}
@@ -30,15 +61,17 @@ public:
     // true: controls to view state; false: view state to controls.
     void UpdateData(bool bSaveAndValidate);
 
-    // Evaluates the '?' line that holds the caret; false when the caret is on no such line
-    // and the key should go on to the control.
-    bool ProcessEnter();
+    // Evaluates the '?' line that holds the caret; not bEntered when the caret is on no such
+    // line and the key should go on to the control.
+    SEnterResult ProcessEnter();
+    // The panel for dValue under the current cast, with the last expression evaluated anew
+    // for the decimal line and r: what a cast change shows.
     void ShowResult(double dValue);
     // Writes strExpression (one line) as a new '?' line at the end of the console and
-    // evaluates it as Enter there does; true when it was evaluated. An empty prompt, or an
+    // evaluates it as Enter there does, with Enter's result. An empty prompt, or an
     // empty line, at the end takes the expression; any other last line, an expression being
     // typed for one, is left as it is, and the new line goes below it.
-    bool EnterLine(std::string_view strExpression);
+    SEnterResult EnterLine(std::string_view strExpression);
 
     // The key filter for key-down events; true when the key is consumed.
     bool PreTranslateKeyDown(EVirtualKey eKey);
@@ -50,11 +83,29 @@ public:
 
     // Start-up, around loading the saved settings: the defaults they override, then the
     // cast type, enabled states, banner and first prompt.
-    void SetStartDefaults();
+    void SetStartDefaults() { SetModes({}); }
     void Start(std::string_view strBanner, std::string_view strVersion);
 
-    CExpressionEvaluator m_evaluator;
+    // The modes as the view state holds them (read from the controls by the last exchange).
+    SConsoleModes Modes() const;
+    // Sets the five members and the evaluator's cast type with them; the controls follow at
+    // the next exchange towards them.
+    void SetModes(const SConsoleModes& modes);
+
+    const CViewState& ViewState() const { return *this; }
+    ECastType CastType() const { return m_evaluator.m_nCastType; }
+    double LastResult() const { return m_evaluator.m_dLastResult; } // r
+    double Memory() const { return m_evaluator.m_dMemory; }         // m
+    // Seeds rand( (the window does it once at start-up with the time).
+    void Seed(std::uint32_t nSeed) { m_evaluator.Seed(nSeed); }
 
 private:
+    // Evaluates m_strLastExpression, fills the panel and result, and returns the text Enter
+    // writes below the line: "\r\n", the result or the marker and message, "\r\n?".
+    std::string EvaluateLastExpression(SEnterResult& result);
+    // The panel's binary and hexadecimal lines for dValue, its decimal line and r dDecimal.
+    void ShowPanel(double dValue, double dDecimal);
+
+    CExpressionEvaluator m_evaluator;
     IConsoleWindow* m_pWindow;
 };

@@ -17,22 +17,20 @@ void CMemoryWindow::ReadControls(CViewState& state)
 {
     state.m_strPanel = m_strPanelText;
     state.m_bUnsigned = m_bUnsignedChecked;
-    state.m_nCastMode = m_nCastRadio;
-    state.m_nOutputMode = m_nOutputRadio;
-    state.m_nEditMode = m_nEditRadio;
+    state.m_nCastMode = static_cast<ECastMode>(m_nCastRadio);
+    state.m_nOutputMode = static_cast<EOutputMode>(m_nOutputRadio);
+    state.m_nEditMode = static_cast<EEditMode>(m_nEditRadio);
     state.m_bEndPos = m_bEndPosChecked;
-    state.m_strConsole = m_strConsoleText;
 }
 
 void CMemoryWindow::WriteControls(const CViewState& state)
 {
     m_strPanelText = state.m_strPanel;
     m_bUnsignedChecked = state.m_bUnsigned != 0;
-    m_nCastRadio = RadioState(state.m_nCastMode, 4);
-    m_nOutputRadio = RadioState(state.m_nOutputMode, 3);
-    m_nEditRadio = RadioState(state.m_nEditMode, 2);
+    m_nCastRadio = RadioState(static_cast<int>(state.m_nCastMode), 4);
+    m_nOutputRadio = RadioState(static_cast<int>(state.m_nOutputMode), 3);
+    m_nEditRadio = RadioState(static_cast<int>(state.m_nEditMode), 2);
     m_bEndPosChecked = state.m_bEndPos != 0;
-    if (m_strConsoleText != state.m_strConsole) SetConsoleText(state.m_strConsole, 0);
 }
 
 void CMemoryWindow::GetConsoleSel(int& nStart, int& nEnd)

@@ -13,6 +13,8 @@ class CMemoryWindow : public IConsoleWindow
 public:
     void ReadControls(CViewState& state) override;
     void WriteControls(const CViewState& state) override;
+    SConsoleLines GetConsoleLines(int nPos) override { return CaretLines(m_strConsoleText, nPos); }
+    void ReplaceConsoleText(const std::string& strText) override { SetConsoleText(strText, 0); }
     void GetConsoleSel(int& nStart, int& nEnd) override;
     void SetConsoleSel(int nStart, int nEnd) override;
     void ReplaceConsoleSel(const std::string& strText) override;

@@ -40,20 +40,6 @@ std::uint64_t LowMask(int nBits)
 
 } // namespace
 
-std::string HexDigits(std::uint64_t nValue, int nMinDigits)
-{
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string strHex;
-    do
-    {
-        strHex.insert(strHex.begin(), kDigits[nValue & 0xF]);
-        nValue >>= 4;
-    } while (nValue != 0);
-    if (static_cast<int>(strHex.size()) < nMinDigits)
-        strHex.insert(0, static_cast<std::size_t>(nMinDigits) - strHex.size(), '0');
-    return strHex;
-}
-
 std::optional<CPanelBits> CPanelBits::FromLine(std::string_view strLine)
 {
     const auto nWidth = static_cast<int>(strLine.size());

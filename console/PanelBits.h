@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Hex.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -59,8 +61,7 @@ private:
     int m_nWidth;
 };
 
-// Hexadecimal digits in capitals, with leading zeros up to nMinDigits.
-std::string HexDigits(std::uint64_t nValue, int nMinDigits = 1);
+using lumdrak::HexDigits;
 
 // The IEEE-754 forms of a double: its 64 bits ("0x3FB999999999999A"), the 32 bits of the float
 // nearest to it ("0x3DCCCCCD"), and both with the double's fields named, on two lines:

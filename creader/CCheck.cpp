@@ -1,28 +1,11 @@
 #include "CCheck.h"
 
-#include "CLiterals.h"
-
 #include <cmath>
 
 namespace
 {
 
-struct SCastName
-{
-    int nCastType;
-    std::string_view strName;
-    std::string_view strOptions; // lumdrak-eval's
-};
-
-// In the order a cast is suggested, after the one matching C's type.
-constexpr SCastName kCasts[] = {
-    {0, "Force Cast None", "-c none"}, {2, "32Bit", "-c 32"},
-    {3, "32Bit UNSIGNED", "-c 32 -u"}, {4, "16Bit", "-c 16"},
-    {5, "16Bit UNSIGNED", "-c 16 -u"}, {6, "8Bit", "-c 8"},
-    {7, "8Bit UNSIGNED", "-c 8 -u"},
-};
-
-int CastClass(int nCastType) { return nCastType >= 2 && nCastType <= 7 ? nCastType : 0; }
+ECastType CastClass(ECastType eCast) { return IsCast(eCast) ? eCast : ECastType::None; }
 
 bool SameValue(double dEngine, const SCValue& value)
 {
@@ -33,7 +16,7 @@ bool SameValue(double dEngine, const SCValue& value)
 
 } // namespace
 
-SCCheck CheckReading(const SCReading& reading, int nCastType, CExpressionEvaluator& evaluator)
+SCCheck CheckReading(const SCReading& reading, ECastType eCast, CExpressionEvaluator& evaluator)
 {
     SCCheck check;
     if (!reading.bDefined)
@@ -41,16 +24,19 @@ SCCheck CheckReading(const SCReading& reading, int nCastType, CExpressionEvaluat
         check.eAgreement = EAgreement::Undefined;
         return check;
     }
-    const auto evaluate = [&](int nCast)
+    double dValue = 0.0;
+    const auto evaluate = [&](ECastType eTried)
     {
-        evaluator.m_nCastType = nCast;
-        const double dValue = evaluator.Evaluate(&reading.strTranslation);
+        evaluator.m_nCastType = eTried;
+        dValue = evaluator.Evaluate(&reading.strTranslation);
         return evaluator.m_nErrorPos == 0 && SameValue(dValue, reading.value);
     };
-    const int nCurrent = CastClass(nCastType);
-    if (evaluate(nCurrent))
+    const ECastType eCurrent = CastClass(eCast);
+    const bool bSame = evaluate(eCurrent);
+    check.dValue = dValue;
+    if (bSame)
     {
-        check.nSameCast = nCurrent;
+        check.eSameCast = eCurrent;
         return check;
     }
     if (evaluator.m_nErrorPos != 0)
@@ -60,79 +46,11 @@ SCCheck CheckReading(const SCReading& reading, int nCastType, CExpressionEvaluat
         return check;
     }
     check.eAgreement = EAgreement::Differs;
-    const int nMatching = TypeInfo(reading.value.eType).nMatchingCast;
-    if (nMatching != nCurrent && evaluate(nMatching)) check.nSameCast = nMatching;
-    for (const SCastName& cast : kCasts)
-        if (check.nSameCast < 0 && cast.nCastType != nCurrent && cast.nCastType != nMatching &&
-            evaluate(cast.nCastType))
-            check.nSameCast = cast.nCastType;
+    const ECastType eMatching = TypeInfo(reading.value.eType).eMatchingCast;
+    if (eMatching != eCurrent && evaluate(eMatching)) check.eSameCast = eMatching;
+    // The others in the order they are suggested.
+    for (const ECastType eTried : kDistinctCasts)
+        if (!check.eSameCast && eTried != eCurrent && eTried != eMatching && evaluate(eTried))
+            check.eSameCast = eTried;
     return check;
-}
-
-std::string CheckText(const SCReading& reading, const SCCheck& check, bool bOptions)
-{
-    if (check.eAgreement == EAgreement::Undefined) return reading.strFault;
-    std::string strText = "C: " + DecimalText(reading.value);
-    if (!IsFloating(reading.value.eType)) strText += " = " + HexText(reading.value);
-    strText += " (" + std::string(TypeInfo(reading.value.eType).strName) + ")";
-    if (!reading.strDoubleLimit.empty()) strText += "; " + reading.strDoubleLimit;
-    strText += ". ";
-    if (check.eAgreement == EAgreement::SyntaxError)
-        return strText + "The calculator cannot read its translation.";
-    for (const SCastName& cast : kCasts)
-        if (cast.nCastType == check.nSameCast)
-        {
-            strText += cast.strName;
-            if (bOptions) strText += " (" + std::string(cast.strOptions) + ")";
-            return strText + " gives the same.";
-        }
-    return strText + "No choice of Force Cast gives the same.";
-}
-
-SPasteConversion CPasteConverter::Convert(std::string_view strPasted, int nCastType)
-{
-    SPasteConversion result;
-    result.strText.reserve(strPasted.size());
-    CleanSource(strPasted, m_clean);
-    const auto nCleanSize = static_cast<std::uint32_t>(m_clean.strText.size());
-    std::uint32_t nLineBegin = 0;
-    std::size_t nSourceBegin = 0;
-    int nLine = 0;
-    int nDiffering = 0;
-    int nFirstDiffering = 0;
-    for (std::uint32_t i = 0; i <= nCleanSize; ++i)
-    {
-        if (i < nCleanSize && m_clean.strText[i] != '\n') continue;
-        ++nLine;
-        const std::size_t nSourceEnd = i < nCleanSize ? m_clean.arrSource[i] : strPasted.size();
-        if (m_reader.ReadClean(m_clean, nLineBegin, i, strPasted.size(), m_reading, false))
-        {
-            result.strText += m_reading.strTranslation;
-            const SCCheck check = CheckReading(m_reading, nCastType, m_evaluator);
-            if (check.eAgreement != EAgreement::Same && nDiffering++ == 0)
-            {
-                result.strNotice = CheckText(m_reading, check, false);
-                nFirstDiffering = nLine;
-            }
-        }
-        else
-        {
-            result.strText +=
-                ConvertCLiterals(strPasted.substr(nSourceBegin, nSourceEnd - nSourceBegin));
-        }
-        if (i == nCleanSize) break;
-        const std::size_t nBreak = strPasted.compare(nSourceEnd, 2, "\r\n") == 0 ? 2 : 1;
-        result.strText.append(strPasted, nSourceEnd, nBreak);
-        nSourceBegin = nSourceEnd + nBreak;
-        nLineBegin = i + 1;
-    }
-    if (nLine > 1 && nDiffering > 0)
-        result.strNotice.insert(0, "Line " + std::to_string(nFirstDiffering) + ": ");
-    if (nDiffering > 1)
-    {
-        result.strNotice += ' ';
-        result.strNotice += std::to_string(nDiffering - 1);
-        result.strNotice += nDiffering == 2 ? " more line differs." : " more lines differ.";
-    }
-    return result;
 }

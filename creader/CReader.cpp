@@ -1,5 +1,6 @@
 #include "CReader.h"
 
+#include "CTexts.h"
 #include "CTree.h"
 
 namespace
@@ -165,22 +166,6 @@ struct SSpecifiers
             eType = bUnsigned ? ECType::UInt : ECType::Int;
         return true;
     }
-};
-
-struct SFaultText
-{
-    EFault eFault;
-    std::string_view strReason; // {t}: the type; {b}: its width in bits
-};
-
-constexpr SFaultText kFaultTexts[] = {
-    {EFault::Overflow, "it overflows {t}"},
-    {EFault::NegativeShifted, "it shifts a negative value left"},
-    {EFault::ShiftOverflow, "the result does not fit in {t}"},
-    {EFault::NegativeCount, "the shift count is negative"},
-    {EFault::CountTooLarge, "the shift count is not below the {b} bits of {t}"},
-    {EFault::DivisionByZero, "it divides by zero"},
-    {EFault::OutOfRange, "{t} cannot hold the value"},
 };
 
 class CParser
@@ -370,11 +355,9 @@ private:
         if (node.bDefined && m_reading.strDoubleLimit.empty())
         {
             if (!node.value.IsExactInDouble())
-                m_reading.strDoubleLimit =
-                    "a double cannot hold " + DecimalText(node.value) + " exactly";
+                m_reading.strDoubleLimit = CannotHoldText(node.value);
             else if (node.bWrapped64)
-                m_reading.strDoubleLimit =
-                    "a double cannot wrap " + Describe(node) + " around 64 bits";
+                m_reading.strDoubleLimit = CannotWrapText(Describe(node));
         }
         return nIndex;
     }
@@ -418,14 +401,7 @@ private:
         if (eFault == EFault::None || !m_reading.strFault.empty()) return;
         const SCTypeInfo& type = TypeInfo(
             eFault == EFault::CountTooLarge ? Promoted(Node(node.nLeft).eType) : node.eType);
-        std::string strReason;
-        for (const SFaultText& text : kFaultTexts)
-            if (text.eFault == eFault) strReason = text.strReason;
-        for (std::size_t n; (n = strReason.find("{t}")) != std::string::npos;)
-            strReason.replace(n, 3, type.strName);
-        if (const std::size_t n = strReason.find("{b}"); n != std::string::npos)
-            strReason.replace(n, 3, std::to_string(type.nBits));
-        m_reading.strFault = "C leaves " + Describe(node) + " undefined: " + strReason + ".";
+        m_reading.strFault = UndefinedText(Describe(node), eFault, type);
     }
 
     int MakeBinary(ECOp eOp, int nLeft, int nRight, std::uint32_t nOpToken)

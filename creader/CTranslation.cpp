@@ -3,6 +3,7 @@
 #include "CTree.h"
 
 #include "ExpressionEvaluator.h"
+#include "Hex.h"
 
 #include <cmath>
 
@@ -235,7 +236,6 @@ private:
     void PrintContent(int nNode, SContext context)
     {
         const SCNode& node = Node(nNode);
-        const SPriorities& priorities = Priorities();
         const EPlan ePlan = PlanOf(nNode);
         if (!context.bSkipSpace) EmitSpace(node.nFirstToken);
         context.bSkipSpace = true; // the node's leading blanks are out
@@ -244,6 +244,30 @@ private:
         case EPlan::Transparent:
             Print(node.nLeft, context);
             return;
+        case EPlan::TruncatedQuotient:
+        case EPlan::MaskedShift:
+        case EPlan::DividedByPower:
+        case EPlan::MultipliedByPower:
+            PrintArithmetic(node, ePlan, context);
+            return;
+        case EPlan::Mask:
+        case EPlan::SignExtended:
+        case EPlan::Int32:
+        case EPlan::UInt32:
+            PrintConversion(node, ePlan, context);
+            return;
+        case EPlan::AsIs:
+            PrintAsWritten(node, context);
+            return;
+        }
+    }
+
+    // An operation whose C result the calculator's operator alone does not give.
+    void PrintArithmetic(const SCNode& node, EPlan ePlan, SContext context)
+    {
+        const SPriorities& priorities = Priorities();
+        switch (ePlan)
+        {
         case EPlan::TruncatedQuotient:
             PrintBinary(node, priorities.nMultiply, context, "/");
             EmitInserted("|", "0", node.nToken);
@@ -255,8 +279,7 @@ private:
             EmitInserted("&", HexDigits(nMask), node.nToken);
             return;
         }
-        case EPlan::DividedByPower:
-        case EPlan::MultipliedByPower:
+        default: // DividedByPower, MultipliedByPower
             Print(node.nLeft, Left(priorities.nMultiply, context));
             EmitSpace(node.nToken);
             Emit(ePlan == EPlan::DividedByPower ? "/" : "*", node.nToken);
@@ -265,6 +288,15 @@ private:
             Emit(")", node.nToken);
             if (ePlan == EPlan::DividedByPower) EmitInserted("|", "0", node.nToken);
             return;
+        }
+    }
+
+    // A conversion to a narrower integer type, as a mask or the calculator's own narrowing.
+    void PrintConversion(const SCNode& node, EPlan ePlan, SContext context)
+    {
+        const SPriorities& priorities = Priorities();
+        switch (ePlan)
+        {
         case EPlan::Mask:
             Print(node.nLeft, Left(priorities.nBitwise, context));
             EmitInserted("&", HexDigits((1ull << TypeInfo(node.eType).nBits) - 1), node.nToken);
@@ -284,14 +316,18 @@ private:
             Print(node.nLeft, Left(priorities.nBitwise, context));
             EmitInserted("|", "0", node.nToken);
             return;
-        case EPlan::UInt32:
+        default: // UInt32
             Emit("~(~", node.nToken);
             Print(node.nLeft, Right(priorities.nNot, true));
             Emit(")", node.nToken);
             return;
-        case EPlan::AsIs:
-            break;
         }
+    }
+
+    // The node as C wrote it.
+    void PrintAsWritten(const SCNode& node, SContext context)
+    {
+        const SPriorities& priorities = Priorities();
         switch (node.eKind)
         {
         case ECNode::Literal:
@@ -335,12 +371,7 @@ private:
             Emit(token.strCalculator, node.nToken);
     }
 
-    static std::string HexDigits(std::uint64_t nValue)
-    {
-        std::string strHex(1, '$');
-        strHex.append(HexText(IntegerValue(ECType::ULongLong, nValue)), 2);
-        return strHex;
-    }
+    static std::string HexDigits(std::uint64_t nValue) { return "$" + lumdrak::HexDigits(nValue); }
 
     // The blanks before a token, each as one blank: the calculator reads no tabs.
     void EmitSpace(std::uint32_t nToken)

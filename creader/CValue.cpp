@@ -1,5 +1,7 @@
 #include "CValue.h"
 
+#include "Hex.h"
+
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -11,19 +13,19 @@ namespace
 // In ECType's order. The matching casts: 8Bit, 8Bit UNSIGNED, 16Bit, ..., 32Bit UNSIGNED;
 // the 64-bit and floating types match no cast, the full doubles.
 constexpr std::array<SCTypeInfo, 13> kTypes = {{
-    {"char", 8, true, false, 1, 6},
-    {"signed char", 8, true, false, 1, 6},
-    {"unsigned char", 8, false, false, 1, 7},
-    {"short", 16, true, false, 2, 4},
-    {"unsigned short", 16, false, false, 2, 5},
-    {"int", 32, true, false, 3, 2},
-    {"unsigned int", 32, false, false, 3, 3},
-    {"long", 64, true, false, 4, 0},
-    {"unsigned long", 64, false, false, 4, 0},
-    {"long long", 64, true, false, 5, 0},
-    {"unsigned long long", 64, false, false, 5, 0},
-    {"float", 32, true, true, 0, 0},
-    {"double", 64, true, true, 0, 0},
+    {"char", 8, true, false, 1, ECastType::Signed8},
+    {"signed char", 8, true, false, 1, ECastType::Signed8},
+    {"unsigned char", 8, false, false, 1, ECastType::Unsigned8},
+    {"short", 16, true, false, 2, ECastType::Signed16},
+    {"unsigned short", 16, false, false, 2, ECastType::Unsigned16},
+    {"int", 32, true, false, 3, ECastType::Signed32},
+    {"unsigned int", 32, false, false, 3, ECastType::Unsigned32},
+    {"long", 64, true, false, 4, ECastType::None},
+    {"unsigned long", 64, false, false, 4, ECastType::None},
+    {"long long", 64, true, false, 5, ECastType::None},
+    {"unsigned long long", 64, false, false, 5, ECastType::None},
+    {"float", 32, true, true, 0, ECastType::None},
+    {"double", 64, true, true, 0, ECastType::None},
 }};
 
 constexpr std::array<std::string_view, 13> kOpTexts = {"*", "/", "%", "+", "-", "<<", ">>",
@@ -387,11 +389,5 @@ std::string DecimalText(const SCValue& value)
 
 std::string HexText(const SCValue& value)
 {
-    char buffer[24];
-    const std::uint64_t nBits = value.nBits & Mask(TypeInfo(value.eType).nBits);
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, nBits, 16);
-    std::string strHex = "0x";
-    for (const char* p = buffer; p != result.ptr; ++p)
-        strHex += (*p >= 'a' && *p <= 'f') ? static_cast<char>(*p - 'a' + 'A') : *p;
-    return strHex;
+    return "0x" + lumdrak::HexDigits(value.nBits & Mask(TypeInfo(value.eType).nBits));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CastType.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -30,8 +32,8 @@ struct SCTypeInfo
     int nBits;
     bool bSigned;
     bool bFloating;
-    int nRank;         // integer conversion rank; 0 for the floating types
-    int nMatchingCast; // the calculator's cast type whose values are this type's, 0 for none
+    int nRank;               // integer conversion rank; 0 for the floating types
+    ECastType eMatchingCast; // the calculator's cast whose values are this type's, or None
 };
 
 const SCTypeInfo& TypeInfo(ECType eType);

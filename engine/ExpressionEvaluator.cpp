@@ -36,24 +36,34 @@ constexpr std::array<std::uint32_t, 256> kFirstByteIndex = BuildFirstByteIndex()
 
 bool IsBinaryPriority(int nPriority) { return nPriority >= 1 && nPriority < kOpeningPriority; }
 
-double CastTo(double dValue, int nCastType)
+// Two tokens that may not follow each other: two binary operators, a binary operator and a
+// closing bracket, a closing bracket and an opening one or a function.
+bool IsForbiddenPair(int nPrevPriority, int nPriority)
 {
-    if (nCastType < 2 || nCastType > 7) return dValue;
+    return (IsBinaryPriority(nPriority) && IsBinaryPriority(nPrevPriority)) ||
+           (nPriority == 0 && IsBinaryPriority(nPrevPriority)) ||
+           (nPriority >= kOpeningPriority && nPrevPriority == 0);
+}
+
+double CastTo(double dValue, ECastType eCast)
+{
     const std::uint64_t nBits = lumdrak::ToUInt64Bits(dValue);
-    switch (nCastType)
+    switch (eCast)
     {
-    case 2:
+    case ECastType::Signed32:
         return static_cast<std::int32_t>(static_cast<std::uint32_t>(nBits));
-    case 3:
+    case ECastType::Unsigned32:
         return static_cast<std::uint32_t>(nBits);
-    case 4:
+    case ECastType::Signed16:
         return static_cast<std::int16_t>(static_cast<std::uint16_t>(nBits));
-    case 5:
+    case ECastType::Unsigned16:
         return static_cast<std::uint16_t>(nBits);
-    case 6:
+    case ECastType::Signed8:
         return static_cast<std::int8_t>(static_cast<std::uint8_t>(nBits));
-    default:
+    case ECastType::Unsigned8:
         return static_cast<std::uint8_t>(nBits);
+    default:
+        return dValue;
     }
 }
 
@@ -133,33 +143,7 @@ double CExpressionEvaluator::EvaluateLevel(double dStart)
         const int nToken = m_nToken;
         const OperatorEntry& entry = m_operators[nToken - 1];
         const int nPriority = entry.nPriority;
-        const int nEnd = m_nPos;
-
-        // A token met again after a rewind was counted the first time round.
-        if (nEnd > m_nPrevTokenEnd)
-        {
-            if (nPriority == 0)
-            {
-                ++m_nBracketBalance;
-                m_nBracketPos = nEnd;
-            }
-            else if (nPriority >= kOpeningPriority)
-            {
-                --m_nBracketBalance;
-                m_nBracketPos = nEnd;
-            }
-            if (++m_nTokenRun > 1)
-            {
-                const int nPrevPriority = m_operators[m_nPrevToken - 1].nPriority;
-                const bool bForbidden =
-                    (IsBinaryPriority(nPriority) && IsBinaryPriority(nPrevPriority)) ||
-                    (nPriority == 0 && IsBinaryPriority(nPrevPriority)) ||
-                    (nPriority >= kOpeningPriority && nPrevPriority == 0);
-                if (bForbidden) m_nErrorPos = nEnd;
-            }
-            m_nPrevToken = nToken;
-            m_nPrevTokenEnd = nEnd;
-        }
+        CountToken(nToken, m_nPos);
 
         if (nPriority == 0)
         {
@@ -167,25 +151,11 @@ double CExpressionEvaluator::EvaluateLevel(double dStart)
             m_nPos -= static_cast<int>(entry.strToken.size());
             return Apply(dLeft, dCur, nOp);
         }
-
         if (nPriority >= kOpeningPriority)
         {
-            if (m_nGroupDepth >= kMaxGroupDepth)
-            {
-                if (m_nErrorPos == 0) m_nErrorPos = nEnd;
-                break;
-            }
-            const int nSavedSubDepth = m_nSubDepth;
-            m_nSubDepth = 0;
-            ++m_nGroupDepth;
-            const double dGroup = EvaluateLevel(0.0);
-            --m_nGroupDepth;
-            m_nSubDepth = nSavedSubDepth;
-            dCur = (nPriority == kOpeningPriority) ? dGroup : Apply(dGroup, 0.0, nToken);
-            ++m_nPos; // past the group's ")"
+            if (!EvaluateGroup(nToken, dCur)) break;
             continue;
         }
-
         if (nOp == 0)
         {
             dLeft = dCur;
@@ -213,6 +183,46 @@ double CExpressionEvaluator::EvaluateLevel(double dStart)
         }
     }
     return Apply(dLeft, dCur, nOp);
+}
+
+void CExpressionEvaluator::CountToken(int nToken, int nEnd)
+{
+    // A token met again after a rewind was counted the first time round.
+    if (nEnd <= m_nPrevTokenEnd) return;
+    const int nPriority = m_operators[nToken - 1].nPriority;
+    if (nPriority == 0)
+    {
+        ++m_nBracketBalance;
+        m_nBracketPos = nEnd;
+    }
+    else if (nPriority >= kOpeningPriority)
+    {
+        --m_nBracketBalance;
+        m_nBracketPos = nEnd;
+    }
+    if (++m_nTokenRun > 1 && IsForbiddenPair(m_operators[m_nPrevToken - 1].nPriority, nPriority))
+        m_nErrorPos = nEnd;
+    m_nPrevToken = nToken;
+    m_nPrevTokenEnd = nEnd;
+}
+
+bool CExpressionEvaluator::EvaluateGroup(int nToken, double& dCur)
+{
+    if (m_nGroupDepth >= kMaxGroupDepth)
+    {
+        if (m_nErrorPos == 0) m_nErrorPos = m_nPos;
+        return false;
+    }
+    const int nSavedSubDepth = m_nSubDepth;
+    m_nSubDepth = 0;
+    ++m_nGroupDepth;
+    const double dGroup = EvaluateLevel(0.0);
+    --m_nGroupDepth;
+    m_nSubDepth = nSavedSubDepth;
+    const bool bPlainGroup = m_operators[nToken - 1].nPriority == kOpeningPriority;
+    dCur = bPlainGroup ? dGroup : Apply(dGroup, 0.0, nToken);
+    ++m_nPos; // past the group's ")"
+    return true;
 }
 
 int CExpressionEvaluator::MatchToken(std::size_t nPos) const
@@ -257,11 +267,11 @@ int CExpressionEvaluator::NextItem(int nPos)
 
         if (i > m_nScanStart)
         {
-            const int nOutcome = ReadOperand(m_text.substr(m_nScanStart, i - m_nScanStart));
-            if (nOutcome != kOperandBlank)
+            const EOperand eOutcome = ReadOperand(m_text.substr(m_nScanStart, i - m_nScanStart));
+            if (eOutcome != EOperand::Blank)
             {
                 // An operand; the token is found again by the next scan.
-                if (nOutcome == kOperandRejected) m_nErrorPos = m_nPos;
+                if (eOutcome == EOperand::Rejected) m_nErrorPos = m_nPos;
                 m_nPos = i;
                 return i;
             }
@@ -275,10 +285,10 @@ int CExpressionEvaluator::NextItem(int nPos)
         return m_nPos;
     }
 
-    const int nOutcome = ReadOperand(m_text.substr(m_nScanStart));
-    if (nOutcome == kOperandRejected)
+    const EOperand eOutcome = ReadOperand(m_text.substr(m_nScanStart));
+    if (eOutcome == EOperand::Rejected)
         m_nErrorPos = m_nPos;
-    else if (nOutcome == kOperandBlank)
+    else if (eOutcome == EOperand::Blank)
         m_nErrorPos = m_nScanStart + 2; // blanks after the last token
     m_nPos = nLength;
     return nLength;
@@ -287,7 +297,7 @@ int CExpressionEvaluator::NextItem(int nPos)
 double CExpressionEvaluator::Apply(double dLeft, double dRight, int nToken)
 {
     const Operation pfn = m_operators[nToken == 0 ? 0 : nToken - 1].pfnOperation;
-    if (m_nCastType < 2) return (this->*pfn)(dLeft, dRight);
+    if (!IsCast(m_nCastType)) return (this->*pfn)(dLeft, dRight);
     return CastTo((this->*pfn)(CastTo(dLeft, m_nCastType), CastTo(dRight, m_nCastType)),
                   m_nCastType);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CastType.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -32,9 +34,12 @@ public:
     static constexpr int kMaxTextLength = 1 << 30;
 
     // Outcomes of ReadOperand.
-    static constexpr int kOperandValue = 0;
-    static constexpr int kOperandRejected = 1;
-    static constexpr int kOperandBlank = 2;
+    enum class EOperand : int
+    {
+        Value = 0,    // m_dOperand holds it
+        Rejected = 1, // m_nPos has moved to the byte after the offending one
+        Blank = 2,    // nothing but blanks
+    };
 
     CExpressionEvaluator() = default;
 
@@ -53,16 +58,23 @@ public:
 
     double m_dMemory = 0.0;     // operand "m"
     double m_dLastResult = 0.0; // operand "r"
-    int m_nCastType = 0;        // 2 x cast mode + unsigned flag; 0 and 1 mean no cast
-    int m_nErrorPos = 0;        // 1-based; 0 when the last evaluation succeeded
+    ECastType m_nCastType = ECastType::None;
+    int m_nErrorPos = 0; // 1-based; 0 when the last evaluation succeeded
 
     static const OperatorEntry m_operators[kTokenCount];
 
 private:
     double EvaluateLevel(double dStart);
+    // Counts the token that ends at nEnd, the first time a scan meets it: the bracket balance,
+    // and an error where it may not follow the token before it.
+    void CountToken(int nToken, int nEnd);
+    // The group or function call the token at m_nPos opens, into dCur; false (with the error
+    // set) when it would nest too deep.
+    bool EvaluateGroup(int nToken, double& dCur);
     int NextItem(int nPos);
     double Apply(double dLeft, double dRight, int nToken);
-    int ReadOperand(std::string_view strText);
+    EOperand ReadOperand(std::string_view strText);
+    EOperand ReadPrefixed(std::string_view strText, std::size_t nFirst);
     double ReadDecimal(std::string_view strText, std::size_t nFirst);
     int MatchToken(std::size_t nPos) const;
     void FormatBinary(int nWidth, std::uint64_t nValue);

@@ -1,6 +1,7 @@
 #include "ExpressionEvaluator.h"
 
 #include "Ascii.h"
+#include "Hex.h"
 
 #include <array>
 #include <charconv>
@@ -31,13 +32,6 @@ consteval std::array<bool, 256> BuildAllowedSet()
 
 constexpr std::array<bool, 256> kAllowed = BuildAllowedSet();
 
-int DigitValue(unsigned char c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
 // Overflow and underflow need the C library's answer (infinity, a subnormal or zero); its
 // strtod must not follow the user's locale, whose decimal point may be a comma.
 double ParseOutOfRange(const std::string& strNumber)
@@ -46,9 +40,37 @@ double ParseOutOfRange(const std::string& strNumber)
     return strtod_l(strNumber.c_str(), nullptr, hCLocale);
 }
 
+// Where an operand's bytes stand, blanks aside, and those outside the digits, points and
+// prefixes: the bytes of a name, or a rejected byte. Offsets count the blanks, so that a
+// rejected byte is reported where it stands in the text.
+struct SOperandBytes
+{
+    std::size_t nFirst = std::string_view::npos; // the first byte that is no blank
+    std::size_t nFirstOther = std::string_view::npos;
+    std::size_t nOthers = 0;
+    unsigned char others[2] = {}; // the first two, folded
+};
+
+SOperandBytes ScanOperand(std::string_view strText)
+{
+    SOperandBytes bytes;
+    for (std::size_t i = 0; i < strText.size(); ++i)
+    {
+        const auto c = static_cast<unsigned char>(strText[i]);
+        if (c == ' ') continue;
+        if (bytes.nFirst == std::string_view::npos) bytes.nFirst = i;
+        const unsigned char f = FoldOperandByte(c);
+        if (kAllowed[f]) continue;
+        if (bytes.nOthers == 0) bytes.nFirstOther = i;
+        if (bytes.nOthers < 2) bytes.others[bytes.nOthers] = f;
+        ++bytes.nOthers;
+    }
+    return bytes;
+}
+
 } // namespace
 
-int CExpressionEvaluator::ReadOperand(std::string_view strText)
+CExpressionEvaluator::EOperand CExpressionEvaluator::ReadOperand(std::string_view strText)
 {
     m_dOperand = 0.0;
 
@@ -56,71 +78,59 @@ int CExpressionEvaluator::ReadOperand(std::string_view strText)
     if (strText.size() == 3 && strText[0] == '\'' && strText[2] == '\'')
     {
         m_dOperand = static_cast<unsigned char>(strText[1]);
-        return kOperandValue;
+        return EOperand::Value;
     }
 
-    // Blanks are not part of the operand, but offsets count them so that a rejected
-    // byte is reported where it stands in the text.
-    constexpr std::size_t npos = std::string_view::npos;
-    std::size_t nFirst = npos;
-    std::size_t nBad = npos;
-    std::size_t nRest = 0;
-    unsigned char rest[2] = {};
-    for (std::size_t i = 0; i < strText.size(); ++i)
+    const SOperandBytes bytes = ScanOperand(strText);
+    if (bytes.nFirst == std::string_view::npos) return EOperand::Blank;
+
+    // Names: the bytes of the allowed set around them are ignored ("2pi", "m2").
+    if (bytes.nOthers == 2 && bytes.others[0] == 'p' && bytes.others[1] == 'i')
+    {
+        m_dOperand = kPi;
+        return EOperand::Value;
+    }
+    if (bytes.nOthers == 1 && (bytes.others[0] == 'm' || bytes.others[0] == 'r'))
+    {
+        m_dOperand = bytes.others[0] == 'm' ? m_dMemory : m_dLastResult;
+        return EOperand::Value;
+    }
+    if (bytes.nOthers != 0)
+    {
+        m_nPos += static_cast<int>(bytes.nFirstOther + 1);
+        return EOperand::Rejected;
+    }
+
+    const std::size_t nFirst = bytes.nFirst;
+    const auto cPrefix = static_cast<unsigned char>(strText[nFirst]);
+    if (cPrefix == '#' || cPrefix == '$') return ReadPrefixed(strText, nFirst);
+
+    m_dOperand = ReadDecimal(strText, nFirst);
+    return EOperand::Value;
+}
+
+// A binary ('#') or hexadecimal ('$') literal whose prefix stands at nFirst, accumulated in
+// double arithmetic, so not limited to 32 or 64 bits. Blanks may stand between its digits.
+CExpressionEvaluator::EOperand CExpressionEvaluator::ReadPrefixed(std::string_view strText,
+                                                                  std::size_t nFirst)
+{
+    const int nBase = strText[nFirst] == '#' ? 2 : 16;
+    double dValue = 0.0;
+    for (std::size_t i = nFirst + 1; i < strText.size(); ++i)
     {
         const auto c = static_cast<unsigned char>(strText[i]);
         if (c == ' ') continue;
-        if (nFirst == npos) nFirst = i;
-        const unsigned char f = FoldOperandByte(c);
-        if (kAllowed[f]) continue;
-        if (nRest == 0) nBad = i;
-        if (nRest < 2) rest[nRest] = f;
-        ++nRest;
-    }
-    if (nFirst == npos) return kOperandBlank;
-
-    // Names: the bytes of the allowed set around them are ignored ("2pi", "m2").
-    if (nRest == 2 && rest[0] == 'p' && rest[1] == 'i')
-    {
-        m_dOperand = kPi;
-        return kOperandValue;
-    }
-    if (nRest == 1 && (rest[0] == 'm' || rest[0] == 'r'))
-    {
-        m_dOperand = rest[0] == 'm' ? m_dMemory : m_dLastResult;
-        return kOperandValue;
-    }
-    if (nRest != 0)
-    {
-        m_nPos += static_cast<int>(nBad + 1);
-        return kOperandRejected;
-    }
-
-    const auto cPrefix = static_cast<unsigned char>(strText[nFirst]);
-    if (cPrefix == '#' || cPrefix == '$')
-    {
-        // Accumulated in double arithmetic, so not limited to 32 or 64 bits.
-        const int nBase = cPrefix == '#' ? 2 : 16;
-        double dValue = 0.0;
-        for (std::size_t i = nFirst + 1; i < strText.size(); ++i)
+        const int nDigit = lumdrak::HexDigitValue(static_cast<char>(c));
+        if (nDigit < 0 || nDigit >= nBase)
         {
-            const auto c = static_cast<unsigned char>(strText[i]);
-            if (c == ' ') continue;
-            const int nDigit = DigitValue(FoldOperandByte(c));
-            if (nDigit < 0 || nDigit >= nBase)
-            {
-                m_dOperand = dValue;
-                m_nPos += static_cast<int>(i + 1);
-                return kOperandRejected;
-            }
-            dValue = dValue * nBase + nDigit;
+            m_dOperand = dValue;
+            m_nPos += static_cast<int>(i + 1);
+            return EOperand::Rejected;
         }
-        m_dOperand = dValue;
-        return kOperandValue;
+        dValue = dValue * nBase + nDigit;
     }
-
-    m_dOperand = ReadDecimal(strText, nFirst);
-    return kOperandValue;
+    m_dOperand = dValue;
+    return EOperand::Value;
 }
 
 // The value of the longest leading number: digits, an optional point and digits (at least

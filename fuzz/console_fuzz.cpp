@@ -44,13 +44,13 @@ constexpr std::size_t kMaxConsoleSize = 1 << 16;
 // What a stored code's character or a radio read back can put into a member: the digits'
 // values 0 to 9 ('A' and 'B' decode to 0 and 1 like the digits), -1 for a radio without a
 // checked button, or an undecodable character that leaves the start value.
-void LoadMember(int& nMember, std::uint8_t nByte, bool bRadio)
+template <typename TMember> void LoadMember(TMember& member, std::uint8_t nByte, bool bRadio)
 {
     const int nChoice = nByte % 12;
     if (nChoice < 10)
-        nMember = nChoice;
+        member = static_cast<TMember>(nChoice);
     else if (nChoice == 10 && bRadio)
-        nMember = -1;
+        member = static_cast<TMember>(-1);
 }
 
 // A selection position: inside the text, at its ends, or far outside it.
@@ -222,7 +222,8 @@ void PressEnter(CConsole& console, CMemoryWindow& window)
     // character of the evaluated line or just behind it.
     const Line written = LineAt(strNew, b + 2);
     const std::string strWritten = strNew.substr(written.nBegin, written.nEnd - written.nBegin);
-    if (strWritten == console.m_strLastResult && !console.m_strLastResult.empty())
+    if (strWritten == console.ViewState().m_strLastResult &&
+        !console.ViewState().m_strLastResult.empty())
     {
         CHECK(strNew.compare(written.nEnd, 3, "\r\n?") == 0);
     }
@@ -234,7 +235,8 @@ void PressEnter(CConsole& console, CMemoryWindow& window)
         CHECK(nCarets + 1 <= line.nEnd - line.nBegin);
         constexpr std::string_view kMessage = "\r\nSyntax not allowed.\r\n?";
         CHECK(strNew.compare(written.nEnd, kMessage.size(), kMessage) == 0);
-        CHECK(console.m_strLastExpression.empty() && console.m_dLastValue == 0.0);
+        CHECK(console.ViewState().m_strLastExpression.empty() &&
+              console.ViewState().m_dLastValue == 0.0);
     }
 
     if (bScroll)
@@ -299,7 +301,7 @@ void EnterPanelBits(CConsole& console, CMemoryWindow& window, bool bFlip, int nB
     CHECK(bits->FieldLiteral(nBit, nOther, true) == "0x" + HexDigits(nField));
     CHECK(EndsWith(bits->FieldText(nOther, nBit),
                    " = $" + HexDigits(nField) + " = " + bits->FieldLiteral(nBit, nOther, false)));
-    const double dShown = console.m_evaluator.m_dLastResult;
+    const double dShown = console.LastResult();
     const std::string strIeee = Ieee754Text(dShown);
     CHECK(strIeee.rfind("double " + DoubleBitsText(dShown) + ": sign ", 0) == 0);
     CHECK(strIeee.find("\nfloat " + FloatBitsText(dShown)) != std::string::npos);
@@ -312,7 +314,7 @@ void EnterPanelBits(CConsole& console, CMemoryWindow& window, bool bFlip, int nB
         CheckUnchanged(before, window);
         return;
     }
-    CHECK(console.EnterLine(entry.m_strExpression));
+    CHECK(console.EnterLine(entry.m_strExpression).bEntered);
     const std::string& strNew = window.m_strConsoleText;
     CHECK(strNew.compare(0, before.strText.size(), before.strText) == 0);
     // After at most a line break and a '?', the expression and its result.
@@ -419,13 +421,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
 
     // Start-up as the window runs it, with the stored code decoded into the five members.
     console.UpdateData(false);
-    console.SetStartDefaults();
-    LoadMember(console.m_bUnsigned, pData[0], false);
-    LoadMember(console.m_bEndPos, pData[1], false);
-    LoadMember(console.m_nCastMode, pData[2], true);
-    LoadMember(console.m_nOutputMode, pData[3], true);
-    LoadMember(console.m_nEditMode, pData[4], true);
-    console.m_evaluator.Seed(pData[5]);
+    SConsoleModes modes;
+    LoadMember(modes.bUnsigned, pData[0], false);
+    LoadMember(modes.bEndPos, pData[1], false);
+    LoadMember(modes.eCastMode, pData[2], true);
+    LoadMember(modes.eOutputMode, pData[3], true);
+    LoadMember(modes.eEditMode, pData[4], true);
+    console.SetModes(modes);
+    console.Seed(pData[5]);
     console.Start(kBannerText, kVersionText);
     CheckAlways(window);
 

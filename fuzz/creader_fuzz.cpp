@@ -5,8 +5,9 @@
 //     so that an error the engine could report maps back to a byte that was pasted;
 //   - a value the check calls the same is the engine's value;
 //   - the paste conversion ends and keeps the pasted line breaks.
-#include "CCheck.h"
+#include "CTexts.h"
 #include "FuzzCheck.h"
+#include "Paste.h"
 
 #include <string>
 
@@ -28,7 +29,7 @@ std::size_t CountBreaks(const std::string& strText)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize)
 {
     if (nSize == 0) return 0;
-    const int nCastType = pData[0] & 7;
+    const auto eCast = static_cast<ECastType>(pData[0] & 7);
     const std::string strText(reinterpret_cast<const char*>(pData + 1), nSize - 1);
 
     static CCReader reader;
@@ -40,9 +41,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
             FuzzFail("a position for every translated byte and the end");
         for (const std::size_t nSource : reading.arrSourcePos)
             if (nSource > strText.size()) FuzzFail("positions lie in the pasted text");
-        for (int nCast = 0; nCast < 8; ++nCast)
+        for (const ECastType eTried : kDistinctCasts)
         {
-            evaluator.m_nCastType = nCast;
+            evaluator.m_nCastType = eTried;
             (void)evaluator.Evaluate(&reading.strTranslation);
             if (evaluator.m_nErrorPos != 0) FuzzFail("the engine reads every translation");
         }
@@ -50,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
         if (!reader.Read(strText, again, false) || again.strTranslation != reading.strTranslation ||
             again.strFault != reading.strFault)
             FuzzFail("the same text reads the same");
-        const SCCheck check = CheckReading(reading, nCastType, evaluator);
+        const SCCheck check = CheckReading(reading, eCast, evaluator);
         if ((check.eAgreement == EAgreement::Undefined) == reading.bDefined)
             FuzzFail("undefined exactly where C leaves it so");
         if (check.eAgreement != EAgreement::Same && CheckText(reading, check, true).empty())
@@ -58,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     }
 
     static CPasteConverter converter;
-    const SPasteConversion conversion = converter.Convert(strText, nCastType);
+    const SPasteConversion conversion = converter.Convert(strText, eCast);
     if (CountBreaks(conversion.strText) > CountBreaks(strText)) FuzzFail("no line breaks added");
     return 0;
 }

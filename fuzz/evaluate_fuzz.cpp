@@ -15,9 +15,9 @@ constexpr int kOddCastTypes[] = {
     -1, -2, 8, 9, 15, 27, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()};
 
 // The value range of each cast type once Apply has narrowed the final result.
-bool InCastRange(double dValue, int nCastType)
+bool InCastRange(double dValue, ECastType eCast)
 {
-    switch (nCastType)
+    switch (static_cast<int>(eCast))
     {
     case 2:
         return dValue >= -2147483648.0 && dValue <= 2147483647.0;
@@ -42,7 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
 {
     if (nSize == 0) return 0;
     CExpressionEvaluator evaluator;
-    evaluator.m_nCastType = pData[0] < 0xF8 ? pData[0] & 7 : kOddCastTypes[pData[0] - 0xF8];
+    evaluator.m_nCastType =
+        static_cast<ECastType>(pData[0] < 0xF8 ? pData[0] & 7 : kOddCastTypes[pData[0] - 0xF8]);
     evaluator.m_dMemory = 3.5;
     evaluator.m_dLastResult = -1e300;
     const std::string strText(reinterpret_cast<const char*>(pData + 1), nSize - 1);
@@ -51,14 +52,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     const int nError = evaluator.m_nErrorPos;
     // Blanks after the last token are reported one past the end, never further.
     if (nError < 0 || static_cast<std::size_t>(nError) > strText.size() + 1) std::abort();
-    const bool bCast = evaluator.m_nCastType >= 2 && evaluator.m_nCastType <= 7;
+    const bool bCast = IsCast(evaluator.m_nCastType);
     if (nError == 0 && bCast &&
         (!InCastRange(dValue, evaluator.m_nCastType) || dValue != std::trunc(dValue)))
         std::abort();
 
     // The same text gives the same answer, unless it draws random numbers ("rand(" in any case);
     // an odd cast type gives the answer of no cast.
-    if (pData[0] >= 0xF8) evaluator.m_nCastType = 0;
+    if (pData[0] >= 0xF8) evaluator.m_nCastType = ECastType::None;
     const double dAgain = evaluator.Evaluate(&strText);
     if (evaluator.m_nErrorPos != nError) std::abort();
     std::string strLower = strText;

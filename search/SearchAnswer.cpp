@@ -1,8 +1,8 @@
 #include "SearchAnswer.h"
 
-#include "CCheck.h"
 #include "Console.h"
 #include "MemoryWindow.h"
+#include "Paste.h"
 #include "Settings.h"
 
 #include <algorithm>
@@ -23,21 +23,23 @@ struct SEntered
 
 SEntered EnterAsPasted(std::string_view strText, std::string_view strSettingsCode)
 {
+    // Only the cast and the sign count; Scroll, since the panel is all that is read back.
+    const SConsoleModes start;
+    SSettings settings{start.bUnsigned, start.bEndPos, static_cast<int>(start.eCastMode),
+                       static_cast<int>(start.eOutputMode), static_cast<int>(start.eEditMode)};
+    DecodeSettingsCode(strSettingsCode, settings);
     CMemoryWindow window;
     CConsole console(window);
-    console.SetStartDefaults();
-    DecodeSettingsCode(strSettingsCode, console);
-    console.m_nEditMode = 0; // Scroll: the panel is all that is read back
+    console.SetModes({static_cast<ECastMode>(settings.m_nCastMode), settings.m_bUnsigned,
+                      start.eOutputMode, EEditMode::Scroll, start.bEndPos});
     console.Start("", "");
 
     SEntered entered;
-    SPasteConversion conversion =
-        CPasteConverter().Convert(strText, console.m_evaluator.m_nCastType);
+    SPasteConversion conversion = CPasteConverter().Convert(strText, console.CastType());
     entered.strExpression = std::move(conversion.strText);
     entered.strNotice = std::move(conversion.strNotice);
     window.SetConsoleText('?' + entered.strExpression);
-    console.ProcessEnter();
-    entered.nErrorPos = console.m_evaluator.m_nErrorPos;
+    entered.nErrorPos = console.ProcessEnter().nErrorPos;
     entered.strPanel = window.m_strPanelText;
     return entered;
 }

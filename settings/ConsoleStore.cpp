@@ -1,7 +1,5 @@
 #include "ConsoleStore.h"
 
-#include "Transcript.h"
-
 namespace
 {
 
@@ -22,8 +20,7 @@ CConsoleStore::CConsoleStore() : m_transcript(kTranscriptPath, "", true, HKEY_CU
 
 std::string CConsoleStore::Restored() const
 {
-    // A value written by anything else is bounded like a saved one before it is shown.
-    return m_bReadable && m_bKeptAtStart ? TranscriptOf(m_transcript.Text()) : std::string();
+    return m_bReadable && m_bKeptAtStart ? m_transcript.Text() : std::string();
 }
 
 bool CConsoleStore::IsKept()
@@ -32,13 +29,12 @@ bool CConsoleStore::IsKept()
     return keep.GetValue() != kOff && !keep.HasReadError();
 }
 
-bool CConsoleStore::Save(std::string_view strConsole)
+bool CConsoleStore::Save(std::string_view strTranscript)
 {
     // The choice is read each time: another running copy may have turned it off.
     if (!m_bReadable || !IsKept()) return false;
-    std::string strTranscript = TranscriptOf(strConsole);
     if (m_bStored && strTranscript == m_transcript.Text()) return true;
-    m_transcript.SetValue(std::move(strTranscript));
+    m_transcript.SetValue(std::string(strTranscript));
     m_bStored = !m_transcript.HasWriteError();
     return m_bStored;
 }

@@ -17,7 +17,8 @@ public:
     CConsoleStore(const CConsoleStore&) = delete;
     CConsoleStore& operator=(const CConsoleStore&) = delete;
 
-    // The transcript to put above the start-up text; "" when none is kept.
+    // The transcript as stored, "" when none is kept. Anything may have written it: the caller
+    // bounds it as a saved one is bounded before it is shown.
     std::string Restored() const;
 
     // Whether both values could be read at start.
@@ -28,10 +29,10 @@ public:
     // The choice as the start read it.
     bool WasKeptAtStart() const { return m_bKeptAtStart; }
 
-    // Stores the transcript of the console text (TranscriptOf), unless the choice is off or
+    // Stores a transcript, already bounded as the caller keeps it, unless the choice is off or
     // this run cannot save; writes nothing when it equals what the hive holds as far as this
     // run knows. True when the hive holds it afterwards.
-    bool Save(std::string_view strConsole);
+    bool Save(std::string_view strTranscript);
 
     // Stores the choice; turning it off also deletes the stored transcript at once.
     void SetKept(bool bKeep);

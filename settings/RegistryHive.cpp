@@ -88,19 +88,6 @@ constexpr const char* kSchemaSql = "PRAGMA application_id = 1282229362;"
                                    "INSERT INTO keys VALUES ('');";
 static_assert(kApplicationId == 1282229362, "kSchemaSql spells the application id in decimal");
 
-// Removes a temporary file on every path out of the scope that made it.
-class CTemporaryFile
-{
-public:
-    explicit CTemporaryFile(std::string strPath) : m_strPath(std::move(strPath)) {}
-    ~CTemporaryFile() { unlink(m_strPath.c_str()); }
-    CTemporaryFile(const CTemporaryFile&) = delete;
-    CTemporaryFile& operator=(const CTemporaryFile&) = delete;
-
-private:
-    std::string m_strPath;
-};
-
 bool Execute(sqlite3* pDb, const char* pSql)
 {
     return sqlite3_exec(pDb, pSql, nullptr, nullptr, nullptr) == SQLITE_OK;
@@ -309,12 +296,10 @@ LONG CreateHive(const std::string& strFile)
 {
     if (IsEmptyFile(strFile)) return FillEmptyHive(strFile);
 
-    std::string strTemp = strFile + ".XXXXXX";
-    CFileDescriptor fd(mkostemp(strTemp.data(), O_CLOEXEC));
-    if (fd.Get() < 0) return ERROR_REGISTRY_IO_FAILED;
-    CTemporaryFile temp(strTemp);
-    if (fchmod(fd.Get(), 0600) != 0) return ERROR_REGISTRY_IO_FAILED;
-    fd.Close();
+    lumdrak::CTemporaryFile temp(strFile);
+    if (!temp.IsOpen()) return ERROR_REGISTRY_IO_FAILED;
+    temp.Close();
+    const std::string& strTemp = temp.Path();
 
     sqlite3* pRawDb = nullptr;
     const int nResult = sqlite3_open_v2(strTemp.c_str(), &pRawDb, SQLITE_OPEN_READWRITE, nullptr);

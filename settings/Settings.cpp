@@ -13,22 +13,22 @@ constexpr const char* kDefaultCode = "BB021";
 
 struct CCodePosition
 {
-    int CViewState::*m_pMember;
+    int SSettings::*m_pMember;
     int m_nBase; // check boxes are saved from 'A', radio groups from '0'
 };
 
 // Index = position in the code.
 constexpr std::array<CCodePosition, 5> kPositions = {{
-    {&CViewState::m_bUnsigned, 'A'},
-    {&CViewState::m_bEndPos, 'A'},
-    {&CViewState::m_nCastMode, '0'},
-    {&CViewState::m_nOutputMode, '0'},
-    {&CViewState::m_nEditMode, '0'},
+    {&SSettings::m_bUnsigned, 'A'},
+    {&SSettings::m_bEndPos, 'A'},
+    {&SSettings::m_nCastMode, '0'},
+    {&SSettings::m_nOutputMode, '0'},
+    {&SSettings::m_nEditMode, '0'},
 }};
 
 } // namespace
 
-bool PersistSettings(CViewState& state, bool bSave)
+bool PersistSettings(SSettings& settings, bool bSave)
 {
     CRegistryString code(kSettingsPath, "", false, HKEY_CURRENT_USER);
     std::string strCode = code.GetValue();
@@ -41,7 +41,7 @@ bool PersistSettings(CViewState& state, bool bSave)
         {
             // Only the low byte counts, so -1 (no radio button checked) is saved as '/'.
             const unsigned nLowByte =
-                static_cast<unsigned>(state.*kPositions[nPos].m_pMember) & 0xFFu;
+                static_cast<unsigned>(settings.*kPositions[nPos].m_pMember) & 0xFFu;
             strCode[nPos] = static_cast<char>((kPositions[nPos].m_nBase + nLowByte) & 0xFFu);
         }
         code.SetValue(strCode);
@@ -57,7 +57,7 @@ bool PersistSettings(CViewState& state, bool bSave)
         strCode = kDefaultCode;
         if (bReadable) code.SetValue(strCode);
     }
-    DecodeSettingsCode(strCode, state);
+    DecodeSettingsCode(strCode, settings);
     return bReadable;
 }
 
@@ -69,13 +69,13 @@ std::string ReadSettingsCode()
     return strCode.empty() ? kDefaultCode : strCode;
 }
 
-void DecodeSettingsCode(std::string_view strCode, CViewState& state)
+void DecodeSettingsCode(std::string_view strCode, SSettings& settings)
 {
     for (std::size_t nPos = 0; nPos < kPositions.size() && nPos < strCode.size(); ++nPos)
     {
         // The same rule at every position: 'A'/'B' are 0/1 and digits their value.
         const char chCode = strCode[nPos];
-        int& nMember = state.*kPositions[nPos].m_pMember;
+        int& nMember = settings.*kPositions[nPos].m_pMember;
         if (chCode == 'A' || chCode == 'B')
             nMember = chCode - 'A';
         else if (chCode >= '0' && chCode <= '9')

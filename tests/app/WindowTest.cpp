@@ -238,17 +238,19 @@ TEST_F(CCalculatorDlgTest, KeysActOnTheConsoleWhereverTheFocusIs)
 TEST_F(CCalculatorDlgTest, EnterWritesWhatTheTextModelWritesAndOneUndoTakesItBack)
 {
     const std::string strLines = "?1+1\r\n2\r\n?2*3\r\n6\r\nx";
-    const std::tuple<std::string, int, int, int> rows[] = {
-        // console text, caret, edit mode, EndPos
-        {strLines, 2, 0, 0},       // Scroll, in the middle: inserted before a line break
-        {strLines, 2, 1, 0},       // Overwrite: the old result and the '?' line after it
-        {strLines, 2, 1, 1},       // Overwrite with EndPos: the caret goes to "?2*3"'s end
-        {strLines, 12, 1, 0},      // Overwrite with one line below and no break after it
-        {"?1+1", 4, 1, 1},         // the last line: a pure insertion
-        {"?1+1\r\n", 4, 0, 0},     // before the break that ends the text
-        {"?(1\r\n\r\n?", 1, 1, 0}, // a marker over an empty line
+    const std::tuple<std::string, int, int, int, bool> rows[] = {
+        // console text, caret, edit mode, EndPos, the first break a U+2028 inside a block
+        {strLines, 2, 0, 0, false},       // Scroll, in the middle: inserted before a line break
+        {strLines, 2, 1, 0, false},       // Overwrite: the old result and the '?' line after it
+        {strLines, 2, 1, 1, false},       // Overwrite with EndPos: the caret goes to "?2*3"'s end
+        {strLines, 12, 1, 0, false},      // Overwrite with one line below and no break after it
+        {"?1+1", 4, 1, 1, false},         // the last line: a pure insertion
+        {"?1+1\r\n", 4, 0, 0, false},     // before the break that ends the text
+        {"?(1\r\n\r\n?", 1, 1, 0, false}, // a marker over an empty line
+        {strLines, 12, 1, 1, true},       // a pasted line separator is a line break too
+        {strLines, 2, 1, 0, true},
     };
-    for (const auto& [strText, nCaret, nEditMode, bEndPos] : rows)
+    for (const auto& [strText, nCaret, nEditMode, bEndPos, bInnerBreak] : rows)
     {
         SCOPED_TRACE(strText + " at " + std::to_string(nCaret));
         CMemoryWindow memory;
@@ -256,14 +258,24 @@ TEST_F(CCalculatorDlgTest, EnterWritesWhatTheTextModelWritesAndOneUndoTakesItBac
         for (CConsole* pConsole : {&model, &m_pDlg->m_console})
         {
             pConsole->UpdateData(true);
-            pConsole->m_strConsole = strText;
-            pConsole->m_nEditMode = nEditMode;
-            pConsole->m_bEndPos = bEndPos;
+            SConsoleModes modes = pConsole->Modes();
+            modes.eEditMode = static_cast<EEditMode>(nEditMode);
+            modes.bEndPos = bEndPos;
+            pConsole->SetModes(modes);
             pConsole->UpdateData(false);
+        }
+        memory.SetConsoleText(strText);
+        Console()->setPlainText(ToWidgetText(strText));
+        if (bInnerBreak)
+        {
+            QTextCursor cursor(Console()->document()->firstBlock());
+            cursor.movePosition(QTextCursor::EndOfBlock);
+            cursor.deleteChar();
+            cursor.insertText(QString(QChar::LineSeparator));
         }
         memory.SetConsoleSel(nCaret, nCaret);
         m_pDlg->SetConsoleSel(nCaret, nCaret);
-        ASSERT_TRUE(model.ProcessEnter());
+        ASSERT_TRUE(model.ProcessEnter().bEntered);
         Keys("Return");
         EXPECT_EQ(ConsoleText(), memory.m_strConsoleText);
         EXPECT_EQ(Caret(), memory.m_nSelStart);

@@ -46,16 +46,18 @@ inline std::string MarkedText(const CMemoryWindow& window)
 class ConsoleTest : public ::testing::Test
 {
 protected:
-    void StartWith(int nCastMode, int bUnsigned, int nOutputMode, int nEditMode, int bEndPos)
+    using enum ECastMode;
+    using enum EOutputMode;
+    using enum EEditMode;
+
+    void StartWith(ECastMode eCast, int bUnsigned, EOutputMode eOutput, EEditMode eEdit,
+                   int bEndPos)
     {
-        m_console.SetStartDefaults();
-        m_console.m_nCastMode = nCastMode;
-        m_console.m_bUnsigned = bUnsigned;
-        m_console.m_nOutputMode = nOutputMode;
-        m_console.m_nEditMode = nEditMode;
-        m_console.m_bEndPos = bEndPos;
+        m_console.SetModes({eCast, bUnsigned, eOutput, eEdit, bEndPos});
         m_console.Start(kBannerText, kVersionText);
     }
+
+    const CViewState& State() const { return m_console.ViewState(); }
 
     // Enter with the given text and caret; returns whether the key was consumed.
     bool Enter(const char* szMarked)

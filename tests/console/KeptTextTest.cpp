@@ -2,6 +2,7 @@
 // C and Python literals, the copied result literals, the transcript's bounds and when it is saved.
 #include "CLiterals.h"
 #include "ConsoleFixture.h"
+#include "ResultLiteral.h"
 #include "Transcript.h"
 
 #include <string>
@@ -104,7 +105,7 @@ TEST_F(ConsoleTest, ResultLiteralsFollowTheCastWidthAndThePanelsDigits)
     };
     for (const auto& [nCast, bUnsigned, pszExpression, strBinary, pszHex, pszDecimal] : rows)
     {
-        StartWith(nCast, bUnsigned, 2, 0, 0);
+        StartWith(static_cast<ECastMode>(nCast), bUnsigned, Decimal, Scroll, 0);
         ASSERT_TRUE(Enter((std::string("?") + pszExpression + "@").c_str()));
         const std::string strPanel = m_window.m_strPanelText;
         EXPECT_EQ(ResultLiteral(strPanel, 0), strBinary) << pszExpression << " cast " << nCast;

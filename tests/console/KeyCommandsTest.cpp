@@ -5,7 +5,7 @@ namespace
 
 TEST_F(ConsoleTest, StartWritesBannerAndPromptWithTheCaretBehindIt)
 {
-    StartWith(0, 0, 2, 1, 1);
+    StartWith(None, 0, Decimal, Overwrite, 1);
     const std::string strMarked = MarkedText(m_window);
     // Five lines: product line, "F1 for HELP", an empty line, the version, the prompt.
     EXPECT_EQ(strMarked.substr(strMarked.find('\n') + 1),
@@ -44,10 +44,11 @@ TEST_F(ConsoleTest, StartAppliesTheRestoredModesFromTheFirstEnter)
     };
     for (const auto& row : rows)
     {
-        StartWith(row.nCastMode, row.bUnsigned, 2, row.nEditMode, 1);
+        StartWith(static_cast<ECastMode>(row.nCastMode), row.bUnsigned, Decimal,
+                  static_cast<EEditMode>(row.nEditMode), 1);
         ASSERT_TRUE(Enter(row.szExpression));
-        EXPECT_EQ(m_console.m_strLastResult, row.szResult) << row.nCastMode << row.bUnsigned;
-        EXPECT_EQ(m_console.m_evaluator.m_nCastType, row.nCastType) << row.nCastMode;
+        EXPECT_EQ(State().m_strLastResult, row.szResult) << row.nCastMode << row.bUnsigned;
+        EXPECT_EQ(static_cast<int>(m_console.CastType()), row.nCastType) << row.nCastMode;
         EXPECT_EQ(m_window.m_nCastRadio, row.nCastRadio) << row.nCastMode;
         EXPECT_EQ(m_window.m_bUnsignedChecked, row.bUnsigned != 0) << row.nCastMode;
         EXPECT_EQ(m_window.m_bUnsignedEnabled, row.bUnsignedEnabled) << row.nCastMode;
@@ -57,7 +58,7 @@ TEST_F(ConsoleTest, StartAppliesTheRestoredModesFromTheFirstEnter)
 
 TEST_F(ConsoleTest, F2AndF3InsertAtTheSelectionAndAreNotConsumed)
 {
-    StartWith(0, 0, 1, 0, 0);
+    StartWith(None, 0, Hexadecimal, Scroll, 0);
     // Before any success they insert nothing, so a selection is deleted.
     m_window.SetConsoleText("?abcdef", 0);
     m_window.SetConsoleSel(2, 4);
@@ -76,7 +77,7 @@ TEST_F(ConsoleTest, F2AndF3InsertAtTheSelectionAndAreNotConsumed)
     m_window.SetConsoleText("?", -1);
     m_console.PreTranslateKeyDown(EVirtualKey::F2);
     ASSERT_TRUE(m_console.PreTranslateKeyDown(EVirtualKey::Enter));
-    EXPECT_EQ(m_console.m_strLastResult, "$FF");
+    EXPECT_EQ(State().m_strLastResult, "$FF");
 
     // After a failure F3 has nothing to insert.
     ASSERT_TRUE(Enter("?2**2@"));
@@ -88,22 +89,18 @@ TEST_F(ConsoleTest, F2AndF3InsertAtTheSelectionAndAreNotConsumed)
 
 TEST_F(ConsoleTest, F4CopiesTheLastResultToMemory)
 {
-    StartWith(0, 0, 2, 0, 0);
-    m_console.m_evaluator.m_dMemory = 5;
-    EXPECT_FALSE(m_console.PreTranslateKeyDown(EVirtualKey::F4));
-    EXPECT_EQ(m_console.m_evaluator.m_dMemory, 0) << "before any evaluation r is 0";
-
+    StartWith(None, 0, Decimal, Scroll, 0);
     ASSERT_TRUE(Enter("?6*7@"));
-    m_console.PreTranslateKeyDown(EVirtualKey::F4);
+    EXPECT_FALSE(m_console.PreTranslateKeyDown(EVirtualKey::F4));
     ASSERT_TRUE(Enter("?m+1@"));
-    EXPECT_EQ(m_console.m_strLastResult, "43");
+    EXPECT_EQ(State().m_strLastResult, "43");
     ASSERT_TRUE(Enter("?m@"));
-    EXPECT_EQ(m_console.m_strLastResult, "42") << "m keeps its value until the next F4";
+    EXPECT_EQ(State().m_strLastResult, "42") << "m keeps its value until the next F4";
 }
 
 TEST_F(ConsoleTest, OtherKeysAreIgnored)
 {
-    StartWith(0, 0, 2, 0, 0);
+    StartWith(None, 0, Decimal, Scroll, 0);
     SetMarkedText(m_window, "?1+1@");
     for (const int nKey : {0x70 /* F1 */, 0x74 /* F5 */, 0x41 /* A */, 0x1B /* Escape */})
         EXPECT_FALSE(m_console.PreTranslateKeyDown(static_cast<EVirtualKey>(nKey)));
@@ -112,24 +109,24 @@ TEST_F(ConsoleTest, OtherKeysAreIgnored)
 
 TEST_F(ConsoleTest, NoneDisablesUnsignedButKeepsItsCheck)
 {
-    StartWith(2, 1, 2, 0, 0);
+    StartWith(Bits16, 1, Decimal, Scroll, 0);
     m_window.m_nCastRadio = 0;
     m_console.OnCastChange();
     EXPECT_FALSE(m_window.m_bUnsignedEnabled);
     EXPECT_EQ(m_window.m_bUnsignedChecked, 1);
-    EXPECT_EQ(m_console.m_evaluator.m_nCastType, 1);
+    EXPECT_EQ(m_console.CastType(), ECastType::NoneUnsigned);
     ASSERT_TRUE(Enter("?-1.5@"));
-    EXPECT_EQ(m_console.m_strLastResult, "-1.5") << "cast type 1 computes like no cast";
+    EXPECT_EQ(State().m_strLastResult, "-1.5") << "cast type 1 computes like no cast";
 
     m_window.m_nCastRadio = 2;
     m_console.OnCastChange();
     EXPECT_TRUE(m_window.m_bUnsignedEnabled);
-    EXPECT_EQ(m_console.m_evaluator.m_nCastType, 5);
+    EXPECT_EQ(m_console.CastType(), ECastType::Unsigned16);
 }
 
 TEST_F(ConsoleTest, OutputModeTakesEffectAtTheNextEnter)
 {
-    StartWith(0, 0, 2, 0, 0);
+    StartWith(None, 0, Decimal, Scroll, 0);
     ASSERT_TRUE(Enter("?26@"));
     const std::string strConsole = m_window.m_strConsoleText;
     const std::string strPanel = m_window.m_strPanelText;
@@ -140,13 +137,13 @@ TEST_F(ConsoleTest, OutputModeTakesEffectAtTheNextEnter)
     EXPECT_EQ(m_window.m_strConsoleText, strConsole);
     EXPECT_EQ(m_window.m_strPanelText, strPanel);
     m_window.SetConsoleText(strConsole + "r", -1);
-    ASSERT_TRUE(m_console.ProcessEnter());
-    EXPECT_EQ(m_console.m_strLastResult, "$1A");
+    ASSERT_TRUE(m_console.ProcessEnter().bEntered);
+    EXPECT_EQ(State().m_strLastResult, "$1A");
 }
 
 TEST_F(ConsoleTest, ScrollDisablesEndPosWithoutClearingIt)
 {
-    StartWith(0, 0, 2, 1, 1);
+    StartWith(None, 0, Decimal, Overwrite, 1);
     m_window.m_nEditRadio = 0;
     m_console.OnEditMode();
     EXPECT_FALSE(m_window.m_bEndPosEnabled);
@@ -163,16 +160,16 @@ TEST_F(ConsoleTest, ScrollDisablesEndPosWithoutClearingIt)
 
 TEST_F(ConsoleTest, EraseLeavesAnEmptyConsoleAndKeepsEverythingElse)
 {
-    StartWith(0, 0, 2, 0, 0);
+    StartWith(None, 0, Decimal, Scroll, 0);
     ASSERT_TRUE(Enter("?6*7@"));
     m_console.PreTranslateKeyDown(EVirtualKey::F4);
     const std::string strPanel = m_window.m_strPanelText;
     m_console.OnErase();
     EXPECT_EQ(m_window.m_strConsoleText, "");
     EXPECT_EQ(m_window.m_strPanelText, strPanel);
-    EXPECT_EQ(m_console.m_strLastResult, "42");
-    EXPECT_EQ(m_console.m_strLastExpression, "6*7");
-    EXPECT_EQ(m_console.m_evaluator.m_dMemory, 42);
+    EXPECT_EQ(State().m_strLastResult, "42");
+    EXPECT_EQ(State().m_strLastExpression, "6*7");
+    EXPECT_EQ(m_console.Memory(), 42);
     EXPECT_FALSE(m_console.PreTranslateKeyDown(EVirtualKey::Enter)) << "no prompt to evaluate";
 
     // A mode chosen since the last exchange survives the erase.

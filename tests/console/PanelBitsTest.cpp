@@ -125,13 +125,13 @@ TEST_F(ConsoleTest, EnterLineFillsAnEmptyLastPromptOrWritesANewLineBelowTheLast)
     for (const int nEditMode : {0, 1})
         for (const auto& [pszBefore, pszAfter] : rows)
         {
-            StartWith(0, 0, 2, nEditMode, 1);
+            StartWith(None, 0, Decimal, static_cast<EEditMode>(nEditMode), 1);
             SetMarkedText(m_window, pszBefore);
-            EXPECT_TRUE(m_console.EnterLine("$5"));
+            EXPECT_TRUE(m_console.EnterLine("$5").bEntered);
             EXPECT_EQ(MarkedText(m_window), pszAfter) << pszBefore;
             // As after Enter: F2, F3 and r follow.
-            EXPECT_EQ(m_console.m_strLastResult + m_console.m_strLastExpression, "5$5");
-            EXPECT_EQ(m_console.m_evaluator.m_dLastResult, 5.0);
+            EXPECT_EQ(State().m_strLastResult + State().m_strLastExpression, "5$5");
+            EXPECT_EQ(m_console.LastResult(), 5.0);
         }
 }
 
@@ -144,7 +144,7 @@ TEST_F(ConsoleTest, FlippingEachBitUnderEveryCastGivesBackExactlyThoseBits)
         for (const char* pszStart : {"0", "-1", "$C0DE0042", "-$123456789ABCDE", "1/0", "2.5"})
         {
             const bool bUnsigned = nCastType % 2 != 0;
-            StartWith(nCastType / 2, bUnsigned, 2, 0, 0);
+            StartWith(static_cast<ECastMode>(nCastType / 2), bUnsigned, Decimal, Scroll, 0);
             ASSERT_TRUE(Enter((std::string("?") + pszStart + "@").c_str()));
             const auto start = CPanelBits::FromLine(PanelLine(0));
             ASSERT_TRUE(start);
@@ -162,11 +162,12 @@ TEST_F(ConsoleTest, FlippingEachBitUnderEveryCastGivesBackExactlyThoseBits)
                     EXPECT_NE(entry.m_strReason.find(kLimit), std::string::npos);
                     continue;
                 }
-                ASSERT_TRUE(m_console.EnterLine(entry.m_strExpression)) << entry.m_strReason;
+                ASSERT_TRUE(m_console.EnterLine(entry.m_strExpression).bEntered)
+                    << entry.m_strReason;
                 EXPECT_EQ(PanelLine(0), BinaryLine(nFlipped, nWidth));
                 EXPECT_EQ(PanelLine(2), bUnsigned && nWidth < 64 ? std::to_string(nFlipped)
                                                                  : std::to_string(nSigned));
-                ASSERT_TRUE(m_console.EnterLine(pszStart)); // back to the start's bits
+                ASSERT_TRUE(m_console.EnterLine(pszStart).bEntered); // back to the start's bits
             }
         }
 
@@ -182,7 +183,7 @@ TEST_F(ConsoleTest, FlippingEachBitUnderEveryCastGivesBackExactlyThoseBits)
     };
     for (const auto& [nCastType, pszStart, nBit, pszLine] : rows)
     {
-        StartWith(nCastType / 2, nCastType % 2, 2, 1, 1);
+        StartWith(static_cast<ECastMode>(nCastType / 2), nCastType % 2, Decimal, Overwrite, 1);
         ASSERT_TRUE(Enter((std::string("?") + pszStart + "@").c_str()));
         const std::string strBefore = m_window.m_strConsoleText;
         const CPanelEntry entry = CPanelBits::FromLine(PanelLine(0))->FlipEntry(nBit);
@@ -191,7 +192,7 @@ TEST_F(ConsoleTest, FlippingEachBitUnderEveryCastGivesBackExactlyThoseBits)
             EXPECT_EQ(entry.m_strReason, pszLine + kLimit);
             continue;
         }
-        ASSERT_TRUE(m_console.EnterLine(entry.m_strExpression));
+        ASSERT_TRUE(m_console.EnterLine(entry.m_strExpression).bEntered);
         EXPECT_EQ(m_window.m_strConsoleText.substr(strBefore.size() - 1),
                   pszLine + ("\r\n" + PanelLine(2) + "\r\n?"));
     }

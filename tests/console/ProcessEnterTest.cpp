@@ -1,21 +1,19 @@
 #include "ConsoleFixture.h"
+#include "ConsoleLines.h"
 
 #include <tuple>
 
 namespace
 {
 
-enum EMode
-{
-    kScroll = 0,
-    kOverwrite = 1
-};
+constexpr EEditMode kScroll = EEditMode::Scroll;
+constexpr EEditMode kOverwrite = EEditMode::Overwrite;
 
 struct EnterCase
 {
     const char* szName;
     const char* szBefore; // "\n" is CR LF, "@" the caret
-    int nEditMode;
+    EEditMode eEditMode;
     int bEndPos;
     const char* szAfter; // nullptr: the key is not consumed and nothing changes
 };
@@ -54,7 +52,7 @@ TEST_F(ConsoleTest, EnterWritesResultOrMarkerAndPlacesTheCaret)
     for (const EnterCase& c : kEnterCases)
     {
         SCOPED_TRACE(c.szName);
-        StartWith(0, 0, 2, c.nEditMode, c.bEndPos);
+        StartWith(None, 0, Decimal, c.eEditMode, c.bEndPos);
         SetMarkedText(m_window, c.szBefore);
         const std::string strBefore = MarkedText(m_window);
         EXPECT_EQ(m_console.PreTranslateKeyDown(EVirtualKey::Enter), c.szAfter != nullptr);
@@ -62,12 +60,43 @@ TEST_F(ConsoleTest, EnterWritesResultOrMarkerAndPlacesTheCaret)
     }
 }
 
+// Enter's steps on texts with lone breaks, which only the in-memory window holds: a line ends
+// at a CR and begins after an LF. Rows: text, caret, the '?' and the line's end (npos: no '?'
+// line), then the end of what Overwrite with EndPos replaces and where the caret goes.
+TEST(EnterSteps, FindTheLineAndTheRangeByCrAndLf)
+{
+    constexpr std::size_t npos = std::string_view::npos;
+    const std::tuple<std::string_view, std::size_t, std::size_t, std::size_t, std::size_t,
+                     std::size_t>
+        rows[] = {
+            {"?1\n?2", 0, 3, 5, 5, npos},          // an LF begins a line; no CR: to the end
+            {"?1\r?2\r\n?3", 4, 0, 5, 9, npos},    // no LF after a CR: the line goes on
+            {"?1\r\nx\r\n?3\r\ny", 1, 0, 2, 8, 9}, // EndPos keeps "?3" and its end
+            {"?1\r\nx\r?3", 0, 0, 2, 8, npos},     // a ? after a lone CR opens no line
+            {"x?1\r\n?2", 2, npos, 3, 0, 0},
+            {"\n?1", 0, 1, 3, 3, npos}, // the caret's line is the one a CR ends
+        };
+    for (const auto& [strText, nCaret, nQuestion, nEnd, nReplaceEnd, nKeep] : rows)
+    {
+        SCOPED_TRACE(std::string(strText) + " at " + std::to_string(nCaret));
+        const std::optional<SQuestionLine> line = FindQuestionLine(strText, nCaret);
+        ASSERT_EQ(line.has_value(), nQuestion != npos);
+        if (!line) continue;
+        EXPECT_EQ(line->nQuestion, nQuestion);
+        EXPECT_EQ(line->nEnd, nEnd);
+        const SReplaceRange range = ReplaceRange(strText, line->nEnd, kOverwrite, true);
+        EXPECT_EQ(range.nEnd, nReplaceEnd);
+        EXPECT_EQ(range.nKeep.value_or(npos), nKeep);
+        EXPECT_EQ(ReplaceRange(strText, line->nEnd, kScroll, true).nEnd, line->nEnd);
+    }
+}
+
 TEST_F(ConsoleTest, SelectionInTheLineIsDiscarded)
 {
-    StartWith(0, 0, 2, kScroll, 0);
+    StartWith(None, 0, Decimal, Scroll, 0);
     m_window.SetConsoleText("?40+2\r\nrest", 0);
     m_window.SetConsoleSel(2, 9);
-    ASSERT_TRUE(m_console.ProcessEnter());
+    ASSERT_TRUE(m_console.ProcessEnter().bEntered);
     EXPECT_EQ(MarkedText(m_window), "?40+2\n42\n?@\nrest");
 }
 
@@ -84,33 +113,33 @@ TEST_F(ConsoleTest, OutputModesChooseThePanelLineAndPrefix)
     };
     for (const auto& [nOutputMode, pszExpression, strLine] : rows)
     {
-        StartWith(0, 0, 2, kScroll, 0);
+        StartWith(None, 0, Decimal, Scroll, 0);
         m_window.m_nOutputRadio = nOutputMode;
         ASSERT_TRUE(Enter((std::string("?") + pszExpression + "@").c_str()));
         EXPECT_EQ(MarkedText(m_window), std::string("?") + pszExpression + "\n" + strLine + "\n?@");
-        EXPECT_EQ(m_console.m_strLastResult, strLine);
+        EXPECT_EQ(State().m_strLastResult, strLine);
     }
 }
 
 TEST_F(ConsoleTest, SuccessKeepsValuesAndFailureClearsThemButNotThePanel)
 {
-    StartWith(0, 0, 2, kScroll, 0);
+    StartWith(None, 0, Decimal, Scroll, 0);
     ASSERT_TRUE(Enter("?6*7@"));
-    EXPECT_EQ(m_console.m_strLastExpression, "6*7");
-    EXPECT_EQ(m_console.m_dLastValue, 42);
-    EXPECT_EQ(m_console.m_evaluator.m_dLastResult, 42);
-    EXPECT_EQ(m_console.m_strLastResult, "42");
+    EXPECT_EQ(State().m_strLastExpression, "6*7");
+    EXPECT_EQ(State().m_dLastValue, 42);
+    EXPECT_EQ(m_console.LastResult(), 42);
+    EXPECT_EQ(State().m_strLastResult, "42");
     const std::string strPanel = m_window.m_strPanelText;
 
     ASSERT_TRUE(Enter("?6*(7@"));
-    EXPECT_EQ(m_console.m_strLastExpression, "");
-    EXPECT_EQ(m_console.m_dLastValue, 0.0);
-    EXPECT_EQ(m_console.m_evaluator.m_dLastResult, 42);
-    EXPECT_EQ(m_console.m_strLastResult, "42");
+    EXPECT_EQ(State().m_strLastExpression, "");
+    EXPECT_EQ(State().m_dLastValue, 0.0);
+    EXPECT_EQ(m_console.LastResult(), 42);
+    EXPECT_EQ(State().m_strLastResult, "42");
     EXPECT_EQ(m_window.m_strPanelText, strPanel);
 
     ASSERT_TRUE(Enter("?r+1@"));
-    EXPECT_EQ(m_console.m_strLastResult, "43");
+    EXPECT_EQ(State().m_strLastResult, "43");
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "ConsoleFixture.h"
 
+#include <sstream>
+
 namespace
 {
 
@@ -45,9 +47,9 @@ TEST_F(ConsoleTest, PanelShowsBinaryHexAndDecimalUnderTheCast)
     {
         SCOPED_TRACE(std::string(c.szExpression) + " cast " + std::to_string(c.nCastMode) +
                      (c.bUnsigned ? " unsigned" : " signed"));
-        StartWith(c.nCastMode, c.bUnsigned, 2, 0, 0);
+        StartWith(static_cast<ECastMode>(c.nCastMode), c.bUnsigned, Decimal, Scroll, 0);
         SetMarkedText(m_window, (std::string("?") + c.szExpression).c_str());
-        ASSERT_TRUE(m_console.ProcessEnter());
+        ASSERT_TRUE(m_console.ProcessEnter().bEntered);
         EXPECT_EQ(PanelLine(0), c.strBinary);
         EXPECT_EQ(PanelLine(1), c.szHex);
         EXPECT_EQ(PanelLine(2), c.strDecimal);
@@ -57,7 +59,7 @@ TEST_F(ConsoleTest, PanelShowsBinaryHexAndDecimalUnderTheCast)
 
 TEST_F(ConsoleTest, CastChangeNarrowsTheLastValueAndReevaluatesTheExpression)
 {
-    StartWith(0, 0, 2, 0, 0);
+    StartWith(None, 0, Decimal, Scroll, 0);
     ASSERT_TRUE(Enter("?255.9@"));
     const std::string strConsole = m_window.m_strConsoleText;
 
@@ -66,20 +68,20 @@ TEST_F(ConsoleTest, CastChangeNarrowsTheLastValueAndReevaluatesTheExpression)
     EXPECT_EQ(PanelLine(0), "11111111") << "truncated, not rounded";
     EXPECT_EQ(PanelLine(1), "FF");
     EXPECT_EQ(PanelLine(2), "-1");
-    EXPECT_EQ(m_console.m_evaluator.m_dLastResult, -1);
-    EXPECT_EQ(m_console.m_evaluator.m_nCastType, 6);
+    EXPECT_EQ(m_console.LastResult(), -1);
+    EXPECT_EQ(m_console.CastType(), ECastType::Signed8);
 
     m_window.m_bUnsignedChecked = 1;
     m_console.OnCastChange();
     EXPECT_EQ(PanelLine(2), "255");
-    EXPECT_EQ(m_console.m_evaluator.m_nCastType, 7);
+    EXPECT_EQ(m_console.CastType(), ECastType::Unsigned8);
     EXPECT_EQ(m_window.m_strConsoleText, strConsole) << "the console is not touched";
     EXPECT_TRUE(m_window.m_bConsoleFocused);
 }
 
 TEST_F(ConsoleTest, CastChangeBeforeAnyOrAfterAFailedEvaluationShowsZero)
 {
-    StartWith(0, 0, 2, 0, 0);
+    StartWith(None, 0, Decimal, Scroll, 0);
     m_window.m_nCastRadio = 1;
     m_console.OnCastChange();
     EXPECT_EQ(m_window.m_strPanelText, Bits(32, "") + "\r\n0\r\n0");
@@ -90,6 +92,20 @@ TEST_F(ConsoleTest, CastChangeBeforeAnyOrAfterAFailedEvaluationShowsZero)
     m_window.m_nCastRadio = 3;
     m_console.OnCastChange();
     EXPECT_EQ(m_window.m_strPanelText, Bits(8, "") + "\r\n0\r\n0");
+}
+
+TEST_F(ConsoleTest, OneEnterShowsOneValueEvenWhenTheExpressionDrawsANewOneEachTime)
+{
+    StartWith(None, 0, Decimal, Scroll, 0);
+    m_console.Seed(1);
+    ASSERT_TRUE(Enter("?rand(0)@"));
+    const std::string strDecimal = PanelLine(2);
+    const double dValue = std::stod(strDecimal);
+    std::ostringstream hex;
+    hex << std::uppercase << std::hex << static_cast<long long>(dValue);
+    EXPECT_EQ(PanelLine(1), hex.str()) << "the panel's hexadecimal line names the decimal value";
+    EXPECT_EQ(m_console.LastResult(), dValue) << "r";
+    EXPECT_EQ(MarkedText(m_window), "?rand(0)\n" + strDecimal + "\n?@") << "the console's result";
 }
 
 } // namespace

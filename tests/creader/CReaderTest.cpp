@@ -1,8 +1,9 @@
 // The C reader against the C compiler's values (CLines.def), what C leaves undefined, the
 // translations' text, the paste and its notice, and text that is no C.
-#include "CCheck.h"
 #include "CLiterals.h"
+#include "CTexts.h"
 #include "CompiledLines.h"
+#include "Paste.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +12,6 @@
 
 namespace
 {
-
-constexpr int kCastTypes[] = {0, 2, 3, 4, 5, 6, 7};
 
 bool IsCompiledType(ECType eType, const SCompiledLine& line)
 {
@@ -52,20 +51,21 @@ TEST(CReader, ReadsEveryLineAsTheCompilerComputesItAndChecksItsTranslationUnderE
             EXPECT_EQ(reading.value.nBits, line.nBits);
         SCOPED_TRACE("translated: " + reading.strTranslation);
 
-        for (const int nCast : kCastTypes)
+        for (const ECastType eCast : kDistinctCasts)
         {
-            engine.m_nCastType = nCast;
+            const int nCast = static_cast<int>(eCast);
+            engine.m_nCastType = eCast;
             const double dEngine = engine.Evaluate(&reading.strTranslation);
             ASSERT_EQ(engine.m_nErrorPos, 0) << "cast " << nCast;
-            const SCCheck check = CheckReading(reading, nCast, checker);
+            const SCCheck check = CheckReading(reading, eCast, checker);
             EXPECT_EQ(check.eAgreement == EAgreement::Same,
                       SameAsCompiled(dEngine, line, bFloating))
                 << "cast " << nCast << ": the engine gives " << dEngine;
         }
-        const int nMatching = TypeInfo(reading.value.eType).nMatchingCast;
-        const SCCheck matching = CheckReading(reading, nMatching, checker);
+        const ECastType eMatching = TypeInfo(reading.value.eType).eMatchingCast;
+        const SCCheck matching = CheckReading(reading, eMatching, checker);
         EXPECT_EQ(matching.eAgreement == EAgreement::Same, line.bRefused == 0)
-            << "under the matching cast " << nMatching;
+            << "under the matching cast " << static_cast<int>(eMatching);
     }
 }
 
@@ -107,7 +107,7 @@ TEST(CReader, RefusesWhatCLeavesUndefinedAndNamesTheFault)
         ASSERT_TRUE(reader.Read(pszPasted, reading)) << pszPasted;
         EXPECT_FALSE(reading.bDefined) << pszPasted;
         EXPECT_EQ(reading.strFault, pszFault);
-        const SCCheck check = CheckReading(reading, 2, checker);
+        const SCCheck check = CheckReading(reading, ECastType::Signed32, checker);
         EXPECT_EQ(check.eAgreement, EAgreement::Undefined) << pszPasted;
         EXPECT_EQ(CheckText(reading, check, false), pszFault);
     }
@@ -222,7 +222,7 @@ TEST(CReader, LeavesTextThatIsNoCConstantExpressionToTheLiteralConversion)
     {
         SCReading reading;
         EXPECT_FALSE(reader.Read(pszPasted, reading)) << pszPasted;
-        const SPasteConversion pasted = converter.Convert(pszPasted, 0);
+        const SPasteConversion pasted = converter.Convert(pszPasted, ECastType::None);
         EXPECT_EQ(pasted.strText, ConvertCLiterals(pszPasted)) << pszPasted;
         EXPECT_EQ(pasted.strNotice, "") << pszPasted;
     }
@@ -239,36 +239,38 @@ TEST(CReader, LeavesTextThatIsNoCConstantExpressionToTheLiteralConversion)
 // Rows: pasted text, cast type, what the console receives, the notice.
 TEST(CPaste, ConvertsEachLineAndNoticesTheFirstThatDiffers)
 {
-    const std::tuple<const char*, int, const char*, const char*> rows[] = {
-        {"#define CFG (1u << 31) | (0x3 << 12)", 0, "(1 << 31) | ($3 << 12)",
+    using enum ECastType;
+    const std::tuple<const char*, ECastType, const char*, const char*> rows[] = {
+        {"#define CFG (1u << 31) | (0x3 << 12)", None, "(1 << 31) | ($3 << 12)",
          "C: 2147495936 = 0x80003000 (unsigned int). 32Bit UNSIGNED gives the same."},
-        {"#define CFG (1u << 31) | (0x3 << 12)", 3, "(1 << 31) | ($3 << 12)", ""},
-        {"~0", 0, "~0", "C: -1 = 0xFFFFFFFF (int). 32Bit gives the same."},
-        {"~0", 2, "~0", ""},
-        {"(int8_t)200", 7, "(200&$FF^$80)-$80",
+        {"#define CFG (1u << 31) | (0x3 << 12)", Unsigned32, "(1 << 31) | ($3 << 12)", ""},
+        {"~0", None, "~0", "C: -1 = 0xFFFFFFFF (int). 32Bit gives the same."},
+        {"~0", Signed32, "~0", ""},
+        {"(int8_t)200", Unsigned8, "(200&$FF^$80)-$80",
          "C: -56 = 0xC8 (signed char). 8Bit gives the same."},
-        {"(uint8_t)-1 * 2", 6, "(-1 & $FF) * 2", "C: 510 = 0x1FE (int). 32Bit gives the same."},
-        {"(uint16_t)-1 * 2", 2, "(-1 & $FFFF) * 2", ""},
-        {"0x80000000 / 3 * 3 + 2", 3, "($80000000 / 3 | 0) * 3 + 2", ""},
-        {"0xFFFFFFFFFFFFFFFF", 0, "$FFFFFFFFFFFFFFFF",
+        {"(uint8_t)-1 * 2", Signed8, "(-1 & $FF) * 2",
+         "C: 510 = 0x1FE (int). 32Bit gives the same."},
+        {"(uint16_t)-1 * 2", Signed32, "(-1 & $FFFF) * 2", ""},
+        {"0x80000000 / 3 * 3 + 2", Unsigned32, "($80000000 / 3 | 0) * 3 + 2", ""},
+        {"0xFFFFFFFFFFFFFFFF", None, "$FFFFFFFFFFFFFFFF",
          "C: 18446744073709551615 = 0xFFFFFFFFFFFFFFFF (unsigned long); a double cannot hold "
          "18446744073709551615 exactly. No choice of Force Cast gives the same."},
-        {"0xFFFFFFFFFFFFFFFFull + 2 - 0xFFFFFFFFFFFFFFFFull", 0,
+        {"0xFFFFFFFFFFFFFFFFull + 2 - 0xFFFFFFFFFFFFFFFFull", None,
          "$FFFFFFFFFFFFFFFF + 2 - $FFFFFFFFFFFFFFFF",
          "C: 2 = 0x2 (unsigned long long); a double cannot hold 18446744073709551615 exactly. "
          "32Bit gives the same."},
-        {"0x8000000000000000 * 2 + 1", 0, "$8000000000000000 * 2 + 1",
+        {"0x8000000000000000 * 2 + 1", None, "$8000000000000000 * 2 + 1",
          "C: 1 = 0x1 (unsigned long); a double cannot wrap 9223372036854775808 * 2 around 64 "
          "bits. 32Bit gives the same."},
-        {"3.0f / 7", 0, "3.0 / 7",
+        {"3.0f / 7", None, "3.0 / 7",
          "C: 0.4285714328289032 (float). No choice of Force Cast gives the same."},
-        {"#define A 0x10\n#define B (A << 2)\r\n0x3u << 12 // x\n", 0,
+        {"#define A 0x10\n#define B (A << 2)\r\n0x3u << 12 // x\n", None,
          "$10\n#define B (A << 2)\r\n$3 << 12\n", ""},
-        {"1 << 31\r\n2 + 2\r\n(1u << 31) | 1", 0, "1 << 31\r\n2 + 2\r\n(1 << 31) | 1",
+        {"1 << 31\r\n2 + 2\r\n(1u << 31) | 1", None, "1 << 31\r\n2 + 2\r\n(1 << 31) | 1",
          "Line 1: C leaves 1 << 31 undefined: the result does not fit in int. 1 more line "
          "differs."},
-        {"#define X (1 | \\\n 2) /* a\nb */\nfoo 0x1", 0, "(1 |  2)\nfoo $1", ""},
-        {"pi\n~0\n~0\n~0", 0, "pi\n~0\n~0\n~0",
+        {"#define X (1 | \\\n 2) /* a\nb */\nfoo 0x1", None, "(1 |  2)\nfoo $1", ""},
+        {"pi\n~0\n~0\n~0", None, "pi\n~0\n~0\n~0",
          "Line 2: C: -1 = 0xFFFFFFFF (int). 32Bit gives the same. 2 more lines differ."},
     };
     CPasteConverter converter;
@@ -276,7 +278,8 @@ TEST(CPaste, ConvertsEachLineAndNoticesTheFirstThatDiffers)
     {
         const SPasteConversion pasted = converter.Convert(pszPasted, nCast);
         EXPECT_EQ(pasted.strText, pszText) << pszPasted;
-        EXPECT_EQ(pasted.strNotice, pszNotice) << pszPasted << " under cast " << nCast;
+        EXPECT_EQ(pasted.strNotice, pszNotice)
+            << pszPasted << " under cast " << static_cast<int>(nCast);
     }
 }
 

@@ -5,7 +5,7 @@
 // an int or unsigned int expression at most one in ten may be refused.
 //
 //   creader_random_check [--count N] [--seed S]   (the C compiler is the build's)
-#include "CCheck.h"
+#include "CTexts.h"
 
 #include <cmath>
 #include <cstdio>
@@ -288,11 +288,12 @@ int main(int argc, char** argv)
             std::printf("fault: %s: the sanitizer reports what the reader reads as defined\n",
                         strText.c_str());
         }
-        for (const int nCast : {0, 2, 3, 4, 5, 6, 7})
+        for (const ECastType eCast : kDistinctCasts)
         {
-            engine.m_nCastType = nCast;
+            const int nCast = static_cast<int>(eCast);
+            engine.m_nCastType = eCast;
             const double dEngine = engine.Evaluate(&reading.strTranslation);
-            const SCCheck check = CheckReading(reading, nCast, checker);
+            const SCCheck check = CheckReading(reading, eCast, checker);
             const bool bSame = engine.m_nErrorPos == 0 && SameAs(dEngine, strType, nBits, dValue);
             if (check.eAgreement == EAgreement::Same && !bSame)
             {
@@ -304,7 +305,8 @@ int main(int argc, char** argv)
         if (strType == "int" || strType == "unsigned int")
         {
             ++nMatched;
-            const SCCheck check = CheckReading(reading, strType == "int" ? 2 : 3, checker);
+            const SCCheck check = CheckReading(
+                reading, strType == "int" ? ECastType::Signed32 : ECastType::Unsigned32, checker);
             if (check.eAgreement != EAgreement::Same)
             {
                 ++nRefused;

@@ -18,17 +18,17 @@ struct Case
     const char* szText;
     double dValue;  // ignored when nError is not 0
     int nError = 0; // expected 1-based error position
-    int nCastType = 0;
+    ECastType eCast = ECastType::None;
 };
 
 std::string Describe(const Case& c)
 {
-    return std::string("'") + c.szText + "' cast " + std::to_string(c.nCastType);
+    return std::string("'") + c.szText + "' cast " + std::to_string(static_cast<int>(c.eCast));
 }
 
 void ExpectCase(CExpressionEvaluator& evaluator, const Case& c)
 {
-    evaluator.m_nCastType = c.nCastType;
+    evaluator.m_nCastType = c.eCast;
     const std::string strText = c.szText;
     const double dValue = evaluator.Evaluate(&strText);
     ASSERT_EQ(evaluator.m_nErrorPos, c.nError) << Describe(c);
@@ -283,14 +283,18 @@ TEST(EvaluatorOperations, IntRoundsHalvesToEvenAndKeepsNonFiniteValues)
 
 TEST(EvaluatorCasts, EveryOperationAndTheFinalValueAreNarrowed)
 {
+    using enum ECastType;
     ExpectCases({
-        {"7/2", 3, 0, 2},           {"1/0", 0, 0, 2},         {"sqr(10)", 3, 0, 2},
-        {"-1", 4294967295.0, 0, 3}, {"200", -56, 0, 6},       {"255+1", 0, 0, 7},
-        {"300", 44, 0, 7},          {"300", 44, 0, 6},        {"200", 200, 0, 7},
-        {"~0", 65535, 0, 5},        {"~0", -1, 0, 2},         {"$FFFFFFFF|0", 4294967295.0, 0, 3},
-        {"5%0", 0, 0, 2},           {"70000", 4464, 0, 4},    {"-1", 65535, 0, 5},
-        {"1e30", 0, 0, 3},          {"0/0", 0, 0, 7},         {"2.9", 2.9, 0, 1},
-        {"-2.9", -2, 0, 2},         {"$FFFFFFFF+1", 0, 0, 3},
+        {"7/2", 3, 0, Signed32},      {"1/0", 0, 0, Signed32},
+        {"sqr(10)", 3, 0, Signed32},  {"-1", 4294967295.0, 0, Unsigned32},
+        {"200", -56, 0, Signed8},     {"255+1", 0, 0, Unsigned8},
+        {"300", 44, 0, Unsigned8},    {"300", 44, 0, Signed8},
+        {"200", 200, 0, Unsigned8},   {"~0", 65535, 0, Unsigned16},
+        {"~0", -1, 0, Signed32},      {"$FFFFFFFF|0", 4294967295.0, 0, Unsigned32},
+        {"5%0", 0, 0, Signed32},      {"70000", 4464, 0, Signed16},
+        {"-1", 65535, 0, Unsigned16}, {"1e30", 0, 0, Unsigned32},
+        {"0/0", 0, 0, Unsigned8},     {"2.9", 2.9, 0, NoneUnsigned},
+        {"-2.9", -2, 0, Signed32},    {"$FFFFFFFF+1", 0, 0, Unsigned32},
     });
 }
 
@@ -299,7 +303,7 @@ TEST(EvaluatorState, MemoryLastResultAndCastCarryOver)
     CExpressionEvaluator evaluator;
     EXPECT_EQ(evaluator.m_dMemory, 0.0);
     EXPECT_EQ(evaluator.m_dLastResult, 0.0);
-    EXPECT_EQ(evaluator.m_nCastType, 0);
+    EXPECT_EQ(evaluator.m_nCastType, ECastType::None);
     const std::string strRM = "r+m";
     evaluator.m_dLastResult = 40;
     evaluator.m_dMemory = 2;

@@ -35,7 +35,7 @@ TEST_F(ConsoleStoreTest, AStartRestoresTheKeptTranscriptBounded)
         ASSERT_TRUE(!pszKeep || Store(kKey, "KeepConsole", REG_SZ, pszKeep) == ERROR_SUCCESS);
         ASSERT_TRUE(!pszConsole || Store(kKey, "Console", REG_SZ, pszConsole) == ERROR_SUCCESS);
         CConsoleStore store;
-        EXPECT_TRUE(store.Restored() == strRestored) << pszRow;
+        EXPECT_TRUE(TranscriptOf(store.Restored()) == strRestored) << pszRow;
         EXPECT_TRUE(store.CanSave()) << pszRow;
         EXPECT_EQ(CConsoleStore::IsKept(), !pszKeep || std::string(pszKeep) != "0") << pszRow;
     }
@@ -44,14 +44,14 @@ TEST_F(ConsoleStoreTest, AStartRestoresTheKeptTranscriptBounded)
 TEST_F(ConsoleStoreTest, SavesWriteTheBoundedTranscriptOnlyWhenItChanged)
 {
     CConsoleStore store;
-    EXPECT_TRUE(store.Save("?1\r\n1\r\n?"));
+    EXPECT_TRUE(store.Save(TranscriptOf("?1\r\n1\r\n?")));
     EXPECT_EQ(StoredTranscript(), "?1\r\n1");
     std::string strBefore = LastWrite();
-    EXPECT_TRUE(store.Save("?1\r\n1\r\n?"));
+    EXPECT_TRUE(store.Save(TranscriptOf("?1\r\n1\r\n?")));
     EXPECT_EQ(LastWrite(), strBefore) << "unchanged: nothing written";
-    EXPECT_TRUE(store.Save("?1\r\n1\r\n?2"));
+    EXPECT_TRUE(store.Save(TranscriptOf("?1\r\n1\r\n?2")));
     EXPECT_EQ(StoredTranscript(), "?1\r\n1\r\n?2");
-    EXPECT_TRUE(store.Save("")); // Alt+E
+    EXPECT_TRUE(store.Save(TranscriptOf(""))); // Alt+E
     EXPECT_EQ(StoredTranscript(), "");
     EXPECT_EQ(CConsoleStore().Restored(), "") << "after an erase a start looks like the first";
 
@@ -61,15 +61,15 @@ TEST_F(ConsoleStoreTest, SavesWriteTheBoundedTranscriptOnlyWhenItChanged)
     EXPECT_EQ(Sql("SELECT name, data FROM vals WHERE key = 'Software\\Lumdrak'"),
               "KeepConsole|0\n");
     strBefore = LastWrite();
-    EXPECT_FALSE(store.Save("?7"));
+    EXPECT_FALSE(store.Save(TranscriptOf("?7")));
     EXPECT_EQ(LastWrite(), strBefore);
     store.SetKept(true);
-    EXPECT_TRUE(store.Save("?7"));
+    EXPECT_TRUE(store.Save(TranscriptOf("?7")));
     EXPECT_EQ(StoredTranscript(), "?7");
 
     // Another copy turns it off: this one stops saving.
     CConsoleStore().SetKept(false);
-    EXPECT_FALSE(store.Save("?8"));
+    EXPECT_FALSE(store.Save(TranscriptOf("?8")));
     EXPECT_EQ(StoredTranscript(), "-");
 }
 
@@ -84,13 +84,13 @@ TEST_F(ConsoleStoreTest, AStartThatCannotReadTheHiveNeverWritesIt)
     const std::string strDamaged = Bytes(HivePath());
 
     CConsoleStore store;
-    EXPECT_EQ(store.Restored(), "");
+    EXPECT_EQ(TranscriptOf(store.Restored()), "");
     EXPECT_FALSE(store.CanSave());
-    EXPECT_FALSE(store.Save("?2\r\n2"));
+    EXPECT_FALSE(store.Save(TranscriptOf("?2\r\n2")));
     EXPECT_TRUE(Bytes(HivePath()) == strDamaged);
 
     std::ofstream(HivePath(), std::ios::trunc | std::ios::binary) << strHive;
-    EXPECT_FALSE(store.Save("?3\r\n3"));
+    EXPECT_FALSE(store.Save(TranscriptOf("?3\r\n3")));
     EXPECT_EQ(StoredTranscript(), "?1\r\n1");
 }
 
@@ -101,17 +101,17 @@ TEST_F(ConsoleStoreTest, ASaveThatFailsInItsTransactionLeavesTheOldTranscriptWho
     const std::string strOld = Lines(kTranscriptMaxLines, 'o').substr(0, kTranscriptMaxBytes);
     const std::string strNew = Lines(kTranscriptMaxLines, 'n').substr(0, kTranscriptMaxBytes);
     CConsoleStore store;
-    ASSERT_TRUE(store.Save(strOld));
+    ASSERT_TRUE(store.Save(TranscriptOf(strOld)));
     const std::string strKept = TranscriptOf(strOld);
     ASSERT_EQ(StoredTranscript(), strKept);
     ASSERT_EQ(Sql("CREATE TRIGGER full AFTER UPDATE ON vals BEGIN SELECT RAISE(ABORT, 'full');"
                   " END"),
               "");
-    EXPECT_FALSE(store.Save(strNew));
+    EXPECT_FALSE(store.Save(TranscriptOf(strNew)));
     EXPECT_TRUE(StoredTranscript() == strKept);
     EXPECT_EQ(Sql("PRAGMA integrity_check"), "ok\n");
     Sql("DROP TRIGGER full");
-    EXPECT_TRUE(store.Save(strNew));
+    EXPECT_TRUE(store.Save(TranscriptOf(strNew)));
     EXPECT_TRUE(StoredTranscript() == TranscriptOf(strNew));
 }
 

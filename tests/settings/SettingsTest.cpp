@@ -33,7 +33,7 @@ constexpr Members kBB021 = {1, 1, 0, 2, 1};
 
 Members Persist(const Members& members, bool bSave)
 {
-    CViewState state;
+    SSettings state;
     auto Tie = [&state]
     {
         return std::tie(state.m_bUnsigned, state.m_bEndPos, state.m_nCastMode, state.m_nOutputMode,
@@ -292,7 +292,7 @@ TEST_F(SettingsTest, TwoCopiesSavingAtOnceLeaveOneWholeCodeAndTranscriptAndLoseN
                 if (probe.GetValue() != strLast) _exit(1);
                 probe.SetValue(strLast = std::to_string(nSave));
                 Persist(nChild ? Members{1, 0, 2, 1, 1} : Members{0, 1, 3, 0, 0}, true);
-                if (nSave >= 57 && !store.Save(arrTexts[nChild] + strLast)) _exit(1);
+                if (nSave >= 57 && !store.Save(TranscriptOf(arrTexts[nChild] + strLast))) _exit(1);
             }
             _exit(probe.GetValue() == strLast ? 0 : 1);
         }
@@ -324,7 +324,7 @@ TEST_F(SettingsTest, AnEmptyHiveFileIsAFirstRun)
     std::ofstream{HivePath()};
     chmod(HivePath().c_str(), 0644);
     EXPECT_EQ(Persist(kStartValues, false), kBB021);
-    CViewState state;
+    SSettings state;
     EXPECT_TRUE(PersistSettings(state, false)) << "no read error";
     CRegistryString code("Software\\Lumdrak\\Save\\SaveKey", "-", true, HKEY_CURRENT_USER);
     EXPECT_EQ(code.GetValue(), "BB021");
@@ -332,7 +332,7 @@ TEST_F(SettingsTest, AnEmptyHiveFileIsAFirstRun)
     EXPECT_EQ(code.GetValue(), "AB310");
     CConsoleStore store;
     EXPECT_TRUE(store.CanSave());
-    EXPECT_TRUE(store.Save("?1+1\r\n2\r\n?"));
+    EXPECT_TRUE(store.Save(TranscriptOf("?1+1\r\n2\r\n?")));
     EXPECT_EQ(StoredTranscript(), "?1+1\r\n2");
     EXPECT_EQ(fs::status(HivePath()).permissions(), fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(Sql("PRAGMA integrity_check"), "ok\n");
@@ -402,7 +402,7 @@ TEST_P(SettingsHostileHiveTest, ReadsGetTheDefaultAndWritesChangeNothing)
         GetParam().pfnMake();
         const std::string strBefore = Snapshot();
         EXPECT_EQ(Persist({0, 0, 3, 0, 0}, false), kBB021);
-        CViewState state;
+        SSettings state;
         EXPECT_EQ(PersistSettings(state, false), GetParam().bNoHive) << "a read error is reported";
         Persist({0, 0, 3, 0, 0}, true);
         EXPECT_EQ(ReadSettingsCode(), "BB021");

@@ -1,0 +1,76 @@
+#include "Paste.h"
+
+#include "CLiterals.h"
+#include "CTexts.h"
+
+#include <algorithm>
+
+int SPastedLine::SourcePos(int nPos) const
+{
+    if (nPos < 1 || arrSourcePos.empty()) return nPos;
+    const std::size_t nIndex =
+        std::min(static_cast<std::size_t>(nPos - 1), arrSourcePos.size() - 1);
+    return static_cast<int>(arrSourcePos[nIndex]) + 1;
+}
+
+void CPasteConverter::CheckLine(std::string_view strSource, ECastType eCast, bool bPositions,
+                                bool bOptions)
+{
+    m_line.strNotice.clear();
+    if (!m_line.reading.bC)
+    {
+        m_line.check = SCCheck{};
+        m_line.strText = ConvertCLiterals(strSource, bPositions ? &m_line.arrSourcePos : nullptr);
+        return;
+    }
+    m_line.strText = m_line.reading.strTranslation;
+    if (bPositions) m_line.arrSourcePos = m_line.reading.arrSourcePos;
+    m_line.check = CheckReading(m_line.reading, eCast, m_evaluator);
+    if (m_line.check.eAgreement != EAgreement::Same)
+        m_line.strNotice = CheckText(m_line.reading, m_line.check, bOptions);
+}
+
+const SPastedLine& CPasteConverter::ReadLine(std::string_view strLine, ECastType eCast,
+                                             bool bPositions, bool bOptions)
+{
+    m_line.arrSourcePos.clear();
+    m_reader.Read(strLine, m_line.reading, bPositions);
+    CheckLine(strLine, eCast, bPositions, bOptions);
+    return m_line;
+}
+
+SPasteConversion CPasteConverter::Convert(std::string_view strPasted, ECastType eCast)
+{
+    SPasteConversion result;
+    result.strText.reserve(strPasted.size());
+    CleanSource(strPasted, m_clean);
+    const auto nCleanSize = static_cast<std::uint32_t>(m_clean.strText.size());
+    std::uint32_t nLineBegin = 0;
+    std::size_t nSourceBegin = 0;
+    int nLine = 0;
+    int nDiffering = 0;
+    int nFirstDiffering = 0;
+    std::string strFirstNotice;
+    for (std::uint32_t i = 0; i <= nCleanSize; ++i)
+    {
+        if (i < nCleanSize && m_clean.strText[i] != '\n') continue;
+        ++nLine;
+        const std::size_t nSourceEnd = i < nCleanSize ? m_clean.arrSource[i] : strPasted.size();
+        m_reader.ReadClean(m_clean, nLineBegin, i, strPasted.size(), m_line.reading, false);
+        CheckLine(strPasted.substr(nSourceBegin, nSourceEnd - nSourceBegin), eCast, false, false);
+        result.strText += m_line.strText;
+        if (m_line.reading.bC && m_line.check.eAgreement != EAgreement::Same && nDiffering++ == 0)
+        {
+            strFirstNotice = m_line.strNotice;
+            nFirstDiffering = nLine;
+        }
+        if (i == nCleanSize) break;
+        const std::size_t nBreak = strPasted.compare(nSourceEnd, 2, "\r\n") == 0 ? 2 : 1;
+        result.strText.append(strPasted, nSourceEnd, nBreak);
+        nSourceBegin = nSourceEnd + nBreak;
+        nLineBegin = i + 1;
+    }
+    result.strNotice =
+        PasteNoticeText(std::move(strFirstNotice), nFirstDiffering, nLine, nDiffering);
+    return result;
+}
