@@ -236,23 +236,41 @@ void CResultPanel::SelectColumns(int nAnchor, int nColumn)
     setTextCursor(cursor);
 }
 
-void CResultPanel::FlipBit(int nBit, const QPoint& ptGlobal, bool bKeys)
+void CResultPanel::Enter(const CPanelEntry& entry, const QPoint& ptGlobal,
+                         std::optional<int> nCursor)
 {
-    const std::optional<CPanelBits> bits = Bits();
-    if (!bits || !m_fnEnterLine) return;
-    const CPanelEntry entry = bits->FlipEntry(nBit);
+    if (!m_fnEnterLine) return;
     if (entry.m_strExpression.empty())
     {
         Refuse(entry.m_strReason, ptGlobal);
         return;
     }
-    // Entering gives the console the focus; a keyboard user goes on from the same digit.
+    // Entering gives the console the focus; a keyboard user goes on from the same place.
     m_fnEnterLine(entry.m_strExpression);
-    if (!bKeys) return;
+    if (!nCursor) return;
     setFocus(Qt::OtherFocusReason);
     QTextCursor cursor(document());
-    cursor.setPosition(bits->ColumnOfBit(nBit));
+    cursor.setPosition(std::clamp(*nCursor, 0, document()->characterCount() - 1));
     setTextCursor(cursor);
+}
+
+QPoint CResultPanel::CursorPoint() const
+{
+    return viewport()->mapToGlobal(cursorRect().bottomRight());
+}
+
+void CResultPanel::FlipBit(int nBit, const QPoint& ptGlobal, bool bKeys)
+{
+    if (const std::optional<CPanelBits> bits = Bits())
+        Enter(bits->FlipEntry(nBit), ptGlobal,
+              bKeys ? std::optional(bits->ColumnOfBit(nBit)) : std::nullopt);
+}
+
+void CResultPanel::SwapBytes(const QPoint& ptGlobal, bool bKeys)
+{
+    if (const std::optional<CPanelBits> bits = Bits())
+        Enter(bits->SwapEntry(), ptGlobal,
+              bKeys ? std::optional(textCursor().position()) : std::nullopt);
 }
 
 void CResultPanel::InsertField(const QPoint& ptGlobal)
@@ -260,11 +278,7 @@ void CResultPanel::InsertField(const QPoint& ptGlobal)
     const std::optional<CPanelBits> bits = Bits();
     const auto field = Field();
     if (!bits || !field || !m_fnEnterLine) return;
-    const CPanelEntry entry = bits->FieldEntry(field->first, field->second);
-    if (entry.m_strExpression.empty())
-        Refuse(entry.m_strReason, ptGlobal);
-    else
-        m_fnEnterLine(entry.m_strExpression);
+    Enter(bits->FieldEntry(field->first, field->second), ptGlobal, std::nullopt);
 }
 
 void CResultPanel::contextMenuEvent(QContextMenuEvent* pEvent)
@@ -279,9 +293,18 @@ void CResultPanel::contextMenuEvent(QContextMenuEvent* pEvent)
                 [this, nLine = item.m_nLine] { CopyLiteral(nLine); });
     }
 
-    // The field the selection covers on the binary line.
+    // The value's bits moved into a new line, as the keys in the panel move them.
     pMenu->addSeparator();
     const std::optional<CPanelBits> bits = Bits();
+    QAction* pSwap = pMenu->addAction(QStringLiteral("Swap bytes"));
+    pSwap->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    pSwap->setShortcutVisibleInContextMenu(true);
+    pSwap->setEnabled(bits && bits->CanSwap() && m_fnEnterLine);
+    connect(pSwap, &QAction::triggered, this,
+            [this, ptAt = pEvent->globalPos()] { SwapBytes(ptAt, false); });
+
+    // The field the selection covers on the binary line.
+    pMenu->addSeparator();
     const auto field = Field();
     for (const bool bHex : {true, false})
     {
@@ -324,7 +347,13 @@ void CResultPanel::keyPressEvent(QKeyEvent* pEvent)
     {
         // The digit after the cursor, or at the line's end the last one.
         FlipBit(bits->BitOfColumn(std::min(cursor.positionInBlock(), bits->Width() - 1)),
-                viewport()->mapToGlobal(cursorRect().bottomRight()), true);
+                CursorPoint(), true);
+        return;
+    }
+    if (pEvent->key() == Qt::Key_S &&
+        pEvent->modifiers() == (Qt::ControlModifier | Qt::ShiftModifier))
+    {
+        if (bits) SwapBytes(CursorPoint(), true);
         return;
     }
     CTextControl::keyPressEvent(pEvent);

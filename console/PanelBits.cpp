@@ -33,9 +33,26 @@ CPanelEntry ExactLiteral(std::uint64_t nMagnitude, bool bNegative, std::string_v
                 " significant bits; a double holds " + std::to_string(kDoubleDigits)};
 }
 
+// The same for a 64-bit integer: a negative one as its magnitude after a minus, since beyond
+// 2^63 a literal would convert to -2^63 whatever its digits (2^63 itself included).
+CPanelEntry IntegerLiteral(std::int64_t nValue, std::string_view strWhat)
+{
+    const bool bNegative = nValue < 0;
+    const auto nBits = static_cast<std::uint64_t>(nValue);
+    return ExactLiteral(bNegative ? 0 - nBits : nBits, bNegative, strWhat);
+}
+
 std::uint64_t LowMask(int nBits)
 {
     return nBits >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << nBits) - 1;
+}
+
+std::uint64_t SwapBytes(std::uint64_t nBits, int nWidth)
+{
+    std::uint64_t nSwapped = 0;
+    for (int nShift = 0; nShift < nWidth; nShift += 8)
+        nSwapped = (nSwapped << 8) | ((nBits >> nShift) & 0xFF);
+    return nSwapped;
 }
 
 } // namespace
@@ -112,13 +129,35 @@ CPanelEntry CPanelBits::FlipEntry(int nBit) const
 {
     if (nBit < 0 || nBit >= m_nWidth) return {};
     const std::uint64_t nFlipped = m_nBits ^ (std::uint64_t{1} << nBit);
+    return MovedEntry(nFlipped, m_nWidth, "not flipped");
+}
+
+int CPanelBits::MoveWidth() const
+{
+    if (m_nWidth < 64) return m_nWidth;
+    const auto nValue = static_cast<std::int64_t>(m_nBits);
+    return nValue >= std::numeric_limits<std::int32_t>::min() &&
+                   nValue <= std::numeric_limits<std::uint32_t>::max()
+               ? 32
+               : 64;
+}
+
+CPanelEntry CPanelBits::MovedEntry(std::uint64_t nMoved, int nWidth, std::string_view strWhat) const
+{
     // A cast reads the low bits of the literal's value, whatever its sign. (Appended, since
     // GCC 12 at -O3 warns falsely of overlapping copies in "$" + a string.)
-    if (m_nWidth < 64) return {std::string("$").append(HexDigits(nFlipped)), {}};
-    // Beyond 2^63 a literal would convert to -2^63 whatever its digits: a negative integer is
-    // written as its magnitude after a minus (2^63 itself included).
-    const bool bNegative = (nFlipped >> 63) != 0;
-    return ExactLiteral(bNegative ? 0 - nFlipped : nFlipped, bNegative, "not flipped");
+    if (m_nWidth < 64) return {std::string("$").append(HexDigits(nMoved)), {}};
+    if (nWidth == 64) return IntegerLiteral(static_cast<std::int64_t>(nMoved), strWhat);
+    const auto nLow = static_cast<std::uint32_t>(nMoved);
+    const bool bSigned = static_cast<std::int64_t>(m_nBits) < 0;
+    return IntegerLiteral(bSigned ? std::int64_t{static_cast<std::int32_t>(nLow)} : nLow, strWhat);
+}
+
+CPanelEntry CPanelBits::SwapEntry() const
+{
+    if (!CanSwap()) return {{}, "not swapped: 8 bits are a single byte"};
+    const int nWidth = MoveWidth();
+    return MovedEntry(SwapBytes(m_nBits & LowMask(nWidth), nWidth), nWidth, "not swapped");
 }
 
 CPanelEntry CPanelBits::FieldEntry(int nHigh, int nLow) const

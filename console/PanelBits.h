@@ -14,10 +14,11 @@ struct CPanelEntry
 };
 
 // The result panel's binary line as bits to touch: which bit a digit shows, the value with one
-// bit flipped and the literal that enters it, a field of bits, and the texts that name them.
-// Columns count the line's digits from 0 at its first (leftmost) digit; bits from 0 at its
-// last. The line is as wide as the cast that wrote it: 8, 16 or 32 bits, or 64 for no cast,
-// where it is the two's complement of the integer conversion of a double.
+// bit flipped, its bytes swapped or its bits rotated and the literal that enters it, a field of
+// bits, and the texts that name them. Columns count the line's digits from 0 at its first
+// (leftmost) digit; bits from 0 at its last. The line is as wide as the cast that wrote it: 8,
+// 16 or 32 bits, or 64 for no cast, where it is the two's complement of the integer conversion
+// of a double.
 class CPanelBits
 {
 public:
@@ -52,8 +53,20 @@ public:
     // The field's value as a '$' literal, when a double holds it exactly.
     CPanelEntry FieldEntry(int nHigh, int nLow) const;
 
+    // The width that a swap of bytes works in: the line's under a cast; with no cast 32 bits
+    // when the integer fits 32 bits, signed or unsigned, else all 64.
+    int MoveWidth() const;
+    // Under a cast the new bits are written as a flip writes them. With no cast, 32 moved bits
+    // are read as the integer was read, a negative one as signed; 64 as the 64-bit integer,
+    // where the 53-bit rule can refuse them.
+    bool CanSwap() const { return m_nWidth > 8; } // a single byte has nothing to swap with
+    CPanelEntry SwapEntry() const;
+
 private:
     CPanelBits(std::uint64_t nBits, int nWidth) : m_nBits(nBits), m_nWidth(nWidth) {}
+
+    // The expression for bits moved within nWidth (MoveWidth) bits, or why there is none.
+    CPanelEntry MovedEntry(std::uint64_t nMoved, int nWidth, std::string_view strWhat) const;
 
     std::uint64_t m_nBits;
     int m_nWidth;

@@ -181,4 +181,42 @@ TEST_F(CPanelTest, KeysFlipTheBitAtTheCursorAndSelectAField)
     EXPECT_EQ(ConsoleText(), strStart + strFlips);
 }
 
+// Each row in a new window: keys, an expression evaluated, then a move made in the panel by
+// its key or its menu item; what the console adds. The key leaves the focus in the panel.
+TEST_F(CPanelTest, KeysAndTheMenuMoveTheValuesBitsIntoANewLine)
+{
+    const std::tuple<const char*, const char*, const char*, const char*, std::string> rows[] = {
+        {"", "$12345678\r", "Ctrl+Shift+S", "Swap bytes", "$78563412\r\n2018915346\r\n?"},
+        {"Alt+1", "$1234\r", "Ctrl+Shift+S", "Swap bytes", "$3412\r\n13330\r\n?"},
+        {"Alt+8", "$12\r", "Ctrl+Shift+S", "Swap bytes", ""},
+    };
+    for (const auto& [pszSetup, pszTyped, pszKey, pszItem, strAdded] : rows)
+    {
+        SCOPED_TRACE(std::string(pszSetup) + " " + pszTyped + pszKey);
+        for (const bool bMenu : {false, true})
+        {
+            OpenWindow();
+            Keys(pszSetup);
+            Type(pszTyped);
+            const std::string strBefore = ConsoleText();
+            Panel()->setFocus();
+            if (bMenu)
+            {
+                const QStringList arrItems = UseContextMenu(Viewport(), QString::fromUtf8(pszItem));
+                EXPECT_TRUE(arrItems.contains(QString::fromUtf8(pszItem)));
+            }
+            else
+            {
+                Keys(pszKey);
+                EXPECT_EQ(QApplication::focusWidget(), Panel());
+            }
+            EXPECT_EQ(ConsoleText(), strBefore + strAdded);
+            if (strAdded.empty() && !bMenu) // the menu's item is disabled
+            {
+                EXPECT_EQ(Panel()->Detail().toStdString(), "not swapped: 8 bits are a single byte");
+            }
+        }
+    }
+}
+
 } // namespace

@@ -197,4 +197,60 @@ TEST_F(ConsoleTest, FlippingEachBitUnderEveryCastGivesBackExactlyThoseBits)
     }
 }
 
+// Each row: the cast type, a value entered, a move of its bits; the '?' line the move writes
+// and the decimal line it gives, or the reason there is none. With no cast the move works in
+// 32 bits while the integer fits them (signed or unsigned) and reads them as it was read;
+// else in 64, where the 53-bit rule can refuse.
+TEST_F(ConsoleTest, SwappingBytesWritesTheSwappedValueUnderEveryCast)
+{
+    const std::tuple<int, const char*, std::string, const char*> rows[] = {
+        {0, "$12345678", "?$78563412", "2018915346"},
+        {0, "$80", "?$80000000", "2147483648"},
+        {0, "$FFFFFFFF", "?$FFFFFFFF", "4294967295"}, // unsigned 32 bits' top
+        {0, "-1", "?-$1", "-1"},
+        {0, "-2", "?-$1000001", "-16777217"},
+        {0, "-$80000000", "?$80", "128"}, // signed 32 bits' bottom
+        {0, "2.5", "?$2000000", "33554432"},
+        {0, "$100000000", "?$1000000", "16777216"}, // past 32 bits: 64
+        {0, "-$80000001", "?-$8000000001", "-549755813889"},
+        {0, "$123456789ABCDE", "?-$21436587A9CBEE00", "-2396871060034940416"}, // 53 bits
+        {0, "1/0", "?$80", "128"}, // the conversion's -2^63
+        {0, "-$123456789ABCDE",
+         "not swapped: $22436587A9CBEDFF = 2468928654072868351 needs 62" + kLimit, ""},
+        {2, "$12345678", "?$78563412", "2018915346"},
+        {2, "$80", "?$80000000", "-2147483648"},
+        {3, "$80", "?$80000000", "2147483648"},
+        {3, "-1", "?$FFFFFFFF", "4294967295"},
+        {4, "$1234", "?$3412", "13330"},
+        {4, "$FF", "?$FF00", "-256"},
+        {5, "$FF", "?$FF00", "65280"},
+        {6, "$12", "not swapped: 8 bits are a single byte", ""},
+        {7, "$12", "not swapped: 8 bits are a single byte", ""},
+    };
+    for (const auto& [nCastType, pszStart, strLine, pszDecimal] : rows)
+    {
+        SCOPED_TRACE(std::string(pszStart) + " cast type " + std::to_string(nCastType));
+        StartWith(nCastType / 2, nCastType % 2, 2, 1, 1);
+        ASSERT_TRUE(Enter((std::string("?") + pszStart + "@").c_str()));
+        const std::string strBefore = m_window.m_strConsoleText;
+        const auto bits = CPanelBits::FromLine(PanelLine(0));
+        ASSERT_TRUE(bits);
+        EXPECT_EQ(bits->CanSwap(), nCastType < 6);
+        const CPanelEntry entry = bits->SwapEntry();
+        if (strLine[0] != '?')
+        {
+            EXPECT_EQ(entry.m_strReason, strLine);
+            continue;
+        }
+        ASSERT_TRUE(m_console.EnterLine(entry.m_strExpression)) << entry.m_strReason;
+        EXPECT_EQ(m_window.m_strConsoleText.substr(strBefore.size() - 1),
+                  strLine + ("\r\n" + std::string(pszDecimal) + "\r\n?"));
+        // Under a cast a second swap gives back the bits the value showed.
+        if (nCastType < 2) continue;
+        ASSERT_TRUE(
+            m_console.EnterLine(CPanelBits::FromLine(PanelLine(0))->SwapEntry().m_strExpression));
+        EXPECT_EQ(PanelLine(0), BinaryLine(bits->Bits(), bits->Width()));
+    }
+}
+
 } // namespace
