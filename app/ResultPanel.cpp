@@ -273,6 +273,13 @@ void CResultPanel::SwapBytes(const QPoint& ptGlobal, bool bKeys)
               bKeys ? std::optional(textCursor().position()) : std::nullopt);
 }
 
+void CResultPanel::Rotate(bool bLeft, const QPoint& ptGlobal, bool bKeys)
+{
+    if (const std::optional<CPanelBits> bits = Bits())
+        Enter(bits->RotateEntry(bLeft), ptGlobal,
+              bKeys ? std::optional(textCursor().position()) : std::nullopt);
+}
+
 void CResultPanel::InsertField(const QPoint& ptGlobal)
 {
     const std::optional<CPanelBits> bits = Bits();
@@ -302,6 +309,16 @@ void CResultPanel::contextMenuEvent(QContextMenuEvent* pEvent)
     pSwap->setEnabled(bits && bits->CanSwap() && m_fnEnterLine);
     connect(pSwap, &QAction::triggered, this,
             [this, ptAt = pEvent->globalPos()] { SwapBytes(ptAt, false); });
+    for (const bool bLeft : {true, false})
+    {
+        QAction* pRotate = pMenu->addAction(bLeft ? QStringLiteral("Rotate left")
+                                                  : QStringLiteral("Rotate right"));
+        pRotate->setShortcut(QKeySequence(Qt::CTRL | (bLeft ? Qt::Key_Left : Qt::Key_Right)));
+        pRotate->setShortcutVisibleInContextMenu(true);
+        pRotate->setEnabled(bits && m_fnEnterLine);
+        connect(pRotate, &QAction::triggered, this,
+                [this, bLeft, ptAt = pEvent->globalPos()] { Rotate(bLeft, ptAt, false); });
+    }
 
     // The field the selection covers on the binary line.
     pMenu->addSeparator();
@@ -354,6 +371,12 @@ void CResultPanel::keyPressEvent(QKeyEvent* pEvent)
         pEvent->modifiers() == (Qt::ControlModifier | Qt::ShiftModifier))
     {
         if (bits) SwapBytes(CursorPoint(), true);
+        return;
+    }
+    if ((pEvent->key() == Qt::Key_Left || pEvent->key() == Qt::Key_Right) &&
+        pEvent->modifiers() == Qt::ControlModifier)
+    {
+        if (bits) Rotate(pEvent->key() == Qt::Key_Left, CursorPoint(), true);
         return;
     }
     CTextControl::keyPressEvent(pEvent);

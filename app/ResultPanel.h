@@ -14,11 +14,12 @@
 // accessible description names the lines: binary, hexadecimal, decimal.
 //
 // Its bits can be touched. A click on a digit of the binary line flips that bit into a new
-// '?' line, and the context menu or a key swaps its bytes the same way; a drag across digits
-// selects a field of bits; hovering names a digit's bit, or the field, and the decimal line's
-// IEEE-754 bits. With the focus in the panel, Space flips the bit at the text cursor, Shift
-// with the arrows selects a field and Ctrl+Shift+S swaps the bytes. What the tooltips say is
-// also added to the accessible description, for screen readers.
+// '?' line, and the context menu or a key swaps its bytes or rotates its bits the same way; a
+// drag across digits selects a field of bits; hovering names a digit's bit, or the field, and
+// the decimal line's IEEE-754 bits. With the focus in the panel, Space flips the bit at the
+// text cursor, Shift with the arrows selects a field, Ctrl+Shift+S swaps the bytes and
+// Ctrl+Left and Ctrl+Right rotate. What the tooltips say is also added to the accessible
+// description, for screen readers.
 class CResultPanel : public CTextControl
 {
 public:
@@ -40,8 +41,10 @@ public:
     // Flips bit nBit into a new line; where that cannot be, beeps and says why in a tooltip at
     // ptGlobal. After keys the panel keeps the focus, its cursor on the same digit.
     void FlipBit(int nBit, const QPoint& ptGlobal, bool bKeys);
-    // The value's bytes swapped into a new line, the same way; after keys the cursor stays.
+    // The value's bytes swapped, or its bits rotated by one, into a new line, the same way;
+    // after keys the cursor stays.
     void SwapBytes(const QPoint& ptGlobal, bool bKeys);
+    void Rotate(bool bLeft, const QPoint& ptGlobal, bool bKeys);
     // The field's value into a new line, the same way.
     void InsertField(const QPoint& ptGlobal);
     // What the tooltip says, or said last, about the point or the text cursor; empty for

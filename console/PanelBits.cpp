@@ -47,6 +47,15 @@ std::uint64_t LowMask(int nBits)
     return nBits >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << nBits) - 1;
 }
 
+std::uint64_t Rotate(std::uint64_t nBits, int nWidth, bool bLeft)
+{
+    const std::uint64_t nMask = LowMask(nWidth);
+    nBits &= nMask;
+    return (bLeft ? (nBits << 1) | (nBits >> (nWidth - 1))
+                  : (nBits >> 1) | (nBits << (nWidth - 1))) &
+           nMask;
+}
+
 std::uint64_t SwapBytes(std::uint64_t nBits, int nWidth)
 {
     std::uint64_t nSwapped = 0;
@@ -158,6 +167,12 @@ CPanelEntry CPanelBits::SwapEntry() const
     if (!CanSwap()) return {{}, "not swapped: 8 bits are a single byte"};
     const int nWidth = MoveWidth();
     return MovedEntry(SwapBytes(m_nBits & LowMask(nWidth), nWidth), nWidth, "not swapped");
+}
+
+CPanelEntry CPanelBits::RotateEntry(bool bLeft) const
+{
+    const int nWidth = MoveWidth();
+    return MovedEntry(Rotate(m_nBits, nWidth, bLeft), nWidth, "not rotated");
 }
 
 CPanelEntry CPanelBits::FieldEntry(int nHigh, int nLow) const

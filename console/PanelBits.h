@@ -53,14 +53,16 @@ public:
     // The field's value as a '$' literal, when a double holds it exactly.
     CPanelEntry FieldEntry(int nHigh, int nLow) const;
 
-    // The width that a swap of bytes works in: the line's under a cast; with no cast 32 bits
-    // when the integer fits 32 bits, signed or unsigned, else all 64.
+    // The width that a swap of bytes or a rotation works in: the line's under a cast; with no
+    // cast 32 bits when the integer fits 32 bits, signed or unsigned, else all 64.
     int MoveWidth() const;
     // Under a cast the new bits are written as a flip writes them. With no cast, 32 moved bits
     // are read as the integer was read, a negative one as signed; 64 as the 64-bit integer,
     // where the 53-bit rule can refuse them.
     bool CanSwap() const { return m_nWidth > 8; } // a single byte has nothing to swap with
     CPanelEntry SwapEntry() const;
+    // The bits rotated by one within that width: left moves the top bit to bit 0.
+    CPanelEntry RotateEntry(bool bLeft) const;
 
 private:
     CPanelBits(std::uint64_t nBits, int nWidth) : m_nBits(nBits), m_nWidth(nWidth) {}

@@ -189,6 +189,9 @@ TEST_F(CPanelTest, KeysAndTheMenuMoveTheValuesBitsIntoANewLine)
         {"", "$12345678\r", "Ctrl+Shift+S", "Swap bytes", "$78563412\r\n2018915346\r\n?"},
         {"Alt+1", "$1234\r", "Ctrl+Shift+S", "Swap bytes", "$3412\r\n13330\r\n?"},
         {"Alt+8", "$12\r", "Ctrl+Shift+S", "Swap bytes", ""},
+        {"Alt+3", "$80000001\r", "Ctrl+Left", "Rotate left", "$3\r\n3\r\n?"},
+        {"Alt+3, Alt+U", "$80000001\r", "Ctrl+Right", "Rotate right",
+         "$C0000000\r\n-1073741824\r\n?"},
     };
     for (const auto& [pszSetup, pszTyped, pszKey, pszItem, strAdded] : rows)
     {

@@ -197,46 +197,70 @@ TEST_F(ConsoleTest, FlippingEachBitUnderEveryCastGivesBackExactlyThoseBits)
     }
 }
 
-// Each row: the cast type, a value entered, a move of its bits; the '?' line the move writes
-// and the decimal line it gives, or the reason there is none. With no cast the move works in
-// 32 bits while the integer fits them (signed or unsigned) and reads them as it was read;
-// else in 64, where the 53-bit rule can refuse.
-TEST_F(ConsoleTest, SwappingBytesWritesTheSwappedValueUnderEveryCast)
+// Each row: the cast type, a value entered, a move of its bits (Swap, rotate Left or Right);
+// the '?' line the move writes and the decimal line it gives, or the reason there is none.
+// With no cast a move works in 32 bits while the integer fits them (signed or unsigned) and
+// reads them as it was read; else in 64, where the 53-bit rule can refuse.
+TEST_F(ConsoleTest, MovesWriteTheMovedValueUnderEveryCast)
 {
-    const std::tuple<int, const char*, std::string, const char*> rows[] = {
-        {0, "$12345678", "?$78563412", "2018915346"},
-        {0, "$80", "?$80000000", "2147483648"},
-        {0, "$FFFFFFFF", "?$FFFFFFFF", "4294967295"}, // unsigned 32 bits' top
-        {0, "-1", "?-$1", "-1"},
-        {0, "-2", "?-$1000001", "-16777217"},
-        {0, "-$80000000", "?$80", "128"}, // signed 32 bits' bottom
-        {0, "2.5", "?$2000000", "33554432"},
-        {0, "$100000000", "?$1000000", "16777216"}, // past 32 bits: 64
-        {0, "-$80000001", "?-$8000000001", "-549755813889"},
-        {0, "$123456789ABCDE", "?-$21436587A9CBEE00", "-2396871060034940416"}, // 53 bits
-        {0, "1/0", "?$80", "128"}, // the conversion's -2^63
-        {0, "-$123456789ABCDE",
+    const std::tuple<int, const char*, char, std::string, const char*> rows[] = {
+        {0, "$12345678", 'S', "?$78563412", "2018915346"},
+        {0, "$80", 'S', "?$80000000", "2147483648"},
+        {0, "$FFFFFFFF", 'S', "?$FFFFFFFF", "4294967295"}, // unsigned 32 bits' top
+        {0, "-1", 'S', "?-$1", "-1"},
+        {0, "-2", 'S', "?-$1000001", "-16777217"},
+        {0, "-$80000000", 'S', "?$80", "128"}, // signed 32 bits' bottom
+        {0, "2.5", 'S', "?$2000000", "33554432"},
+        {0, "$100000000", 'S', "?$1000000", "16777216"}, // past 32 bits: 64
+        {0, "-$80000001", 'S', "?-$8000000001", "-549755813889"},
+        {0, "$123456789ABCDE", 'S', "?-$21436587A9CBEE00", "-2396871060034940416"}, // 53 bits
+        {0, "1/0", 'S', "?$80", "128"}, // the conversion's -2^63
+        {0, "-$123456789ABCDE", 'S',
          "not swapped: $22436587A9CBEDFF = 2468928654072868351 needs 62" + kLimit, ""},
-        {2, "$12345678", "?$78563412", "2018915346"},
-        {2, "$80", "?$80000000", "-2147483648"},
-        {3, "$80", "?$80000000", "2147483648"},
-        {3, "-1", "?$FFFFFFFF", "4294967295"},
-        {4, "$1234", "?$3412", "13330"},
-        {4, "$FF", "?$FF00", "-256"},
-        {5, "$FF", "?$FF00", "65280"},
-        {6, "$12", "not swapped: 8 bits are a single byte", ""},
-        {7, "$12", "not swapped: 8 bits are a single byte", ""},
+        {0, "$80000001", 'L', "?$3", "3"},
+        {0, "$80000001", 'R', "?$C0000000", "3221225472"},
+        {0, "-1", 'L', "?-$1", "-1"},
+        {0, "-$80000000", 'L', "?$1", "1"},
+        {0, "-2", 'R', "?$7FFFFFFF", "2147483647"},
+        {0, "$100000000", 'L', "?$200000000", "8589934592"},
+        {0, "-$80000001", 'L', "?-$100000001", "-4294967297"},
+        {0, "1/0", 'L', "?$1", "1"},
+        {0, "1/0", 'R', "?$4000000000000000", "4611686018427387904"},
+        {0, "$1FFFFFFFFFFFFF", 'R',
+         "not rotated: -$7FF0000000000001 = -9218868437227405313 needs 63" + kLimit, ""},
+        {2, "$12345678", 'S', "?$78563412", "2018915346"},
+        {2, "$80", 'S', "?$80000000", "-2147483648"},
+        {3, "$80", 'S', "?$80000000", "2147483648"},
+        {3, "-1", 'S', "?$FFFFFFFF", "4294967295"},
+        {2, "$80000001", 'L', "?$3", "3"},
+        {2, "$80000001", 'R', "?$C0000000", "-1073741824"},
+        {3, "$40000000", 'L', "?$80000000", "2147483648"},
+        {4, "$1234", 'S', "?$3412", "13330"},
+        {4, "$FF", 'S', "?$FF00", "-256"},
+        {5, "$FF", 'S', "?$FF00", "65280"},
+        {4, "$8001", 'L', "?$3", "3"},
+        {4, "1", 'R', "?$8000", "-32768"},
+        {5, "1", 'R', "?$8000", "32768"},
+        {6, "$12", 'S', "not swapped: 8 bits are a single byte", ""},
+        {7, "$12", 'S', "not swapped: 8 bits are a single byte", ""},
+        {6, "$81", 'L', "?$3", "3"},
+        {6, "1", 'R', "?$80", "-128"},
+        {7, "1", 'R', "?$80", "128"},
+        {7, "-1", 'L', "?$FF", "255"},
     };
-    for (const auto& [nCastType, pszStart, strLine, pszDecimal] : rows)
+    const auto move = [](const CPanelBits& bits, char chMove)
+    { return chMove == 'S' ? bits.SwapEntry() : bits.RotateEntry(chMove == 'L'); };
+    for (const auto& [nCastType, pszStart, chMove, strLine, pszDecimal] : rows)
     {
-        SCOPED_TRACE(std::string(pszStart) + " cast type " + std::to_string(nCastType));
+        SCOPED_TRACE(std::string(pszStart) + " " + chMove + " cast type " +
+                     std::to_string(nCastType));
         StartWith(nCastType / 2, nCastType % 2, 2, 1, 1);
         ASSERT_TRUE(Enter((std::string("?") + pszStart + "@").c_str()));
         const std::string strBefore = m_window.m_strConsoleText;
         const auto bits = CPanelBits::FromLine(PanelLine(0));
         ASSERT_TRUE(bits);
         EXPECT_EQ(bits->CanSwap(), nCastType < 6);
-        const CPanelEntry entry = bits->SwapEntry();
+        const CPanelEntry entry = move(*bits, chMove);
         if (strLine[0] != '?')
         {
             EXPECT_EQ(entry.m_strReason, strLine);
@@ -245,10 +269,11 @@ TEST_F(ConsoleTest, SwappingBytesWritesTheSwappedValueUnderEveryCast)
         ASSERT_TRUE(m_console.EnterLine(entry.m_strExpression)) << entry.m_strReason;
         EXPECT_EQ(m_window.m_strConsoleText.substr(strBefore.size() - 1),
                   strLine + ("\r\n" + std::string(pszDecimal) + "\r\n?"));
-        // Under a cast a second swap gives back the bits the value showed.
+        // Under a cast the opposite move gives back the bits the value showed.
         if (nCastType < 2) continue;
+        const char chBack = chMove == 'S' ? 'S' : chMove == 'L' ? 'R' : 'L';
         ASSERT_TRUE(
-            m_console.EnterLine(CPanelBits::FromLine(PanelLine(0))->SwapEntry().m_strExpression));
+            m_console.EnterLine(move(*CPanelBits::FromLine(PanelLine(0)), chBack).m_strExpression));
         EXPECT_EQ(PanelLine(0), BinaryLine(bits->Bits(), bits->Width()));
     }
 }
