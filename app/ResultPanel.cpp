@@ -280,12 +280,14 @@ void CResultPanel::Rotate(bool bLeft, const QPoint& ptGlobal, bool bKeys)
               bKeys ? std::optional(textCursor().position()) : std::nullopt);
 }
 
-void CResultPanel::InsertField(const QPoint& ptGlobal)
+void CResultPanel::InsertField(const QPoint& ptGlobal, bool bSigned)
 {
     const std::optional<CPanelBits> bits = Bits();
     const auto field = Field();
-    if (!bits || !field || !m_fnEnterLine) return;
-    Enter(bits->FieldEntry(field->first, field->second), ptGlobal, std::nullopt);
+    if (!bits || !field) return;
+    Enter(bSigned ? bits->SignedFieldEntry(field->first, field->second)
+                  : bits->FieldEntry(field->first, field->second),
+          ptGlobal, std::nullopt);
 }
 
 void CResultPanel::contextMenuEvent(QContextMenuEvent* pEvent)
@@ -333,10 +335,14 @@ void CResultPanel::contextMenuEvent(QContextMenuEvent* pEvent)
                     [this, strText = bits->FieldLiteral(field->first, field->second, bHex)]
                     { CopyText(strText); });
     }
-    QAction* pInsert = pMenu->addAction(QStringLiteral("Insert field"));
-    pInsert->setEnabled(field.has_value() && m_fnEnterLine);
-    connect(pInsert, &QAction::triggered, this,
-            [this, ptAt = pEvent->globalPos()] { InsertField(ptAt); });
+    for (const bool bSigned : {false, true})
+    {
+        QAction* pInsert = pMenu->addAction(bSigned ? QStringLiteral("Insert field as signed")
+                                                    : QStringLiteral("Insert field"));
+        pInsert->setEnabled(field.has_value() && m_fnEnterLine);
+        connect(pInsert, &QAction::triggered, this,
+                [this, bSigned, ptAt = pEvent->globalPos()] { InsertField(ptAt, bSigned); });
+    }
 
     // The IEEE-754 bits of the double the decimal line shows.
     pMenu->addSeparator();

@@ -45,8 +45,8 @@ public:
     // after keys the cursor stays.
     void SwapBytes(const QPoint& ptGlobal, bool bKeys);
     void Rotate(bool bLeft, const QPoint& ptGlobal, bool bKeys);
-    // The field's value into a new line, the same way.
-    void InsertField(const QPoint& ptGlobal);
+    // The field's value into a new line, the same way; bSigned reads it as two's complement.
+    void InsertField(const QPoint& ptGlobal, bool bSigned);
     // What the tooltip says, or said last, about the point or the text cursor; empty for
     // nothing.
     const QString& Detail() const { return m_strDetail; }

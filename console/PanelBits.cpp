@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <limits>
+#include <tuple>
 
 static_assert(std::numeric_limits<double>::is_iec559 && std::numeric_limits<float>::is_iec559,
               "the IEEE-754 texts read the bits of IEEE doubles and floats");
@@ -110,22 +111,39 @@ std::string CPanelBits::BitText(int nBit) const
     return "bit " + std::to_string(nBit) + " = " + (Bit(nBit) ? "1" : "0");
 }
 
-std::uint64_t CPanelBits::Field(int nHigh, int nLow) const
+std::pair<int, int> CPanelBits::FieldEnds(int nHigh, int nLow) const
 {
     if (nHigh < nLow) std::swap(nHigh, nLow);
-    nHigh = std::clamp(nHigh, 0, m_nWidth - 1);
-    nLow = std::clamp(nLow, 0, m_nWidth - 1);
+    return {std::clamp(nHigh, 0, m_nWidth - 1), std::clamp(nLow, 0, m_nWidth - 1)};
+}
+
+std::uint64_t CPanelBits::Field(int nHigh, int nLow) const
+{
+    std::tie(nHigh, nLow) = FieldEnds(nHigh, nLow);
     return (m_nBits >> nLow) & LowMask(nHigh - nLow + 1);
+}
+
+std::pair<std::uint64_t, bool> CPanelBits::SignedField(int nHigh, int nLow) const
+{
+    std::tie(nHigh, nLow) = FieldEnds(nHigh, nLow);
+    const int nWidth = nHigh - nLow + 1;
+    const std::uint64_t nValue = Field(nHigh, nLow);
+    if (((nValue >> (nWidth - 1)) & 1) == 0) return {nValue, false};
+    // The magnitude of a negative field: 2^width less its value, in unsigned arithmetic.
+    return {(0 - nValue) & LowMask(nWidth), true};
 }
 
 std::string CPanelBits::FieldText(int nHigh, int nLow) const
 {
-    if (nHigh < nLow) std::swap(nHigh, nLow);
+    std::tie(nHigh, nLow) = FieldEnds(nHigh, nLow);
     const std::uint64_t nValue = Field(nHigh, nLow);
     const std::string strBits = nHigh == nLow
                                     ? "bit " + std::to_string(nHigh)
                                     : "bits " + std::to_string(nHigh) + ".." + std::to_string(nLow);
-    return strBits + " = $" + HexDigits(nValue) + " = " + std::to_string(nValue);
+    std::string strText = strBits + " = $" + HexDigits(nValue) + " = " + std::to_string(nValue);
+    if (const auto [nMagnitude, bNegative] = SignedField(nHigh, nLow); bNegative)
+        strText += " (signed -" + std::to_string(nMagnitude) + ")";
+    return strText;
 }
 
 std::string CPanelBits::FieldLiteral(int nHigh, int nLow, bool bHex) const
@@ -178,6 +196,12 @@ CPanelEntry CPanelBits::RotateEntry(bool bLeft) const
 CPanelEntry CPanelBits::FieldEntry(int nHigh, int nLow) const
 {
     return ExactLiteral(Field(nHigh, nLow), false, "not inserted");
+}
+
+CPanelEntry CPanelBits::SignedFieldEntry(int nHigh, int nLow) const
+{
+    const auto [nMagnitude, bNegative] = SignedField(nHigh, nLow);
+    return ExactLiteral(nMagnitude, bNegative, "not inserted");
 }
 
 std::string DoubleBitsText(double dValue)

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 // What a gesture on the result panel enters: an expression for a new '?' line, or, when there
 // is none, the reason, said to the user instead.
@@ -39,7 +40,8 @@ public:
 
     // Bits nHigh down to nLow, in either order, as an unsigned number: the field's value.
     std::uint64_t Field(int nHigh, int nLow) const;
-    // "bits 23..16 = $DE = 222"; "bit 7 = $1 = 1" for a field of one bit.
+    // "bits 11..0 = $F9C = 3996 (signed -100)", the field's two's complement named when its
+    // top bit is set; "bits 23..16 = $5E = 94"; "bit 7 = $1 = 1 (signed -1)".
     std::string FieldText(int nHigh, int nLow) const;
     // The field's value as C and the other languages write it: "0xDE", or "222".
     std::string FieldLiteral(int nHigh, int nLow, bool bHex) const;
@@ -50,8 +52,10 @@ public:
     // integer, a negative one as "-$" and its magnitude. An integer that a double cannot hold
     // (more than 53 significant bits) has no expression.
     CPanelEntry FlipEntry(int nBit) const;
-    // The field's value as a '$' literal, when a double holds it exactly.
+    // The field's value as a '$' literal, when a double holds it exactly; or its two's
+    // complement value, a negative one as "-$" and its magnitude.
     CPanelEntry FieldEntry(int nHigh, int nLow) const;
+    CPanelEntry SignedFieldEntry(int nHigh, int nLow) const;
 
     // The width that a swap of bytes or a rotation works in: the line's under a cast; with no
     // cast 32 bits when the integer fits 32 bits, signed or unsigned, else all 64.
@@ -67,6 +71,10 @@ public:
 private:
     CPanelBits(std::uint64_t nBits, int nWidth) : m_nBits(nBits), m_nWidth(nWidth) {}
 
+    // The field in order, its ends clamped to the line, and its two's complement: negative
+    // when its top bit is set, as its magnitude.
+    std::pair<int, int> FieldEnds(int nHigh, int nLow) const;
+    std::pair<std::uint64_t, bool> SignedField(int nHigh, int nLow) const;
     // The expression for bits moved within nWidth (MoveWidth) bits, or why there is none.
     CPanelEntry MovedEntry(std::uint64_t nMoved, int nWidth, std::string_view strWhat) const;
 

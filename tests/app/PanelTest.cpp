@@ -98,9 +98,10 @@ TEST_F(CPanelTest, ADragSelectsAFieldThatTheMenuCopiesOrInserts)
     const std::string strBefore = ConsoleText();
     const QPoint ptBelow(CharPoint(0, 63).x() + 10, CharPoint(2, 0).y() + 10);
     const std::pair<std::vector<QPoint>, const char*> rows[] = {
-        {{CharPoint(0, 40), CharPoint(0, 44), CharPoint(0, 47)}, "bits 23..16 = $DE = 222"},
-        {{CharPoint(0, 47), CharPoint(0, 40)}, "bits 23..16 = $DE = 222"},
-        {{CharPoint(0, 63), CharPoint(0, 62)}, "bits 1..0 = $2 = 2"},
+        {{CharPoint(0, 40), CharPoint(0, 44), CharPoint(0, 47)},
+         "bits 23..16 = $DE = 222 (signed -34)"},
+        {{CharPoint(0, 47), CharPoint(0, 40)}, "bits 23..16 = $DE = 222 (signed -34)"},
+        {{CharPoint(0, 63), CharPoint(0, 62)}, "bits 1..0 = $2 = 2 (signed -2)"},
         {{CharPoint(0, 60), ptBelow}, "bits 3..0 = $2 = 2"},
     };
     for (const auto& [arrPoints, pszField] : rows)
@@ -123,6 +124,14 @@ TEST_F(CPanelTest, ADragSelectsAFieldThatTheMenuCopiesOrInserts)
     EXPECT_EQ(Copied("Copy field as decimal"), "222");
     UseContextMenu(Viewport(), QStringLiteral("Insert field"));
     EXPECT_EQ(ConsoleText(), strBefore + "$DE\r\n222\r\n?");
+
+    // A field read as two's complement: twelve bits of $F9C are -100.
+    Type("$F9C\r");
+    const std::string strF9C = ConsoleText();
+    Drag({CharPoint(0, 52), CharPoint(0, 63)});
+    EXPECT_EQ(Panel()->Detail().toStdString(), "bits 11..0 = $F9C = 3996 (signed -100)");
+    UseContextMenu(Viewport(), QStringLiteral("Insert field as signed"));
+    EXPECT_EQ(ConsoleText(), strF9C + "-$64\r\n-100\r\n?");
 }
 
 TEST_F(CPanelTest, HoveringNamesTheDigitsBitOrTheDecimalLinesIeee754Bits)
@@ -174,7 +183,7 @@ TEST_F(CPanelTest, KeysFlipTheBitAtTheCursorAndSelectAField)
     Keys("Left, Left, Left");
     EXPECT_EQ(Panel()->Detail().toStdString(), "bit 7 = 0");
     Keys("Space, Shift+Right, Shift+Right");
-    EXPECT_EQ(Panel()->Detail().toStdString(), "bits 7..6 = $3 = 3");
+    EXPECT_EQ(Panel()->Detail().toStdString(), "bits 7..6 = $3 = 3 (signed -1)");
     Keys("Down, Down, Space"); // nothing to flip on the decimal line
     EXPECT_EQ(Panel()->Detail().toStdString().substr(0, 25), "double 0x41E81BC018600000");
     const std::string strFlips = "$C0DE0043\r\n3235774531\r\n?$C0DE00C3\r\n3235774659\r\n?";

@@ -28,29 +28,45 @@ TEST(PanelBitsTest, BitsOfColumnsAndFieldsFromOneBitToSixtyFour)
                                        std::string(7, '0'), std::string(65, '1')})
         EXPECT_FALSE(CPanelBits::FromLine(strLine)) << strLine;
     const std::uint64_t kOnes = ~std::uint64_t{0};
+    const std::string kSignedOne = " (signed -1)";
     const struct
     {
         std::uint64_t nBits;
         int nWidth, nHigh, nLow;
         const char* szBit; // bit nHigh
-        std::string strField, strEntry;
+        std::string strField, strEntry, strSigned;
     } rows[] = {
-        {0x81, 8, 7, 0, "bit 7 = 1", "bits 7..0 = $81 = 129", "$81"},
-        {0x81, 8, 1, 1, "bit 1 = 0", "bit 1 = $0 = 0", "$0"},
-        {0xC0DE0042, 32, 23, 16, "bit 23 = 1", "bits 23..16 = $DE = 222", "$DE"},
-        {0xC0DE0042, 32, 16, 23, "bit 16 = 0", "bits 23..16 = $DE = 222", "$DE"},
-        {0x8000, 16, 15, 15, "bit 15 = 1", "bit 15 = $1 = 1", "$1"},
-        {kOnes, 64, 63, 63, "bit 63 = 1", "bit 63 = $1 = 1", "$1"},
-        {kOnes, 64, 0, 0, "bit 0 = 1", "bit 0 = $1 = 1", "$1"},
-        {kOnes, 64, 63, 11, "bit 63 = 1", "bits 63..11 = $1FFFFFFFFFFFFF = 9007199254740991",
-         "$1FFFFFFFFFFFFF"},
-        {kOnes, 64, 63, 10, "bit 63 = 1", "bits 63..10 = $3FFFFFFFFFFFFF = 18014398509481983",
-         "not inserted: $3FFFFFFFFFFFFF = 18014398509481983 needs 54" + kLimit},
-        {kOnes, 64, 63, 0, "bit 63 = 1", "bits 63..0 = $FFFFFFFFFFFFFFFF = 18446744073709551615",
-         "not inserted: $FFFFFFFFFFFFFFFF = 18446744073709551615 needs 64" + kLimit},
+        {0x81, 8, 7, 0, "bit 7 = 1", "bits 7..0 = $81 = 129 (signed -127)", "$81", "-$7F"},
+        {0x81, 8, 1, 1, "bit 1 = 0", "bit 1 = $0 = 0", "$0", "$0"},
+        {0x81, 8, 6, 0, "bit 6 = 0", "bits 6..0 = $1 = 1", "$1", "$1"},
+        {0xC0DE0042, 32, 23, 16, "bit 23 = 1", "bits 23..16 = $DE = 222 (signed -34)", "$DE",
+         "-$22"},
+        {0xC0DE0042, 32, 16, 23, "bit 16 = 0", "bits 23..16 = $DE = 222 (signed -34)", "$DE",
+         "-$22"},
+        {0xF9C, 64, 11, 0, "bit 11 = 1", "bits 11..0 = $F9C = 3996 (signed -100)", "$F9C", "-$64"},
+        {0xF9C, 64, 12, 0, "bit 12 = 0", "bits 12..0 = $F9C = 3996", "$F9C", "$F9C"},
+        {0xF9C, 64, 11, 4, "bit 11 = 1", "bits 11..4 = $F9 = 249 (signed -7)", "$F9", "-$7"},
+        {0x8000, 16, 15, 15, "bit 15 = 1", "bit 15 = $1 = 1" + kSignedOne, "$1", "-$1"},
+        {kOnes, 64, 63, 63, "bit 63 = 1", "bit 63 = $1 = 1" + kSignedOne, "$1", "-$1"},
+        {kOnes, 64, 0, 0, "bit 0 = 1", "bit 0 = $1 = 1" + kSignedOne, "$1", "-$1"},
+        {kOnes, 64, 63, 11, "bit 63 = 1",
+         "bits 63..11 = $1FFFFFFFFFFFFF = 9007199254740991" + kSignedOne, "$1FFFFFFFFFFFFF", "-$1"},
+        {kOnes, 64, 63, 10, "bit 63 = 1",
+         "bits 63..10 = $3FFFFFFFFFFFFF = 18014398509481983" + kSignedOne,
+         "not inserted: $3FFFFFFFFFFFFF = 18014398509481983 needs 54" + kLimit, "-$1"},
+        {kOnes, 64, 63, 0, "bit 63 = 1",
+         "bits 63..0 = $FFFFFFFFFFFFFFFF = 18446744073709551615" + kSignedOne,
+         "not inserted: $FFFFFFFFFFFFFFFF = 18446744073709551615 needs 64" + kLimit, "-$1"},
         {std::uint64_t{1} << 63, 64, 63, 0, "bit 63 = 1",
-         "bits 63..0 = $8000000000000000 = 9223372036854775808", "$8000000000000000"},
+         "bits 63..0 = $8000000000000000 = 9223372036854775808 (signed -9223372036854775808)",
+         "$8000000000000000", "-$8000000000000000"},
+        {0x8000000000000002, 64, 63, 1, "bit 63 = 1",
+         "bits 63..1 = $4000000000000001 = 4611686018427387905 (signed -4611686018427387903)",
+         "not inserted: $4000000000000001 = 4611686018427387905 needs 63" + kLimit,
+         "not inserted: -$3FFFFFFFFFFFFFFF = -4611686018427387903 needs 62" + kLimit},
     };
+    const auto entryText = [](const CPanelEntry& entry)
+    { return entry.m_strExpression.empty() ? entry.m_strReason : entry.m_strExpression; };
     for (const auto& row : rows)
     {
         SCOPED_TRACE(row.strField);
@@ -60,9 +76,8 @@ TEST(PanelBitsTest, BitsOfColumnsAndFieldsFromOneBitToSixtyFour)
         EXPECT_EQ(bits->ColumnOfBit(row.nHigh), row.nWidth - 1 - row.nHigh);
         EXPECT_EQ(bits->BitText(row.nHigh), row.szBit);
         EXPECT_EQ(bits->FieldText(row.nHigh, row.nLow), row.strField);
-        const CPanelEntry entry = bits->FieldEntry(row.nHigh, row.nLow);
-        EXPECT_EQ(entry.m_strExpression.empty() ? entry.m_strReason : entry.m_strExpression,
-                  row.strEntry);
+        EXPECT_EQ(entryText(bits->FieldEntry(row.nHigh, row.nLow)), row.strEntry);
+        EXPECT_EQ(entryText(bits->SignedFieldEntry(row.nHigh, row.nLow)), row.strSigned);
         EXPECT_EQ(bits->FieldLiteral(row.nHigh, row.nLow, false),
                   std::to_string(bits->Field(row.nHigh, row.nLow)));
         EXPECT_EQ(bits->BitOfColumn(row.nWidth), -1);
