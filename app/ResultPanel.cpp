@@ -94,7 +94,8 @@ std::string CResultPanel::Line(int nLine) const { return LineOfText(m_strText, n
 
 void CResultPanel::CopyText(const std::string& strText) const
 {
-    const QString strCopied = FromText(strText);
+    // ASCII, but for a character literal's UTF-8.
+    const QString strCopied = QString::fromUtf8(strText);
     QClipboard* pClipboard = QGuiApplication::clipboard();
     pClipboard->setText(strCopied, QClipboard::Clipboard);
     if (pClipboard->supportsSelection()) pClipboard->setText(strCopied, QClipboard::Selection);
@@ -157,7 +158,13 @@ QString CResultPanel::DetailOf(const CSpot& spot) const
         return FromText(bits->BitText(bits->BitOfColumn(spot.m_nColumn)));
     }
     if (spot.m_nLine == 2 && !m_strText.empty() && m_fnLastResult)
-        return FromText(Ieee754Text(m_fnLastResult()));
+    {
+        const double dValue = m_fnLastResult();
+        std::string strDetail = Ieee754Text(dValue);
+        if (const std::string strCharacter = CharacterText(dValue); !strCharacter.empty())
+            strDetail += "\ncharacter " + strCharacter;
+        return QString::fromUtf8(strDetail);
+    }
     return {};
 }
 
@@ -344,18 +351,19 @@ void CResultPanel::contextMenuEvent(QContextMenuEvent* pEvent)
                 [this, bSigned, ptAt = pEvent->globalPos()] { InsertField(ptAt, bSigned); });
     }
 
-    // The IEEE-754 bits of the double the decimal line shows.
+    // The IEEE-754 bits of the double the decimal line shows, and the character it is a code of.
     pMenu->addSeparator();
     const bool bValue = !m_strText.empty() && m_fnLastResult;
     const double dValue = bValue ? m_fnLastResult() : 0.0;
     const std::pair<const char*, std::string> arrIeee[] = {
-        {"Copy as IEEE-754 double (0x\u2026)", DoubleBitsText(dValue)},
-        {"Copy as IEEE-754 float (0x\u2026)", FloatBitsText(dValue)},
+        {"Copy as IEEE-754 double (0x\u2026)", bValue ? DoubleBitsText(dValue) : ""},
+        {"Copy as IEEE-754 float (0x\u2026)", bValue ? FloatBitsText(dValue) : ""},
+        {"Copy as character literal", bValue ? CharacterLiteral(dValue) : ""},
     };
     for (const auto& [pszText, strCopied] : arrIeee)
     {
         QAction* pAction = pMenu->addAction(QString::fromUtf8(pszText));
-        pAction->setEnabled(bValue);
+        pAction->setEnabled(!strCopied.empty());
         connect(pAction, &QAction::triggered, this, [this, strCopied] { CopyText(strCopied); });
     }
     pMenu->exec(pEvent->globalPos());

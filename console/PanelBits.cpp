@@ -1,7 +1,10 @@
 #include "PanelBits.h"
 
+#include "Ascii.h"
+
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <limits>
 #include <tuple>
 
@@ -63,6 +66,70 @@ std::uint64_t SwapBytes(std::uint64_t nBits, int nWidth)
     for (int nShift = 0; nShift < nWidth; nShift += 8)
         nSwapped = (nSwapped << 8) | ((nBits >> nShift) & 0xFF);
     return nSwapped;
+}
+
+// Code points whose character shows nothing by itself or joins the quote before it: spaces
+// other than the plain one, format controls, combining marks, private use, noncharacters.
+// Between quotes they are written as escapes.
+constexpr std::pair<char32_t, char32_t> kUnseen[] = {
+    {0x00A0, 0x00A0},   {0x00AD, 0x00AD},    {0x0300, 0x036F},   {0x061C, 0x061C},
+    {0x115F, 0x1160},   {0x1680, 0x1680},    {0x180B, 0x180E},   {0x1AB0, 0x1AFF},
+    {0x1DC0, 0x1DFF},   {0x2000, 0x200F},    {0x2028, 0x202F},   {0x205F, 0x206F},
+    {0x20D0, 0x20FF},   {0x3000, 0x3000},    {0x3164, 0x3164},   {0xE000, 0xF8FF},
+    {0xFDD0, 0xFDEF},   {0xFE00, 0xFE0F},    {0xFE20, 0xFE2F},   {0xFEFF, 0xFEFF},
+    {0xFFA0, 0xFFA0},   {0xFFF0, 0xFFFF},    {0x1D173, 0x1D17A}, {0x1FFFE, 0x1FFFF},
+    {0x2FFFE, 0x2FFFF}, {0x3FFFE, 0x3FFFF},  {0x40000, 0xDFFFF}, {0xE0000, 0xE0FFF},
+    {0xEFFFE, 0xEFFFF}, {0xF0000, 0x10FFFF},
+};
+
+// C's escapes with a letter of their own, and those the quotes need.
+constexpr std::pair<char32_t, const char*> kNamedEscapes[] = {
+    {0, "\\0"},  {7, "\\a"},  {8, "\\b"},  {9, "\\t"},    {10, "\\n"},
+    {11, "\\v"}, {12, "\\f"}, {13, "\\r"}, {'\'', "\\'"}, {'\\', "\\\\"},
+};
+
+std::optional<char32_t> CodePointOf(double dValue)
+{
+    // NaN fails both comparisons.
+    if (!(dValue >= 0 && dValue <= 0x10FFFF) || dValue != std::floor(dValue)) return std::nullopt;
+    const auto nCode = static_cast<char32_t>(dValue);
+    if (nCode >= 0xD800 && nCode <= 0xDFFF) return std::nullopt; // surrogates: no character
+    return nCode;
+}
+
+std::string LowerHex(std::uint64_t nValue, int nDigits)
+{
+    std::string strHex = HexDigits(nValue, nDigits);
+    for (char& ch : strHex)
+        ch = lumdrak::AsciiLower(ch);
+    return strHex;
+}
+
+std::string Utf8(char32_t nCode)
+{
+    const auto byte = [](char32_t n) { return static_cast<char>(n); };
+    if (nCode < 0x80) return {byte(nCode)};
+    if (nCode < 0x800) return {byte(0xC0 | (nCode >> 6)), byte(0x80 | (nCode & 0x3F))};
+    if (nCode < 0x10000)
+        return {byte(0xE0 | (nCode >> 12)), byte(0x80 | ((nCode >> 6) & 0x3F)),
+                byte(0x80 | (nCode & 0x3F))};
+    return {byte(0xF0 | (nCode >> 18)), byte(0x80 | ((nCode >> 12) & 0x3F)),
+            byte(0x80 | ((nCode >> 6) & 0x3F)), byte(0x80 | (nCode & 0x3F))};
+}
+
+// The character between single quotes, as C reads it back.
+std::string Quoted(char32_t nCode)
+{
+    for (const auto& [nNamed, pszEscape] : kNamedEscapes)
+        if (nCode == nNamed) return std::string("'").append(pszEscape) + "'";
+    if (nCode < 0x20 || (nCode >= 0x7F && nCode < 0xA0)) // C0, DEL and C1 controls
+        return "'\\x" + LowerHex(nCode, 2) + "'";
+    const auto unseen = [nCode](const auto& range)
+    { return nCode >= range.first && nCode <= range.second; };
+    if (std::any_of(std::begin(kUnseen), std::end(kUnseen), unseen)) // all of them above 0x9F,
+        return nCode <= 0xFFFF ? "'\\u" + LowerHex(nCode, 4) + "'"   // where \u may name them
+                               : "'\\U" + LowerHex(nCode, 8) + "'";
+    return "'" + Utf8(nCode) + "'";
 }
 
 } // namespace
@@ -233,4 +300,19 @@ std::string Ieee754Text(double dValue)
     return "double " + DoubleBitsText(dValue) + ": sign " + std::to_string(nBits >> 63) + ", " +
            strExponent + ", fraction 0x" + HexDigits(nFraction, 13) + "\nfloat " +
            FloatBitsText(dValue) + (bRounded ? " (rounded)" : "");
+}
+
+std::string CharacterText(double dValue)
+{
+    const std::optional<char32_t> nCode = CodePointOf(dValue);
+    if (!nCode) return {};
+    if (*nCode < 0x80) return Quoted(*nCode);
+    return "U+" + HexDigits(*nCode, 4) + " " + Quoted(*nCode);
+}
+
+std::string CharacterLiteral(double dValue)
+{
+    const std::optional<char32_t> nCode = CodePointOf(dValue);
+    if (!nCode) return {};
+    return (*nCode < 0x80 ? "" : "U") + Quoted(*nCode);
 }

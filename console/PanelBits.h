@@ -92,3 +92,12 @@ std::string HexDigits(std::uint64_t nValue, int nMinDigits = 1);
 std::string DoubleBitsText(double dValue);
 std::string FloatBitsText(double dValue);
 std::string Ieee754Text(double dValue);
+
+// The character whose code a value is, where it is a whole number from 0 to 0x10FFFF and no
+// surrogate, as C writes it between quotes (UTF-8): below 128 the C literal itself ("'z'",
+// "'\\n'", "'\\x7f'"); above, the code point and the character ("U+00E9 'é'"), as an escape where
+// the character would show nothing or join a quote ("U+0085 '\\x85'", "U+200B '\\u200b'").
+// Empty for a value that is no character.
+std::string CharacterText(double dValue);
+// The C literal whose value is that code: the same below 128, a char32_t literal above ("U'é'").
+std::string CharacterLiteral(double dValue);

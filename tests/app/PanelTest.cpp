@@ -165,6 +165,21 @@ TEST_F(CPanelTest, HoveringNamesTheDigitsBitOrTheDecimalLinesIeee754Bits)
     EXPECT_EQ(Copied("Copy as IEEE-754 float (0x\u2026)"), "0x3DCCCCCD");
     EXPECT_EQ(Copied("Copy as 0x\u2026"), "0x0") << "the line copies stay";
     EXPECT_EQ(m_pDlg->GetPanelLine(2), "0.1");
+    EXPECT_EQ(Copied("Copy as character literal"), "") << "0.1 is no character";
+
+    // A whole value that is a character's code names it, as C writes it.
+    const std::tuple<const char*, const char*, const char*> rows[] = {
+        {"$7A\r", "character 'z'", "'z'"},
+        {"$E9\r", "character U+00E9 '\u00e9'", "U'\u00e9'"},
+    };
+    for (const auto& [pszTyped, pszDetail, pszLiteral] : rows)
+    {
+        Type(pszTyped);
+        Hover(ptDecimal);
+        const std::string strDetail = Panel()->Detail().toStdString();
+        EXPECT_EQ(strDetail.substr(strDetail.rfind('\n') + 1), pszDetail);
+        EXPECT_EQ(Copied("Copy as character literal"), pszLiteral);
+    }
 }
 
 // The panel is reached as before, by a click or by the arrows from the output choices; there

@@ -6,6 +6,7 @@
 #include <limits>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 namespace
 {
@@ -123,6 +124,94 @@ TEST(PanelBitsTest, Ieee754FormsOfSpecialAndOrdinaryDoubles)
         const std::string strText = Ieee754Text(row.dValue);
         EXPECT_EQ(strText, "double " + std::string(row.szDouble) + ": " + row.strRest);
         EXPECT_EQ("float " + FloatBitsText(row.dValue), strText.substr(strText.find("float"), 16));
+    }
+}
+
+// The literal read back as C reads it: a UTF-8 character, \x, \u or \U with hexadecimal
+// digits, or a letter's escape; -1 for anything else.
+long ReadBack(const std::string& strLiteral)
+{
+    std::string strBody = strLiteral.substr(strLiteral[0] == 'U' ? 2 : 1);
+    if (strBody.size() < 2 || strBody.back() != '\'') return -1;
+    strBody.pop_back();
+    const std::pair<char, long> kLetters[] = {{'0', '\0'},  {'a', '\a'}, {'b', '\b'}, {'t', '\t'},
+                                              {'n', '\n'},  {'v', '\v'}, {'f', '\f'}, {'r', '\r'},
+                                              {'\'', '\''}, {'\\', '\\'}};
+    if (strBody[0] == '\\' && strBody.size() == 2)
+        for (const auto& [chLetter, nValue] : kLetters)
+            if (strBody[1] == chLetter) return nValue;
+    if (strBody[0] == '\\')
+    {
+        const std::size_t nDigits = strBody[1] == 'x' ? 2 : strBody[1] == 'u' ? 4 : 8;
+        if (strBody.size() != 2 + nDigits ||
+            strBody.find_first_not_of("0123456789abcdef", 2) != std::string::npos)
+            return -1;
+        return std::stol(strBody.substr(2), nullptr, 16);
+    }
+    const auto nLead = static_cast<unsigned char>(strBody[0]);
+    const std::size_t nLength = nLead < 0x80 ? 1 : nLead < 0xE0 ? 2 : nLead < 0xF0 ? 3 : 4;
+    if (strBody.size() != nLength) return -1;
+    long nCode = nLength == 1 ? nLead : nLead & (0x7F >> nLength);
+    for (std::size_t i = 1; i < nLength; ++i)
+        nCode = (nCode << 6) | (static_cast<unsigned char>(strBody[i]) & 0x3F);
+    return nCode;
+}
+
+// Values that are codes of characters name them as C writes them; the others name none.
+TEST(PanelBitsTest, CharactersOfWholeValuesAsCWritesThem)
+{
+    const std::tuple<double, const char*, const char*> rows[] = {
+        {0x7A, "'z'", "'z'"},
+        {'\n', "'\\n'", "'\\n'"},
+        {0x7F, "'\\x7f'", "'\\x7f'"},
+        {-0.0, "'\\0'", "'\\0'"},
+        {0xE9, "U+00E9 '\u00e9'", "U'\u00e9'"},
+        {0x85, "U+0085 '\\x85'", "U'\\x85'"},
+        {0x20AC, "U+20AC '\u20ac'", "U'\u20ac'"},
+        {0x200B, "U+200B '\\u200b'", "U'\\u200b'"},
+        {0x1F600, "U+1F600 '\U0001f600'", "U'\U0001f600'"},
+        {0x10FFFF, "U+10FFFF '\\U0010ffff'", "U'\\U0010ffff'"},
+        {0xD800, "", ""}, // a surrogate
+        {0x110000, "", ""},
+        {-1, "", ""},
+        {65.5, "", ""},
+        {std::nan(""), "", ""},
+        {INFINITY, "", ""},
+    };
+    for (const auto& [dValue, pszText, pszLiteral] : rows)
+    {
+        SCOPED_TRACE(dValue);
+        EXPECT_EQ(CharacterText(dValue), pszText);
+        EXPECT_EQ(CharacterLiteral(dValue), pszLiteral);
+    }
+
+    // Every byte, and code points at the edges of escaped ranges, read back as themselves;
+    // printable ASCII stands as itself, and so does Latin-1 but for its two blank ones.
+    std::vector<std::pair<long, bool>> arrCodes; // and whether it stands as itself
+    for (long nCode = 0; nCode < 0x100; ++nCode)
+        arrCodes.emplace_back(nCode,
+                              (nCode >= 0x20 && nCode < 0x7F && nCode != '\'' && nCode != '\\') ||
+                                  (nCode > 0xA0 && nCode != 0xAD));
+    for (const auto& code : {std::pair{0x2FFL, true},
+                             {0x300L, false},
+                             {0x36FL, false},
+                             {0x370L, true},
+                             {0xFFFDL, false},
+                             {0x10000L, true},
+                             {0x1FFFFL, false},
+                             {0xDFFFFL, false},
+                             {0xE1000L, true},
+                             {0xEFFFFL, false}})
+        arrCodes.push_back(code);
+    for (const auto& [nCode, bPlain] : arrCodes)
+    {
+        SCOPED_TRACE(nCode);
+        const std::string strLiteral = CharacterLiteral(static_cast<double>(nCode));
+        EXPECT_EQ(ReadBack(strLiteral), nCode) << strLiteral;
+        EXPECT_EQ(strLiteral[0] == 'U', nCode >= 0x80);
+        EXPECT_EQ(strLiteral.find('\\') == std::string::npos, bPlain) << strLiteral;
+        const std::string strText = CharacterText(static_cast<double>(nCode));
+        EXPECT_EQ(strText.substr(strText.find('\'')), strLiteral.substr(strLiteral.find('\'')));
     }
 }
 
