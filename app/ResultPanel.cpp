@@ -10,6 +10,7 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QTextBlock>
+#include <QTimer>
 #include <QToolTip>
 
 #include <algorithm>
@@ -235,6 +236,24 @@ void CResultPanel::Hover(const QPointF& pt, const QPoint& ptGlobal)
     if (QToolTip::isVisible()) ShowTip(strDetail, ptGlobal);
 }
 
+void CResultPanel::FollowLayout()
+{
+    m_bFollowPending = false;
+    if (!m_ptHover) return;
+    const QPoint pt = viewport()->mapFromGlobal(m_ptHoverGlobal);
+    if (viewport()->rect().contains(pt))
+    {
+        m_ptHover = pt;
+        Hover(pt, m_ptHoverGlobal);
+        return;
+    }
+    // The panel has moved away from under the mouse.
+    m_ptHover.reset();
+    SetHover(-1);
+    SetDetail({});
+    if (QToolTip::isVisible()) ShowTip({}, m_ptHoverGlobal);
+}
+
 void CResultPanel::SelectColumns(int nAnchor, int nColumn)
 {
     QTextCursor cursor(document());
@@ -407,6 +426,7 @@ bool CResultPanel::PressDigit(const QMouseEvent& event)
     m_nPressColumn = spot.m_nColumn;
     m_ptPress = event.position();
     m_ptHover = event.position();
+    m_ptHoverGlobal = event.globalPosition().toPoint();
     QTextCursor cursor(document());
     cursor.setPosition(spot.m_nColumn);
     setTextCursor(cursor);
@@ -427,6 +447,7 @@ void CResultPanel::mouseDoubleClickEvent(QMouseEvent* pEvent)
 void CResultPanel::mouseMoveEvent(QMouseEvent* pEvent)
 {
     m_ptHover = pEvent->position();
+    m_ptHoverGlobal = pEvent->globalPosition().toPoint();
     if (m_nPressColumn < 0 || !(pEvent->buttons() & Qt::LeftButton))
     {
         CTextControl::mouseMoveEvent(pEvent);
@@ -480,4 +501,30 @@ bool CResultPanel::viewportEvent(QEvent* pEvent)
         break;
     }
     return CTextControl::viewportEvent(pEvent);
+}
+
+void CResultPanel::FollowLayoutLater()
+{
+    // A zoom changes the font, then the size and the place: one look once all is done.
+    if (!m_ptHover || m_bFollowPending) return;
+    m_bFollowPending = true;
+    QTimer::singleShot(0, this, &CResultPanel::FollowLayout);
+}
+
+void CResultPanel::changeEvent(QEvent* pEvent)
+{
+    CTextControl::changeEvent(pEvent);
+    if (pEvent->type() == QEvent::FontChange) FollowLayoutLater();
+}
+
+void CResultPanel::moveEvent(QMoveEvent* pEvent)
+{
+    CTextControl::moveEvent(pEvent);
+    FollowLayoutLater();
+}
+
+void CResultPanel::resizeEvent(QResizeEvent* pEvent)
+{
+    CTextControl::resizeEvent(pEvent);
+    FollowLayoutLater();
 }

@@ -64,6 +64,9 @@ protected:
     void mouseMoveEvent(QMouseEvent* pEvent) override;
     void mouseReleaseEvent(QMouseEvent* pEvent) override;
     bool viewportEvent(QEvent* pEvent) override;
+    void changeEvent(QEvent* pEvent) override;
+    void moveEvent(QMoveEvent* pEvent) override;
+    void resizeEvent(QResizeEvent* pEvent) override;
 
 private:
     struct CSpot
@@ -89,6 +92,10 @@ private:
     // Highlights the binary line's character under the mouse, nothing for -1.
     void SetHover(int nColumn);
     void Hover(const QPointF& pt, const QPoint& ptGlobal);
+    // A zoom moves the digits under a mouse at rest: once it has laid the panel out, the mark
+    // and the tooltip follow to whatever is under the mouse now.
+    void FollowLayout();
+    void FollowLayoutLater();
     void SelectColumns(int nAnchor, int nColumn);
     void CopyText(const std::string& strText) const;
     bool PressDigit(const QMouseEvent& event);
@@ -98,6 +105,8 @@ private:
     QString m_strDetail;              // added to it
     int m_nHoverColumn = -1;          // of the binary line, -1 for none
     std::optional<QPointF> m_ptHover; // the mouse in the viewport, while it is there
+    QPoint m_ptHoverGlobal;           // the same point on the screen
+    bool m_bFollowPending = false;    // FollowLayout is posted
     int m_nPressColumn = -1;          // where a press on the binary line began, -1 for none
     QPointF m_ptPress;
     bool m_bDragged = false; // that press became a drag, which selects and never flips

@@ -7,6 +7,7 @@
 #include <QTextBlock>
 #include <QToolTip>
 
+#include <set>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -43,6 +44,29 @@ protected:
         for (const QPoint& pt : arrPoints)
             QTest::mouseMove(Viewport(), pt);
         QTest::mouseRelease(Viewport(), Qt::LeftButton, {}, arrPoints.back());
+    }
+    // The binary line's column whose character holds pt of the viewport, -1 for none; from
+    // the characters' cursor rectangles.
+    int ColumnAt(const QPoint& pt) const
+    {
+        const QTextBlock block = Panel()->document()->firstBlock();
+        for (int nColumn = 0; nColumn < block.length() - 1; ++nColumn)
+        {
+            QTextCursor cursor(block);
+            cursor.setPosition(block.position() + nColumn);
+            const QRect rectBefore = Panel()->cursorRect(cursor);
+            cursor.setPosition(block.position() + nColumn + 1);
+            const QRect rectChar(
+                rectBefore.topLeft(),
+                QPoint(Panel()->cursorRect(cursor).left() - 1, rectBefore.bottom()));
+            if (rectChar.contains(pt)) return nColumn;
+        }
+        return -1;
+    }
+    int Marked() const
+    {
+        const QList<QTextEdit::ExtraSelection> arrMarked = Panel()->extraSelections();
+        return arrMarked.isEmpty() ? -1 : arrMarked[0].cursor.selectionStart();
     }
     std::string Copied(const char* pszItem) const
     {
@@ -180,6 +204,33 @@ TEST_F(CPanelTest, HoveringNamesTheDigitsBitOrTheDecimalLinesIeee754Bits)
         EXPECT_EQ(strDetail.substr(strDetail.rfind('\n') + 1), pszDetail);
         EXPECT_EQ(Copied("Copy as character literal"), pszLiteral);
     }
+}
+
+// The zoom keys lay the panel out anew under a mouse that does not move: the mark and the text
+// follow to the digit now under it, or go when there is none.
+TEST_F(CPanelTest, TheHoverMarkFollowsAZoomUnderTheMouseAtRest)
+{
+    Type("$C0DE0042\r");
+    const QPoint ptGlobal = Viewport()->mapToGlobal(CharPoint(0, 60));
+    Hover(CharPoint(0, 60));
+    ASSERT_EQ(Marked(), 60);
+    std::set<int> setSeen; // the columns under the mouse after each step
+    for (const char* pszKeys : {"Ctrl++", "Ctrl++", "Ctrl++", "Ctrl+0"})
+    {
+        Keys(pszKeys);
+        const int nColumn = ColumnAt(Viewport()->mapFromGlobal(ptGlobal));
+        SCOPED_TRACE(std::string(pszKeys) + " to " + std::to_string(m_pDlg->Zoom()) +
+                     " %: column " + std::to_string(nColumn));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Marked() == nColumn; }));
+        EXPECT_EQ(Panel()->Detail().toStdString(),
+                  nColumn < 0 ? ""
+                              : "bit " + std::to_string(63 - nColumn) + " = " +
+                                    std::to_string((0xC0DE0042ull >> (63 - nColumn)) & 1));
+        setSeen.insert(nColumn);
+    }
+    setSeen.erase(-1);
+    setSeen.erase(60);
+    EXPECT_FALSE(setSeen.empty()) << "no step brought another digit under the mouse";
 }
 
 // The panel is reached as before, by a click or by the arrows from the output choices; there
