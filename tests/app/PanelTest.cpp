@@ -7,6 +7,9 @@
 #include <QTextBlock>
 #include <QToolTip>
 
+#include <bit>
+#include <cstdint>
+#include <cstdio>
 #include <set>
 #include <string>
 #include <tuple>
@@ -190,6 +193,25 @@ TEST_F(CPanelTest, HoveringNamesTheDigitsBitOrTheDecimalLinesIeee754Bits)
     EXPECT_EQ(Copied("Copy as 0x\u2026"), "0x0") << "the line copies stay";
     EXPECT_EQ(m_pDlg->GetPanelLine(2), "0.1");
     EXPECT_EQ(Copied("Copy as character literal"), "") << "0.1 is no character";
+
+    // -0 and NaN show their own bits: the sign of the zero, the NaN that arithmetic gave.
+    volatile double dZero = 0.0;
+    const double dNaN = dZero / dZero;
+    char szNaN[40];
+    std::snprintf(szNaN, sizeof szNaN, "double 0x%016llX:",
+                  static_cast<unsigned long long>(std::bit_cast<std::uint64_t>(dNaN)));
+    const std::pair<const char*, std::string> arrSpecial[] = {
+        {"1/(-1/0)\r", "double 0x8000000000000000: sign 1, exponent 0x000 (zero)"},
+        {"0/0\r", szNaN},
+    };
+    for (const auto& [pszTyped, strStart] : arrSpecial)
+    {
+        Type(pszTyped);
+        Hover(CharPoint(2, 0));
+        EXPECT_EQ(Panel()->Detail().toStdString().substr(0, strStart.size()), strStart);
+        EXPECT_EQ("double " + Copied("Copy as IEEE-754 double (0x\u2026)") + ":",
+                  strStart.substr(0, 26));
+    }
 
     // A whole value that is a character's code names it, as C writes it.
     const std::tuple<const char*, const char*, const char*> rows[] = {
