@@ -15,6 +15,7 @@ class QButtonGroup;
 class QCheckBox;
 class CConsoleEdit;
 class CConsoleKeeper;
+class CFindBar;
 class CResultPanel;
 
 // The main window. It adapts its widgets to the window operations of the console logic, which
@@ -49,7 +50,8 @@ public:
     CConsole m_console; // the console logic, with the view state and the evaluator
 
 protected:
-    // The key filter: Enter and F1 to F4, wherever the focus is, ahead of the dialog keys.
+    // The key filter: Enter and F1 to F4, wherever the focus is, ahead of the dialog keys; but
+    // in the find bar Enter and F2 to F4 are the bar's, never the console's.
     bool PreTranslateKeyPress(QObject* pWatched, const QKeyEvent& event) override;
     void OnZoom(int nPercent) override;
     void OnLayout() override;
@@ -68,9 +70,12 @@ private:
 
     // Converts the console's text once per change of the document, not once per operation.
     void RefreshConsoleText();
+    // Ctrl+F, and the keys typed in the find bar; true when taken.
+    bool FindKeyPress(QObject* pWatched, const QKeyEvent& event);
 
     QIcon m_hIcon;
     CResultPanel* m_pPanel = nullptr;
+    CFindBar* m_pFindBar = nullptr;
     CConsoleEdit* m_pConsole = nullptr;
     QCheckBox* m_pUnsigned = nullptr;
     QCheckBox* m_pEndPos = nullptr;
