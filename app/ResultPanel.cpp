@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QCursor>
 #include <QMenu>
 #include <QTextBlock>
 #include <QTimer>
@@ -386,6 +387,12 @@ void CResultPanel::contextMenuEvent(QContextMenuEvent* pEvent)
         connect(pAction, &QAction::triggered, this, [this, strCopied] { CopyText(strCopied); });
     }
     pMenu->exec(pEvent->globalPos());
+    // The menu had the mouse, which may have left the panel meanwhile with no word to it.
+    if (m_ptHover)
+    {
+        m_ptHoverGlobal = QCursor::pos();
+        FollowLayout();
+    }
 }
 
 void CResultPanel::keyPressEvent(QKeyEvent* pEvent)
