@@ -1,6 +1,7 @@
 #include "Accessibility.h"
 
 #include "BitRuler.h"
+#include "FindBar.h"
 #include "ResultPanel.h"
 #include "Templates.h"
 
@@ -20,13 +21,17 @@ constexpr CControlName kNames[] = {
     {ECustomControl::Console, "Console"},
     {ECustomControl::ResultPanel, "Result"},
     {ECustomControl::Ruler, "Bit positions 63 to 0"},
+    {ECustomControl::FindBar, "Find"},
 };
 
-// The ruler is a picture of numbers, not a container of other things.
-QAccessibleInterface* RulerInterface(const QString&, QObject* pObject)
+// The ruler is a picture of numbers, not a container of other things; the find bar groups its
+// field, its count and its buttons.
+QAccessibleInterface* OwnInterface(const QString&, QObject* pObject)
 {
     if (auto* pRuler = dynamic_cast<CBitRuler*>(pObject))
         return new QAccessibleWidget(pRuler, QAccessible::Graphic);
+    if (auto* pFindBar = dynamic_cast<CFindBar*>(pObject))
+        return new QAccessibleWidget(pFindBar, QAccessible::Grouping);
     return nullptr;
 }
 
@@ -36,7 +41,7 @@ void MakeAccessible(const CDialogControls& controls)
 {
     static const bool bFactoryInstalled = []
     {
-        QAccessible::installFactory(RulerInterface);
+        QAccessible::installFactory(OwnInterface);
         return true;
     }();
     (void)bFactoryInstalled;

@@ -6,6 +6,7 @@
 #include "ConsoleEdit.h"
 #include "ConsoleKeeper.h"
 #include "ConsoleText.h"
+#include "FindBar.h"
 #include "HelpText.h"
 #include "ResultPanel.h"
 #include "Settings.h"
@@ -85,6 +86,8 @@ CCalculatorDlg::CCalculatorDlg(QWidget* pParent)
     OnLayout();
     m_pPanel = m_controls.Item<CResultPanel>(kIdPanel);
     m_pConsole = m_controls.Item<CConsoleEdit>(kIdConsole);
+    m_pFindBar = m_controls.Item<CFindBar>(kIdFindBar);
+    m_pFindBar->SetConsole(m_pConsole);
     m_pUnsigned = m_controls.Item<QCheckBox>(kIdUnsigned);
     m_pEndPos = m_controls.Item<QCheckBox>(kIdEndPos);
     m_pCastGroup = m_controls.RadioGroup(kIdCastNone);
@@ -298,6 +301,7 @@ bool CCalculatorDlg::PreTranslateKeyPress(QObject* pWatched, const QKeyEvent& ev
 {
     // Keys with Alt are the mnemonics' business.
     if (event.modifiers() & Qt::AltModifier) return false;
+    if (FindKeyPress(pWatched, event)) return true;
     if (event.key() == Qt::Key_F1)
     {
         OnHelpInfo();
@@ -320,6 +324,37 @@ bool CCalculatorDlg::PreTranslateKeyPress(QObject* pWatched, const QKeyEvent& ev
     return false;
 }
 
+bool CCalculatorDlg::FindKeyPress(QObject* pWatched, const QKeyEvent& event)
+{
+    if (event.key() == Qt::Key_F && event.modifiers() == Qt::ControlModifier)
+    {
+        m_pFindBar->Open();
+        return true;
+    }
+    if (!m_pFindBar->IsOpen()) return false;
+    if (!m_pFindBar->Owns(pWatched))
+    {
+        // Escape closes the bar before it closes the window.
+        if (event.key() != Qt::Key_Escape) return false;
+        m_pFindBar->Close(false);
+        return true;
+    }
+    // In the bar, F2 and F3 bring the last result and expression into the text to find.
+    switch (VirtualKeyOf(event.key()))
+    {
+    case EVirtualKey::F2:
+        m_pFindBar->InsertText(ToWidgetText(m_console.ViewState().m_strLastResult));
+        return true;
+    case EVirtualKey::F3:
+        m_pFindBar->InsertText(ToWidgetText(m_console.ViewState().m_strLastExpression));
+        return true;
+    case EVirtualKey::F4: // r into m touches no text: as anywhere
+        return false;
+    default:
+        return m_pFindBar->KeyPress(event);
+    }
+}
+
 void CCalculatorDlg::OnZoom(int nPercent)
 {
     SetZoom(nPercent);
@@ -332,6 +367,8 @@ void CCalculatorDlg::OnLayout()
     // The ruler follows the panel's character pitch, which the zoom changes.
     auto* pRuler = static_cast<CBitRuler*>(ItemOfKind(m_controls, ECustomControl::Ruler));
     pRuler->SetPanel(m_controls.Item<CResultPanel>(kIdPanel), Zoom());
+    // The console has its template's rectangle again; an open find bar takes its bottom rows.
+    if (m_pFindBar) m_pFindBar->FitConsole();
 }
 
 void CCalculatorDlg::keyPressEvent(QKeyEvent* pEvent)

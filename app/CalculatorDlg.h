@@ -16,6 +16,7 @@ class QButtonGroup;
 class QCheckBox;
 class CConsoleEdit;
 class CConsoleKeeper;
+class CFindBar;
 class CResultPanel;
 
 // The main window. It adapts its widgets to the window operations of the console logic, which
@@ -54,7 +55,8 @@ public:
     std::string m_strStartExpression;
 
 protected:
-    // The key filter: Enter and F1 to F4, wherever the focus is, ahead of the dialog keys.
+    // The key filter: Enter and F1 to F4, wherever the focus is, ahead of the dialog keys; but
+    // in the find bar Enter and F2 to F4 are the bar's, never the console's.
     bool PreTranslateKeyPress(QObject* pWatched, const QKeyEvent& event) override;
     void OnZoom(int nPercent) override;
     void OnLayout() override;
@@ -78,9 +80,12 @@ private:
     int ToWidgetPosition(int nModelPos) const;
     QTextBlock BlockAtModelPos(int nModelPos) const;
     void NoteInnerBreaks(int nFrom, int nAdded);
+    // Ctrl+F, and the keys typed in the find bar; true when taken.
+    bool FindKeyPress(QObject* pWatched, const QKeyEvent& event);
 
     QIcon m_hIcon;
     CResultPanel* m_pPanel = nullptr;
+    CFindBar* m_pFindBar = nullptr;
     CConsoleEdit* m_pConsole = nullptr;
     QCheckBox* m_pUnsigned = nullptr;
     QCheckBox* m_pEndPos = nullptr;

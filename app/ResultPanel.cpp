@@ -8,8 +8,10 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QCursor>
 #include <QMenu>
 #include <QTextBlock>
+#include <QTimer>
 #include <QToolTip>
 
 #include <algorithm>
@@ -94,7 +96,8 @@ std::string CResultPanel::Line(int nLine) const { return LineOfText(m_strText, n
 
 void CResultPanel::CopyText(const std::string& strText) const
 {
-    const QString strCopied = FromText(strText);
+    // ASCII, but for a character literal's UTF-8.
+    const QString strCopied = QString::fromUtf8(strText);
     QClipboard* pClipboard = QGuiApplication::clipboard();
     pClipboard->setText(strCopied, QClipboard::Clipboard);
     if (pClipboard->supportsSelection()) pClipboard->setText(strCopied, QClipboard::Selection);
@@ -157,7 +160,13 @@ QString CResultPanel::DetailOf(const CSpot& spot) const
         return FromText(bits->BitText(bits->BitOfColumn(spot.m_nColumn)));
     }
     if (spot.m_nLine == 2 && !m_strText.empty() && m_fnLastResult)
-        return FromText(Ieee754Text(m_fnLastResult()));
+    {
+        const double dValue = m_fnLastResult();
+        std::string strDetail = Ieee754Text(dValue);
+        if (const std::string strCharacter = CharacterText(dValue); !strCharacter.empty())
+            strDetail += "\ncharacter " + strCharacter;
+        return QString::fromUtf8(strDetail);
+    }
     return {};
 }
 
@@ -228,6 +237,24 @@ void CResultPanel::Hover(const QPointF& pt, const QPoint& ptGlobal)
     if (QToolTip::isVisible()) ShowTip(strDetail, ptGlobal);
 }
 
+void CResultPanel::FollowLayout()
+{
+    m_bFollowPending = false;
+    if (!m_ptHover) return;
+    const QPoint pt = viewport()->mapFromGlobal(m_ptHoverGlobal);
+    if (viewport()->rect().contains(pt))
+    {
+        m_ptHover = pt;
+        Hover(pt, m_ptHoverGlobal);
+        return;
+    }
+    // The panel has moved away from under the mouse.
+    m_ptHover.reset();
+    SetHover(-1);
+    SetDetail({});
+    if (QToolTip::isVisible()) ShowTip({}, m_ptHoverGlobal);
+}
+
 void CResultPanel::SelectColumns(int nAnchor, int nColumn)
 {
     QTextCursor cursor(document());
@@ -236,35 +263,58 @@ void CResultPanel::SelectColumns(int nAnchor, int nColumn)
     setTextCursor(cursor);
 }
 
-void CResultPanel::FlipBit(int nBit, const QPoint& ptGlobal, bool bKeys)
+void CResultPanel::Enter(const CPanelEntry& entry, const QPoint& ptGlobal,
+                         std::optional<int> nCursor)
 {
-    const std::optional<CPanelBits> bits = Bits();
-    if (!bits || !m_fnEnterLine) return;
-    const CPanelEntry entry = bits->FlipEntry(nBit);
+    if (!m_fnEnterLine) return;
     if (entry.m_strExpression.empty())
     {
         Refuse(entry.m_strReason, ptGlobal);
         return;
     }
-    // Entering gives the console the focus; a keyboard user goes on from the same digit.
+    // Entering gives the console the focus; a keyboard user goes on from the same place.
     m_fnEnterLine(entry.m_strExpression);
-    if (!bKeys) return;
+    if (!nCursor) return;
     setFocus(Qt::OtherFocusReason);
     QTextCursor cursor(document());
-    cursor.setPosition(bits->ColumnOfBit(nBit));
+    cursor.setPosition(std::clamp(*nCursor, 0, document()->characterCount() - 1));
     setTextCursor(cursor);
 }
 
-void CResultPanel::InsertField(const QPoint& ptGlobal)
+QPoint CResultPanel::CursorPoint() const
+{
+    return viewport()->mapToGlobal(cursorRect().bottomRight());
+}
+
+void CResultPanel::FlipBit(int nBit, const QPoint& ptGlobal, bool bKeys)
+{
+    if (const std::optional<CPanelBits> bits = Bits())
+        Enter(bits->FlipEntry(nBit), ptGlobal,
+              bKeys ? std::optional(bits->ColumnOfBit(nBit)) : std::nullopt);
+}
+
+void CResultPanel::SwapBytes(const QPoint& ptGlobal, bool bKeys)
+{
+    if (const std::optional<CPanelBits> bits = Bits())
+        Enter(bits->SwapEntry(), ptGlobal,
+              bKeys ? std::optional(textCursor().position()) : std::nullopt);
+}
+
+void CResultPanel::Rotate(bool bLeft, const QPoint& ptGlobal, bool bKeys)
+{
+    if (const std::optional<CPanelBits> bits = Bits())
+        Enter(bits->RotateEntry(bLeft), ptGlobal,
+              bKeys ? std::optional(textCursor().position()) : std::nullopt);
+}
+
+void CResultPanel::InsertField(const QPoint& ptGlobal, bool bSigned)
 {
     const std::optional<CPanelBits> bits = Bits();
     const auto field = Field();
-    if (!bits || !field || !m_fnEnterLine) return;
-    const CPanelEntry entry = bits->FieldEntry(field->first, field->second);
-    if (entry.m_strExpression.empty())
-        Refuse(entry.m_strReason, ptGlobal);
-    else
-        m_fnEnterLine(entry.m_strExpression);
+    if (!bits || !field) return;
+    Enter(bSigned ? bits->SignedFieldEntry(field->first, field->second)
+                  : bits->FieldEntry(field->first, field->second),
+          ptGlobal, std::nullopt);
 }
 
 void CResultPanel::contextMenuEvent(QContextMenuEvent* pEvent)
@@ -279,9 +329,28 @@ void CResultPanel::contextMenuEvent(QContextMenuEvent* pEvent)
                 [this, nLine = item.m_nLine] { CopyLiteral(nLine); });
     }
 
-    // The field the selection covers on the binary line.
+    // The value's bits moved into a new line, as the keys in the panel move them.
     pMenu->addSeparator();
     const std::optional<CPanelBits> bits = Bits();
+    QAction* pSwap = pMenu->addAction(QStringLiteral("Swap bytes"));
+    pSwap->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    pSwap->setShortcutVisibleInContextMenu(true);
+    pSwap->setEnabled(bits && bits->CanSwap() && m_fnEnterLine);
+    connect(pSwap, &QAction::triggered, this,
+            [this, ptAt = pEvent->globalPos()] { SwapBytes(ptAt, false); });
+    for (const bool bLeft : {true, false})
+    {
+        QAction* pRotate = pMenu->addAction(bLeft ? QStringLiteral("Rotate left")
+                                                  : QStringLiteral("Rotate right"));
+        pRotate->setShortcut(QKeySequence(Qt::CTRL | (bLeft ? Qt::Key_Left : Qt::Key_Right)));
+        pRotate->setShortcutVisibleInContextMenu(true);
+        pRotate->setEnabled(bits && m_fnEnterLine);
+        connect(pRotate, &QAction::triggered, this,
+                [this, bLeft, ptAt = pEvent->globalPos()] { Rotate(bLeft, ptAt, false); });
+    }
+
+    // The field the selection covers on the binary line.
+    pMenu->addSeparator();
     const auto field = Field();
     for (const bool bHex : {true, false})
     {
@@ -293,26 +362,37 @@ void CResultPanel::contextMenuEvent(QContextMenuEvent* pEvent)
                     [this, strText = bits->FieldLiteral(field->first, field->second, bHex)]
                     { CopyText(strText); });
     }
-    QAction* pInsert = pMenu->addAction(QStringLiteral("Insert field"));
-    pInsert->setEnabled(field.has_value() && m_fnEnterLine);
-    connect(pInsert, &QAction::triggered, this,
-            [this, ptAt = pEvent->globalPos()] { InsertField(ptAt); });
+    for (const bool bSigned : {false, true})
+    {
+        QAction* pInsert = pMenu->addAction(bSigned ? QStringLiteral("Insert field as signed")
+                                                    : QStringLiteral("Insert field"));
+        pInsert->setEnabled(field.has_value() && m_fnEnterLine);
+        connect(pInsert, &QAction::triggered, this,
+                [this, bSigned, ptAt = pEvent->globalPos()] { InsertField(ptAt, bSigned); });
+    }
 
-    // The IEEE-754 bits of the double the decimal line shows.
+    // The IEEE-754 bits of the double the decimal line shows, and the character it is a code of.
     pMenu->addSeparator();
     const bool bValue = !m_strText.empty() && m_fnLastResult;
     const double dValue = bValue ? m_fnLastResult() : 0.0;
     const std::pair<const char*, std::string> arrIeee[] = {
-        {"Copy as IEEE-754 double (0x\u2026)", DoubleBitsText(dValue)},
-        {"Copy as IEEE-754 float (0x\u2026)", FloatBitsText(dValue)},
+        {"Copy as IEEE-754 double (0x\u2026)", bValue ? DoubleBitsText(dValue) : ""},
+        {"Copy as IEEE-754 float (0x\u2026)", bValue ? FloatBitsText(dValue) : ""},
+        {"Copy as character literal", bValue ? CharacterLiteral(dValue) : ""},
     };
     for (const auto& [pszText, strCopied] : arrIeee)
     {
         QAction* pAction = pMenu->addAction(QString::fromUtf8(pszText));
-        pAction->setEnabled(bValue);
+        pAction->setEnabled(!strCopied.empty());
         connect(pAction, &QAction::triggered, this, [this, strCopied] { CopyText(strCopied); });
     }
     pMenu->exec(pEvent->globalPos());
+    // The menu had the mouse, which may have left the panel meanwhile with no word to it.
+    if (m_ptHover)
+    {
+        m_ptHoverGlobal = QCursor::pos();
+        FollowLayout();
+    }
 }
 
 void CResultPanel::keyPressEvent(QKeyEvent* pEvent)
@@ -324,7 +404,19 @@ void CResultPanel::keyPressEvent(QKeyEvent* pEvent)
     {
         // The digit after the cursor, or at the line's end the last one.
         FlipBit(bits->BitOfColumn(std::min(cursor.positionInBlock(), bits->Width() - 1)),
-                viewport()->mapToGlobal(cursorRect().bottomRight()), true);
+                CursorPoint(), true);
+        return;
+    }
+    if (pEvent->key() == Qt::Key_S &&
+        pEvent->modifiers() == (Qt::ControlModifier | Qt::ShiftModifier))
+    {
+        if (bits) SwapBytes(CursorPoint(), true);
+        return;
+    }
+    if ((pEvent->key() == Qt::Key_Left || pEvent->key() == Qt::Key_Right) &&
+        pEvent->modifiers() == Qt::ControlModifier)
+    {
+        if (bits) Rotate(pEvent->key() == Qt::Key_Left, CursorPoint(), true);
         return;
     }
     CTextControl::keyPressEvent(pEvent);
@@ -341,6 +433,7 @@ bool CResultPanel::PressDigit(const QMouseEvent& event)
     m_nPressColumn = spot.m_nColumn;
     m_ptPress = event.position();
     m_ptHover = event.position();
+    m_ptHoverGlobal = event.globalPosition().toPoint();
     QTextCursor cursor(document());
     cursor.setPosition(spot.m_nColumn);
     setTextCursor(cursor);
@@ -361,6 +454,7 @@ void CResultPanel::mouseDoubleClickEvent(QMouseEvent* pEvent)
 void CResultPanel::mouseMoveEvent(QMouseEvent* pEvent)
 {
     m_ptHover = pEvent->position();
+    m_ptHoverGlobal = pEvent->globalPosition().toPoint();
     if (m_nPressColumn < 0 || !(pEvent->buttons() & Qt::LeftButton))
     {
         CTextControl::mouseMoveEvent(pEvent);
@@ -414,4 +508,30 @@ bool CResultPanel::viewportEvent(QEvent* pEvent)
         break;
     }
     return CTextControl::viewportEvent(pEvent);
+}
+
+void CResultPanel::FollowLayoutLater()
+{
+    // A zoom changes the font, then the size and the place: one look once all is done.
+    if (!m_ptHover || m_bFollowPending) return;
+    m_bFollowPending = true;
+    QTimer::singleShot(0, this, &CResultPanel::FollowLayout);
+}
+
+void CResultPanel::changeEvent(QEvent* pEvent)
+{
+    CTextControl::changeEvent(pEvent);
+    if (pEvent->type() == QEvent::FontChange) FollowLayoutLater();
+}
+
+void CResultPanel::moveEvent(QMoveEvent* pEvent)
+{
+    CTextControl::moveEvent(pEvent);
+    FollowLayoutLater();
+}
+
+void CResultPanel::resizeEvent(QResizeEvent* pEvent)
+{
+    CTextControl::resizeEvent(pEvent);
+    FollowLayoutLater();
 }

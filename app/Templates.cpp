@@ -2,6 +2,7 @@
 
 #include "BitRuler.h"
 #include "ConsoleEdit.h"
+#include "FindBar.h"
 #include "ResultPanel.h"
 
 namespace
@@ -40,6 +41,9 @@ constexpr CControlTemplate kCalculatorControls[] = {
     {kIdEndPos, EControlClass::CheckBox, "EndPos", {105, 183, 50, 10}, kVisible | kTabStop},
     {kIdConsole, EControlClass::Custom, "", {7, 80, 278, 100}, kVisible | kTabStop,
      Custom(ECustomControl::Console)},
+    // Over the console's bottom rows, which the console gives up while the bar is shown.
+    {kIdFindBar, EControlClass::Custom, "", {7, 166, 278, 14}, kTabStop,
+     Custom(ECustomControl::FindBar)},
 };
 // clang-format on
 
@@ -62,6 +66,8 @@ QWidget* NewCalculatorControl(QWidget& parent, const CControlTemplate& row)
     }
     case ECustomControl::Console:
         return new CConsoleEdit(&parent);
+    case ECustomControl::FindBar:
+        return new CFindBar(&parent);
     }
     return nullptr;
 }

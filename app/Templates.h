@@ -22,6 +22,7 @@ inline constexpr EControlId kIdHelpText{1028};
 inline constexpr EControlId kIdScroll{1035};
 inline constexpr EControlId kIdOverwrite{1036};
 inline constexpr EControlId kIdEndPos{1037};
+inline constexpr EControlId kIdFindBar{1040};
 
 // The calculator's own controls, EControlClass::Custom in its templates.
 enum class ECustomControl : int
@@ -29,6 +30,7 @@ enum class ECustomControl : int
     ResultPanel = 1, // read-only, right-aligned, shows capitals
     Ruler,           // bit positions over the result panel
     Console,         // the editable console: wraps, vertical scroll bar
+    FindBar,         // finds text in the console; hidden until Ctrl+F
 };
 
 extern const CDialogTemplate kCalculatorTemplate;

@@ -201,8 +201,12 @@ QButtonGroup* CDialogControls::RadioGroup(EControlId nFirstId) const
 
 std::ptrdiff_t CDialogControls::IndexOf(const QWidget* pControl) const
 {
-    for (std::size_t i = 0; i < m_arrItems.size(); ++i)
-        if (m_arrItems[i].m_pControl == pControl) return static_cast<std::ptrdiff_t>(i);
+    // A part of a control (the field of a bar) counts as the control; a button in a group box
+    // is a control of its own, found before its box.
+    for (const QWidget* pWidget = pControl; pWidget && pWidget != m_pDialog;
+         pWidget = pWidget->parentWidget())
+        for (std::size_t i = 0; i < m_arrItems.size(); ++i)
+            if (m_arrItems[i].m_pControl == pWidget) return static_cast<std::ptrdiff_t>(i);
     return -1;
 }
 

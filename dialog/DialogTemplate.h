@@ -80,8 +80,9 @@ public:
     QWidget* ItemOfClass(EControlClass eClass, int nCustomType = 0) const;
     // The group of radio buttons that starts at nFirstId.
     QButtonGroup* RadioGroup(EControlId nFirstId) const;
-    // The next (or previous) enabled, visible tab stop after pFrom in template order, going
-    // round; every tab stop counts, a radio button too, checked or not.
+    // The next (or previous) enabled, visible tab stop after pFrom (a control, or a part of
+    // one) in template order, going round; every tab stop counts, a radio button too, checked
+    // or not.
     QWidget* NextTabItem(const QWidget* pFrom, bool bPrevious) const;
     // The next (or previous) control of pFrom's group in template order, going round within
     // the group: enabled, visible and able to take the focus; null when pFrom is no control

@@ -7,6 +7,10 @@
 #include <QTextBlock>
 #include <QToolTip>
 
+#include <bit>
+#include <cstdint>
+#include <cstdio>
+#include <set>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -43,6 +47,29 @@ protected:
         for (const QPoint& pt : arrPoints)
             QTest::mouseMove(Viewport(), pt);
         QTest::mouseRelease(Viewport(), Qt::LeftButton, {}, arrPoints.back());
+    }
+    // The binary line's column whose character holds pt of the viewport, -1 for none; from
+    // the characters' cursor rectangles.
+    int ColumnAt(const QPoint& pt) const
+    {
+        const QTextBlock block = Panel()->document()->firstBlock();
+        for (int nColumn = 0; nColumn < block.length() - 1; ++nColumn)
+        {
+            QTextCursor cursor(block);
+            cursor.setPosition(block.position() + nColumn);
+            const QRect rectBefore = Panel()->cursorRect(cursor);
+            cursor.setPosition(block.position() + nColumn + 1);
+            const QRect rectChar(
+                rectBefore.topLeft(),
+                QPoint(Panel()->cursorRect(cursor).left() - 1, rectBefore.bottom()));
+            if (rectChar.contains(pt)) return nColumn;
+        }
+        return -1;
+    }
+    int Marked() const
+    {
+        const QList<QTextEdit::ExtraSelection> arrMarked = Panel()->extraSelections();
+        return arrMarked.isEmpty() ? -1 : arrMarked[0].cursor.selectionStart();
     }
     std::string Copied(const char* pszItem) const
     {
@@ -98,9 +125,10 @@ TEST_F(CPanelTest, ADragSelectsAFieldThatTheMenuCopiesOrInserts)
     const std::string strBefore = ConsoleText();
     const QPoint ptBelow(CharPoint(0, 63).x() + 10, CharPoint(2, 0).y() + 10);
     const std::pair<std::vector<QPoint>, const char*> rows[] = {
-        {{CharPoint(0, 40), CharPoint(0, 44), CharPoint(0, 47)}, "bits 23..16 = $DE = 222"},
-        {{CharPoint(0, 47), CharPoint(0, 40)}, "bits 23..16 = $DE = 222"},
-        {{CharPoint(0, 63), CharPoint(0, 62)}, "bits 1..0 = $2 = 2"},
+        {{CharPoint(0, 40), CharPoint(0, 44), CharPoint(0, 47)},
+         "bits 23..16 = $DE = 222 (signed -34)"},
+        {{CharPoint(0, 47), CharPoint(0, 40)}, "bits 23..16 = $DE = 222 (signed -34)"},
+        {{CharPoint(0, 63), CharPoint(0, 62)}, "bits 1..0 = $2 = 2 (signed -2)"},
         {{CharPoint(0, 60), ptBelow}, "bits 3..0 = $2 = 2"},
     };
     for (const auto& [arrPoints, pszField] : rows)
@@ -123,6 +151,14 @@ TEST_F(CPanelTest, ADragSelectsAFieldThatTheMenuCopiesOrInserts)
     EXPECT_EQ(Copied("Copy field as decimal"), "222");
     UseContextMenu(Viewport(), QStringLiteral("Insert field"));
     EXPECT_EQ(ConsoleText(), strBefore + "$DE\r\n222\r\n?");
+
+    // A field read as two's complement: twelve bits of $F9C are -100.
+    Type("$F9C\r");
+    const std::string strF9C = ConsoleText();
+    Drag({CharPoint(0, 52), CharPoint(0, 63)});
+    EXPECT_EQ(Panel()->Detail().toStdString(), "bits 11..0 = $F9C = 3996 (signed -100)");
+    UseContextMenu(Viewport(), QStringLiteral("Insert field as signed"));
+    EXPECT_EQ(ConsoleText(), strF9C + "-$64\r\n-100\r\n?");
 }
 
 TEST_F(CPanelTest, HoveringNamesTheDigitsBitOrTheDecimalLinesIeee754Bits)
@@ -156,6 +192,67 @@ TEST_F(CPanelTest, HoveringNamesTheDigitsBitOrTheDecimalLinesIeee754Bits)
     EXPECT_EQ(Copied("Copy as IEEE-754 float (0x\u2026)"), "0x3DCCCCCD");
     EXPECT_EQ(Copied("Copy as 0x\u2026"), "0x0") << "the line copies stay";
     EXPECT_EQ(m_pDlg->GetPanelLine(2), "0.1");
+    EXPECT_EQ(Copied("Copy as character literal"), "") << "0.1 is no character";
+
+    // -0 and NaN show their own bits: the sign of the zero, the NaN that arithmetic gave.
+    volatile double dZero = 0.0;
+    const double dNaN = dZero / dZero;
+    char szNaN[40];
+    std::snprintf(szNaN, sizeof szNaN, "double 0x%016llX:",
+                  static_cast<unsigned long long>(std::bit_cast<std::uint64_t>(dNaN)));
+    const std::pair<const char*, std::string> arrSpecial[] = {
+        {"1/(-1/0)\r", "double 0x8000000000000000: sign 1, exponent 0x000 (zero)"},
+        {"0/0\r", szNaN},
+    };
+    for (const auto& [pszTyped, strStart] : arrSpecial)
+    {
+        Type(pszTyped);
+        Hover(CharPoint(2, 0));
+        EXPECT_EQ(Panel()->Detail().toStdString().substr(0, strStart.size()), strStart);
+        EXPECT_EQ("double " + Copied("Copy as IEEE-754 double (0x\u2026)") + ":",
+                  strStart.substr(0, 26));
+    }
+
+    // A whole value that is a character's code names it, as C writes it.
+    const std::tuple<const char*, const char*, const char*> rows[] = {
+        {"$7A\r", "character 'z'", "'z'"},
+        {"$E9\r", "character U+00E9 '\u00e9'", "U'\u00e9'"},
+    };
+    for (const auto& [pszTyped, pszDetail, pszLiteral] : rows)
+    {
+        Type(pszTyped);
+        Hover(ptDecimal);
+        const std::string strDetail = Panel()->Detail().toStdString();
+        EXPECT_EQ(strDetail.substr(strDetail.rfind('\n') + 1), pszDetail);
+        EXPECT_EQ(Copied("Copy as character literal"), pszLiteral);
+    }
+}
+
+// The zoom keys lay the panel out anew under a mouse that does not move: the mark and the text
+// follow to the digit now under it, or go when there is none.
+TEST_F(CPanelTest, TheHoverMarkFollowsAZoomUnderTheMouseAtRest)
+{
+    Type("$C0DE0042\r");
+    const QPoint ptGlobal = Viewport()->mapToGlobal(CharPoint(0, 60));
+    Hover(CharPoint(0, 60));
+    ASSERT_EQ(Marked(), 60);
+    std::set<int> setSeen; // the columns under the mouse after each step
+    for (const char* pszKeys : {"Ctrl++", "Ctrl++", "Ctrl++", "Ctrl+0"})
+    {
+        Keys(pszKeys);
+        const int nColumn = ColumnAt(Viewport()->mapFromGlobal(ptGlobal));
+        SCOPED_TRACE(std::string(pszKeys) + " to " + std::to_string(m_pDlg->Zoom()) +
+                     " %: column " + std::to_string(nColumn));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Marked() == nColumn; }));
+        EXPECT_EQ(Panel()->Detail().toStdString(),
+                  nColumn < 0 ? ""
+                              : "bit " + std::to_string(63 - nColumn) + " = " +
+                                    std::to_string((0xC0DE0042ull >> (63 - nColumn)) & 1));
+        setSeen.insert(nColumn);
+    }
+    setSeen.erase(-1);
+    setSeen.erase(60);
+    EXPECT_FALSE(setSeen.empty()) << "no step brought another digit under the mouse";
 }
 
 // The panel is reached as before, by a click or by the arrows from the output choices; there
@@ -174,11 +271,52 @@ TEST_F(CPanelTest, KeysFlipTheBitAtTheCursorAndSelectAField)
     Keys("Left, Left, Left");
     EXPECT_EQ(Panel()->Detail().toStdString(), "bit 7 = 0");
     Keys("Space, Shift+Right, Shift+Right");
-    EXPECT_EQ(Panel()->Detail().toStdString(), "bits 7..6 = $3 = 3");
+    EXPECT_EQ(Panel()->Detail().toStdString(), "bits 7..6 = $3 = 3 (signed -1)");
     Keys("Down, Down, Space"); // nothing to flip on the decimal line
     EXPECT_EQ(Panel()->Detail().toStdString().substr(0, 25), "double 0x41E81BC018600000");
     const std::string strFlips = "$C0DE0043\r\n3235774531\r\n?$C0DE00C3\r\n3235774659\r\n?";
     EXPECT_EQ(ConsoleText(), strStart + strFlips);
+}
+
+// Each row in a new window: keys, an expression evaluated, then a move made in the panel by
+// its key or its menu item; what the console adds. The key leaves the focus in the panel.
+TEST_F(CPanelTest, KeysAndTheMenuMoveTheValuesBitsIntoANewLine)
+{
+    const std::tuple<const char*, const char*, const char*, const char*, std::string> rows[] = {
+        {"", "$12345678\r", "Ctrl+Shift+S", "Swap bytes", "$78563412\r\n2018915346\r\n?"},
+        {"Alt+1", "$1234\r", "Ctrl+Shift+S", "Swap bytes", "$3412\r\n13330\r\n?"},
+        {"Alt+8", "$12\r", "Ctrl+Shift+S", "Swap bytes", ""},
+        {"Alt+3", "$80000001\r", "Ctrl+Left", "Rotate left", "$3\r\n3\r\n?"},
+        {"Alt+3, Alt+U", "$80000001\r", "Ctrl+Right", "Rotate right",
+         "$C0000000\r\n-1073741824\r\n?"},
+    };
+    for (const auto& [pszSetup, pszTyped, pszKey, pszItem, strAdded] : rows)
+    {
+        SCOPED_TRACE(std::string(pszSetup) + " " + pszTyped + pszKey);
+        for (const bool bMenu : {false, true})
+        {
+            OpenWindow();
+            Keys(pszSetup);
+            Type(pszTyped);
+            const std::string strBefore = ConsoleText();
+            Panel()->setFocus();
+            if (bMenu)
+            {
+                const QStringList arrItems = UseContextMenu(Viewport(), QString::fromUtf8(pszItem));
+                EXPECT_TRUE(arrItems.contains(QString::fromUtf8(pszItem)));
+            }
+            else
+            {
+                Keys(pszKey);
+                EXPECT_EQ(QApplication::focusWidget(), Panel());
+            }
+            EXPECT_EQ(ConsoleText(), strBefore + strAdded);
+            if (strAdded.empty() && !bMenu) // the menu's item is disabled
+            {
+                EXPECT_EQ(Panel()->Detail().toStdString(), "not swapped: 8 bits are a single byte");
+            }
+        }
+    }
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "BitRuler.h"
 #include "DialogUnits.h"
+#include "FindBar.h"
 #include "MemoryWindow.h"
 #include "RegistryString.h"
 #include "WindowFixture.h"
@@ -7,6 +8,7 @@
 #include <QAccessible>
 #include <QFontDatabase>
 #include <QImage>
+#include <QLineEdit>
 #include <QMetaEnum>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -84,6 +86,23 @@ protected:
         EXPECT_EQ(m_pDlg->minimumSize(), m_pDlg->maximumSize());
         for (const auto& [nId, rectUnits] : kTemplateRects)
             EXPECT_EQ(Geometry(nId), MapDialogRect(rectUnits, base)) << nId;
+    }
+    // The open find bar in the bottom rows of the console's template rectangle, tall enough
+    // for its field; the console above it, shortened, with a gap of two dialog units at most.
+    void ExpectFindBarLayout() const
+    {
+        const CDialogBaseUnits base = BaseUnitsOf(m_pDlg->font());
+        const QRect rectTemplate = MapDialogRect(QRect(7, 80, 278, 100), base);
+        const QRect rectBar = Geometry(kIdFindBar);
+        const QRect rectConsole = Geometry(kIdConsole);
+        EXPECT_TRUE(rectTemplate.contains(rectBar));
+        EXPECT_LE(rectTemplate.bottom() - rectBar.bottom(), 1) << "each unit rounds on its own";
+        EXPECT_GE(rectBar.height(), Item<CFindBar>(kIdFindBar)->Field()->sizeHint().height());
+        EXPECT_EQ(rectConsole.topLeft(), rectTemplate.topLeft());
+        EXPECT_EQ(rectConsole.width(), rectTemplate.width());
+        EXPECT_LT(rectConsole.bottom(), rectBar.top());
+        EXPECT_LE(rectBar.top() - rectConsole.bottom(),
+                  MapDialogRect(QRect(0, 0, 0, 2), base).height() + 1);
     }
     CBitRuler* Ruler() const
     {
@@ -398,6 +417,116 @@ TEST_F(CCalculatorDlgTest, DialogKeysActAsTheDialogManagerDoes)
     }
 }
 
+// Ctrl+F opens the find bar over the console's bottom rows; what is typed there is found as
+// it is typed, from the caret round to the top, and Enter, Shift+Enter, F2 and F3 act in the
+// bar, never on the console. Escape gives the console back its focus, caret and rows.
+TEST_F(CCalculatorDlgTest, TheFindBarFindsInTheConsoleAndLeavesItAsItWas)
+{
+    Type("1234\r1+1234\rx");
+    const std::string strBefore = ConsoleText();
+    const int nCaret = Caret();
+    const QString strWidget = ToWidgetText(strBefore);
+    std::vector<int> arrAt; // where 1234 stands in the console
+    for (qsizetype i = strWidget.indexOf(u"1234"); i >= 0; i = strWidget.indexOf(u"1234", i + 4))
+        arrAt.push_back(static_cast<int>(i));
+    ASSERT_EQ(arrAt.size(), 3u);
+    const QRect rectConsole = Geometry(kIdConsole);
+
+    Keys("Ctrl+F");
+    auto* pBar = Item<CFindBar>(kIdFindBar);
+    ASSERT_TRUE(pBar->IsOpen());
+    EXPECT_EQ(QApplication::focusWidget(), pBar->Field());
+    ExpectFindBarLayout();
+    EXPECT_EQ(Geometry(kIdConsole).topLeft(), rectConsole.topLeft());
+
+    // Keys in the bar, then the match selected in the console (its index, -1 for a caret) and
+    // what the bar says.
+    const std::tuple<const char*, int, const char*> rows[] = {
+        {"1, 2, 3, 4", 0, "1 of 3"}, // from the caret at the end, round to the top
+        {"Return", 1, "2 of 3"},        {"Num+Enter", 2, "3 of 3"},
+        {"Return", 0, "1 of 3"},        {"Shift+Return", 2, "3 of 3"},
+        {"Ctrl+Return", 0, "1 of 3"},   {"5", -1, "no match"},        // back at the caret
+        {"Backspace", 0, "1 of 3"},     {"Ctrl+A, F2", -1, "1 of 1"}, // the last result, 1235
+        {"Return", -1, "1 of 1"},       {"Ctrl+A, F3", -1, "1 of 1"}, // the last expression, 1+1234
+        {"Ctrl+A, F4, Delete", -1, ""},
+    };
+    for (const auto& [pszKeys, nMatch, pszStatus] : rows)
+    {
+        SCOPED_TRACE(pszKeys);
+        Keys(pszKeys);
+        EXPECT_EQ(ConsoleText(), strBefore) << "a key in the bar reached the console";
+        EXPECT_EQ(QApplication::focusWidget(), pBar->Field());
+        EXPECT_EQ(pBar->Status().toStdString(), pszStatus);
+        EXPECT_EQ(pBar->Field()->accessibleDescription(), pBar->Status());
+        const QTextCursor cursor = Console()->textCursor();
+        if (nMatch >= 0)
+        {
+            EXPECT_EQ(cursor.selectionStart(), arrAt[static_cast<std::size_t>(nMatch)]);
+            EXPECT_EQ(cursor.selectedText(), QStringLiteral("1234"));
+            EXPECT_EQ(Console()->extraSelections().size(), 3) << "every match marked";
+        }
+    }
+    EXPECT_EQ(pBar->Field()->text(), QString());
+    EXPECT_EQ(Caret(), nCaret) << "nothing to find: the caret where it was";
+
+    Keys("Escape");
+    EXPECT_FALSE(pBar->IsOpen());
+    EXPECT_TRUE(m_pDlg->isVisible());
+    EXPECT_EQ(FocusId(), kIdConsole);
+    EXPECT_EQ(Caret(), nCaret);
+    EXPECT_TRUE(Console()->extraSelections().isEmpty());
+    ExpectTemplateLayout();
+    Type("\r");
+    EXPECT_TRUE(ConsoleText().ends_with("?x\r\n^^\r\nSyntax not allowed.\r\n?"));
+    EXPECT_EQ(m_pDlg->m_console.Memory(), 1235.0) << "F4 in the bar stores r";
+}
+
+// While the bar is open it is the last tab stop, it follows the zoom, and Escape anywhere
+// closes it first; a selection on one line is what Ctrl+F looks for.
+TEST_F(CCalculatorDlgTest, TheOpenFindBarIsATabStopFollowsTheZoomAndClosesFirst)
+{
+    Type("6*7\r");
+    auto* pBar = Item<CFindBar>(kIdFindBar);
+    Keys("Up, Home, Shift+End"); // "42" selected
+    Keys("Ctrl+F");
+    EXPECT_EQ(pBar->Field()->text(), QStringLiteral("42"));
+    EXPECT_EQ(pBar->Status().toStdString(), "1 of 1");
+    Keys("Tab");
+    EXPECT_EQ(FocusId(), kIdCastNone);
+    Keys("Shift+Tab");
+    EXPECT_EQ(QApplication::focusWidget(), pBar->Field());
+    Keys("Shift+Tab");
+    EXPECT_EQ(FocusId(), kIdConsole);
+    Keys("Tab");
+    EXPECT_EQ(QApplication::focusWidget(), pBar->Field());
+
+    for (const char* pszZoom : {"Ctrl++", "Ctrl++", "Ctrl++", "Ctrl++", "Ctrl+0"})
+    {
+        Keys(pszZoom);
+        SCOPED_TRACE(std::string(pszZoom) + " to " + std::to_string(m_pDlg->Zoom()));
+        EXPECT_EQ(pBar->font(), m_pDlg->font());
+        ExpectFindBarLayout();
+    }
+
+    // The console erased under the open bar: nothing left to find, nowhere to go back to.
+    Keys("Alt+E");
+    pBar->Field()->setFocus();
+    EXPECT_TRUE(QTest::qWaitFor([pBar] { return pBar->Status() == "no match"; }));
+    Keys("Return, Escape");
+    EXPECT_EQ(FocusId(), kIdConsole);
+    EXPECT_EQ(Caret(), 0);
+    Keys("Ctrl+F");
+
+    Console()->setFocus();
+    Keys("Escape");
+    EXPECT_FALSE(pBar->IsOpen());
+    EXPECT_TRUE(m_pDlg->isVisible()) << "Escape closed the window, not the bar";
+    EXPECT_EQ(FocusId(), kIdConsole);
+    ExpectTemplateLayout();
+    Keys("Tab");
+    EXPECT_EQ(FocusId(), kIdCastNone) << "the closed bar is no tab stop";
+}
+
 // Each row starts at 100 % in a new window that then shows a 64-bit result: keys pressed on a
 // control, then Ctrl+wheel turns over it (in eighths of a degree).
 TEST_F(CCalculatorDlgTest, ZoomScalesTheWholeWindowAndIsRemembered)
@@ -481,14 +610,31 @@ TEST_F(CCalculatorDlgTest, ScreenReadersGetNamedControlsInTemplateOrderAndEachNe
         }
     };
     walk(pWindow, "");
-    EXPECT_EQ(arrTree,
-              (std::vector<std::string>{
-                  "Grouping Force Cast", "  RadioButton None", "  RadioButton 32Bit",
-                  "  RadioButton 16Bit", "  RadioButton 8Bit", "  CheckBox UNSIGNED",
-                  "RadioButton BIN", "RadioButton HEX", "RadioButton DEZ", "Button erase",
-                  "EditableText Result", "Graphic Bit positions 63 to 0",
-                  "StaticText Binary, Hexadecimal, Decimal", "Button Info", "RadioButton Scroll",
-                  "RadioButton Overwrite", "CheckBox EndPos", "EditableText Console"}));
+    EXPECT_EQ(arrTree, (std::vector<std::string>{"Grouping Force Cast",
+                                                 "  RadioButton None",
+                                                 "  RadioButton 32Bit",
+                                                 "  RadioButton 16Bit",
+                                                 "  RadioButton 8Bit",
+                                                 "  CheckBox UNSIGNED",
+                                                 "RadioButton BIN",
+                                                 "RadioButton HEX",
+                                                 "RadioButton DEZ",
+                                                 "Button erase",
+                                                 "EditableText Result",
+                                                 "Graphic Bit positions 63 to 0",
+                                                 "StaticText Binary, Hexadecimal, Decimal",
+                                                 "Button Info",
+                                                 "RadioButton Scroll",
+                                                 "RadioButton Overwrite",
+                                                 "CheckBox EndPos",
+                                                 "EditableText Console",
+                                                 "Grouping Find",
+                                                 "  StaticText Find:",
+                                                 "  EditableText Find",
+                                                 "  StaticText ",
+                                                 "  Button Previous match",
+                                                 "  Button Next match",
+                                                 "  Button Close"}));
 
     QAccessibleInterface* pPanel = QAccessible::queryAccessibleInterface(Panel());
     bool bLabelled = false;

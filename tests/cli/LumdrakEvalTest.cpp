@@ -1,6 +1,10 @@
 // Runs the built lumdrak-eval as a shell would and checks what it prints and its exit status.
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -170,6 +174,26 @@ TEST(LumdrakEval, PrintsWhatTheConsoleWrites)
         EXPECT_EQ(run.strOut, c.strOut);
         EXPECT_EQ(run.strErr, c.strErr);
     }
+}
+
+// -0 keeps its sign bit, and a NaN shows the bits that this machine's arithmetic gives it, as
+// the window's tooltip shows them: neither is made a plain 0 or a NaN of our own.
+TEST(LumdrakEval, F64AndF32ShowNegativeZeroAndTheNaNArithmeticGave)
+{
+    volatile double dZero = 0.0; // computed at run time, as the engine computes
+    const double dNaN = dZero / dZero;
+    const double dRootNaN = std::sqrt(-1.0 - dZero);
+    char szExpected[200];
+    std::snprintf(szExpected, sizeof szExpected,
+                  "0x8000000000000000\n0x%016llX\n0x%016llX\n0x80000000\n0x%08X\n0x%08X\n",
+                  static_cast<unsigned long long>(std::bit_cast<std::uint64_t>(dNaN)),
+                  static_cast<unsigned long long>(std::bit_cast<std::uint64_t>(dRootNaN)),
+                  std::bit_cast<std::uint32_t>(static_cast<float>(dNaN)),
+                  std::bit_cast<std::uint32_t>(static_cast<float>(dRootNaN)));
+    std::string strOut;
+    for (const char* pszBits : {"f64", "f32"})
+        strOut += RunEval({"-o", pszBits, "1/(-1/0)", "0/0", "sqr(-1)"}).strOut;
+    EXPECT_EQ(strOut, szExpected);
 }
 
 TEST(LumdrakEval, HelpDescribesTheOptions)
