@@ -22,8 +22,8 @@ constexpr std::size_t kHelpWidth = 79;
 constexpr char kKeyText[] =
     "Keys: arrows, Home, End, Ctrl+A, Ctrl+E move; Ctrl+K, Ctrl+U cut to the end,\n"
     "  to the start, Ctrl+W the word before; Up, Down recall earlier lines; Ctrl+R\n"
-    "  searches them as you type; Tab completes a name; Ctrl+L clears the screen;\n"
-    "  Ctrl+C abandons the line; Ctrl+D on an empty line quits.\n"
+    "  searches them as you type; Tab completes a name or a command; Ctrl+L clears\n"
+    "  the screen; Ctrl+C abandons the line; Ctrl+D on an empty line quits.\n"
     "Commands (a mode chosen holds for the lines after it):\n";
 
 std::string_view Trim(std::string_view strText)

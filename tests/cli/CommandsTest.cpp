@@ -76,8 +76,8 @@ TEST(Commands, AModeChosenInASessionGivesWhatTheOptionsGive)
 {
     using enum ECastMode;
     using enum EOutputMode;
-    const char* const expressions[] = {"255", "200", "-1", "70000", "300", "0.1", "-0.5",
-                                       "1/0", "(1",  "r",  "m+1"};
+    const char* const expressions[] = {"255",  "200", "-1", "70000", "300", "0.1",
+                                       "-0.5", "1/0", "(1", "r",     "m+1"};
     const struct
     {
         std::vector<std::string> lines;

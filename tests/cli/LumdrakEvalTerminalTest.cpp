@@ -223,7 +223,9 @@ TEST_F(LumdrakEvalTerminal, ModeCommandsChangeTheFollowingLines)
                 {std::string(":u") + kEnter, Result("output hex, cast 8 bits unsigned")},
                 {std::string(":o dez") + kEnter, Result("output dez, cast 8 bits unsigned")},
                 {std::string("r+56") + kEnter, Result("0")},
-                {std::string(":c 16") + kEnter, Result("output dez, cast 16 bits unsigned")},
+                {std::string(":") + kTab, "o  c  u  m  help  q"},
+                {std::string("c") + kTab + kTab, "none  32  16  8"},
+                {std::string("1") + kTab + kEnter, Result("output dez, cast 16 bits unsigned")},
                 {kCtrlD, ""}},
                false);
 }
