@@ -71,13 +71,14 @@ TEST(Commands, ModeCommandsSayWhatIsInForceAndBadValuesChangeNothing)
 }
 
 // Each expression, after the commands, prints what it prints in a session that started with
-// the modes they chose; r and m stay through the change.
+// the modes they chose, C read or not; r and m stay through the change.
 TEST(Commands, AModeChosenInASessionGivesWhatTheOptionsGive)
 {
     using enum ECastMode;
     using enum EOutputMode;
-    const char* const expressions[] = {"255",  "200", "-1", "70000", "300", "0.1",
-                                       "-0.5", "1/0", "(1", "r",     "m+1"};
+    const char* const expressions[] = {
+        "255", "200", "-1", "70000", "300",  "0.1",     "-0.5",
+        "1/0", "(1",  "r",  "m+1",   "0xFF", "1 << 32", "(1u << 31) | (0x3 << 12)"};
     const struct
     {
         std::vector<std::string> lines;
@@ -92,29 +93,33 @@ TEST(Commands, AModeChosenInASessionGivesWhatTheOptionsGive)
         {{":c 8", ":o f64"}, {Bits8, 0, Double}},
         {{":o f32"}, {None, 0, Float}},
     };
-    for (const auto& c : cases)
-    {
-        SCOPED_TRACE(testing::PrintToString(c.lines));
-        SFreshSession changed;
-        ASSERT_EQ(changed.session.Enter("7"), 0);
-        changed.session.StoreResultInMemory();
-        ASSERT_EQ(changed.session.Enter("5"), 0);
-        for (const std::string& strLine : c.lines)
-            RunCommand(changed.session, strLine);
-        EXPECT_EQ(changed.session.LastResult(), 5.0);
-        EXPECT_EQ(changed.session.Memory(), 7.0);
-
-        CEvalSession started(c.modes.eCastMode, c.modes.bUnsigned, c.modes.eOutputMode, false);
-        ASSERT_EQ(started.Enter("7"), 0);
-        started.StoreResultInMemory();
-        ASSERT_EQ(started.Enter("5"), 0);
-        for (const char* szExpression : expressions)
+    for (const bool bCLiterals : {false, true})
+        for (const auto& c : cases)
         {
-            const int nErrorPos = started.Enter(szExpression);
-            EXPECT_EQ(changed.session.Enter(szExpression), nErrorPos) << szExpression;
-            EXPECT_EQ(changed.session.WrittenLine(), started.WrittenLine()) << szExpression;
+            SCOPED_TRACE(testing::PrintToString(c.lines) + (bCLiterals ? " -C" : ""));
+            CEvalSession changed(None, 0, Decimal, false, bCLiterals);
+            CEvalSession started(c.modes.eCastMode, c.modes.bUnsigned, c.modes.eOutputMode, false,
+                                 bCLiterals);
+            for (CEvalSession* pSession : {&changed, &started})
+            {
+                ASSERT_EQ(pSession->Enter("7"), 0);
+                pSession->StoreResultInMemory();
+                ASSERT_EQ(pSession->Enter("5"), 0);
+            }
+            for (const std::string& strLine : c.lines)
+                RunCommand(changed, strLine);
+            EXPECT_EQ(changed.LastResult(), 5.0);
+            EXPECT_EQ(changed.Memory(), 7.0);
+
+            for (const char* szExpression : expressions)
+            {
+                const int nErrorPos = started.Enter(szExpression);
+                EXPECT_EQ(changed.Enter(szExpression), nErrorPos) << szExpression;
+                EXPECT_EQ(changed.WrittenLine(), started.WrittenLine()) << szExpression;
+                EXPECT_EQ(changed.DiffersFromC(), started.DiffersFromC()) << szExpression;
+                EXPECT_EQ(changed.CNotice(), started.CNotice()) << szExpression;
+            }
         }
-    }
 }
 
 TEST(Commands, QuitEndsTheSessionAndHelpListsEveryCommand)
