@@ -140,7 +140,8 @@ const SCommand* CommandNamed(std::string_view strName)
 
 SCommandOutcome RunCommand(CEvalSession& session, std::string_view strLine)
 {
-    const std::string_view strText = Trim(strLine.substr(1));
+    if (strLine.starts_with(':')) strLine.remove_prefix(1);
+    const std::string_view strText = Trim(strLine);
     const std::size_t nBlank = std::min(strText.find_first_of(" \t"), strText.size());
     const std::string_view strArgument = Trim(strText.substr(nBlank));
     const SCommand* pCommand = CommandNamed(strText.substr(0, nBlank));

@@ -31,6 +31,6 @@ std::span<const SCommand> Commands();
 // The command named strName (or by its alias), or nullptr.
 const SCommand* CommandNamed(std::string_view strName);
 
-// Runs strLine, which begins with ':'. An unknown command, or an argument the command does
-// not take, is answered with one line and changes nothing.
+// Runs strLine, a ':' and a command. An unknown command, or an argument the command does not
+// take, is answered with one line and changes nothing.
 SCommandOutcome RunCommand(CEvalSession& session, std::string_view strLine);
