@@ -1,6 +1,7 @@
 #include "Completion.h"
 
 #include "Ascii.h"
+#include "Commands.h"
 #include "ExpressionEvaluator.h"
 
 #include <algorithm>
@@ -22,23 +23,19 @@ const std::vector<std::string>& CompletionNames()
     return names;
 }
 
-SCompletion CompleteName(std::string_view strBeforeCursor)
+namespace
 {
-    // The word is the run of letters and digits before the cursor, less the digits it starts
-    // with ("2pi" is 2 times pi); letters right behind '$' or '#' are digits of a number.
-    std::size_t nStart = strBeforeCursor.size();
-    while (nStart > 0 && (IsAsciiLetter(strBeforeCursor[nStart - 1]) ||
-                          IsAsciiDigit(strBeforeCursor[nStart - 1])))
-        --nStart;
-    if (nStart > 0 && (strBeforeCursor[nStart - 1] == '$' || strBeforeCursor[nStart - 1] == '#'))
-        return {};
-    while (nStart < strBeforeCursor.size() && IsAsciiDigit(strBeforeCursor[nStart]))
-        ++nStart;
-    const std::string_view strWord = strBeforeCursor.substr(nStart);
 
+// The completion of strWord among names: as far as the names that begin with it agree, or
+// those names when they agree no further. Without bMatchCase letters match in either case,
+// and the completion continues in capitals when the word has only capitals.
+SCompletion CompleteWord(std::string_view strWord, const std::vector<std::string>& names,
+                         bool bMatchCase)
+{
     std::vector<std::string> matches;
-    for (const std::string& strName : CompletionNames())
-        if (lumdrak::StartsWithNoCase(strName, strWord)) matches.push_back(strName);
+    for (const std::string& strName : names)
+        if (bMatchCase ? strName.starts_with(strWord) : lumdrak::StartsWithNoCase(strName, strWord))
+            matches.push_back(strName);
     if (matches.empty()) return {};
 
     std::size_t nCommon = matches.front().size();
@@ -52,7 +49,7 @@ SCompletion CompleteName(std::string_view strBeforeCursor)
 
     SCompletion completion;
     const bool bUpper =
-        std::any_of(strWord.begin(), strWord.end(), IsAsciiLetter) &&
+        !bMatchCase && std::any_of(strWord.begin(), strWord.end(), IsAsciiLetter) &&
         std::none_of(strWord.begin(), strWord.end(), [](char c) { return c >= 'a' && c <= 'z'; });
     for (std::size_t i = strWord.size(); i < nCommon; ++i)
         completion.strInsert +=
@@ -60,4 +57,48 @@ SCompletion CompleteName(std::string_view strBeforeCursor)
     if (completion.strInsert.empty() && matches.size() > 1)
         completion.candidates = std::move(matches);
     return completion;
+}
+
+// On a ':' line: the command's name, then one of the values it takes. A name completed whole
+// gets the blank before its value.
+SCompletion CompleteCommand(std::string_view strAfterColon)
+{
+    const std::size_t nBlank = strAfterColon.find_first_of(" \t");
+    if (nBlank == std::string_view::npos)
+    {
+        std::vector<std::string> names;
+        for (const SCommand& command : Commands())
+            names.emplace_back(command.strName);
+        SCompletion completion = CompleteWord(strAfterColon, names, true);
+        const SCommand* pCommand = CommandNamed(std::string(strAfterColon) + completion.strInsert);
+        if (pCommand != nullptr && !pCommand->strArgument.empty() && completion.candidates.empty())
+            completion.strInsert += ' ';
+        return completion;
+    }
+    const SCommand* pCommand = CommandNamed(strAfterColon.substr(0, nBlank));
+    const std::size_t nValue = strAfterColon.find_first_not_of(" \t", nBlank);
+    const std::string_view strValue =
+        nValue == std::string_view::npos ? std::string_view() : strAfterColon.substr(nValue);
+    if (pCommand == nullptr || strValue.find_first_of(" \t") != std::string_view::npos) return {};
+    return CompleteWord(
+        strValue, std::vector<std::string>(pCommand->values.begin(), pCommand->values.end()), true);
+}
+
+} // namespace
+
+SCompletion CompleteName(std::string_view strBeforeCursor)
+{
+    if (strBeforeCursor.starts_with(':')) return CompleteCommand(strBeforeCursor.substr(1));
+
+    // The word is the run of letters and digits before the cursor, less the digits it starts
+    // with ("2pi" is 2 times pi); letters right behind '$' or '#' are digits of a number.
+    std::size_t nStart = strBeforeCursor.size();
+    while (nStart > 0 && (IsAsciiLetter(strBeforeCursor[nStart - 1]) ||
+                          IsAsciiDigit(strBeforeCursor[nStart - 1])))
+        --nStart;
+    if (nStart > 0 && (strBeforeCursor[nStart - 1] == '$' || strBeforeCursor[nStart - 1] == '#'))
+        return {};
+    while (nStart < strBeforeCursor.size() && IsAsciiDigit(strBeforeCursor[nStart]))
+        ++nStart;
+    return CompleteWord(strBeforeCursor.substr(nStart), CompletionNames(), false);
 }

@@ -5,7 +5,7 @@
 #include <vector>
 
 // Tab completion of the names of the expression language: the function tokens of the
-// evaluator's table ("sqr(" ... "rand("), then "pi", "r" and "m".
+// evaluator's table ("sqr(" ... "rand("), then "pi", "r" and "m"; and of the commands.
 struct SCompletion
 {
     std::string strInsert;               // to type at the cursor; empty when nothing fits
@@ -14,6 +14,8 @@ struct SCompletion
 
 // The completion of the name that ends strBeforeCursor, matched in any case and continued in
 // the case it was begun in. A name begins with a letter; one behind '$' or '#' is a number.
+// On a line that begins with ':' it is a command's name, or after it one of its values, as
+// the commands' table spells them.
 SCompletion CompleteName(std::string_view strBeforeCursor);
 
 // Every name, in the order they are listed.

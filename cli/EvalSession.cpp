@@ -9,13 +9,28 @@
 
 CEvalSession::CEvalSession(ECastMode eCastMode, int bUnsigned, EOutputMode eOutputMode, bool bRaw,
                            bool bCLiterals)
-    : m_bRaw(bRaw), m_bCLiterals(bCLiterals), m_nOutputMode(eOutputMode)
+    : m_bRaw(bRaw), m_bCLiterals(bCLiterals)
 {
-    // The IEEE-754 bits are those of r, the value the decimal line shows.
-    const bool bBits = eOutputMode == EOutputMode::Double || eOutputMode == EOutputMode::Float;
-    m_console.SetModes(
-        {eCastMode, bUnsigned, bBits ? EOutputMode::Decimal : eOutputMode, EEditMode::Scroll, 0});
+    SetModes({eCastMode, bUnsigned, eOutputMode});
     m_console.Start("", "");
+}
+
+void CEvalSession::SetModes(const SEvalModes& modes)
+{
+    m_nOutputMode = modes.eOutputMode;
+    // The IEEE-754 bits are those of r, the value the decimal line shows.
+    const bool bBits =
+        modes.eOutputMode == EOutputMode::Double || modes.eOutputMode == EOutputMode::Float;
+    m_console.SetModes({modes.eCastMode, modes.bUnsigned,
+                        bBits ? EOutputMode::Decimal : modes.eOutputMode, EEditMode::Scroll, 0});
+    // Enter reads the modes from the controls, as the window's does: they show them now.
+    m_console.UpdateData(false);
+}
+
+SEvalModes CEvalSession::Modes() const
+{
+    const SConsoleModes modes = m_console.Modes();
+    return {modes.eCastMode, modes.bUnsigned, m_nOutputMode};
 }
 
 void CEvalSession::EvaluateLines(std::string_view strText)

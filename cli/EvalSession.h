@@ -8,6 +8,14 @@
 #include <string_view>
 #include <vector>
 
+// The modes a session evaluates under, as -c, -u and -o choose them.
+struct SEvalModes
+{
+    ECastMode eCastMode = ECastMode::None;
+    int bUnsigned = 0; // read under a cast only, as the window's UNSIGNED box
+    EOutputMode eOutputMode = EOutputMode::Decimal;
+};
+
 // The calculator's console in memory, in Scroll mode with a chosen cast and output: every
 // expression is typed on a '?' line and Enter is pressed, so what it yields is exactly what
 // the window's console writes. r and m carry over from one expression to the next.
@@ -23,6 +31,11 @@ public:
                  bool bCLiterals = false);
     CEvalSession(const CEvalSession&) = delete;
     CEvalSession& operator=(const CEvalSession&) = delete;
+
+    // The modes for the following expressions: what they print is what a session started
+    // with these modes prints. r and m stay as they are.
+    void SetModes(const SEvalModes& modes);
+    SEvalModes Modes() const;
 
     // Evaluates every line of strText, as a script's input: CR and LF both end a line, a
     // leading '?' is dropped, empty lines are skipped; results go to standard output, syntax
@@ -59,10 +72,11 @@ public:
     bool m_bLiteral = false;       // results as literals (ResultLiteral)
     const bool m_bRaw;
     const bool m_bCLiterals;
-    const EOutputMode m_nOutputMode;
 
 private:
     void EvaluateLine(std::string_view strLine);
+
+    EOutputMode m_nOutputMode = EOutputMode::Decimal; // the console's, or Double or Float
 
     std::string m_strLine;
     std::string m_strWritten;

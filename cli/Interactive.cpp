@@ -1,6 +1,6 @@
 #include "Interactive.h"
 
-#include "Completion.h"
+#include "Commands.h"
 #include "EvalSession.h"
 #include "HistoryFile.h"
 #include "Libedit.h"
@@ -16,47 +16,6 @@ namespace
 {
 
 constexpr char kPrompt[] = "?";
-
-// What :help prints, in 79 columns; the functions are listed from the token table between
-// the two parts.
-constexpr char kHelpText[] =
-    "Type an expression and press Enter; r is the last result, m the memory.\n"
-    "  numbers    12.5  1,5  2e3  $FF  #1010  'A' (its code)  pi  r  m\n"
-    "  operators  ~ not, < power, * / %, + -, | & ^ << >> (tightest first);\n"
-    "             a leading - negates: write 2*(-3), not 2*-3\n";
-constexpr std::string_view kFunctionsLabel = "  functions  ";
-constexpr std::size_t kHelpWidth = 79;
-constexpr char kKeyText[] =
-    "Keys: arrows, Home, End, Ctrl+A, Ctrl+E move; Ctrl+K, Ctrl+U cut to the end,\n"
-    "  to the start, Ctrl+W the word before; Up, Down recall earlier lines; Ctrl+R\n"
-    "  searches them as you type; Tab completes a name; Ctrl+L clears the screen;\n"
-    "  Ctrl+C abandons the line; Ctrl+D on an empty line quits.\n"
-    "Commands: :m stores r in m (F4 in the window), :help shows this, :q quits.\n";
-
-enum class ECommand
-{
-    Memory,
-    Help,
-    Quit,
-};
-
-struct SCommand
-{
-    std::string_view strName;
-    ECommand command;
-};
-
-constexpr SCommand kCommands[] = {
-    {"m", ECommand::Memory}, {"help", ECommand::Help}, {"h", ECommand::Help},
-    {"q", ECommand::Quit},   {"quit", ECommand::Quit},
-};
-
-std::string_view Trim(std::string_view strText)
-{
-    const std::size_t nFirst = strText.find_first_not_of(" \t");
-    if (nFirst == std::string_view::npos) return {};
-    return strText.substr(nFirst, strText.find_last_not_of(" \t") + 1 - nFirst);
-}
 
 // The screen column behind strText when it is shown from nColumn on, as libedit shows a
 // line: wide characters take two columns, a control byte two (^X), a tab runs to the next
@@ -124,51 +83,6 @@ void EvaluateTyped(CEvalSession& session, std::string_view strLine)
     PrintLine(session.ErrorMessage());
 }
 
-void PrintHelp()
-{
-    std::fputs(kHelpText, stdout);
-    std::string strRow(kFunctionsLabel);
-    for (const std::string& strName : CompletionNames())
-    {
-        if (strName.back() != '(') continue;
-        if (strRow.size() > kFunctionsLabel.size() &&
-            strRow.size() + 1 + strName.size() > kHelpWidth)
-        {
-            PrintLine(strRow);
-            strRow.assign(kFunctionsLabel.size(), ' ');
-        }
-        if (strRow.size() > kFunctionsLabel.size()) strRow += ' ';
-        strRow += strName;
-    }
-    PrintLine(strRow);
-    std::fputs(kKeyText, stdout);
-}
-
-// Runs a ':' line; false when the session ends.
-bool RunCommand(CEvalSession& session, std::string_view strLine)
-{
-    const std::string_view strName = Trim(strLine.substr(1));
-    for (const SCommand& command : kCommands)
-    {
-        if (command.strName != strName) continue;
-        switch (command.command)
-        {
-        case ECommand::Memory:
-            session.StoreResultInMemory();
-            std::printf("m = %s\n", session.LastResultText().c_str());
-            return true;
-        case ECommand::Help:
-            PrintHelp();
-            return true;
-        case ECommand::Quit:
-            return false;
-        }
-    }
-    std::printf("Unknown command ':%.*s'; :help lists the commands.\n",
-                static_cast<int>(strName.size()), strName.data());
-    return true;
-}
-
 } // namespace
 
 bool RunInteractive(CEvalSession& session)
@@ -198,7 +112,9 @@ bool RunInteractive(CEvalSession& session)
         editor.Remember(strLine);
         if (!strLine.empty() && strLine.front() == ':')
         {
-            if (!RunCommand(session, strLine)) return true;
+            const SCommandOutcome outcome = RunCommand(session, strLine);
+            std::fputs(outcome.strText.c_str(), stdout);
+            if (outcome.bQuit) return true;
         }
         else
         {

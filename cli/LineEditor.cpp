@@ -200,7 +200,7 @@ CLineEditor::CLineEditor(const char* szPrompt, CHistoryFile& history)
     m_lib.el_set(m_pEditLine, EL_HIST, m_lib.history, m_pHistory);
     // The wide form keeps these names as given; the narrow one copies them and never frees.
     m_lib.el_wset(m_pEditLine, EL_ADDFN, L"lumdrak-complete",
-                  L"Complete a function name, pi, r or m", &CLineEditor::OnComplete);
+                  L"Complete a function name, pi, r or m, or a command", &CLineEditor::OnComplete);
     m_lib.el_wset(m_pEditLine, EL_ADDFN, L"lumdrak-search",
                   L"Search the history backwards as you type", &CLineEditor::OnSearch);
     for (const SBinding& binding : kBindings)

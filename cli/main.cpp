@@ -4,12 +4,13 @@
 #include "Banner.h"
 #include "EvalSession.h"
 #include "Interactive.h"
+#include "ModeNames.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unistd.h>
@@ -71,18 +72,6 @@ int UsageError(const std::string& strMessage)
     return kExitUsage;
 }
 
-// The index of strValue among names, or -1.
-int IndexOf(std::string_view strValue, std::initializer_list<std::string_view> names)
-{
-    int nIndex = 0;
-    for (const std::string_view strName : names)
-    {
-        if (strName == strValue) return nIndex;
-        ++nIndex;
-    }
-    return -1;
-}
-
 // Returns -1 when every argument was understood, otherwise the exit status to end with.
 int ParseArguments(int argc, char** argv, SOptions& options)
 {
@@ -125,20 +114,18 @@ int ParseArguments(int argc, char** argv, SOptions& options)
         {
             options.bUnsigned = 1;
         }
-        else if (strArg == "-c" || strArg == "-o")
+        else if (strArg == "-c")
         {
-            const bool bCast = strArg == "-c";
-            const std::string_view strValue = i + 1 < argc ? argv[++i] : "";
-            const int nMode = bCast ? IndexOf(strValue, {"none", "32", "16", "8"})
-                                    : IndexOf(strValue, {"bin", "hex", "dez", "f64", "f32"});
-            if (nMode < 0)
-                return UsageError(std::string(strArg) + (bCast
-                                                             ? " takes none, 32, 16 or 8"
-                                                             : " takes bin, hex, dez, f64 or f32"));
-            if (bCast)
-                options.eCastMode = static_cast<ECastMode>(nMode);
-            else
-                options.eOutputMode = static_cast<EOutputMode>(nMode);
+            const std::optional<ECastMode> eCastMode = CastModeNamed(i + 1 < argc ? argv[++i] : "");
+            if (!eCastMode) return UsageError("-c takes " + ListOfNames(kCastNames));
+            options.eCastMode = *eCastMode;
+        }
+        else if (strArg == "-o")
+        {
+            const std::optional<EOutputMode> eOutputMode =
+                OutputModeNamed(i + 1 < argc ? argv[++i] : "");
+            if (!eOutputMode) return UsageError("-o takes " + ListOfNames(kOutputNames));
+            options.eOutputMode = *eOutputMode;
         }
         else if (strArg.size() > 2 && strArg.substr(0, 2) == "--")
         {

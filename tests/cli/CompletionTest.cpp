@@ -48,4 +48,31 @@ TEST(Completion, ContinuesTheNameBeforeTheCursor)
     }
 }
 
+TEST(Completion, ContinuesACommandAndItsValue)
+{
+    const SCompletionCase cases[] = {
+        {":", "", {"o", "c", "u", "m", "help", "q"}},
+        {":he", "lp", {}},
+        {":c", " ", {}}, // whole, and it takes a value
+        {":u", "", {}},
+        {":H", "", {}}, // commands are spelt in small letters
+        {":x", "", {}},
+        {":o ", "", {"bin", "hex", "dez", "f64", "f32"}},
+        {":o h", "ex", {}},
+        {":o f", "", {"f64", "f32"}},
+        {":c 1", "6", {}},
+        {":c  n", "one", {}},
+        {":c 8 1", "", {}}, // a second value is none it takes
+        {":u ", "", {}},
+        {":x ", "", {}},
+        {"1+:c", "os(", {}}, // a command only at the start: here c begins cos(
+    };
+    for (const SCompletionCase& c : cases)
+    {
+        const SCompletion completion = CompleteName(c.szBeforeCursor);
+        EXPECT_EQ(completion.strInsert, c.szInsert) << c.szBeforeCursor;
+        EXPECT_EQ(completion.candidates, c.candidates) << c.szBeforeCursor;
+    }
+}
+
 } // namespace

@@ -204,11 +204,30 @@ TEST_F(LumdrakEvalTerminal, KeysEditRecallSearchAndComplete)
             {std::string("m*r+1") + kEnter, Result("26")},
             {std::string(kCtrlR) + "7*" + kEnd + "+1" + kEnter, Result("43")}, // End ends it
             {std::string(":help") + kEnter, "Ctrl+R"},
-            {"", ":q quits.\r\n?"},
+            {"", ":o bin|hex|dez|f64|f32"},
+            {"", "quit\r\n?"},
             {kCtrlD, ""},
         },
         false);
     EXPECT_TRUE(fs::is_empty(m_home)) << "an empty LUMDRAK_EVAL_HISTORY keeps no file";
+}
+
+// A mode chosen on a terminal holds for the lines after it, as the option would from the start.
+TEST_F(LumdrakEvalTerminal, ModeCommandsChangeTheFollowingLines)
+{
+    RunSession({{std::string(":o hex") + kEnter, Result("output hex, no cast")},
+                {std::string("255") + kEnter, Result("$FF")},
+                {std::string(":c 8") + kEnter, Result("output hex, cast 8 bits signed")},
+                {std::string("200") + kEnter, Result("$C8")},
+                {std::string(":o oct") + kEnter, Result(":o takes bin, hex, dez, f64 or f32")},
+                {std::string(":u") + kEnter, Result("output hex, cast 8 bits unsigned")},
+                {std::string(":o dez") + kEnter, Result("output dez, cast 8 bits unsigned")},
+                {std::string("r+56") + kEnter, Result("0")},
+                {std::string(":") + kTab, "o  c  u  m  help  q"},
+                {std::string("c") + kTab + kTab, "none  32  16  8"},
+                {std::string("1") + kTab + kEnter, Result("output dez, cast 16 bits unsigned")},
+                {kCtrlD, ""}},
+               false);
 }
 
 // With -C a marker stands under the character as typed, not as converted.

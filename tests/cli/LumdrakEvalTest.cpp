@@ -97,10 +97,11 @@ TEST(LumdrakEval, PrintsWhatTheConsoleWrites)
         {{"?7"}, "", 0, "7\n", ""},
         {{"--", "-c"}, "", 0, "0\n", ""},
         {{},
-         ":m\n:q\n1+1\n",
+         ":m\n:o hex\n:q\n255\n",
          1,
-         "2\n", // commands only at a terminal
-         "?:m\n^^\nSyntax not allowed.\n?:q\n^^\nSyntax not allowed.\n"},
+         "255\n", // commands only at a terminal
+         "?:m\n^^\nSyntax not allowed.\n?:o hex\n^^\nSyntax not allowed.\n"
+         "?:q\n^^\nSyntax not allowed.\n"},
         // odd bytes and long lines neither crash nor hang
         {{"--raw"},
          std::string("1+\0"
