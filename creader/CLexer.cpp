@@ -429,6 +429,9 @@ void CleanSource(std::string_view strPasted, SCleanText& clean)
         return i;
     };
     char chQuote = 0; // inside a character or string literal
+    // Once a search for "*/" has reached the end, no later "/*" can close either: searching
+    // again from each of them would make a paste full of them quadratic.
+    bool bNoClose = false;
     std::size_t i = skipSplices(0);
     while (i < strPasted.size())
     {
@@ -464,7 +467,7 @@ void CleanSource(std::string_view strPasted, SCleanText& clean)
                 i = skipSplices(i + 1);
             continue;
         }
-        if (ch == '/' && chNext == '*')
+        if (ch == '/' && chNext == '*' && !bNoClose)
         {
             std::size_t j = skipSplices(nNext + 1);
             bool bClosed = false;
@@ -481,6 +484,7 @@ void CleanSource(std::string_view strPasted, SCleanText& clean)
                 i = j;
                 continue;
             }
+            bNoClose = true;
         }
         if (ch == '\'' || ch == '"') chQuote = ch;
         emit(ch, i);

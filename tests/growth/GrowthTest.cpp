@@ -1,0 +1,136 @@
+// The parsers of outside bytes (a paste, the C reader, the kept console, the history file)
+// on inputs doubled in size. Each doubling may cost about 2.5 times the thread's CPU time at
+// most: linear work costs 2 times, quadratic work 4.
+#include "HistoryFile.h"
+#include "Paste.h"
+#include "Transcript.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <new>
+#include <string>
+#include <string_view>
+
+#include <time.h>
+
+namespace
+{
+
+// Every run is repeated and the cheapest counts: what other processes cost this thread (caches,
+// migrations) only ever adds.
+constexpr int kRuns = 3;
+// The smallest input is doubled until one run costs this much, far above the clock's grain.
+constexpr double kMinSeconds = 0.02;
+constexpr std::size_t kFirstBytes = std::size_t{16} << 10;
+constexpr std::size_t kMaxBytes = std::size_t{16} << 20;
+constexpr double kMaxGrowth = 2.5;
+
+double ThreadSeconds()
+{
+    timespec now = {};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+// The unit repeated to nBytes bytes, the last one cut.
+std::string Repeated(std::string_view strUnit, std::size_t nBytes)
+{
+    std::string strText;
+    strText.reserve(nBytes);
+    while (strText.size() < nBytes)
+        strText.append(strUnit, 0, std::min(strUnit.size(), nBytes - strText.size()));
+    return strText;
+}
+
+// The parsers keep their objects from one call to the next, as the window and lumdrak-eval do.
+void Paste(const std::string& strText)
+{
+    static CPasteConverter converter;
+    converter.Convert(strText, ECastType::None);
+}
+
+void ReadC(const std::string& strText)
+{
+    static CCReader reader;
+    SCReading reading;
+    reader.Read(strText, reading, true);
+}
+
+void KeepConsole(const std::string& strText) { TranscriptOf(strText); }
+
+void DecodeHistory(const std::string& strText)
+{
+    std::vector<std::string> entries;
+    CHistoryFile::Decode(strText, entries);
+}
+
+struct SParser
+{
+    const char* pName;
+    std::string_view strHead; // the input starts with this once
+    std::string_view strUnit; // and repeats this
+    void (*pfnParse)(const std::string&);
+};
+
+void PrintTo(const SParser& parser, std::ostream* pOut) { *pOut << parser.pName; }
+
+const std::string kHistoryHead = std::string(CHistoryFile::kHeader) + "\n";
+
+const SParser kParsers[] = {
+    {"PasteOfLinesWithOpenComments", "", "0x10 /* see below\n", Paste},
+    {"PasteOfShellLines", "", "cp src/*.c build/\n", Paste},
+    {"PasteOfOneLineOfOpenComments", "", "/*x", Paste},
+    {"PasteOfOneLongSum", "1", " + 1", Paste},
+    {"PasteOfCLines", "", "#define A ((1u << 3) | 0x7) /* c */ // d\r\n", Paste},
+    {"PasteOfQuotesLeftOpen", "", "'a 0x1 'b\n", Paste},
+    {"CReaderOfOpenComments", "", "/*x", ReadC},
+    {"CReaderOfOneLongSum", "1", " + 1", ReadC},
+    {"CReaderOfBlanks", "1", "  \t", ReadC},
+    {"KeptConsoleOfLines", "", "?1+2\r\n3\r\n", KeepConsole},
+    {"KeptConsoleOfLoneBreaks", "", "?1\n\r", KeepConsole},
+    {"KeptConsoleOfOneLongLine", "?", "1+", KeepConsole},
+    {"HistoryOfLines", kHistoryHead, "1+2\n", DecodeHistory},
+    {"HistoryOfEscapedBytes", kHistoryHead, "\\x01\\\\a\n", DecodeHistory},
+};
+
+class GrowthTest : public ::testing::TestWithParam<SParser>
+{
+protected:
+    double Seconds(std::size_t nBytes, int nRuns = kRuns) const
+    {
+        const SParser& parser = GetParam();
+        std::string strInput(parser.strHead);
+        strInput += Repeated(parser.strUnit, nBytes);
+        double dSeconds = HUGE_VAL;
+        for (int nRun = 0; nRun < nRuns; ++nRun)
+        {
+            const double dStart = ThreadSeconds();
+            parser.pfnParse(strInput);
+            dSeconds = std::min(dSeconds, ThreadSeconds() - dStart);
+        }
+        return dSeconds;
+    }
+};
+
+TEST_P(GrowthTest, DoublingTheInputCostsAboutTwiceTheTime)
+{
+    std::size_t nBytes = kFirstBytes;
+    while (Seconds(nBytes, 1) < kMinSeconds && nBytes < kMaxBytes)
+        nBytes *= 2;
+    const double dFirst = Seconds(nBytes);
+    // Over two doublings, so that one step across a cache's size does not decide alone.
+    const double dLast = Seconds(nBytes * 4);
+    const double dGrowth = std::sqrt(dLast / dFirst);
+    RecordProperty("Bytes", std::to_string(nBytes));
+    RecordProperty("GrowthPerDoubling", std::to_string(dGrowth));
+    EXPECT_LE(dGrowth, kMaxGrowth) << nBytes << " bytes: " << dFirst << " s, " << nBytes * 4
+                                   << " bytes: " << dLast << " s";
+}
+
+INSTANTIATE_TEST_SUITE_P(Parsers, GrowthTest, ::testing::ValuesIn(kParsers),
+                         [](const auto& row) { return std::string(row.param.pName); });
+
+} // namespace
