@@ -2,6 +2,7 @@
 
 #include "Ascii.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -409,16 +410,28 @@ std::size_t NumberEnd(std::string_view s, std::size_t nPos)
 
 } // namespace
 
+std::uint32_t SCleanText::SourceOf(std::uint32_t nClean) const
+{
+    const auto after =
+        std::upper_bound(arrRuns.begin(), arrRuns.end(), nClean,
+                         [](std::uint32_t n, const SRun& run) { return n < run.nClean; });
+    const SRun& run = *std::prev(after); // the first run starts at clean byte 0
+    return run.nSource + (nClean - run.nClean);
+}
+
 void CleanSource(std::string_view strPasted, SCleanText& clean)
 {
     clean.strText.clear();
-    clean.arrSource.clear();
+    clean.arrRuns.clear();
     clean.strText.reserve(strPasted.size());
-    clean.arrSource.reserve(strPasted.size());
     const auto emit = [&](char ch, std::size_t nSource)
     {
+        const auto nClean = static_cast<std::uint32_t>(clean.strText.size());
+        const bool bInRun =
+            !clean.arrRuns.empty() &&
+            clean.arrRuns.back().nSource + nClean - clean.arrRuns.back().nClean == nSource;
+        if (!bInRun) clean.arrRuns.push_back({nClean, static_cast<std::uint32_t>(nSource)});
         clean.strText += ch;
-        clean.arrSource.push_back(static_cast<std::uint32_t>(nSource));
     };
     // The next byte at or after i that a splice does not remove.
     const auto skipSplices = [&](std::size_t i)
@@ -492,8 +505,8 @@ void CleanSource(std::string_view strPasted, SCleanText& clean)
     }
 }
 
-bool Tokenize(const std::string& strClean, std::uint32_t nBegin, std::uint32_t nEnd,
-              std::vector<SCToken>& arrTokens)
+ETokenized Tokenize(const std::string& strClean, std::uint32_t nBegin, std::uint32_t nEnd,
+                    std::size_t nMaxTokens, std::vector<SCToken>& arrTokens)
 {
     arrTokens.clear();
     const std::string_view s(strClean.data() + nBegin, nEnd - nBegin);
@@ -510,14 +523,15 @@ bool Tokenize(const std::string& strClean, std::uint32_t nBegin, std::uint32_t n
         {
             token.nEnd = token.nBegin;
             arrTokens.push_back(std::move(token));
-            return true;
+            return ETokenized::Read;
         }
+        if (arrTokens.size() == nMaxTokens) return ETokenized::TooMany;
         const char ch = s[nPos];
         std::size_t nLength = 0;
         if (IsAsciiDigit(ch) || (ch == '.' && nPos + 1 < s.size() && IsAsciiDigit(s[nPos + 1])))
         {
             nLength = NumberEnd(s, nPos) - nPos;
-            if (!ReadNumber(s.substr(nPos, nLength), token)) return false;
+            if (!ReadNumber(s.substr(nPos, nLength), token)) return ETokenized::NotC;
         }
         else if (IsLetter(ch))
         {
@@ -529,7 +543,7 @@ bool Tokenize(const std::string& strClean, std::uint32_t nBegin, std::uint32_t n
         else if (ch == '\'')
         {
             nLength = ReadCharacter(s.substr(nPos), token);
-            if (nLength == 0) return false;
+            if (nLength == 0) return ETokenized::NotC;
         }
         else
         {
@@ -541,7 +555,7 @@ bool Tokenize(const std::string& strClean, std::uint32_t nBegin, std::uint32_t n
                     nLength = punctuator.strText.size();
                     break;
                 }
-            if (nLength == 0 || token.eKind == ECToken::Other) return false;
+            if (nLength == 0 || token.eKind == ECToken::Other) return ETokenized::NotC;
         }
         nPos += nLength;
         token.nEnd = static_cast<std::uint32_t>(nBegin + nPos);

@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <string>
+#include <tuple>
 
 namespace
 {
@@ -226,14 +227,44 @@ TEST(CReader, LeavesTextThatIsNoCConstantExpressionToTheLiteralConversion)
         EXPECT_EQ(pasted.strText, ConvertCLiterals(pszPasted)) << pszPasted;
         EXPECT_EQ(pasted.strNotice, "") << pszPasted;
     }
-    SCReading reading;
-    EXPECT_FALSE(reader.Read(std::string(CCReader::kMaxDepth + 1, '(') + "1" +
-                                 std::string(CCReader::kMaxDepth + 1, ')'),
-                             reading));
-    std::string strLong = "1";
-    for (std::size_t n = 0; n < CCReader::kMaxTokens; ++n)
-        strLong += "+1";
-    EXPECT_FALSE(reader.Read(strLong, reading)) << "too long to be read as C";
+}
+
+// Text beyond the reader's limits is refused with the reason, which the paste's notice gives.
+TEST(CReader, RefusesTextBeyondItsLimitsAndSaysWhy)
+{
+    const auto Nested = [](std::size_t nDepth)
+    { return std::string(nDepth, '(') + "1" + std::string(nDepth, ')'); };
+    const auto Sum = [](std::size_t nTokens) // 1+1+...: nTokens tokens
+    {
+        std::string strSum = "1";
+        for (std::size_t n = 1; n < nTokens; n += 2)
+            strSum += "+1";
+        return strSum;
+    };
+    const std::string strTooMany = "Not read as C: more than 1024 tokens.";
+    const std::string strTooDeep = "Not read as C: nested more than 128 deep.";
+    const std::tuple<std::string, bool, std::string> rows[] = {
+        {Sum(CCReader::kMaxTokens - 1), true, ""},
+        {Sum(CCReader::kMaxTokens + 1), false, strTooMany},
+        {Sum(CCReader::kMaxTokens + 1) + " $", false, strTooMany}, // the rest is not looked at
+        {"$ " + Sum(CCReader::kMaxTokens + 1), false, ""},
+        {Nested(CCReader::kMaxDepth - 1), true, ""},
+        {Nested(CCReader::kMaxDepth + 1), false, strTooDeep},
+        {std::string(CCReader::kMaxDepth + 1, '~') + "1", false, strTooDeep},
+    };
+    CCReader reader;
+    CPasteConverter converter;
+    for (const auto& [strText, bRead, strRefusal] : rows)
+    {
+        SCReading reading;
+        EXPECT_EQ(reader.Read(strText, reading), bRead) << strText.substr(0, 40);
+        EXPECT_EQ(reading.strRefusal, strRefusal) << strText.substr(0, 40);
+        if (!bRead)
+        {
+            EXPECT_EQ(converter.Convert("1\n" + strText, ECastType::None).strNotice,
+                      strRefusal.empty() ? "" : "Line 2: " + strRefusal);
+        }
+    }
 }
 
 // Rows: pasted text, cast type, what the console receives, the notice.

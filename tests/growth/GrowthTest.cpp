@@ -1,6 +1,7 @@
 // The parsers of outside bytes (a paste, the C reader, the kept console, the history file)
 // on inputs doubled in size. Each doubling may cost about 2.5 times the thread's CPU time at
-// most: linear work costs 2 times, quadratic work 4.
+// most: linear work costs 2 times, quadratic work 4. The bytes they allocate stay within a
+// fixed multiple of the input, and what they keep afterwards does not grow with it.
 #include "HistoryFile.h"
 #include "Paste.h"
 #include "Transcript.h"
@@ -14,7 +15,38 @@
 #include <string>
 #include <string_view>
 
+#include <malloc.h>
 #include <time.h>
+
+namespace
+{
+
+// Every allocation of this program is counted, in the bytes malloc gives it.
+std::size_t g_nLiveBytes = 0;
+std::size_t g_nPeakBytes = 0;
+
+} // namespace
+
+// Not inlined, so that the compiler does not take malloc's blocks for new's.
+[[gnu::noinline]] void* operator new(std::size_t nBytes)
+{
+    void* pBlock = std::malloc(nBytes);
+    if (!pBlock) throw std::bad_alloc();
+    g_nLiveBytes += malloc_usable_size(pBlock);
+    g_nPeakBytes = std::max(g_nPeakBytes, g_nLiveBytes);
+    return pBlock;
+}
+
+[[gnu::noinline]] void operator delete(void* pBlock) noexcept
+{
+    g_nLiveBytes -= malloc_usable_size(pBlock);
+    std::free(pBlock);
+}
+
+void* operator new[](std::size_t nBytes) { return operator new(nBytes); }
+void operator delete[](void* pData) noexcept { operator delete(pData); }
+void operator delete(void* pData, std::size_t) noexcept { operator delete(pData); }
+void operator delete[](void* pData, std::size_t) noexcept { operator delete(pData); }
 
 namespace
 {
@@ -27,6 +59,11 @@ constexpr double kMinSeconds = 0.02;
 constexpr std::size_t kFirstBytes = std::size_t{16} << 10;
 constexpr std::size_t kMaxBytes = std::size_t{16} << 20;
 constexpr double kMaxGrowth = 2.5;
+// Bytes allocated at once for each byte of input (the output, the clean text and a copy of a
+// line or two), and bytes kept afterwards.
+constexpr double kMaxBytesPerByte = 4.0;
+constexpr std::size_t kMaxKeptBytes = std::size_t{256} << 10;
+constexpr std::size_t kMemoryBytes = std::size_t{4} << 20;
 
 double ThreadSeconds()
 {
@@ -99,11 +136,15 @@ const SParser kParsers[] = {
 class GrowthTest : public ::testing::TestWithParam<SParser>
 {
 protected:
+    static std::string Input(std::size_t nBytes)
+    {
+        return std::string(GetParam().strHead) + Repeated(GetParam().strUnit, nBytes);
+    }
+
     double Seconds(std::size_t nBytes, int nRuns = kRuns) const
     {
         const SParser& parser = GetParam();
-        std::string strInput(parser.strHead);
-        strInput += Repeated(parser.strUnit, nBytes);
+        const std::string strInput = Input(nBytes);
         double dSeconds = HUGE_VAL;
         for (int nRun = 0; nRun < nRuns; ++nRun)
         {
@@ -126,8 +167,23 @@ TEST_P(GrowthTest, DoublingTheInputCostsAboutTwiceTheTime)
     const double dGrowth = std::sqrt(dLast / dFirst);
     RecordProperty("Bytes", std::to_string(nBytes));
     RecordProperty("GrowthPerDoubling", std::to_string(dGrowth));
-    EXPECT_LE(dGrowth, kMaxGrowth) << nBytes << " bytes: " << dFirst << " s, " << nBytes * 4
-                                   << " bytes: " << dLast << " s";
+    EXPECT_LE(dGrowth, kMaxGrowth)
+        << nBytes << " bytes: " << dFirst << " s, " << nBytes * 4 << " bytes: " << dLast << " s";
+}
+
+TEST_P(GrowthTest, AllocatesAFixedMultipleOfTheInputAndKeepsNothingOfIt)
+{
+    const std::string strInput = Input(kMemoryBytes);
+    GetParam().pfnParse(Input(1)); // the parser's own objects are made
+    const std::size_t nLiveBefore = g_nLiveBytes;
+    g_nPeakBytes = nLiveBefore;
+    GetParam().pfnParse(strInput);
+    const double dPerByte =
+        static_cast<double>(g_nPeakBytes - nLiveBefore) / static_cast<double>(strInput.size());
+    RecordProperty("BytesPerByte", std::to_string(dPerByte));
+    EXPECT_LE(dPerByte, kMaxBytesPerByte);
+    EXPECT_LE(static_cast<std::ptrdiff_t>(g_nLiveBytes - nLiveBefore),
+              static_cast<std::ptrdiff_t>(kMaxKeptBytes));
 }
 
 INSTANTIATE_TEST_SUITE_P(Parsers, GrowthTest, ::testing::ValuesIn(kParsers),
