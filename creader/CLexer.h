@@ -9,8 +9,6 @@
 
 // Pasted text as C's first translation phases see it: line splices (a backslash at a line's
 // end) removed, each comment one blank, every line break ("\r\n", "\n" or "\r") one '\n'.
-// A comment left open runs to the end of the text unread, so a paste never loses its last
-// lines to it.
 struct SCleanText
 {
     std::string strText;
@@ -29,7 +27,22 @@ struct SCleanText
     std::vector<SRun> arrRuns;
 };
 
-void CleanSource(std::string_view strPasted, SCleanText& clean);
+// Where a block comment ends that no "*/" closes soon enough.
+enum class ECommentEnd : std::uint8_t
+{
+    // It runs over lines to its "*/", as in C. One that nothing closes is no comment: its "/*"
+    // is read as it stands, so that a block never loses its last lines to it.
+    AsC,
+    // It ends at its "*/" or with its line, whichever comes first: a line pasted alone often
+    // ends inside a comment that goes on in the file it came from.
+    AtLineEnd,
+};
+
+void CleanSource(std::string_view strPasted, SCleanText& clean, ECommentEnd eCommentEnd);
+
+// How a paste's comments end: AtLineEnd for a single line (line splices and a line break at
+// its very end aside), AsC for a block of lines.
+ECommentEnd CommentEndOfPaste(std::string_view strPasted);
 
 enum class ECToken : std::uint8_t
 {

@@ -495,7 +495,7 @@ std::string Refusal(std::string_view strBefore, std::size_t nLimit, std::string_
 bool CCReader::Read(std::string_view strText, SCReading& reading, bool bPositions)
 {
     SCleanText clean;
-    CleanSource(strText, clean);
+    CleanSource(strText, clean, ECommentEnd::AtLineEnd);
     return ReadClean(clean, 0, static_cast<std::uint32_t>(clean.strText.size()), strText.size(),
                      reading, bPositions);
 }

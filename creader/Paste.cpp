@@ -45,7 +45,7 @@ SPasteConversion CPasteConverter::Convert(std::string_view strPasted, ECastType 
     SPasteConversion result;
     result.strText.reserve(strPasted.size());
     SCleanText clean; // not kept: one long paste must not hold its memory for the session
-    CleanSource(strPasted, clean);
+    CleanSource(strPasted, clean, CommentEndOfPaste(strPasted));
     const auto nCleanSize = static_cast<std::uint32_t>(clean.strText.size());
     std::uint32_t nLineBegin = 0;
     std::size_t nSourceBegin = 0;

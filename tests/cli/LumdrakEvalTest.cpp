@@ -154,6 +154,11 @@ TEST(LumdrakEval, PrintsWhatTheConsoleWrites)
          "?1 << 32: C leaves 1 << 32 undefined: the shift count is not below the 32 bits of "
          "int.\n"},
         {{"-C", "-c", "8", "static const uint8_t k = 300; // 44"}, "", 0, "44\n", ""},
+        {{"-C", "--raw", "#define RLIMIT_NICE 13 /* max nice prio", "0x1'f3a /* x */ + 1"},
+         "",
+         0,
+         "13\n7995\n",
+         ""},
         // results as literals for code
         {{"-L", "-o", "hex", "-c", "32", "-1", "255"}, "", 0, "0xFFFFFFFF\n0xFF\n", ""},
         {{"-L", "-o", "bin", "-c", "8", "5"}, "", 0, "0b00000101\n", ""},

@@ -214,7 +214,6 @@ TEST(CReader, LeavesTextThatIsNoCConstantExpressionToTheLiteralConversion)
         "1__0",
         "'\\x100'",
         "'\xC3\xA9'",
-        "1 /* open",
         "\xFF",
     };
     CCReader reader;
@@ -311,6 +310,39 @@ TEST(CPaste, ConvertsEachLineAndNoticesTheFirstThatDiffers)
         EXPECT_EQ(pasted.strText, pszText) << pszPasted;
         EXPECT_EQ(pasted.strNotice, pszNotice)
             << pszPasted << " under cast " << static_cast<int>(nCast);
+    }
+}
+
+// A line pasted alone often ends inside a comment that goes on in its file; a block of lines
+// reads its comments as C does, and one that nothing closes there is no comment at all.
+TEST(CPaste, EndsACommentLeftOpenWithAPastedLineButReadsABlockAsC)
+{
+    const std::pair<const char*, const char*> rows[] = {
+        // pasted, what the console receives
+        {"#define RLIMIT_NICE 13 /* max nice prio allowed to raise to", "13"},
+        {"13 /* max nice\n", "13\n"},
+        {"13 /* max nice\r\n", "13\r\n"},
+        {"13 /* max nice \\\n prio", "13"}, // a splice joins the next line to the comment
+        {"0x1'f3a /* x */", "$1f3a"},       // a digit separator opens no quote
+        {"0x1'f3a /* x", "$1f3a"},
+        {"1'000 // x", "1000"},
+        {"'a'+1 /* x", "'a'+1"},
+        {"'/'+1 /* x", "'/'+1"},
+        {"#define A 13 /* max\n   more */\n0x2", "13\n$2"},
+        {"0x10 /* a\n0x20 */ + 1", "$10   + 1"},
+        {"0x10 /* see below\n0x20 /* see above", "$10 /* see below\n$20 /* see above"},
+        {"13 /* max nice\n\n", "13 /* max nice\n\n"},
+    };
+    CPasteConverter converter;
+    CCReader reader;
+    for (const auto& [pszPasted, pszText] : rows)
+    {
+        EXPECT_EQ(converter.Convert(pszPasted, ECastType::None).strText, pszText) << pszPasted;
+        SCReading reading; // a text read alone is one line
+        if (std::string_view(pszPasted).find('\n') == std::string_view::npos)
+        {
+            EXPECT_TRUE(reader.Read(pszPasted, reading)) << pszPasted;
+        }
     }
 }
 
