@@ -58,13 +58,21 @@ SPasteConversion CPasteConverter::Convert(std::string_view strPasted, ECastType 
         if (i < nCleanSize && clean.strText[i] != '\n') continue;
         ++nLine;
         const std::size_t nSourceEnd = i < nCleanSize ? clean.SourceOf(i) : strPasted.size();
-        m_reader.ReadClean(clean, nLineBegin, i, strPasted.size(), m_line.reading, false);
-        CheckLine(strPasted.substr(nSourceBegin, nSourceEnd - nSourceBegin), eCast, false, false);
-        result.strText += m_line.strText;
-        if (!m_line.strNotice.empty() && nDiffering++ == 0)
+        const std::string_view strLine = strPasted.substr(nSourceBegin, nSourceEnd - nSourceBegin);
+        if (strLine.starts_with('?'))
         {
-            strFirstNotice = m_line.strNotice;
-            nFirstDiffering = nLine;
+            result.strText += strLine; // the calculator's own line, exactly as typed there
+        }
+        else
+        {
+            m_reader.ReadClean(clean, nLineBegin, i, strPasted.size(), m_line.reading, false);
+            CheckLine(strLine, eCast, false, false);
+            result.strText += m_line.strText;
+            if (!m_line.strNotice.empty() && nDiffering++ == 0)
+            {
+                strFirstNotice = m_line.strNotice;
+                nFirstDiffering = nLine;
+            }
         }
         if (i == nCleanSize) break;
         const std::size_t nBreak = strPasted.compare(nSourceEnd, 2, "\r\n") == 0 ? 2 : 1;

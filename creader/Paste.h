@@ -33,7 +33,8 @@ struct SPastedLine
 };
 
 // A paste into the console: every line becomes its SPastedLine's text, and the line breaks
-// stay. The notice is empty when every C line gives C's value under the cast type.
+// stay; a line that begins with '?' is the calculator's own and stays as it is. The notice is
+// empty when every C line gives C's value under the cast type.
 struct SPasteConversion
 {
     std::string strText;

@@ -302,6 +302,10 @@ TEST(CPaste, ConvertsEachLineAndNoticesTheFirstThatDiffers)
         {"#define X (1 | \\\n 2) /* a\nb */\nfoo 0x1", None, "(1 |  2)\nfoo $1", ""},
         {"pi\n~0\n~0\n~0", None, "pi\n~0\n~0\n~0",
          "Line 2: C: -1 = 0xFFFFFFFF (int). 32Bit gives the same. 2 more lines differ."},
+        // '?' lines are the calculator's own, as they stand
+        {"?0b1010", ECastType::None, "?0b1010", ""},
+        {"?2*-3\r\n2*-3\n?1 << 31 // c\n0x10", ECastType::None,
+         "?2*-3\r\n2*(-3)\n?1 << 31 // c\n$10", ""},
     };
     CPasteConverter converter;
     for (const auto& [pszPasted, nCast, pszText, pszNotice] : rows)
