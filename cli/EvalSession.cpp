@@ -44,11 +44,12 @@ void CEvalSession::EvaluateLines(std::string_view strText)
     }
 }
 
-int CEvalSession::Enter(std::string_view strExpression)
+int CEvalSession::Enter(std::string_view strExpression, bool bAsTyped)
 {
+    const bool bReadC = m_bCLiterals && !bAsTyped;
     m_strLine.assign(1, '?');
     m_bDiffers = false;
-    if (m_bCLiterals)
+    if (bReadC)
     {
         m_pPasted = &m_paste.ReadLine(strExpression, m_console.CastType(), true, true);
         if (m_pPasted->DiffersFromC())
@@ -83,7 +84,7 @@ int CEvalSession::Enter(std::string_view strExpression)
             m_strWritten = ResultLiteral(m_window.m_strPanelText,
                                          static_cast<int>(m_console.Modes().eOutputMode));
     }
-    if (m_bCLiterals)
+    if (bReadC)
     {
         // The line and the marker as they stand for the text that was given.
         m_strLine.assign(1, '?');
@@ -120,9 +121,10 @@ std::string CEvalSession::RawText(double dValue)
 
 void CEvalSession::EvaluateLine(std::string_view strLine)
 {
-    if (!strLine.empty() && strLine.front() == '?') strLine.remove_prefix(1);
+    const bool bAsTyped = !strLine.empty() && strLine.front() == '?';
+    if (bAsTyped) strLine.remove_prefix(1);
     if (strLine.empty()) return;
-    const int nErrorPos = Enter(strLine);
+    const int nErrorPos = Enter(strLine, bAsTyped);
     if (nErrorPos != 0) m_bAnyError = true;
 
     if (m_bDiffers)

@@ -38,17 +38,18 @@ public:
     SEvalModes Modes() const;
 
     // Evaluates every line of strText, as a script's input: CR and LF both end a line, a
-    // leading '?' is dropped, empty lines are skipped; results go to standard output, syntax
-    // errors as the console shows them to standard error (with --raw both as one line each
-    // to standard output).
+    // leading '?' is dropped (and the line read as typed), empty lines are skipped; results go to
+    // standard output, syntax errors as the console shows them to standard error (with --raw both
+    // as one line each to standard output).
     void EvaluateLines(std::string_view strText);
 
     // Enter on the line '?' + strExpression: 0 on success, else the 1-based error position.
     // Afterwards WrittenLine() is the result line (with m_bLiteral the literal Ctrl+Shift+C
     // copies), or after an error the marker line. With C read, the position and the marker
     // are those of the text as given; an expression whose value would differ from C's is not
-    // entered, and DiffersFromC() then holds with CNotice() saying how.
-    int Enter(std::string_view strExpression);
+    // entered, and DiffersFromC() then holds with CNotice() saying how. bAsTyped: the line
+    // was given with its '?', as the calculator's own, and is read as typed even with C read.
+    int Enter(std::string_view strExpression, bool bAsTyped = false);
     std::string_view WrittenLine() const { return m_strWritten; }
     std::string_view ErrorMessage() const { return m_strMessage; }
     bool DiffersFromC() const { return m_bDiffers; }

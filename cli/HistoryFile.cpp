@@ -212,6 +212,8 @@ bool CHistoryFile::Decode(std::string_view strText, std::vector<std::string>& en
         }
         if (!strEntry.empty()) // a blank line an editor left behind
             entries.push_back(strEntry);
+        // Only the last entries are kept: a file of many short lines costs no more than them.
+        if (entries.size() == 2 * CHistoryFile::kMaxEntries) KeepLast(entries);
     }
     KeepLast(entries);
     return true;

@@ -55,9 +55,10 @@ void PrintLine(std::string_view strText)
 void EvaluateTyped(CEvalSession& session, std::string_view strLine)
 {
     std::string_view strExpression = strLine;
-    if (!strExpression.empty() && strExpression.front() == '?') strExpression.remove_prefix(1);
+    const bool bAsTyped = !strExpression.empty() && strExpression.front() == '?';
+    if (bAsTyped) strExpression.remove_prefix(1);
     if (strExpression.empty()) return;
-    const int nErrorPos = session.Enter(strExpression);
+    const int nErrorPos = session.Enter(strExpression, bAsTyped);
     if (session.DiffersFromC())
     {
         PrintLine(session.CNotice());

@@ -43,6 +43,46 @@ std::string WithCrLf(std::string_view strText)
     return strOut;
 }
 
+// The length of strText's start that fits in nMaxBytes without cutting a UTF-8 sequence.
+std::size_t FittingStart(std::string_view strText, std::size_t nMaxBytes)
+{
+    if (strText.size() <= nMaxBytes) return strText.size();
+    std::size_t nLength = nMaxBytes;
+    while (nLength > 0 && (static_cast<unsigned char>(strText[nLength]) & 0xC0) == 0x80)
+        --nLength;
+    return nLength;
+}
+
+// Drops whole lines from the front of a CR LF text until it fits in nMaxBytes. When its last
+// line alone is longer, the lines before it that fit are kept and that line's start takes the
+// room they leave: what was there before a long paste is not lost to it.
+void KeepLastBytes(std::string& strText, std::size_t nMaxBytes)
+{
+    if (strText.size() <= nMaxBytes) return;
+    const std::size_t nLastBreak = strText.rfind(kLineBreak);
+    const std::size_t nLastStart = nLastBreak == std::string::npos ? 0 : nLastBreak + 2;
+    const bool bLongLast = strText.size() - nLastStart > nMaxBytes;
+    // The whole lines end here; the first of them kept is the first that starts inside the
+    // last nMaxBytes bytes before that.
+    const std::size_t nWholeEnd = bLongLast ? nLastStart : strText.size();
+    std::size_t nFirst = 0;
+    if (nWholeEnd > nMaxBytes)
+    {
+        const std::size_t nFrom = nWholeEnd - nMaxBytes;
+        nFirst = strText.find(kLineBreak, nFrom - std::min(nFrom, kLineBreak.size())) +
+                 kLineBreak.size();
+    }
+    if (bLongLast)
+    {
+        const std::size_t nRoom = nMaxBytes - (nWholeEnd - nFirst);
+        std::size_t nCut =
+            nLastStart + FittingStart(std::string_view(strText).substr(nLastStart), nRoom);
+        if (nCut == nLastStart && nCut > nFirst) nCut -= kLineBreak.size(); // none of it fits
+        strText.resize(nCut);
+    }
+    strText.erase(0, nFirst);
+}
+
 } // namespace
 
 std::string TranscriptOf(std::string_view strConsole, std::size_t nMaxLines, std::size_t nMaxBytes)
@@ -55,15 +95,7 @@ std::string TranscriptOf(std::string_view strConsole, std::size_t nMaxLines, std
 
     std::string strTranscript =
         WithCrLf(strConsole.substr(StartOfLastLines(strConsole, nMaxLines)));
-    if (strTranscript.size() > nMaxBytes)
-    {
-        // The first line that starts inside the last nMaxBytes bytes.
-        const std::size_t nFirstKept = strTranscript.size() - nMaxBytes;
-        const std::size_t nBreak =
-            strTranscript.find(kLineBreak, nFirstKept - std::min(nFirstKept, kLineBreak.size()));
-        strTranscript.erase(0, nBreak == std::string::npos ? strTranscript.size()
-                                                           : nBreak + kLineBreak.size());
-    }
+    KeepLastBytes(strTranscript, nMaxBytes);
     std::replace(strTranscript.begin(), strTranscript.end(), '\0', lumdrak::kLostByte);
     return strTranscript;
 }

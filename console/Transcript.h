@@ -11,8 +11,10 @@ inline constexpr std::size_t kTranscriptMaxBytes = std::size_t{1} << 20;
 
 // The part of a console text (CR LF between lines) that is kept: an empty '?' prompt on the
 // last line is left out, since the next start writes its own; then only the last lines that
-// fit both bounds, dropped at whole lines, so a last line longer than the byte bound leaves
-// nothing. A NUL byte, which would end the stored text, becomes the lost-character byte 0x1A.
+// fit both bounds, dropped at whole lines. A last line longer than the byte bound alone keeps
+// the lines before it that fit and, after them, as much of its start as the bound leaves room
+// for, cut before a UTF-8 sequence rather than in it. A NUL byte, which would end the stored
+// text, becomes the lost-character byte 0x1A.
 // Other bounds than the kept console's are for tests, which reach them with short texts.
 std::string TranscriptOf(std::string_view strConsole, std::size_t nMaxLines = kTranscriptMaxLines,
                          std::size_t nMaxBytes = kTranscriptMaxBytes);

@@ -2,6 +2,7 @@
 
 #include "Ascii.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -407,89 +408,166 @@ std::size_t NumberEnd(std::string_view s, std::size_t nPos)
     return nPos;
 }
 
-} // namespace
-
-void CleanSource(std::string_view strPasted, SCleanText& clean)
+// Reads pasted bytes into clean text in one pass, front to back.
+class CCleaner
 {
-    clean.strText.clear();
-    clean.arrSource.clear();
-    clean.strText.reserve(strPasted.size());
-    clean.arrSource.reserve(strPasted.size());
-    const auto emit = [&](char ch, std::size_t nSource)
+public:
+    CCleaner(std::string_view strPasted, ECommentEnd eCommentEnd, SCleanText& clean)
+        : m_s(strPasted), m_eCommentEnd(eCommentEnd), m_clean(clean)
     {
-        clean.strText += ch;
-        clean.arrSource.push_back(static_cast<std::uint32_t>(nSource));
-    };
-    // The next byte at or after i that a splice does not remove.
-    const auto skipSplices = [&](std::size_t i)
+    }
+
+    void Run()
     {
-        while (i + 1 < strPasted.size() && strPasted[i] == '\\' &&
-               BreakLength(strPasted, i + 1) > 0)
-            i += 1 + BreakLength(strPasted, i + 1);
-        return i;
-    };
-    char chQuote = 0; // inside a character or string literal
-    std::size_t i = skipSplices(0);
-    while (i < strPasted.size())
+        for (std::size_t i = SkipSplices(0); i < m_s.size();)
+            i = Step(i);
+    }
+
+private:
+    // Cleans what begins at byte i; returns where the next step begins.
+    std::size_t Step(std::size_t i)
     {
-        const std::size_t nBreak = BreakLength(strPasted, i);
-        if (nBreak > 0)
+        if (const std::size_t nBreak = BreakLength(m_s, i))
         {
-            emit('\n', i);
-            chQuote = 0;
-            i = skipSplices(i + nBreak);
-            continue;
+            Emit('\n', i);
+            m_chQuote = 0;
+            m_bNumber = false;
+            return SkipSplices(i + nBreak);
         }
-        const char ch = strPasted[i];
-        const std::size_t nNext = skipSplices(i + 1);
-        if (chQuote != 0)
-        {
-            emit(ch, i);
-            if (ch == '\\' && nNext < strPasted.size() && BreakLength(strPasted, nNext) == 0)
-            {
-                emit(strPasted[nNext], nNext);
-                i = skipSplices(nNext + 1);
-                continue;
-            }
-            if (ch == chQuote) chQuote = 0;
-            i = nNext;
-            continue;
-        }
-        const char chNext = nNext < strPasted.size() ? strPasted[nNext] : '\0';
-        if (ch == '/' && chNext == '/')
-        {
-            emit(' ', i);
-            i = nNext;
-            while (i < strPasted.size() && BreakLength(strPasted, i) == 0)
-                i = skipSplices(i + 1);
-            continue;
-        }
+        const char ch = m_s[i];
+        const std::size_t nNext = SkipSplices(i + 1);
+        if (m_chQuote != 0) return QuotedStep(i, nNext);
+        const char chNext = nNext < m_s.size() ? m_s[nNext] : '\0';
+        if (ch == '/' && chNext == '/') return Comment(i, LineEnd(nNext));
         if (ch == '/' && chNext == '*')
         {
-            std::size_t j = skipSplices(nNext + 1);
-            bool bClosed = false;
-            while (j < strPasted.size() && !bClosed)
-            {
-                const std::size_t nAfter = skipSplices(j + 1);
-                bClosed =
-                    strPasted[j] == '*' && nAfter < strPasted.size() && strPasted[nAfter] == '/';
-                j = bClosed ? skipSplices(nAfter + 1) : nAfter;
-            }
-            if (bClosed)
-            {
-                emit(' ', i);
-                i = j;
-                continue;
-            }
+            const std::size_t nEnd = BlockCommentEnd(SkipSplices(nNext + 1));
+            if (nEnd != std::string_view::npos) return Comment(i, nEnd);
         }
-        if (ch == '\'' || ch == '"') chQuote = ch;
-        emit(ch, i);
-        i = nNext;
+        // A ' inside a number is a digit separator (0x1'f3a), not a quote.
+        const bool bSeparator = ch == '\'' && m_bNumber && IsAlnum(chNext);
+        const char chLastLower = AsciiLower(m_chLast);
+        m_bNumber =
+            m_bNumber
+                ? IsAlnum(ch) || ch == '.' || bSeparator ||
+                      ((ch == '+' || ch == '-') && (chLastLower == 'e' || chLastLower == 'p'))
+                : (IsAsciiDigit(ch) && !IsAlnum(m_chLast)) || (ch == '.' && IsAsciiDigit(chNext));
+        if ((ch == '\'' && !bSeparator) || ch == '"') m_chQuote = ch;
+        Emit(ch, i);
+        return nNext;
     }
+
+    // Inside a character or string literal, where an escaped byte cannot close it.
+    std::size_t QuotedStep(std::size_t i, std::size_t nNext)
+    {
+        const char ch = m_s[i];
+        Emit(ch, i);
+        if (ch == '\\' && nNext < m_s.size() && BreakLength(m_s, nNext) == 0)
+        {
+            Emit(m_s[nNext], nNext);
+            return SkipSplices(nNext + 1);
+        }
+        if (ch == m_chQuote) m_chQuote = 0;
+        return nNext;
+    }
+
+    // A comment from byte i to nEnd is one blank.
+    std::size_t Comment(std::size_t i, std::size_t nEnd)
+    {
+        Emit(' ', i);
+        m_bNumber = false;
+        return nEnd;
+    }
+
+    // The first line break at or after byte i that no splice removes, or the end.
+    std::size_t LineEnd(std::size_t i) const
+    {
+        while (i < m_s.size() && BreakLength(m_s, i) == 0)
+            i = SkipSplices(i + 1);
+        return i;
+    }
+
+    // Where a block comment whose text begins at byte i ends: behind its "*/", at its line's
+    // end (AtLineEnd), or npos when nothing closes it (AsC).
+    std::size_t BlockCommentEnd(std::size_t i)
+    {
+        const bool bAtLineEnd = m_eCommentEnd == ECommentEnd::AtLineEnd;
+        if (m_bNoClose) return std::string_view::npos;
+        while (i < m_s.size() && !(bAtLineEnd && BreakLength(m_s, i) > 0))
+        {
+            const std::size_t nAfter = SkipSplices(i + 1);
+            if (m_s[i] == '*' && nAfter < m_s.size() && m_s[nAfter] == '/')
+                return SkipSplices(nAfter + 1);
+            i = nAfter;
+        }
+        if (bAtLineEnd) return i;
+        // No later "/*" can close either: searching again from each of them would make a
+        // paste full of them quadratic.
+        m_bNoClose = true;
+        return std::string_view::npos;
+    }
+
+    // The next byte at or after i that a splice does not remove.
+    std::size_t SkipSplices(std::size_t i) const
+    {
+        while (i + 1 < m_s.size() && m_s[i] == '\\' && BreakLength(m_s, i + 1) > 0)
+            i += 1 + BreakLength(m_s, i + 1);
+        return i;
+    }
+
+    void Emit(char ch, std::size_t nSource)
+    {
+        const auto nClean = static_cast<std::uint32_t>(m_clean.strText.size());
+        const bool bInRun =
+            !m_clean.arrRuns.empty() &&
+            m_clean.arrRuns.back().nSource + nClean - m_clean.arrRuns.back().nClean == nSource;
+        if (!bInRun) m_clean.arrRuns.push_back({nClean, static_cast<std::uint32_t>(nSource)});
+        m_clean.strText += ch;
+        m_chLast = ch;
+    }
+
+    const std::string_view m_s;
+    const ECommentEnd m_eCommentEnd;
+    SCleanText& m_clean;
+    char m_chQuote = 0;      // inside a character or string literal
+    char m_chLast = '\n';    // the last clean byte
+    bool m_bNumber = false;  // m_chLast ends a preprocessing number so far
+    bool m_bNoClose = false; // a block comment's search for "*/" reached the end
+};
+
+} // namespace
+
+std::uint32_t SCleanText::SourceOf(std::uint32_t nClean) const
+{
+    const auto after =
+        std::upper_bound(arrRuns.begin(), arrRuns.end(), nClean,
+                         [](std::uint32_t n, const SRun& run) { return n < run.nClean; });
+    const SRun& run = *std::prev(after); // the first run starts at clean byte 0
+    return run.nSource + (nClean - run.nClean);
 }
 
-bool Tokenize(const std::string& strClean, std::uint32_t nBegin, std::uint32_t nEnd,
-              std::vector<SCToken>& arrTokens)
+void CleanSource(std::string_view strPasted, SCleanText& clean, ECommentEnd eCommentEnd)
+{
+    clean.strText.clear();
+    clean.arrRuns.clear();
+    clean.strText.reserve(strPasted.size());
+    CCleaner(strPasted, eCommentEnd, clean).Run();
+}
+
+ECommentEnd CommentEndOfPaste(std::string_view strPasted)
+{
+    for (std::size_t i = 0; i < strPasted.size(); ++i)
+    {
+        const std::size_t nBreak = BreakLength(strPasted, i);
+        const bool bSplice = i > 0 && strPasted[i - 1] == '\\';
+        if (nBreak > 0 && !bSplice && i + nBreak < strPasted.size()) return ECommentEnd::AsC;
+        i += nBreak > 0 ? nBreak - 1 : 0;
+    }
+    return ECommentEnd::AtLineEnd;
+}
+
+ETokenized Tokenize(const std::string& strClean, std::uint32_t nBegin, std::uint32_t nEnd,
+                    std::size_t nMaxTokens, std::vector<SCToken>& arrTokens)
 {
     arrTokens.clear();
     const std::string_view s(strClean.data() + nBegin, nEnd - nBegin);
@@ -506,14 +584,15 @@ bool Tokenize(const std::string& strClean, std::uint32_t nBegin, std::uint32_t n
         {
             token.nEnd = token.nBegin;
             arrTokens.push_back(std::move(token));
-            return true;
+            return ETokenized::Read;
         }
+        if (arrTokens.size() == nMaxTokens) return ETokenized::TooMany;
         const char ch = s[nPos];
         std::size_t nLength = 0;
         if (IsAsciiDigit(ch) || (ch == '.' && nPos + 1 < s.size() && IsAsciiDigit(s[nPos + 1])))
         {
             nLength = NumberEnd(s, nPos) - nPos;
-            if (!ReadNumber(s.substr(nPos, nLength), token)) return false;
+            if (!ReadNumber(s.substr(nPos, nLength), token)) return ETokenized::NotC;
         }
         else if (IsLetter(ch))
         {
@@ -525,7 +604,7 @@ bool Tokenize(const std::string& strClean, std::uint32_t nBegin, std::uint32_t n
         else if (ch == '\'')
         {
             nLength = ReadCharacter(s.substr(nPos), token);
-            if (nLength == 0) return false;
+            if (nLength == 0) return ETokenized::NotC;
         }
         else
         {
@@ -537,7 +616,7 @@ bool Tokenize(const std::string& strClean, std::uint32_t nBegin, std::uint32_t n
                     nLength = punctuator.strText.size();
                     break;
                 }
-            if (nLength == 0 || token.eKind == ECToken::Other) return false;
+            if (nLength == 0 || token.eKind == ECToken::Other) return ETokenized::NotC;
         }
         nPos += nLength;
         token.nEnd = static_cast<std::uint32_t>(nBegin + nPos);

@@ -9,15 +9,40 @@
 
 // Pasted text as C's first translation phases see it: line splices (a backslash at a line's
 // end) removed, each comment one blank, every line break ("\r\n", "\n" or "\r") one '\n'.
-// arrSource[i] is the index in the pasted text of the byte that gave clean byte i; a comment
-// left open runs to the end of the text unread, so a paste never loses its last lines to it.
 struct SCleanText
 {
     std::string strText;
-    std::vector<std::uint32_t> arrSource;
+
+    // The index in the pasted text of the byte that gave clean byte nClean.
+    std::uint32_t SourceOf(std::uint32_t nClean) const;
+
+    // From clean byte nClean on, until the next run, clean byte i came from pasted byte
+    // nSource + (i - nClean): the map costs memory for each comment, splice and CR LF, not
+    // for each byte.
+    struct SRun
+    {
+        std::uint32_t nClean;
+        std::uint32_t nSource;
+    };
+    std::vector<SRun> arrRuns;
 };
 
-void CleanSource(std::string_view strPasted, SCleanText& clean);
+// Where a block comment ends that no "*/" closes soon enough.
+enum class ECommentEnd : std::uint8_t
+{
+    // It runs over lines to its "*/", as in C. One that nothing closes is no comment: its "/*"
+    // is read as it stands, so that a block never loses its last lines to it.
+    AsC,
+    // It ends at its "*/" or with its line, whichever comes first: a line pasted alone often
+    // ends inside a comment that goes on in the file it came from.
+    AtLineEnd,
+};
+
+void CleanSource(std::string_view strPasted, SCleanText& clean, ECommentEnd eCommentEnd);
+
+// How a paste's comments end: AtLineEnd for a single line (line splices and a line break at
+// its very end aside), AsC for a block of lines.
+ECommentEnd CommentEndOfPaste(std::string_view strPasted);
 
 enum class ECToken : std::uint8_t
 {
@@ -57,7 +82,15 @@ struct SCToken
     std::string strCalculator; // literals: the calculator's form of the same value
 };
 
-// The tokens of clean bytes [nBegin, nEnd), ending with an End token. False when some byte
-// starts no token C knows or a literal is not one C accepts (0x, 09, 1e999, 'ab', "x").
-bool Tokenize(const std::string& strClean, std::uint32_t nBegin, std::uint32_t nEnd,
-              std::vector<SCToken>& arrTokens);
+enum class ETokenized : std::uint8_t
+{
+    Read,
+    NotC,    // some byte starts no token C knows, or a literal is not one C accepts
+    TooMany, // more than the tokens asked for: the rest was not looked at
+};
+
+// The tokens of clean bytes [nBegin, nEnd), ending with an End token. NotC for 0x, 09, 1e999,
+// 'ab', "x" and the like; TooMany as soon as nMaxTokens tokens are followed by another, so
+// that a long line costs no more than its first tokens.
+ETokenized Tokenize(const std::string& strClean, std::uint32_t nBegin, std::uint32_t nEnd,
+                    std::size_t nMaxTokens, std::vector<SCToken>& arrTokens);

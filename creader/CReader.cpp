@@ -197,7 +197,8 @@ public:
     }
 
     std::vector<SCNode> m_arrNodes;
-    bool m_bSpaced = false; // a binary operator stands after a blank
+    bool m_bSpaced = false;  // a binary operator stands after a blank
+    bool m_bTooDeep = false; // the tokens nest deeper than kMaxDepth
 
 private:
     ECToken Kind(std::size_t nAhead = 0) const
@@ -287,7 +288,11 @@ private:
     // A cast, a unary operator, or a primary expression.
     int ParseCast()
     {
-        if (++m_nDepth > CCReader::kMaxDepth) return -1;
+        if (++m_nDepth > CCReader::kMaxDepth)
+        {
+            m_bTooDeep = true;
+            return -1;
+        }
         const int nNode = ParseCastBody();
         --m_nDepth;
         return nNode;
@@ -479,12 +484,19 @@ private:
     int m_nDepth = 0;
 };
 
+std::string Refusal(std::string_view strBefore, std::size_t nLimit, std::string_view strAfter)
+{
+    return "Not read as C: " + std::string(strBefore) + std::to_string(nLimit) +
+           std::string(strAfter) + ".";
+}
+
 } // namespace
 
 bool CCReader::Read(std::string_view strText, SCReading& reading, bool bPositions)
 {
-    CleanSource(strText, m_clean);
-    return ReadClean(m_clean, 0, static_cast<std::uint32_t>(m_clean.strText.size()), strText.size(),
+    SCleanText clean;
+    CleanSource(strText, clean, ECommentEnd::AtLineEnd);
+    return ReadClean(clean, 0, static_cast<std::uint32_t>(clean.strText.size()), strText.size(),
                      reading, bPositions);
 }
 
@@ -492,8 +504,18 @@ bool CCReader::ReadClean(const SCleanText& clean, std::uint32_t nBegin, std::uin
                          std::size_t nPastedSize, SCReading& reading, bool bPositions)
 {
     reading = SCReading{};
-    if (!Tokenize(clean.strText, nBegin, nEnd, m_arrTokens) || m_arrTokens.size() > kMaxTokens + 1)
-        return false;
+    const bool bRead = ReadTokens(clean, nBegin, nEnd, nPastedSize, reading, bPositions);
+    m_arrTokens.clear(); // a literal's text can be as long as the line
+    return bRead;
+}
+
+bool CCReader::ReadTokens(const SCleanText& clean, std::uint32_t nBegin, std::uint32_t nEnd,
+                          std::size_t nPastedSize, SCReading& reading, bool bPositions)
+{
+    const ETokenized eTokenized = Tokenize(clean.strText, nBegin, nEnd, kMaxTokens, m_arrTokens);
+    if (eTokenized == ETokenized::TooMany)
+        reading.strRefusal = Refusal("more than ", kMaxTokens, " tokens");
+    if (eTokenized != ETokenized::Read) return false;
     CParser parser(m_arrTokens, clean.strText, reading);
     bool bDeclared = false;
     ECType eDeclared = ECType::Int;
@@ -501,6 +523,8 @@ bool CCReader::ReadClean(const SCleanText& clean, std::uint32_t nBegin, std::uin
     if (nRoot < 0)
     {
         reading = SCReading{};
+        if (parser.m_bTooDeep)
+            reading.strRefusal = Refusal("nested more than ", kMaxDepth, " deep");
         return false;
     }
     if (bDeclared) // the declared object holds the value converted to its type

@@ -25,16 +25,21 @@ struct SCReading
     // With positions asked for: entry i is the index in the pasted text of the byte that gave
     // byte i of the translation; one entry more, for the end, holds the pasted text's size.
     std::vector<std::size_t> arrSourcePos;
+    // When the text was not read because it is beyond the reader's limits, why: "Not read as
+    // C: more than 1024 tokens." Empty otherwise, also for text that is simply no C.
+    std::string strRefusal;
 };
 
 // Reads C constant expressions as a C compiler reads them, after taking away what surrounds
 // one in source code: a leading "#define NAME", a declaration "static const T name =" (whose
 // type then converts the value), an enumerator's or assignment's "NAME =", a trailing ';'
-// or ',', comments and line splices. Keeps its buffers from one text to the next.
+// or ',', comments and line splices. Keeps only its token buffer (at most kMaxTokens + 1
+// tokens) from one text to the next, so that one long text leaves no memory behind.
 class CCReader
 {
 public:
-    // Longer or deeper expressions are not read (and are left to the literal conversion).
+    // Longer or deeper expressions are not read (and are left to the literal conversion); the
+    // tokens after the limit are not even looked at.
     static constexpr std::size_t kMaxTokens = 1024;
     static constexpr int kMaxDepth = 128;
 
@@ -45,6 +50,8 @@ public:
                    std::size_t nPastedSize, SCReading& reading, bool bPositions);
 
 private:
-    SCleanText m_clean;
+    bool ReadTokens(const SCleanText& clean, std::uint32_t nBegin, std::uint32_t nEnd,
+                    std::size_t nPastedSize, SCReading& reading, bool bPositions);
+
     std::vector<SCToken> m_arrTokens;
 };

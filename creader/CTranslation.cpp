@@ -380,7 +380,7 @@ private:
         for (std::uint32_t i = token.nSpace; i < token.nBegin; ++i)
         {
             m_strOut += ' ';
-            if (m_pSourcePos) m_pSourcePos->push_back(m_clean.arrSource[i]);
+            if (m_pSourcePos) m_pSourcePos->push_back(m_clean.SourceOf(i));
         }
     }
 
@@ -389,7 +389,7 @@ private:
         m_strOut += strText;
         if (m_pSourcePos)
             m_pSourcePos->insert(m_pSourcePos->end(), strText.size(),
-                                 m_clean.arrSource[m_arrTokens[nToken].nBegin]);
+                                 m_clean.SourceOf(m_arrTokens[nToken].nBegin));
     }
 
     // An operator and operand the idiom adds, spaced as the pasted operators are.

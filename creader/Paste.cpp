@@ -21,6 +21,7 @@ void CPasteConverter::CheckLine(std::string_view strSource, ECastType eCast, boo
     {
         m_line.check = SCCheck{};
         m_line.strText = ConvertCLiterals(strSource, bPositions ? &m_line.arrSourcePos : nullptr);
+        m_line.strNotice = m_line.reading.strRefusal;
         return;
     }
     m_line.strText = m_line.reading.strTranslation;
@@ -43,8 +44,9 @@ SPasteConversion CPasteConverter::Convert(std::string_view strPasted, ECastType 
 {
     SPasteConversion result;
     result.strText.reserve(strPasted.size());
-    CleanSource(strPasted, m_clean);
-    const auto nCleanSize = static_cast<std::uint32_t>(m_clean.strText.size());
+    SCleanText clean; // not kept: one long paste must not hold its memory for the session
+    CleanSource(strPasted, clean, CommentEndOfPaste(strPasted));
+    const auto nCleanSize = static_cast<std::uint32_t>(clean.strText.size());
     std::uint32_t nLineBegin = 0;
     std::size_t nSourceBegin = 0;
     int nLine = 0;
@@ -53,16 +55,24 @@ SPasteConversion CPasteConverter::Convert(std::string_view strPasted, ECastType 
     std::string strFirstNotice;
     for (std::uint32_t i = 0; i <= nCleanSize; ++i)
     {
-        if (i < nCleanSize && m_clean.strText[i] != '\n') continue;
+        if (i < nCleanSize && clean.strText[i] != '\n') continue;
         ++nLine;
-        const std::size_t nSourceEnd = i < nCleanSize ? m_clean.arrSource[i] : strPasted.size();
-        m_reader.ReadClean(m_clean, nLineBegin, i, strPasted.size(), m_line.reading, false);
-        CheckLine(strPasted.substr(nSourceBegin, nSourceEnd - nSourceBegin), eCast, false, false);
-        result.strText += m_line.strText;
-        if (m_line.reading.bC && m_line.check.eAgreement != EAgreement::Same && nDiffering++ == 0)
+        const std::size_t nSourceEnd = i < nCleanSize ? clean.SourceOf(i) : strPasted.size();
+        const std::string_view strLine = strPasted.substr(nSourceBegin, nSourceEnd - nSourceBegin);
+        if (strLine.starts_with('?'))
         {
-            strFirstNotice = m_line.strNotice;
-            nFirstDiffering = nLine;
+            result.strText += strLine; // the calculator's own line, exactly as typed there
+        }
+        else
+        {
+            m_reader.ReadClean(clean, nLineBegin, i, strPasted.size(), m_line.reading, false);
+            CheckLine(strLine, eCast, false, false);
+            result.strText += m_line.strText;
+            if (!m_line.strNotice.empty() && nDiffering++ == 0)
+            {
+                strFirstNotice = m_line.strNotice;
+                nFirstDiffering = nLine;
+            }
         }
         if (i == nCleanSize) break;
         const std::size_t nBreak = strPasted.compare(nSourceEnd, 2, "\r\n") == 0 ? 2 : 1;
@@ -72,5 +82,7 @@ SPasteConversion CPasteConverter::Convert(std::string_view strPasted, ECastType 
     }
     result.strNotice =
         PasteNoticeText(std::move(strFirstNotice), nFirstDiffering, nLine, nDiffering);
+    const SPastedLine lastLine = std::move(m_line); // its buffers go with it, as the clean text's
+    m_line = SPastedLine{};
     return result;
 }

@@ -16,9 +16,11 @@ struct SPastedLine
     // With positions asked for: entry i is the index in the line of the byte that gave byte i
     // of strText; one entry more, for the end, holds the line's size.
     std::vector<std::size_t> arrSourcePos;
-    SCReading reading;     // reading.bC: the line is one C constant expression
-    SCCheck check;         // with reading.bC: the translation against C under the cast
-    std::string strNotice; // with reading.bC and a check that is not Same: what it says
+    SCReading reading; // reading.bC: the line is one C constant expression
+    SCCheck check;     // with reading.bC: the translation against C under the cast
+    // With reading.bC and a check that is not Same: what it says; else why the line was not
+    // read as C where it is beyond the reader's limits (reading.strRefusal).
+    std::string strNotice;
 
     // Entering the line would give a value that is not C's, or C leaves it undefined.
     bool DiffersFromC() const
@@ -31,14 +33,16 @@ struct SPastedLine
 };
 
 // A paste into the console: every line becomes its SPastedLine's text, and the line breaks
-// stay. The notice is empty when every C line gives C's value under the cast type.
+// stay; a line that begins with '?' is the calculator's own and stays as it is. The notice is
+// empty when every C line gives C's value under the cast type.
 struct SPasteConversion
 {
     std::string strText;
     std::string strNotice;
 };
 
-// Reads pastes; keeps its buffers from one to the next.
+// Reads pastes; keeps no buffer of one paste for the next, so that one long paste does not
+// hold its memory for the rest of the session.
 class CPasteConverter
 {
 public:
@@ -55,7 +59,6 @@ private:
     void CheckLine(std::string_view strSource, ECastType eCast, bool bPositions, bool bOptions);
 
     CCReader m_reader;
-    SCleanText m_clean;
     SPastedLine m_line;
     CExpressionEvaluator m_evaluator;
 };

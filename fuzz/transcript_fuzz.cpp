@@ -6,7 +6,9 @@
 //     no NUL;
 //   - its lines are the last lines of the text as the console shows them (CR LF, a lone CR or
 //     a lone LF each end one; an empty '?' prompt on the last line left out; NUL as 0x1A), and
-//     no more of them would have fitted both bounds.
+//     no more of them would have fitted both bounds;
+//   - a last line longer than the byte bound alone gives way to the lines before it that fit
+//     and then keeps as much of its start as the bound leaves, not cut in a UTF-8 sequence.
 #include "FuzzCheck.h"
 #include "Transcript.h"
 
@@ -61,21 +63,38 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     for (const std::string& strLine : arrKept)
         CHECK(strLine.find_first_of("\r\n") == std::string::npos);
     CHECK(arrKept.size() <= nMaxLines);
+
     std::vector<std::string> arrLines = LinesOf(strText);
     if (arrLines.back() == "?") arrLines.pop_back();
     if (arrLines.empty()) arrLines.emplace_back();
-
-    if (strKept.empty() && !arrLines.back().empty())
+    if (arrLines.size() > nMaxLines)
+        arrLines.erase(arrLines.begin(), arrLines.end() - static_cast<std::ptrdiff_t>(nMaxLines));
+    std::string strLong;
+    const bool bLong = arrLines.back().size() > nMaxBytes;
+    if (bLong)
     {
-        CHECK(arrLines.back().size() > nMaxBytes); // the last line alone is too long
-        return 0;
+        strLong = arrLines.back();
+        arrLines.pop_back();
     }
-    CHECK(arrKept.size() <= arrLines.size());
-    const std::size_t nFirst = arrLines.size() - arrKept.size();
-    for (std::size_t i = 0; i < arrKept.size(); ++i)
-        CHECK(arrKept[i] == arrLines[nFirst + i]);
-    // One line more would break a bound.
-    if (nFirst > 0 && arrKept.size() < nMaxLines)
-        CHECK(strKept.size() + 2 + arrLines[nFirst - 1].size() > nMaxBytes);
+    // The last whole lines that fit, each with the CR LF after it but the very last.
+    std::size_t nFirst = arrLines.size();
+    std::size_t nBytes = 0;
+    while (nFirst > 0)
+    {
+        const std::size_t nLine =
+            arrLines[nFirst - 1].size() + (bLong || nFirst < arrLines.size() ? 2 : 0);
+        if (nBytes + nLine > nMaxBytes) break;
+        nBytes += nLine;
+        --nFirst;
+    }
+    std::string strExpected;
+    for (std::size_t i = nFirst; i < arrLines.size(); ++i)
+        strExpected.append(i > nFirst ? "\r\n" : "").append(arrLines[i]);
+    std::size_t nStart = bLong ? nMaxBytes - nBytes : 0;
+    while (nStart > 0 && (static_cast<unsigned char>(strLong[nStart]) & 0xC0) == 0x80)
+        --nStart;
+    if (nStart > 0)
+        strExpected.append(nFirst < arrLines.size() ? "\r\n" : "").append(strLong, 0, nStart);
+    CHECK(strKept == strExpected);
     return 0;
 }

@@ -38,7 +38,7 @@ inline const HKEY HKEY_CURRENT_USER = reinterpret_cast<HKEY>(std::uintptr_t{0x80
 
 inline constexpr LONG ERROR_SUCCESS = 0;
 inline constexpr LONG ERROR_FILE_NOT_FOUND = 2; // missing key or value
-inline constexpr LONG ERROR_ACCESS_DENIED = 5;  // handle lacks the access the call needs
+inline constexpr LONG ERROR_ACCESS_DENIED = 5;  // no such access by this handle, or to this hive
 inline constexpr LONG ERROR_INVALID_HANDLE = 6;
 inline constexpr LONG ERROR_INVALID_PARAMETER = 87;
 inline constexpr LONG ERROR_MORE_DATA = 234;           // buffer too small; size reports the need

@@ -5,6 +5,11 @@
 // bits off the folder and the file when the user owns them, but never through a symlink: a
 // linked folder or hive is used as it is.
 //
+// A hive, its folder, or while they are missing the nearest folder above them, that belongs to
+// another user is only read: nothing is created, written or rolled back in it. A root session
+// with a user's XDG_CONFIG_HOME (sudo -E keeps it) would otherwise leave root's files in the
+// user's home, which the user's own sessions could then neither read nor replace.
+//
 // Key paths are stored whole, parts joined by single backslashes: empty parts (from leading,
 // doubled or trailing backslashes) are dropped, so "\A\\B\" names the key "A\B", and "" is
 // the root. Paths and value names compare case-insensitively in ASCII only (SQLite's NOCASE);
@@ -230,6 +235,12 @@ bool IsWritable(const std::string& strFile)
                      W_OK | X_OK, AT_EACCESS) == 0;
 }
 
+// Whether this process may create or change the hive without taking it from its owner.
+bool IsOursToWrite(const std::string& strFile)
+{
+    return lumdrak::IsOursToWrite(strFile) && lumdrak::IsOursToWrite(lumdrak::FolderOf(strFile));
+}
+
 // An empty regular file where the hive belongs (a crash while one was made, or `: > file`) is
 // no hive yet: a read finds nothing in it, and the first write makes the hive in it.
 bool IsEmptyFile(const std::string& strFile)
@@ -250,8 +261,9 @@ LONG OpenHive(const std::string& strFile, CDatabase& pDb, bool bReadOnly = false
     if (LONG nError = ClaimHive(strFile, bReadOnly)) return nError;
 
     sqlite3* pRawDb = nullptr;
-    const int nFlags =
-        !bReadOnly && IsWritable(strFile) ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY;
+    const int nFlags = !bReadOnly && IsWritable(strFile) && IsOursToWrite(strFile)
+                           ? SQLITE_OPEN_READWRITE
+                           : SQLITE_OPEN_READONLY;
     const int nResult = sqlite3_open_v2(strFile.c_str(), &pRawDb, nFlags, nullptr);
     pDb.reset(pRawDb); // a handle comes back even on failure and must be closed
     if (nResult != SQLITE_OK) return ERROR_REGISTRY_IO_FAILED;
@@ -339,6 +351,8 @@ LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesire
     const bool bReadOnly = (ulOptions & kRegOptionReadOnly) != 0;
     // A key opened to read alone cannot be written through.
     if (bReadOnly) samDesired &= KEY_READ;
+    if ((samDesired & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY)) && !IsOursToWrite(strFile))
+        return ERROR_ACCESS_DENIED;
     CDatabase pDb;
     if (LONG nError = OpenHive(strFile, pDb, bReadOnly)) return nError;
 
@@ -404,6 +418,7 @@ LONG RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*Reserved*/, LPSTR /*lpC
     std::string strPath;
     if (LONG nError = Resolve(hKey, lpSubKey, strFile, strPath)) return nError;
 
+    if (!IsOursToWrite(strFile)) return ERROR_ACCESS_DENIED;
     if (!lumdrak::MakePrivateFolder(lumdrak::FolderOf(strFile))) return ERROR_REGISTRY_IO_FAILED;
     CDatabase pDb;
     LONG nError = OpenHive(strFile, pDb);

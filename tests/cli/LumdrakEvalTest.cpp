@@ -128,7 +128,13 @@ TEST(LumdrakEval, PrintsWhatTheConsoleWrites)
          0,
          "16\n11\n4294967295\n177\n",
          ""},
-        {{"--c-literals", "-o", "hex"}, "0x10\n?0B1_1\n", 0, "$10\n$3\n", ""},
+        {{"--c-literals", "-o", "hex"}, "0x10\n0B1_1\n", 0, "$10\n$3\n", ""},
+        // a '?' line is the calculator's own: read as typed, C or not
+        {{"-C", "--raw", "?2*-3", "?0b1010", "2*-3", "?1 << 31"},
+         "",
+         1,
+         "error 3\n0\n-6\n-2147483648\n",
+         ""},
         {{"0b1010|1"}, "", 0, "1\n", ""},
         {{"0xFF & 16"}, "", 1, "", "?0xFF & 16\n ^^\nSyntax not allowed.\n"},
         {{"-C", "0xFF + q"}, "", 1, "", "?0xFF + q\n       ^^\nSyntax not allowed.\n"},
@@ -154,6 +160,11 @@ TEST(LumdrakEval, PrintsWhatTheConsoleWrites)
          "?1 << 32: C leaves 1 << 32 undefined: the shift count is not below the 32 bits of "
          "int.\n"},
         {{"-C", "-c", "8", "static const uint8_t k = 300; // 44"}, "", 0, "44\n", ""},
+        {{"-C", "--raw", "#define RLIMIT_NICE 13 /* max nice prio", "0x1'f3a /* x */ + 1"},
+         "",
+         0,
+         "13\n7995\n",
+         ""},
         // results as literals for code
         {{"-L", "-o", "hex", "-c", "32", "-1", "255"}, "", 0, "0xFFFFFFFF\n0xFF\n", ""},
         {{"-L", "-o", "bin", "-c", "8", "5"}, "", 0, "0b00000101\n", ""},

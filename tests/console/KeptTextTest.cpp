@@ -138,6 +138,10 @@ TEST(Transcript, KeepsTheLastWholeLinesWithinBothBounds)
 {
     const std::string strTenThousand = Lines(kTranscriptMaxLines, 3);
     const std::size_t nLong = kTranscriptMaxBytes / 4; // four such lines and their breaks overflow
+    const std::string strHuge = "?" + Lines(1, kTranscriptMaxBytes + 100, '1');
+    std::string strAccents; // "é" is two bytes: the bound after "a\r\n" falls inside one
+    while (strAccents.size() <= kTranscriptMaxBytes)
+        strAccents += "\xC3\xA9";
     const std::tuple<const char*, std::string, std::string> rows[] = {
         // row, console text, kept
         {"empty", "", ""},
@@ -156,7 +160,19 @@ TEST(Transcript, KeepsTheLastWholeLinesWithinBothBounds)
         {"exactly full", "y\r\n" + Lines(1, kTranscriptMaxBytes - 3, 'z'),
          "y\r\n" + Lines(1, kTranscriptMaxBytes - 3, 'z')},
         {"whole lines dropped", Lines(4, nLong), Lines(3, nLong)},
-        {"an overlong last line", Lines(1, kTranscriptMaxBytes + 1), ""},
+        // a last line beyond the bound: the lines before it that fit, then its start
+        {"an overlong last line", Lines(1, kTranscriptMaxBytes + 1), Lines(1, kTranscriptMaxBytes)},
+        {"lines before an overlong one", "?1\r\n1\r\n" + strHuge,
+         "?1\r\n1\r\n" + strHuge.substr(0, kTranscriptMaxBytes - 7)},
+        {"overlong after a prompt dropped", strHuge + "\r\n?",
+         strHuge.substr(0, kTranscriptMaxBytes)},
+        {"overlong after too many bytes", Lines(4, nLong, 'y') + "\r\n" + strHuge,
+         Lines(3, nLong, 'y') + "\r\n" + strHuge.substr(0, nLong - 6)},
+        {"no room left for the overlong line",
+         Lines(1, kTranscriptMaxBytes - 2, 'y') + "\r\n" + strHuge,
+         Lines(1, kTranscriptMaxBytes - 2, 'y')},
+        {"cut before a UTF-8 sequence", "a\r\n" + strAccents,
+         "a\r\n" + strAccents.substr(0, kTranscriptMaxBytes - 4)},
         {"NUL bytes", std::string("a\0b", 3),
          "a\x1A"
          "b"},

@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <string>
+#include <tuple>
 
 namespace
 {
@@ -213,7 +214,6 @@ TEST(CReader, LeavesTextThatIsNoCConstantExpressionToTheLiteralConversion)
         "1__0",
         "'\\x100'",
         "'\xC3\xA9'",
-        "1 /* open",
         "\xFF",
     };
     CCReader reader;
@@ -226,14 +226,44 @@ TEST(CReader, LeavesTextThatIsNoCConstantExpressionToTheLiteralConversion)
         EXPECT_EQ(pasted.strText, ConvertCLiterals(pszPasted)) << pszPasted;
         EXPECT_EQ(pasted.strNotice, "") << pszPasted;
     }
-    SCReading reading;
-    EXPECT_FALSE(reader.Read(std::string(CCReader::kMaxDepth + 1, '(') + "1" +
-                                 std::string(CCReader::kMaxDepth + 1, ')'),
-                             reading));
-    std::string strLong = "1";
-    for (std::size_t n = 0; n < CCReader::kMaxTokens; ++n)
-        strLong += "+1";
-    EXPECT_FALSE(reader.Read(strLong, reading)) << "too long to be read as C";
+}
+
+// Text beyond the reader's limits is refused with the reason, which the paste's notice gives.
+TEST(CReader, RefusesTextBeyondItsLimitsAndSaysWhy)
+{
+    const auto Nested = [](std::size_t nDepth)
+    { return std::string(nDepth, '(') + "1" + std::string(nDepth, ')'); };
+    const auto Sum = [](std::size_t nTokens) // 1+1+...: nTokens tokens
+    {
+        std::string strSum = "1";
+        for (std::size_t n = 1; n < nTokens; n += 2)
+            strSum += "+1";
+        return strSum;
+    };
+    const std::string strTooMany = "Not read as C: more than 1024 tokens.";
+    const std::string strTooDeep = "Not read as C: nested more than 128 deep.";
+    const std::tuple<std::string, bool, std::string> rows[] = {
+        {Sum(CCReader::kMaxTokens - 1), true, ""},
+        {Sum(CCReader::kMaxTokens + 1), false, strTooMany},
+        {Sum(CCReader::kMaxTokens + 1) + " $", false, strTooMany}, // the rest is not looked at
+        {"$ " + Sum(CCReader::kMaxTokens + 1), false, ""},
+        {Nested(CCReader::kMaxDepth - 1), true, ""},
+        {Nested(CCReader::kMaxDepth + 1), false, strTooDeep},
+        {std::string(CCReader::kMaxDepth + 1, '~') + "1", false, strTooDeep},
+    };
+    CCReader reader;
+    CPasteConverter converter;
+    for (const auto& [strText, bRead, strRefusal] : rows)
+    {
+        SCReading reading;
+        EXPECT_EQ(reader.Read(strText, reading), bRead) << strText.substr(0, 40);
+        EXPECT_EQ(reading.strRefusal, strRefusal) << strText.substr(0, 40);
+        if (!bRead)
+        {
+            EXPECT_EQ(converter.Convert("1\n" + strText, ECastType::None).strNotice,
+                      strRefusal.empty() ? "" : "Line 2: " + strRefusal);
+        }
+    }
 }
 
 // Rows: pasted text, cast type, what the console receives, the notice.
@@ -272,6 +302,10 @@ TEST(CPaste, ConvertsEachLineAndNoticesTheFirstThatDiffers)
         {"#define X (1 | \\\n 2) /* a\nb */\nfoo 0x1", None, "(1 |  2)\nfoo $1", ""},
         {"pi\n~0\n~0\n~0", None, "pi\n~0\n~0\n~0",
          "Line 2: C: -1 = 0xFFFFFFFF (int). 32Bit gives the same. 2 more lines differ."},
+        // '?' lines are the calculator's own, as they stand
+        {"?0b1010", ECastType::None, "?0b1010", ""},
+        {"?2*-3\r\n2*-3\n?1 << 31 // c\n0x10", ECastType::None,
+         "?2*-3\r\n2*(-3)\n?1 << 31 // c\n$10", ""},
     };
     CPasteConverter converter;
     for (const auto& [pszPasted, nCast, pszText, pszNotice] : rows)
@@ -280,6 +314,39 @@ TEST(CPaste, ConvertsEachLineAndNoticesTheFirstThatDiffers)
         EXPECT_EQ(pasted.strText, pszText) << pszPasted;
         EXPECT_EQ(pasted.strNotice, pszNotice)
             << pszPasted << " under cast " << static_cast<int>(nCast);
+    }
+}
+
+// A line pasted alone often ends inside a comment that goes on in its file; a block of lines
+// reads its comments as C does, and one that nothing closes there is no comment at all.
+TEST(CPaste, EndsACommentLeftOpenWithAPastedLineButReadsABlockAsC)
+{
+    const std::pair<const char*, const char*> rows[] = {
+        // pasted, what the console receives
+        {"#define RLIMIT_NICE 13 /* max nice prio allowed to raise to", "13"},
+        {"13 /* max nice\n", "13\n"},
+        {"13 /* max nice\r\n", "13\r\n"},
+        {"13 /* max nice \\\n prio", "13"}, // a splice joins the next line to the comment
+        {"0x1'f3a /* x */", "$1f3a"},       // a digit separator opens no quote
+        {"0x1'f3a /* x", "$1f3a"},
+        {"1'000 // x", "1000"},
+        {"'a'+1 /* x", "'a'+1"},
+        {"'/'+1 /* x", "'/'+1"},
+        {"#define A 13 /* max\n   more */\n0x2", "13\n$2"},
+        {"0x10 /* a\n0x20 */ + 1", "$10   + 1"},
+        {"0x10 /* see below\n0x20 /* see above", "$10 /* see below\n$20 /* see above"},
+        {"13 /* max nice\n\n", "13 /* max nice\n\n"},
+    };
+    CPasteConverter converter;
+    CCReader reader;
+    for (const auto& [pszPasted, pszText] : rows)
+    {
+        EXPECT_EQ(converter.Convert(pszPasted, ECastType::None).strText, pszText) << pszPasted;
+        SCReading reading; // a text read alone is one line
+        if (std::string_view(pszPasted).find('\n') == std::string_view::npos)
+        {
+            EXPECT_TRUE(reader.Read(pszPasted, reading)) << pszPasted;
+        }
     }
 }
 

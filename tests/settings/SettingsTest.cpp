@@ -516,7 +516,7 @@ struct CHiveLayout
     const char* pName;
     bool bLinkFolder;     // the lumdrak folder is a symlink to a folder elsewhere
     bool bLinkHive;       // the hive is a symlink to a file elsewhere
-    bool bOtherOwner;     // folder and hive belong to another user (root only)
+    bool bOtherOwner;     // folder and hive belong to another user (root only): read only
     mode_t nFolderBefore; // the real folder's and file's modes before and after
     mode_t nHiveBefore;
     mode_t nFolderAfter;
@@ -559,7 +559,8 @@ TEST_P(RegistryHiveModeTest, StartAndCloseMakeAnOwnedHivePrivateButNeverThroughA
     Persist(kBB021, true);
     EXPECT_EQ(CRegistryString("Software\\Lumdrak\\Save\\SaveKey", "", false, HKEY_CURRENT_USER)
                   .GetValue(),
-              "BB021");
+              layout.bOtherOwner ? "AB310" : "BB021")
+        << "another user's hive is read, never written";
     const auto Mode = [](const std::string& strPath)
     {
         struct stat info = {};
@@ -586,5 +587,80 @@ const CHiveLayout kHiveLayouts[] = {
 
 INSTANTIATE_TEST_SUITE_P(Layouts, RegistryHiveModeTest, ::testing::ValuesIn(kHiveLayouts),
                          kRowName);
+
+// How much of a user's config folder is there when a root session with the user's
+// XDG_CONFIG_HOME (sudo -E) starts and closes the window.
+struct CUserHome
+{
+    const char* pName;
+    int nLevels; // 0 the home alone, 1 .config, 2 .config/lumdrak, 3 the hive in it
+};
+
+using RegistryUserHomeTest = CHiveRowTest<CUserHome>;
+
+// A start and a close, as the window makes them: the code loaded, the kept console restored,
+// then both saved. Returns what was loaded.
+std::pair<Members, std::string> Session(const Members& saved, std::string_view strConsole)
+{
+    const Members loaded = Persist(kStartValues, false);
+    CConsoleStore store;
+    const std::string strRestored = store.Restored();
+    Persist(saved, true);
+    store.Save(strConsole);
+    return {loaded, strRestored};
+}
+
+TEST_P(RegistryUserHomeTest, RootReadsAUsersHiveButMakesAndWritesNothingInTheirHome)
+{
+    if (geteuid() != 0) GTEST_SKIP() << "needs root, to stand beside another user's home";
+    const int nLevels = GetParam().nLevels;
+    const std::string strHome = m_strRoot + "/home";
+    chmod(m_strRoot.c_str(), 0755);
+    fs::create_directory(strHome);
+    setenv("XDG_CONFIG_HOME", (strHome + "/.config").c_str(), 1);
+    // The user's own sessions made what is there.
+    ::AsUnprivilegedUser(strHome,
+                         [&]
+                         {
+                             const std::string arrFolders[] = {strHome + "/.config", Folder()};
+                             for (int n = 0; n < std::min(nLevels, 2); ++n)
+                                 EXPECT_EQ(mkdir(arrFolders[n].c_str(), 0700), 0);
+                             if (nLevels >= 3) Session(kAB310, "?1\r\n1");
+                         });
+    ASSERT_EQ(fs::exists(HivePath()), nLevels >= 3);
+    const std::string strHiveBefore = Bytes(HivePath());
+
+    const auto [loaded, strRestored] = Session(kBB021, "?2\r\n2");
+    EXPECT_EQ(loaded, nLevels >= 3 ? kAB310 : kBB021);
+    EXPECT_EQ(strRestored, nLevels >= 3 ? "?1\r\n1" : "");
+    for (const auto& entry : fs::recursive_directory_iterator(strHome))
+    {
+        struct stat info = {};
+        lstat(entry.path().c_str(), &info);
+        EXPECT_EQ(info.st_uid, kNobody) << entry.path() << " is not the user's";
+    }
+    EXPECT_EQ(fs::exists(strHome + "/.config"), nLevels >= 1);
+    EXPECT_EQ(fs::exists(Folder()), nLevels >= 2);
+    EXPECT_EQ(Bytes(HivePath()), strHiveBefore);
+
+    // The user's next session keeps its settings and its console.
+    ::AsUnprivilegedUser(strHome,
+                         [&]
+                         {
+                             Session(kAB310, "?3\r\n3");
+                             const auto [again, strKept] = Session(kAB310, "?3\r\n3");
+                             EXPECT_EQ(again, kAB310);
+                             EXPECT_EQ(strKept, "?3\r\n3");
+                         });
+}
+
+const CUserHome kUserHomes[] = {
+    {"NoConfigFolder", 0},
+    {"NoLumdrakFolder", 1},
+    {"NoHive", 2},
+    {"AHive", 3},
+};
+
+INSTANTIATE_TEST_SUITE_P(Layouts, RegistryUserHomeTest, ::testing::ValuesIn(kUserHomes), kRowName);
 
 } // namespace
