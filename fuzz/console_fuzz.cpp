@@ -28,6 +28,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -299,8 +300,17 @@ void EnterPanelBits(CConsole& console, CMemoryWindow& window, bool bFlip, int nB
     CHECK(bits->BitText(nBit) == "bit " + std::to_string(nBit) + " = " + strLine[nColumn]);
     const std::uint64_t nField = bits->Field(nBit, nOther);
     CHECK(bits->FieldLiteral(nBit, nOther, true) == "0x" + HexDigits(nField));
-    CHECK(EndsWith(bits->FieldText(nOther, nBit),
-                   " = $" + HexDigits(nField) + " = " + bits->FieldLiteral(nBit, nOther, false)));
+    // A field whose top bit is set also reads as its two's complement.
+    const int nFieldBits = std::abs(nBit - nOther) + 1;
+    std::string strFieldEnd =
+        " = $" + HexDigits(nField) + " = " + bits->FieldLiteral(nBit, nOther, false);
+    if (nField >> (nFieldBits - 1) & 1)
+        strFieldEnd +=
+            " (signed -" +
+            std::to_string(nFieldBits == 64 ? std::uint64_t{0} - nField
+                                            : (std::uint64_t{1} << nFieldBits) - nField) +
+            ")";
+    CHECK(EndsWith(bits->FieldText(nOther, nBit), strFieldEnd));
     const double dShown = console.LastResult();
     const std::string strIeee = Ieee754Text(dShown);
     CHECK(strIeee.rfind("double " + DoubleBitsText(dShown) + ": sign ", 0) == 0);
