@@ -191,9 +191,9 @@ void CCalculatorDlg::NoteInnerBreaks(int nFrom, int nAdded)
     cursor.setPosition(std::min(nFrom + nAdded, nLast), QTextCursor::KeepAnchor);
     // Between blocks the selection holds U+2029; anything else that breaks a line is inside one.
     const QString strAdded = cursor.selectedText();
-    m_bInnerBreaks = std::any_of(
-        strAdded.begin(), strAdded.end(),
-        [](QChar ch) { return ch == u'\r' || ch == u'\n' || ch == QChar::LineSeparator; });
+    const auto IsInnerBreak = [](QChar ch)
+    { return ch == u'\r' || ch == u'\n' || ch == QChar::LineSeparator; };
+    m_bInnerBreaks = std::any_of(strAdded.begin(), strAdded.end(), IsInnerBreak);
 }
 
 namespace

@@ -59,9 +59,9 @@ std::string_view Trimmed(std::string_view strText)
 // are what a launcher is mostly asked, and the other programs answer them.
 bool HasOperand(std::string_view strText)
 {
-    const bool bDigit =
-        std::any_of(strText.begin(), strText.end(),
-                    [](char ch) { return (ch >= '0' && ch <= '9') || ch == '$' || ch == '#'; });
+    const auto IsOperandByte = [](char ch)
+    { return (ch >= '0' && ch <= '9') || ch == '$' || ch == '#'; };
+    const bool bDigit = std::any_of(strText.begin(), strText.end(), IsOperandByte);
     const std::size_t nQuote = strText.find('\'');
     return bDigit || (nQuote != std::string_view::npos &&
                       strText.find('\'', nQuote + 1) != std::string_view::npos);

@@ -11,9 +11,11 @@ namespace
 constexpr const char* kSettingsPath = "Software\\Lumdrak\\Save\\SaveKey";
 constexpr const char* kDefaultCode = "BB021";
 
+using SettingsMember = int SSettings::*;
+
 struct CCodePosition
 {
-    int SSettings::*m_pMember;
+    SettingsMember m_pMember;
     int m_nBase; // check boxes are saved from 'A', radio groups from '0'
 };
 

@@ -55,9 +55,11 @@ struct CHostileHive
 };
 
 // The rows of the parameterised tables here are named and printed by their pName.
+// clang-format off
 template <typename TRow>
 requires requires(TRow row) { row.pName; }
 void PrintTo(const TRow& row, std::ostream* pOut) { *pOut << row.pName; }
+// clang-format on
 constexpr auto kRowName = [](const auto& info) { return std::string(info.param.pName); };
 
 template <typename TRow>
