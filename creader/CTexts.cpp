@@ -1,0 +1,188 @@
+#include "CTexts.h"
+
+namespace
+{
+
+std::string Quoted(std::string_view str)
+{
+    std::string strOut(1, '`');
+    strOut += str;
+    strOut += '`';
+    return strOut;
+}
+
+struct SFaultText
+{
+    EFault eFault;
+    std::string_view strReason; // {t}: the type; {b}: its width in bits
+};
+
+constexpr SFaultText kFaultTexts[] = {
+    {EFault::Overflow, "it overflows {t}"},
+    {EFault::NegativeShifted, "it shifts a negative value left"},
+    {EFault::ShiftOverflow, "the result does not fit in {t}"},
+    {EFault::NegativeCount, "the shift count is negative"},
+    {EFault::CountTooLarge, "the shift count is not below the {b} bits of {t}"},
+    {EFault::DivisionByZero, "it divides by zero"},
+    {EFault::OutOfRange, "{t} cannot hold the value"},
+};
+
+std::string Plural(std::size_t n, std::string_view strOne, std::string_view strMany)
+{
+    return std::to_string(n) + " " + std::string(n == 1 ? strOne : strMany);
+}
+
+} // namespace
+
+std::string TextNotDefined(std::string_view strName)
+{
+    return std::string(strName) + " is not defined";
+}
+
+std::string TextRefersToItself(std::string_view strName)
+{
+    return std::string(strName) + " refers to itself";
+}
+
+std::string TextNeedsArguments(std::string_view strName)
+{
+    return std::string(strName) + " is a function-like macro, named without its arguments";
+}
+
+std::string TextArgumentCount(std::string_view strName, std::size_t nWanted, std::size_t nGiven)
+{
+    return std::string(strName) + " takes " + Plural(nWanted, "argument", "arguments") +
+           ", not " + std::to_string(nGiven);
+}
+
+std::string TextArgumentsDoNotEnd(std::string_view strName)
+{
+    return "the arguments of " + std::string(strName) + " do not end";
+}
+
+std::string TextPasteFails(std::string_view strLeft, std::string_view strRight)
+{
+    return "pasting " + Quoted(strLeft) + " and " + Quoted(strRight) +
+           " does not give one token";
+}
+
+std::string TextNestsTooDeep(std::size_t nLevels)
+{
+    return "macros nest deeper than " + std::to_string(nLevels) + " levels";
+}
+
+std::string TextGrowsTooLong(std::string_view strName, std::size_t nTokens)
+{
+    return "replacing " + std::string(strName) + " gives more than " + std::to_string(nTokens) +
+           " tokens";
+}
+
+std::string TextSizeNotKnown(std::string_view strType)
+{
+    return "the size of " + std::string(strType) + " is not known";
+}
+
+std::string TextLayoutNotKnown(std::string_view strType)
+{
+    return "the layout of " + std::string(strType) + " is not known";
+}
+
+std::string TextEnumNotDefined(std::string_view strTag)
+{
+    return "enum " + std::string(strTag) + " is not defined";
+}
+
+std::string TextAddress() { return "an address is no number here"; }
+
+std::string TextString() { return "a string is no number"; }
+
+std::string TextNotComputed(std::string_view strWhat)
+{
+    return "values of " + std::string(strWhat) + " are not computed";
+}
+
+std::string TextOperator(std::string_view strOperator)
+{
+    return Quoted(strOperator) + " needs an object";
+}
+
+std::string TextLiteral(std::string_view strLiteral)
+{
+    return Quoted(strLiteral) + " is not read";
+}
+
+std::string TextTypeName(std::string_view strName)
+{
+    return std::string(strName) + " is a type";
+}
+
+std::string TextEnumOverflow(std::string_view strName)
+{
+    return "the value of " + std::string(strName) + " overflows";
+}
+
+std::string TextInEnumerator(std::string_view strName, std::string_view strReason)
+{
+    return std::string(strName) + ": " + std::string(strReason);
+}
+
+std::string TextFault(EFault eFault, std::string_view strOperation, ECType eType)
+{
+    const SCTypeInfo& type = TypeInfo(eType);
+    std::string strReason;
+    for (const SFaultText& text : kFaultTexts)
+        if (text.eFault == eFault) strReason = text.strReason;
+    for (std::size_t n; (n = strReason.find("{t}")) != std::string::npos;)
+        strReason.replace(n, 3, type.strName);
+    if (const std::size_t n = strReason.find("{b}"); n != std::string::npos)
+        strReason.replace(n, 3, std::to_string(type.nBits));
+    return "C leaves " + std::string(strOperation) + " undefined: " + strReason + ".";
+}
+
+std::string TextNameOrigin(std::string_view strName, std::string_view strOrigin)
+{
+    return std::string(strName) + ": " + std::string(strOrigin);
+}
+
+std::string TextUnknown(std::string_view strReason)
+{
+    return "C's value is unknown: " + std::string(strReason) + ".";
+}
+
+std::string TextAsTyped(bool bPower, double dTyped)
+{
+    std::string strText = "As typed";
+    if (bPower) strText += ", `<` is a power";
+    return strText + ": " + ShortestText(dTyped) + ".";
+}
+
+std::string TextReadAsC(std::string_view strText, std::string_view strConstruct,
+                        const SCValue& value, bool bPower, double dTyped)
+{
+    std::string strOut = "Read as C: " + std::string(strText) + " is ";
+    if (!strConstruct.empty()) strOut += std::string(strConstruct) + ", ";
+    strOut += DecimalText(value) + " (" + std::string(TypeInfo(value.eType).strName) + "). ";
+    return strOut + TextAsTyped(bPower, dTyped);
+}
+
+std::string TextCannotRead(std::string_view strPath, std::string_view strReason)
+{
+    return "cannot read " + std::string(strPath) + ": " + std::string(strReason);
+}
+
+std::string TextNoPreprocessor(std::string_view strPath)
+{
+    return "no C preprocessor (cpp or cc) found: " + std::string(strPath) +
+           " is read as it stands, without its #includes and the compiler's own macros";
+}
+
+std::string TextPreprocessorFailed(std::string_view strCommand, std::string_view strMessage)
+{
+    return std::string(strCommand) + " reports: " + std::string(strMessage);
+}
+
+std::string TextTooLarge(std::string_view strPath, std::size_t nBytes)
+{
+    return std::string(strPath) + " gives more than " + std::to_string(nBytes >> 20) +
+           " MiB of C: only what comes before is read";
+}
