@@ -6,13 +6,13 @@ namespace
 {
 
 constexpr std::string_view kNoValueDirectives[] = {
-    "include", "include_next", "line",     "error", "warning", "pragma",
-    "ident",   "sccs",         "assert",   "unassert", "import",
+    "include", "include_next", "line",   "error",    "warning", "pragma",
+    "ident",   "sccs",         "assert", "unassert", "import",
 };
 
 constexpr std::string_view kUnknownConditions[] = {
-    "__has_include",   "__has_include_next", "__has_attribute",     "__has_cpp_attribute",
-    "__has_c_attribute", "__has_builtin",    "__has_feature",       "__has_extension",
+    "__has_include",     "__has_include_next", "__has_attribute", "__has_cpp_attribute",
+    "__has_c_attribute", "__has_builtin",      "__has_feature",   "__has_extension",
 };
 
 // The tokens before a '{' name a struct, union or enum: "struct tag", "enum", "union
@@ -332,7 +332,8 @@ int CCBlockReader::Condition(std::size_t nFirst)
         const bool bParens = i + 1 < m_arrLine.size() && m_arrLine[i + 1].Is(ECPunct::LeftParen);
         const std::size_t nName = i + (bParens ? 2 : 1);
         if (nName >= m_arrLine.size() || m_arrLine[nName].eKind != ECPp::Name ||
-            (bParens && (nName + 1 >= m_arrLine.size() || !m_arrLine[nName + 1].Is(ECPunct::RightParen))))
+            (bParens &&
+             (nName + 1 >= m_arrLine.size() || !m_arrLine[nName + 1].Is(ECPunct::RightParen))))
             return -1;
         const bool bDefined = m_names.FindMacro(m_arrLine[nName].strText) != nullptr;
         arrTokens.push_back(LiteralToken(bDefined ? "1" : "0", token));
@@ -370,7 +371,8 @@ void CCBlockReader::Define(SCLine& line)
 void CCBlockReader::AppendStatementText()
 {
     std::uint32_t nShift = 0;
-    const bool bGoesOn = !m_arrDeclaration.empty() || !m_arrUnit.empty() || m_eState != EState::Idle;
+    const bool bGoesOn =
+        !m_arrDeclaration.empty() || !m_arrUnit.empty() || m_eState != EState::Idle;
     const std::size_t nGap = m_nGivenOffset - m_nStmtOffset;
     if (!bGoesOn || nGap > UINT32_MAX / 2)
     {
@@ -408,8 +410,10 @@ void CCBlockReader::Statement(SCLine& line)
 {
     AppendStatementText();
     line.eKind = ECLineKind::None;
+    bool bOpensEnum = false; // "enum {" and "enum { A, B };" yield no value
     for (std::size_t i = 0; i < m_arrLine.size(); ++i)
     {
+        const EState eBefore = m_eState;
         const SPpToken& token = m_arrLine[i];
         switch (m_eState)
         {
@@ -427,6 +431,7 @@ void CCBlockReader::Statement(SCLine& line)
             if (token.Is(ECPunct::RightBrace) && --m_nBraceDepth == 0) m_eState = m_eAfterBraces;
             break;
         }
+        bOpensEnum = bOpensEnum || (eBefore != EState::EnumBody && m_eState == EState::EnumBody);
     }
     // The line's end ends an enumerator that is whole, and in a paste a declaration with its
     // value ("static const int k = 5" without its ';').
@@ -436,6 +441,7 @@ void CCBlockReader::Statement(SCLine& line)
         Declaration(line);
         m_eState = EState::Idle;
     }
+    if (bOpensEnum) line = SCLine{};
 }
 
 void CCBlockReader::StartStatement(std::size_t& i, SCLine& line)
@@ -507,6 +513,12 @@ void CCBlockReader::Expression(std::vector<SPpToken>& arrTokens, bool bAssignmen
     Read(arrTokens, m_stmtClean, nTextSize, nullptr, nullptr, true, line);
     if (arrTokens.size() == 1 && arrTokens[0].eKind == ECPp::Name)
         KeepValue(m_names.FindMacro(arrTokens[0].strText), line);
+    // C with macros that give no expression: not the calculator's text either.
+    if (line.eKind == ECLineKind::NotC && !m_expander.m_arrInvoked.empty())
+    {
+        line.eKind = ECLineKind::Unknown;
+        line.strUnknown = TextNoExpression(m_expander.m_arrInvoked.front());
+    }
     line.bExpression = !bAssignment;
     if (!bAssignment) return;
     if (line.eKind == ECLineKind::Value && line.reading.bDefined)
@@ -650,7 +662,7 @@ void CCBlockReader::Enumerator(SCLine& line)
             const SCResult next = ApplyBinary(ECOp::Add, before, IntegerValue(ECType::Int, 1));
             const bool bWrapped = !before.IsSigned() && next.value.nBits == 0;
             if (next.eFault != EFault::None || bWrapped)
-                strUnknown = TextEnumOverflow(enumerator.strName);
+                strUnknown = TextEnumOverflow();
             else
             {
                 EFault eIgnored = EFault::None;
@@ -737,8 +749,7 @@ void CCBlockReader::Declaration(SCLine& line)
     }
     const std::vector<SPpToken> arrDeclaration = *pTokens;
     SCDeclaration declaration;
-    if (!ReadDeclaration(arrDeclaration, m_names, m_bEnumType ? &m_enumType : nullptr,
-                         declaration))
+    if (!ReadDeclaration(arrDeclaration, m_names, m_bEnumType ? &m_enumType : nullptr, declaration))
         return;
     const std::size_t nTextSize = m_nGivenOffset - m_nStmtOffset + m_strPending.size();
     for (const SCDeclarator& declarator : declaration.arrDeclarators)
@@ -759,8 +770,7 @@ void CCBlockReader::Declaration(SCLine& line)
             arrDeclaration.begin() + static_cast<std::ptrdiff_t>(declarator.nInitBegin),
             arrDeclaration.begin() + static_cast<std::ptrdiff_t>(declarator.nInitEnd));
         SCLine read;
-        Read(arrValue, m_stmtClean, nTextSize, &declaration.base.eArithmetic, nullptr, false,
-             read);
+        Read(arrValue, m_stmtClean, nTextSize, &declaration.base.eArithmetic, nullptr, false, read);
         if (declaration.bConst && read.eKind == ECLineKind::Value && read.reading.bDefined)
             m_names.DefineValue(strName, ECNameKind::Constant, read.reading.value, m_strOrigin);
         if (declaration.bConst && read.eKind == ECLineKind::Unknown)

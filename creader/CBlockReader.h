@@ -62,8 +62,8 @@ public:
     static constexpr std::size_t kMaxUnitTokens = 1 << 16; // beyond, a statement is not read
     // The tokens macro replacement may make: kLineBudget more for each line read, at most
     // kMaxBudget in hand, so that no text of any length takes long.
-    static constexpr std::size_t kMaxBudget = std::size_t{1} << 22;
-    static constexpr std::size_t kLineBudget = 1024;
+    static constexpr std::size_t kMaxBudget = std::size_t{1} << 20;
+    static constexpr std::size_t kLineBudget = 256;
 
     explicit CCBlockReader(CCNames& names, ECReadMode eMode = ECReadMode::Paste,
                            std::string strOrigin = std::string(kOriginPasted));
@@ -120,8 +120,8 @@ private:
     void Declaration(SCLine& line);
     void Expression(std::vector<SPpToken>& arrTokens, bool bAssignment, SCLine& line);
     void Read(const std::vector<SPpToken>& arrTokens, const SCleanText& clean,
-              std::size_t nTextSize, const ECType* pDeclared, const SCName* pDisabled,
-              bool bExpand, SCLine& line);
+              std::size_t nTextSize, const ECType* pDeclared, const SCName* pDisabled, bool bExpand,
+              SCLine& line);
     void Used(SCLine& line);
     bool Expand(const std::vector<SPpToken>& arrTokens, const SCName* pDisabled = nullptr);
     void KeepValue(const SCName* pMacro, const SCLine& line);
@@ -140,10 +140,10 @@ private:
     // The physical lines of the logical line being gathered.
     std::string m_strPending;
     std::size_t m_nPendingLines = 0;
-    bool m_bInComment = false;     // a /* comment goes on past the line
-    bool m_bLineComment = false;   // a // comment goes on past a splice
-    char m_chQuote = 0;            // a literal goes on past a splice
-    std::size_t m_nLine = 0;       // physical lines read before the logical line
+    bool m_bInComment = false;      // a /* comment goes on past the line
+    bool m_bLineComment = false;    // a // comment goes on past a splice
+    char m_chQuote = 0;             // a literal goes on past a splice
+    std::size_t m_nLine = 0;        // physical lines read before the logical line
     std::size_t m_nGivenOffset = 0; // their bytes, each line break one
 
     // The logical line, cleaned, and its tokens.

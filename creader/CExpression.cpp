@@ -118,7 +118,8 @@ const SWord* FindWord(const SPpToken& token)
     return nullptr;
 }
 
-SCType OtherType(std::string_view strName, std::uint64_t nSize, ECTypeKind eKind = ECTypeKind::Other)
+SCType OtherType(std::string_view strName, std::uint64_t nSize,
+                 ECTypeKind eKind = ECTypeKind::Other)
 {
     SCType type;
     type.eKind = eKind;
@@ -174,7 +175,8 @@ struct SSpecifiers
         if (Count(EWord::Complex))
         {
             const bool bFloat = Count(EWord::Float) > 0;
-            if (nSign || Count(EWord::Int) || Count(EWord::Char) || Count(EWord::Short)) return false;
+            if (nSign || Count(EWord::Int) || Count(EWord::Char) || Count(EWord::Short))
+                return false;
             type = OtherType("complex", bFloat ? 8 : nLong ? 32 : 16);
             type.nAlign = bFloat ? 4 : nLong ? 16 : 8;
             return true;
@@ -182,7 +184,8 @@ struct SSpecifiers
         if (Count(EWord::Void) || Count(EWord::Bool))
         {
             const bool bVoid = Count(EWord::Void) > 0;
-            type = OtherType(bVoid ? "void" : "_Bool", 1, bVoid ? ECTypeKind::Void : ECTypeKind::Other);
+            type = OtherType(bVoid ? "void" : "_Bool", 1,
+                             bVoid ? ECTypeKind::Void : ECTypeKind::Other);
             return nSign + Count(EWord::Short) + nLong + Count(EWord::Int) == 0;
         }
         if (Count(EWord::Int128))
@@ -200,7 +203,7 @@ struct SSpecifiers
         }
         if (Count(EWord::Char))
         {
-            type = SCType::Of(bUnsigned                 ? ECType::UChar
+            type = SCType::Of(bUnsigned                  ? ECType::UChar
                               : Count(EWord::Signed) > 0 ? ECType::SChar
                                                          : ECType::Char);
             return !bSized && !Count(EWord::Int);
@@ -221,9 +224,9 @@ struct SCalculatorWord
 };
 
 constexpr SCalculatorWord kCalculatorWords[] = {
-    {"pi", false},  {"r", false},    {"m", false},    {"sqr", true},   {"cos", true},
-    {"sin", true},  {"tan", true},   {"acos", true},  {"asin", true},  {"atan", true},
-    {"exp", true},  {"log", true},   {"log10", true}, {"pow", true},   {"rand", true},
+    {"pi", false}, {"r", false},  {"m", false},    {"sqr", true},  {"cos", true},
+    {"sin", true}, {"tan", true}, {"acos", true},  {"asin", true}, {"atan", true},
+    {"exp", true}, {"log", true}, {"log10", true}, {"pow", true},  {"rand", true},
 };
 
 bool IsCalculatorWord(std::string_view strName, bool bCalled)
@@ -619,7 +622,8 @@ private:
     {
         if (!m_bCondition || IsFloating(value.eType)) return value;
         EFault eIgnored = EFault::None;
-        return Convert(value, TypeInfo(value.eType).bSigned ? ECType::Long : ECType::ULong, eIgnored);
+        return Convert(value, TypeInfo(value.eType).bSigned ? ECType::Long : ECType::ULong,
+                       eIgnored);
     }
 
     // ---- Grammar
@@ -677,8 +681,9 @@ private:
                 const std::uint32_t nClose = Here();
                 ++m_nPos;
                 if (Is(ECPunct::LeftBrace))
-                    nNode = SkipBracketed() ? Unknown(nFirst, Reason(TextOperator("(type){ }")))
-                                            : -1;
+                    nNode = SkipBracketed()
+                                ? Unknown(nFirst, Reason(TextNotComputed("compound literals")))
+                                : -1;
                 else
                 {
                     const int nOperand = ParseCast();
@@ -708,8 +713,8 @@ private:
             return false;
         const SPpToken& next = Token(3);
         return next.eKind == ECPp::Number || next.eKind == ECPp::Character ||
-               next.eKind == ECPp::Name || next.Is(ECPunct::LeftParen) ||
-               next.Is(ECPunct::Tilde) || next.Is(ECPunct::Not);
+               next.eKind == ECPp::Name || next.Is(ECPunct::LeftParen) || next.Is(ECPunct::Tilde) ||
+               next.Is(ECPunct::Not);
     }
 
     int ParseUnary()
@@ -720,8 +725,9 @@ private:
         {
             ECPunct ePunct;
             ECOp eOp;
-        } kUnary[] = {
-            {ECPunct::Plus, ECOp::Plus}, {ECPunct::Minus, ECOp::Negate}, {ECPunct::Tilde, ECOp::Not}};
+        } kUnary[] = {{ECPunct::Plus, ECOp::Plus},
+                      {ECPunct::Minus, ECOp::Negate},
+                      {ECPunct::Tilde, ECOp::Not}};
         for (const auto& unary : kUnary)
             if (token.Is(unary.ePunct))
             {
@@ -738,13 +744,15 @@ private:
         if (token.Is(ECPunct::Amp) || token.Is(ECPunct::Star) || token.Is(ECPunct::Increment) ||
             token.Is(ECPunct::Decrement))
         {
+            // An object is needed: C refuses a value ("*3"), a name may be one not known here.
             ++m_nPos;
             const int nOperand = ParseCast();
-            return nOperand < 0 ? -1 : Unknown(nFirst, Reason(TextOperator(token.strText)));
+            if (nOperand < 0 || Node(nOperand).HasValue()) return -1;
+            return Unknown(nFirst, OperandReason(nOperand, token.strText));
         }
         if (token.IsName("sizeof")) return ParseSize(true);
-        if (token.IsName("_Alignof") || token.IsName("__alignof__") ||
-            token.IsName("__alignof") || token.IsName("alignof"))
+        if (token.IsName("_Alignof") || token.IsName("__alignof__") || token.IsName("__alignof") ||
+            token.IsName("alignof"))
             return ParseSize(false);
         if (token.IsName("__extension__"))
         {
@@ -781,10 +789,11 @@ private:
         }
         const std::uint64_t nValue = bSize ? type.nSize : type.nAlign;
         if (nValue == 0 || type.eKind == ECTypeKind::Unknown)
-            return Unknown(nFirst, Reason(type.eKind == ECTypeKind::Enum
-                                              ? TextEnumNotDefined(type.strName)
-                                              : TextSizeNotKnown(type.strName)));
-        return Computed(nFirst, ForCondition(IntegerValue(ECType::ULong, nValue)), ECConstruct::Size);
+            return Unknown(nFirst,
+                           Reason(type.eKind == ECTypeKind::Enum ? TextEnumNotDefined(type.strName)
+                                                                 : TextSizeNotKnown(type.strName)));
+        return Computed(nFirst, ForCondition(IntegerValue(ECType::ULong, nValue)),
+                        ECConstruct::Size);
     }
 
     int ParsePostfix()
@@ -795,32 +804,42 @@ private:
             if (nNode < 0) return -1;
             const std::uint32_t nFirst = Node(nNode).nFirstToken;
             const SPpToken& token = Token();
+            const bool bPostfix = token.Is(ECPunct::LeftParen) || token.Is(ECPunct::LeftBracket) ||
+                                  token.Is(ECPunct::Dot) || token.Is(ECPunct::Arrow) ||
+                                  token.Is(ECPunct::Increment) || token.Is(ECPunct::Decrement);
+            if (bPostfix && Node(nNode).HasValue()) return -1; // "(1)(2)", "3[1]": C refuses
             if (token.Is(ECPunct::LeftParen))
             {
                 if (!ParseArguments()) return -1;
-                nNode = Unknown(nFirst, Node(nNode).nReason >= 0 ? Node(nNode).nReason
-                                                                 : Reason(TextOperator("()")));
+                nNode = Unknown(nFirst, OperandReason(nNode, "()"));
             }
             else if (token.Is(ECPunct::LeftBracket))
             {
                 ++m_nPos;
                 if (ParseConditional() < 0 || !Is(ECPunct::RightBracket)) return -1;
                 ++m_nPos;
-                nNode = Unknown(nFirst, Reason(TextOperator("[]")));
+                nNode = Unknown(nFirst, OperandReason(nNode, "[]"));
             }
             else if ((token.Is(ECPunct::Dot) || token.Is(ECPunct::Arrow)) && Kind(1) == ECPp::Name)
             {
                 m_nPos += 2;
-                nNode = Unknown(nFirst, Reason(TextOperator(token.strText)));
+                nNode = Unknown(nFirst, OperandReason(nNode, token.strText));
             }
             else if (token.Is(ECPunct::Increment) || token.Is(ECPunct::Decrement))
             {
                 ++m_nPos;
-                nNode = Unknown(nFirst, Reason(TextOperator(token.strText)));
+                nNode = Unknown(nFirst, OperandReason(nNode, token.strText));
             }
             else
                 return nNode;
         }
+    }
+
+    // What an operand that needs an object lacks: its own reason where it has one.
+    int OperandReason(int nOperand, std::string_view strOperator)
+    {
+        return Node(nOperand).nReason >= 0 ? Node(nOperand).nReason
+                                           : Reason(TextOperator(strOperator));
     }
 
     // A call's arguments, from its "(".
@@ -875,7 +894,7 @@ private:
             ++m_nPos;
             if (!SkipBracketed() || !Is(ECPunct::RightParen)) return -1;
             ++m_nPos;
-            return Unknown(nFirst, Reason(TextOperator("({ })")));
+            return Unknown(nFirst, Reason(TextNotComputed("statement expressions")));
         }
         ++m_nPos;
         const int nInner = ParseConditional();
@@ -921,7 +940,9 @@ private:
         const bool bWide = token.eKind == ECPp::Character && strText[0] != '\'';
         if (bWide)
         {
-            eWide = strText[0] == 'L' ? ECType::Int : strText[0] == 'u' ? ECType::UShort : ECType::UInt;
+            eWide = strText[0] == 'L'   ? ECType::Int
+                    : strText[0] == 'u' ? ECType::UShort
+                                        : ECType::UInt;
             strText.remove_prefix(1);
         }
         m_strScratch.assign(strText);
@@ -964,8 +985,8 @@ private:
             const std::size_t nType = m_nPos + 1;
             if (!bCalled || !SkipBracketed()) return -1;
             std::string strType;
-            for (std::size_t n = nType; n < m_arrTokens.size() && !m_arrTokens[n].Is(ECPunct::Comma);
-                 ++n)
+            for (std::size_t n = nType;
+                 n < m_arrTokens.size() && !m_arrTokens[n].Is(ECPunct::Comma); ++n)
                 strType += (strType.empty() ? "" : " ") + std::string(m_arrTokens[n].strText);
             return Unknown(nFirst, Reason(TextLayoutNotKnown(strType)));
         }
@@ -982,7 +1003,8 @@ private:
             return Unknown(nFirst, Reason(TextNotDefined(token.strText)));
         }
         const SCName* pName = m_names.FindOrdinary(token.strText);
-        if (pName && (pName->eKind == ECNameKind::Enumerator || pName->eKind == ECNameKind::Constant))
+        if (pName &&
+            (pName->eKind == ECNameKind::Enumerator || pName->eKind == ECNameKind::Constant))
         {
             if (!token.bExpanded) m_arrNames.push_back(token.strText);
             if (!pName->strUnknown.empty())
@@ -1143,9 +1165,10 @@ private:
         }
         SkipAttributes();
         std::size_t nInner = 0; // a bracketed declarator, read once its suffixes are known
-        if (Is(ECPunct::LeftParen) && (Is(ECPunct::Star, 1) || Is(ECPunct::LeftParen, 1) ||
-                                       (!bAbstract && Kind(1) == ECPp::Name && !IsTypeNameStart(1)) ||
-                                       Is(ECPunct::LeftBracket, 1)))
+        if (Is(ECPunct::LeftParen) &&
+            (Is(ECPunct::Star, 1) || Is(ECPunct::LeftParen, 1) ||
+             (!bAbstract && Kind(1) == ECPp::Name && !IsTypeNameStart(1)) ||
+             Is(ECPunct::LeftBracket, 1)))
         {
             nInner = m_nPos + 1;
             if (!SkipBracketed()) return false;
@@ -1238,8 +1261,7 @@ private:
         if (node.nReason < 0) node.nReason = ValueReason(nRight);
         const SExprNode& left = Node(nLeft);
         const SExprNode& right = Node(nRight);
-        if (op.eConstruct == ECConstruct::Logical)
-            return MakeLogical(op, node, left, right);
+        if (op.eConstruct == ECConstruct::Logical) return MakeLogical(op, node, left, right);
         if (op.eConstruct == ECConstruct::Comparison)
         {
             node.eKind = EExprKind::Computed;
@@ -1378,8 +1400,8 @@ private:
                 break;
             case ECTypeKind::Unknown:
             case ECTypeKind::Record:
-                node.nReason = m_nTypeReason >= 0 ? m_nTypeReason
-                                                  : Reason(TextNotDefined(type.strName));
+                node.nReason =
+                    m_nTypeReason >= 0 ? m_nTypeReason : Reason(TextNotDefined(type.strName));
                 break;
             default:
                 node.nReason = Reason(TextNotComputed(type.strName));
@@ -1501,8 +1523,7 @@ public:
         const SCValue right =
             node.nRight >= 0 ? m_arrNodes[static_cast<std::size_t>(node.nRight)].value : SCValue{};
         return "a double cannot wrap " +
-               DescribeOperation(node.eKind, node.eOp, node.eType, left, right) +
-               " around 64 bits";
+               DescribeOperation(node.eKind, node.eOp, node.eType, left, right) + " around 64 bits";
     }
 
     std::vector<SCNode> m_arrNodes;
@@ -1577,8 +1598,9 @@ void CCExpression::Read(const std::vector<SPpToken>& arrTokens, const CCNames& n
         {
             // A value of a type the reader computes nothing of: _Bool, long double, a pointer.
             result.eStatus = ECExprStatus::Unknown;
-            result.strUnknown = root.eTypeKind == ECTypeKind::Pointer ? TextAddress()
-                                                                       : TextNotComputed("this type");
+            result.strUnknown = root.eTypeKind == ECTypeKind::Pointer
+                                    ? TextAddress()
+                                    : TextNotComputed("this type");
             return;
         }
         result.eStatus = bCalculator ? ECExprStatus::Calculator : ECExprStatus::Unknown;
@@ -1626,8 +1648,8 @@ void ValueReading(const SCValue& value, const SCleanText& clean, std::uint32_t n
         reading.strDoubleLimit = "a double cannot hold " + DecimalText(value) + " exactly";
     if (bPositions)
     {
-        const std::size_t nSource = nPosition < clean.arrSource.size() ? clean.arrSource[nPosition]
-                                                                       : nTextSize;
+        const std::size_t nSource =
+            nPosition < clean.arrSource.size() ? clean.arrSource[nPosition] : nTextSize;
         reading.arrSourcePos.assign(reading.strTranslation.size(), nSource);
         reading.arrSourcePos.push_back(nTextSize);
     }

@@ -8,7 +8,7 @@
 
 struct SCHeaderRead
 {
-    bool bRead = false;         // false: strError says why (lumdrak-eval exits 2, the window notes it)
+    bool bRead = false; // false: strError says why (lumdrak-eval exits 2, the window notes it)
     bool bPreprocessed = false; // the C preprocessor read it; else the file's own text was read
     std::string strError;
     std::string strNote; // for standard error: no preprocessor, or what it reported

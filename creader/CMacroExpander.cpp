@@ -157,12 +157,12 @@ bool CCMacroExpander::CollectArguments(const SPpToken& name, const SCName& macro
         if (!Count(1)) return false;
         arrArgs.back().arrRaw.push_back(token);
     }
-    const std::size_t nGiven = arrArgs.size() == 1 && arrArgs[0].arrRaw.empty() ? 0 : arrArgs.size();
+    const std::size_t nGiven =
+        arrArgs.size() == 1 && arrArgs[0].arrRaw.empty() ? 0 : arrArgs.size();
     if (nParams == 0 && nGiven == 0) arrArgs.clear();
     // GNU C lets the variable arguments be left out, comma and all.
     if (macro.macro.bVariadic && arrArgs.size() + 1 == nParams) arrArgs.emplace_back();
-    if (arrArgs.size() != nParams)
-        return Refuse(TextArgumentCount(name.strText, nParams, nGiven));
+    if (arrArgs.size() != nParams) return Refuse(TextArgumentCount(name.strText, nParams, nGiven));
     return true;
 }
 
@@ -197,7 +197,8 @@ bool CCMacroExpander::Substitute(const SPpToken& name, const SCName& macro,
         const SPpToken& token = arrBody[i];
         if (token.Is(ECPunct::Hash) && i + 1 < nEnd && arrBody[i + 1].nParam >= 0)
         {
-            arrOut.push_back(Stringify(arrArgs[static_cast<std::size_t>(arrBody[++i].nParam)].arrRaw));
+            arrOut.push_back(
+                Stringify(arrArgs[static_cast<std::size_t>(arrBody[++i].nParam)].arrRaw));
             continue;
         }
         if (token.IsName("__VA_OPT__") && macro.macro.bVariadic && i + 1 < nEnd &&
@@ -328,6 +329,7 @@ bool CCMacroExpander::Count(std::size_t nTokens)
 {
     m_nMade += nTokens;
     if (m_nMade <= m_nMaxTokens) return true;
+    if (m_nMaxTokens < kMaxTokens) return Refuse(TextBudgetSpent(m_strOuter));
     return Refuse(TextGrowsTooLong(m_strOuter, m_nMaxTokens));
 }
 

@@ -24,7 +24,7 @@ class CCMacroExpander
 {
 public:
     static constexpr std::size_t kMaxTokens = std::size_t{1} << 16;
-    static constexpr int kMaxArgumentDepth = 200;
+    static constexpr int kMaxArgumentDepth = 100;
     static constexpr std::size_t kMaxContexts = 20000;
 
     explicit CCMacroExpander(const CCNames& names) : m_names(names) {}

@@ -75,7 +75,8 @@ public:
         if (m_str.size() - m_nPos < 8) return false;
         n = 0;
         for (int i = 0; i < 8; ++i)
-            n |= static_cast<std::uint64_t>(static_cast<std::uint8_t>(m_str[m_nPos + i])) << (8 * i);
+            n |= static_cast<std::uint64_t>(static_cast<std::uint8_t>(m_str[m_nPos + i]))
+                 << (8 * i);
         m_nPos += 8;
         return true;
     }
@@ -244,8 +245,7 @@ bool CCNames::DefineMacro(const std::vector<SPpToken>& arrTokens, std::string_vi
             }
             else if (bExpectParam && token.eKind == ECPp::Name)
             {
-                if (std::find(arrParams.begin(), arrParams.end(), token.strText) !=
-                    arrParams.end())
+                if (std::find(arrParams.begin(), arrParams.end(), token.strText) != arrParams.end())
                     return false;
                 arrParams.push_back(token.strText);
                 if (n < arrTokens.size() && arrTokens[n].Is(ECPunct::Ellipsis))
@@ -266,11 +266,10 @@ bool CCNames::DefineMacro(const std::vector<SPpToken>& arrTokens, std::string_vi
     for (std::size_t i = n; bFunction && i < arrTokens.size(); ++i)
     {
         if (!arrTokens[i].Is(ECPunct::Hash)) continue;
-        const bool bParam =
-            i + 1 < arrTokens.size() && arrTokens[i + 1].eKind == ECPp::Name &&
-            (std::find(arrParams.begin(), arrParams.end(), arrTokens[i + 1].strText) !=
-                 arrParams.end() ||
-             (bVariadic && arrTokens[i + 1].strText == "__VA_OPT__"));
+        const bool bParam = i + 1 < arrTokens.size() && arrTokens[i + 1].eKind == ECPp::Name &&
+                            (std::find(arrParams.begin(), arrParams.end(),
+                                       arrTokens[i + 1].strText) != arrParams.end() ||
+                             (bVariadic && arrTokens[i + 1].strText == "__VA_OPT__"));
         if (!bParam) return false;
     }
 
@@ -364,8 +363,7 @@ void CCNames::DefineTypedef(std::string_view strName, const SCType& type,
     Account(entry);
 }
 
-void CCNames::DefineEnumTag(std::string_view strTag, const SCType& type,
-                            std::string_view strOrigin)
+void CCNames::DefineEnumTag(std::string_view strTag, const SCType& type, std::string_view strOrigin)
 {
     auto& entry = Define(ESpace::Tag, strTag, ECNameKind::EnumTag, strOrigin);
     entry.second.name.type = type;
@@ -489,7 +487,8 @@ bool CCNames::Load(std::string_view strBytes)
             std::uint8_t nArithmetic = 0;
             SCType type;
             std::string_view strTypeName;
-            if (!reader.Byte(nTypeKind) || nTypeKind > static_cast<std::uint8_t>(ECTypeKind::Unknown) ||
+            if (!reader.Byte(nTypeKind) ||
+                nTypeKind > static_cast<std::uint8_t>(ECTypeKind::Unknown) ||
                 !reader.Byte(nArithmetic) ||
                 nArithmetic > static_cast<std::uint8_t>(ECType::Double) ||
                 !reader.Varint(type.nSize) || !reader.Varint(type.nAlign) ||

@@ -19,11 +19,11 @@ enum class ECTypeKind : std::uint8_t
     Arithmetic, // eArithmetic; an enumeration's type too, as its underlying type
     Other,      // a scalar the reader computes no values of: _Bool, long double, __int128
     Pointer,
-    Record,     // a struct or union: its size is not known here
-    Enum,       // an enumeration not defined (yet)
+    Record, // a struct or union: its size is not known here
+    Enum,   // an enumeration not defined (yet)
     Array,
     Void,
-    Unknown,    // a typedef name the reader could not resolve
+    Unknown, // a typedef name the reader could not resolve
 };
 
 struct SCType
@@ -41,7 +41,7 @@ struct SCType
 // A macro as #define gave it.
 struct SCMacro
 {
-    std::string strDefinition; // what follows "#define ": "NAME(a,b) body"
+    std::string strDefinition;     // what follows "#define ": "NAME(a,b) body"
     std::vector<SPpToken> arrBody; // the replacement list; texts view strDefinition
     int nParams = -1;              // -1: object-like
     bool bVariadic = false;        // the last parameter takes the rest (__VA_ARGS__ or name...)
@@ -54,7 +54,7 @@ enum class ECNameKind : std::uint8_t
     Enumerator, // value, or strUnknown where its value is not known
     Constant,   // a const declaration's value
     Typedef,
-    EnumTag,    // "enum tag": type
+    EnumTag, // "enum tag": type
 };
 
 struct SCName

@@ -20,30 +20,54 @@ struct SPunctuator
 
 // Longest first within each first byte, so that "<<=" is one token as in C.
 constexpr SPunctuator kPunctuators[] = {
-    {"...", ECPunct::Ellipsis},      {"<<=", ECPunct::CompoundAssign},
-    {">>=", ECPunct::CompoundAssign}, {"->", ECPunct::Arrow},
-    {"++", ECPunct::Increment},      {"--", ECPunct::Decrement},
-    {"<<", ECPunct::ShiftLeft},      {">>", ECPunct::ShiftRight},
-    {"<=", ECPunct::LessEqual},      {">=", ECPunct::GreaterEqual},
-    {"==", ECPunct::Equal},          {"!=", ECPunct::NotEqual},
-    {"&&", ECPunct::AndAnd},         {"||", ECPunct::OrOr},
-    {"*=", ECPunct::CompoundAssign}, {"/=", ECPunct::CompoundAssign},
-    {"%=", ECPunct::CompoundAssign}, {"+=", ECPunct::CompoundAssign},
-    {"-=", ECPunct::CompoundAssign}, {"&=", ECPunct::CompoundAssign},
-    {"^=", ECPunct::CompoundAssign}, {"|=", ECPunct::CompoundAssign},
-    {"##", ECPunct::HashHash},       {"(", ECPunct::LeftParen},
-    {")", ECPunct::RightParen},      {"[", ECPunct::LeftBracket},
-    {"]", ECPunct::RightBracket},    {"{", ECPunct::LeftBrace},
-    {"}", ECPunct::RightBrace},      {".", ECPunct::Dot},
-    {"&", ECPunct::Amp},             {"*", ECPunct::Star},
-    {"+", ECPunct::Plus},            {"-", ECPunct::Minus},
-    {"~", ECPunct::Tilde},           {"!", ECPunct::Not},
-    {"/", ECPunct::Slash},           {"%", ECPunct::Percent},
-    {"<", ECPunct::Less},            {">", ECPunct::Greater},
-    {"^", ECPunct::Caret},           {"|", ECPunct::Pipe},
-    {"?", ECPunct::Question},        {":", ECPunct::Colon},
-    {";", ECPunct::Semicolon},       {"=", ECPunct::Assign},
-    {",", ECPunct::Comma},           {"#", ECPunct::Hash},
+    {"...", ECPunct::Ellipsis},
+    {"<<=", ECPunct::CompoundAssign},
+    {">>=", ECPunct::CompoundAssign},
+    {"->", ECPunct::Arrow},
+    {"++", ECPunct::Increment},
+    {"--", ECPunct::Decrement},
+    {"<<", ECPunct::ShiftLeft},
+    {">>", ECPunct::ShiftRight},
+    {"<=", ECPunct::LessEqual},
+    {">=", ECPunct::GreaterEqual},
+    {"==", ECPunct::Equal},
+    {"!=", ECPunct::NotEqual},
+    {"&&", ECPunct::AndAnd},
+    {"||", ECPunct::OrOr},
+    {"*=", ECPunct::CompoundAssign},
+    {"/=", ECPunct::CompoundAssign},
+    {"%=", ECPunct::CompoundAssign},
+    {"+=", ECPunct::CompoundAssign},
+    {"-=", ECPunct::CompoundAssign},
+    {"&=", ECPunct::CompoundAssign},
+    {"^=", ECPunct::CompoundAssign},
+    {"|=", ECPunct::CompoundAssign},
+    {"##", ECPunct::HashHash},
+    {"(", ECPunct::LeftParen},
+    {")", ECPunct::RightParen},
+    {"[", ECPunct::LeftBracket},
+    {"]", ECPunct::RightBracket},
+    {"{", ECPunct::LeftBrace},
+    {"}", ECPunct::RightBrace},
+    {".", ECPunct::Dot},
+    {"&", ECPunct::Amp},
+    {"*", ECPunct::Star},
+    {"+", ECPunct::Plus},
+    {"-", ECPunct::Minus},
+    {"~", ECPunct::Tilde},
+    {"!", ECPunct::Not},
+    {"/", ECPunct::Slash},
+    {"%", ECPunct::Percent},
+    {"<", ECPunct::Less},
+    {">", ECPunct::Greater},
+    {"^", ECPunct::Caret},
+    {"|", ECPunct::Pipe},
+    {"?", ECPunct::Question},
+    {":", ECPunct::Colon},
+    {";", ECPunct::Semicolon},
+    {"=", ECPunct::Assign},
+    {",", ECPunct::Comma},
+    {"#", ECPunct::Hash},
 };
 
 // The end of a preprocessing number that begins at nPos (digit separators included).
@@ -83,7 +107,8 @@ std::size_t QuotedEnd(std::string_view s, std::size_t nPos)
 
 bool IsLiteralPrefix(std::string_view strName, char chQuote)
 {
-    return strName == "L" || strName == "u" || strName == "U" || (strName == "u8" && chQuote == '"');
+    return strName == "L" || strName == "u" || strName == "U" ||
+           (strName == "u8" && chQuote == '"');
 }
 
 } // namespace

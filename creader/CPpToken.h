@@ -76,11 +76,11 @@ struct SPpToken
     std::uint32_t nEnd = 0;
     ECPp eKind = ECPp::End;
     ECPunct ePunct = ECPunct::None;
-    bool bSpace = false;     // a blank stands before it
-    bool bNoExpand = false;  // a macro's name met inside its own expansion: never replaced
-    bool bExpanded = false;  // made by a macro expansion
-    bool bPasteOp = false;   // a ## of a replacement list (not one an argument brought)
-    std::int16_t nParam = -1; // in a replacement list: the parameter it names
+    bool bSpace = false;             // a blank stands before it
+    bool bNoExpand = false;          // a macro's name met inside its own expansion: never replaced
+    bool bExpanded = false;          // made by a macro expansion
+    bool bPasteOp = false;           // a ## of a replacement list (not one an argument brought)
+    std::int16_t nParam = -1;        // in a replacement list: the parameter it names
     const SCValue* pValue = nullptr; // Value: the macro's value, held by the names
 
     bool Is(ECPunct ePunctuator) const { return eKind == ECPp::Punct && ePunct == ePunctuator; }

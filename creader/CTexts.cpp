@@ -1,5 +1,7 @@
 #include "CTexts.h"
 
+#include "CExpression.h"
+
 namespace
 {
 
@@ -51,8 +53,8 @@ std::string TextNeedsArguments(std::string_view strName)
 
 std::string TextArgumentCount(std::string_view strName, std::size_t nWanted, std::size_t nGiven)
 {
-    return std::string(strName) + " takes " + Plural(nWanted, "argument", "arguments") +
-           ", not " + std::to_string(nGiven);
+    return std::string(strName) + " takes " + Plural(nWanted, "argument", "arguments") + ", not " +
+           std::to_string(nGiven);
 }
 
 std::string TextArgumentsDoNotEnd(std::string_view strName)
@@ -62,8 +64,7 @@ std::string TextArgumentsDoNotEnd(std::string_view strName)
 
 std::string TextPasteFails(std::string_view strLeft, std::string_view strRight)
 {
-    return "pasting " + Quoted(strLeft) + " and " + Quoted(strRight) +
-           " does not give one token";
+    return "pasting " + Quoted(strLeft) + " and " + Quoted(strRight) + " does not give one token";
 }
 
 std::string TextNestsTooDeep(std::size_t nLevels)
@@ -75,6 +76,12 @@ std::string TextGrowsTooLong(std::string_view strName, std::size_t nTokens)
 {
     return "replacing " + std::string(strName) + " gives more than " + std::to_string(nTokens) +
            " tokens";
+}
+
+std::string TextBudgetSpent(std::string_view strName)
+{
+    return "the text's macros have made too many tokens: " + std::string(strName) +
+           " is not replaced";
 }
 
 std::string TextSizeNotKnown(std::string_view strType)
@@ -106,24 +113,20 @@ std::string TextOperator(std::string_view strOperator)
     return Quoted(strOperator) + " needs an object";
 }
 
-std::string TextLiteral(std::string_view strLiteral)
-{
-    return Quoted(strLiteral) + " is not read";
-}
+std::string TextLiteral(std::string_view strLiteral) { return Quoted(strLiteral) + " is not read"; }
 
-std::string TextTypeName(std::string_view strName)
-{
-    return std::string(strName) + " is a type";
-}
+std::string TextTypeName(std::string_view strName) { return std::string(strName) + " is a type"; }
 
-std::string TextEnumOverflow(std::string_view strName)
-{
-    return "the value of " + std::string(strName) + " overflows";
-}
+std::string TextEnumOverflow() { return "its value overflows"; }
 
 std::string TextInEnumerator(std::string_view strName, std::string_view strReason)
 {
     return std::string(strName) + ": " + std::string(strReason);
+}
+
+std::string TextNoExpression(std::string_view strMacro)
+{
+    return "replacing " + std::string(strMacro) + " gives no C expression";
 }
 
 std::string TextFault(EFault eFault, std::string_view strOperation, ECType eType)
@@ -147,6 +150,27 @@ std::string TextNameOrigin(std::string_view strName, std::string_view strOrigin)
 std::string TextUnknown(std::string_view strReason)
 {
     return "C's value is unknown: " + std::string(strReason) + ".";
+}
+
+std::string_view TextConstruct(ECConstruct eConstruct)
+{
+    switch (eConstruct)
+    {
+    case ECConstruct::Comparison:
+        return "a comparison";
+    case ECConstruct::Logical:
+        return "a logical operation";
+    case ECConstruct::Negation:
+        return "a logical negation";
+    case ECConstruct::Choice:
+        return "a choice (?:)";
+    case ECConstruct::Size:
+        return "a size";
+    case ECConstruct::Name:
+        return "a C name";
+    default:
+        return {};
+    }
 }
 
 std::string TextAsTyped(bool bPower, double dTyped)
