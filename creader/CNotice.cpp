@@ -51,14 +51,17 @@ SCNotice NoticeFor(const SCLine& line, std::string_view strTyped, int nCastType,
     const std::string strText(strTyped);
     notice.dTyped = evaluator.Evaluate(&strText);
     if (evaluator.m_nErrorPos != 0 || SameValue(notice.dTyped, line.reading.value) ||
-        (bTranslated && (notice.dTyped == dTranslated ||
-                         (std::isnan(notice.dTyped) && std::isnan(dTranslated)))))
+        (bTranslated &&
+         (notice.dTyped == dTranslated || (std::isnan(notice.dTyped) && std::isnan(dTranslated)))))
         return notice;
     notice.bTypedDiffers = true;
     if (notice.strText.empty())
         notice.strText = TextReadAsC(Quoted(strTyped), TextConstruct(line.eConstruct),
                                      line.reading.value, line.bPower, notice.dTyped);
     else
-        notice.strText += " " + TextAsTyped(line.bPower, notice.dTyped);
+    {
+        notice.strText += ' ';
+        notice.strText += TextAsTyped(line.bPower, notice.dTyped);
+    }
     return notice;
 }

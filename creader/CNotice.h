@@ -12,10 +12,10 @@
 // where the line as typed reads in the calculator's own language as another value, that value.
 struct SCNotice
 {
-    SCCheck check;               // a value's translation against C
-    bool bTypedDiffers = false;  // the line as typed gives dTyped, which is not C's value
+    SCCheck check;              // a value's translation against C
+    bool bTypedDiffers = false; // the line as typed gives dTyped, which is not C's value
     double dTyped = 0.0;
-    std::string strText;         // empty: nothing to say
+    std::string strText; // empty: nothing to say
 };
 
 // strTyped is the line as it was given. bOptions: lumdrak-eval's options follow a cast's name.
