@@ -96,12 +96,18 @@ void PrintLine(std::string_view strText)
 void EvaluateTyped(CEvalSession& session, std::string_view strLine)
 {
     std::string_view strExpression = strLine;
-    if (!strExpression.empty() && strExpression.front() == '?') strExpression.remove_prefix(1);
+    const bool bAsTyped = !strExpression.empty() && strExpression.front() == '?';
+    if (bAsTyped) strExpression.remove_prefix(1);
     if (strExpression.empty()) return;
-    const int nErrorPos = session.Enter(strExpression);
-    if (session.DiffersFromC())
+    const int nErrorPos = session.Enter(strExpression, bAsTyped);
+    if (session.DiffersFromC() || session.UnknownInC())
     {
         PrintLine(session.CNotice());
+        return;
+    }
+    if (session.YieldsNoValue())
+    {
+        if (session.m_bRaw) PrintLine("-");
         return;
     }
     if (session.m_bRaw)
