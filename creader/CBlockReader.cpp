@@ -1,6 +1,7 @@
 #include "CBlockReader.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace
 {
@@ -63,6 +64,8 @@ std::size_t SkipAttribute(const std::vector<SPpToken>& arrTokens, std::size_t n)
     }
     return n;
 }
+
+bool IsWordByte(char ch) { return std::isalnum(static_cast<unsigned char>(ch)) || ch == '_'; }
 
 bool FitsInt(const SCValue& value)
 {
@@ -145,10 +148,20 @@ void CCBlockReader::ReadLine(std::string_view strLine, std::vector<SCLine>& arrO
     }
     else
     {
+        // A number's ' separates digits (0x1'f3a): a number starts with a digit that no name's
+        // letters stand before.
+        bool bNumber = false;
+        bool bWord = false;
         for (std::size_t i = 0; i < strLine.size(); ++i)
         {
             const char ch = strLine[i];
             const char chNext = i + 1 < strLine.size() ? strLine[i + 1] : '\0';
+            const bool bInNumber =
+                (bNumber && (IsWordByte(ch) || ch == '.' || (ch == '\'' && IsWordByte(chNext)))) ||
+                (!bWord && std::isdigit(static_cast<unsigned char>(ch)));
+            bWord = !bInNumber && IsWordByte(ch) &&
+                    (bWord || !std::isdigit(static_cast<unsigned char>(ch)));
+            bNumber = bInNumber;
             if (m_bInComment)
             {
                 if (ch == '*' && chNext == '/')
@@ -174,7 +187,7 @@ void CCBlockReader::ReadLine(std::string_view strLine, std::vector<SCLine>& arrO
                 m_bInComment = true;
                 ++i;
             }
-            else if (ch == '"' || ch == '\'')
+            else if (ch == '"' || (ch == '\'' && !bInNumber))
                 m_chQuote = ch;
         }
         if (!bSplice) m_chQuote = 0;
@@ -204,16 +217,18 @@ void CCBlockReader::ReadLogical(std::vector<SCLine>* pOut)
 {
     CleanSource(m_strPending, m_lineClean);
     m_arrLine.clear();
-    LexPp(m_lineClean.strText, 0, static_cast<std::uint32_t>(m_lineClean.strText.size()),
-          m_arrLine);
+    const auto nSize = static_cast<std::uint32_t>(m_lineClean.strText.size());
+    const std::uint32_t nLexed = LexPp(m_lineClean.strText, 0, nSize, m_arrLine, kMaxUnitTokens);
     SCLine line;
-    if (!m_arrLine.empty() && m_arrLine[0].Is(ECPunct::Hash))
+    if (nLexed < nSize && Outcomes())
+        line.eKind = ECLineKind::NotC; // too long to be read as C
+    else if (!m_arrLine.empty() && m_arrLine[0].Is(ECPunct::Hash))
     {
-        Directive(line);
+        if (nLexed == nSize) Directive(line);
         line.nLinesBefore = static_cast<int>(m_nPendingLines - 1);
     }
     else if (Active())
-        Statement(line);
+        Statement(line, nLexed);
     Emit(pOut, std::move(line), m_nPendingLines);
     m_nGivenOffset += m_strPending.size() + 1;
     m_nLine += m_nPendingLines;
@@ -368,7 +383,7 @@ void CCBlockReader::Define(SCLine& line)
 // ---- Statements
 
 // The logical line joins the statement's text, and its tokens index that text.
-void CCBlockReader::AppendStatementText()
+std::uint32_t CCBlockReader::AppendStatementText()
 {
     std::uint32_t nShift = 0;
     const bool bGoesOn =
@@ -404,13 +419,37 @@ void CCBlockReader::AppendStatementText()
         token.nEnd += nShift;
         token.strText = strText.substr(token.nBegin, token.nEnd - token.nBegin);
     }
+    return nShift;
 }
 
-void CCBlockReader::Statement(SCLine& line)
+// A logical line that is no directive, whose first tokens are lexed up to nLexed; the rest,
+// where there is more, a part at a time.
+void CCBlockReader::Statement(SCLine& line, std::uint32_t nLexed)
 {
-    AppendStatementText();
+    const std::uint32_t nShift = AppendStatementText();
     line.eKind = ECLineKind::None;
     bool bOpensEnum = false; // "enum {" and "enum { A, B };" yield no value
+    StatementTokens(line, bOpensEnum);
+    const auto nEnd = static_cast<std::uint32_t>(m_stmtClean.strText.size());
+    for (std::uint32_t nPos = nShift + nLexed; nPos < nEnd;)
+    {
+        m_arrLine.clear();
+        nPos = LexPp(m_stmtClean.strText, nPos, nEnd, m_arrLine, kMaxUnitTokens);
+        StatementTokens(line, bOpensEnum);
+    }
+    // The line's end ends an enumerator that is whole, and in a paste a declaration with its
+    // value ("static const int k = 5" without its ';').
+    if (m_eState == EState::EnumBody && EnumeratorComplete()) Enumerator(line);
+    if (m_eState == EState::Declaration && Outcomes() && m_bDeclarationAssigns && m_nDepth == 0)
+    {
+        Declaration(line);
+        m_eState = EState::Idle;
+    }
+    if (bOpensEnum) line = SCLine{};
+}
+
+void CCBlockReader::StatementTokens(SCLine& line, bool& bOpensEnum)
+{
     for (std::size_t i = 0; i < m_arrLine.size(); ++i)
     {
         const EState eBefore = m_eState;
@@ -433,15 +472,6 @@ void CCBlockReader::Statement(SCLine& line)
         }
         bOpensEnum = bOpensEnum || (eBefore != EState::EnumBody && m_eState == EState::EnumBody);
     }
-    // The line's end ends an enumerator that is whole, and in a paste a declaration with its
-    // value ("static const int k = 5" without its ';').
-    if (m_eState == EState::EnumBody && EnumeratorComplete()) Enumerator(line);
-    if (m_eState == EState::Declaration && Outcomes() && m_bDeclarationAssigns && m_nDepth == 0)
-    {
-        Declaration(line);
-        m_eState = EState::Idle;
-    }
-    if (bOpensEnum) line = SCLine{};
 }
 
 void CCBlockReader::StartStatement(std::size_t& i, SCLine& line)
@@ -616,7 +646,9 @@ void CCBlockReader::Enumerator(SCLine& line)
 {
     std::vector<SPpToken> arrUnit;
     arrUnit.swap(m_arrUnit);
-    if (arrUnit[0].eKind != ECPp::Name || m_bUnitTooLong) return;
+    const bool bTooLong = m_bUnitTooLong;
+    m_bUnitTooLong = false;
+    if (arrUnit[0].eKind != ECPp::Name || bTooLong) return;
     SEnumerator enumerator{std::string(arrUnit[0].strText), SCValue{}, false, {}};
     std::string& strUnknown = enumerator.strUnknown;
     const std::size_t nValue = SkipAttribute(arrUnit, 1);
@@ -763,9 +795,16 @@ void CCBlockReader::Declaration(SCLine& line)
             line.strDefines = strName;
             continue;
         }
-        if (declarator.nInitBegin == declarator.nInitEnd || !declarator.bObject ||
-            !declaration.base.IsArithmetic())
+        if (declarator.nInitBegin == declarator.nInitEnd || !declarator.bObject) continue;
+        if (declaration.base.eKind == ECTypeKind::Unknown)
+        {
+            // "foo_t x = 5;" with foo_t defined nowhere here
+            line = SCLine{};
+            line.eKind = ECLineKind::Unknown;
+            line.strUnknown = TextNotDefined(declaration.base.strName);
             continue;
+        }
+        if (!declaration.base.IsArithmetic()) continue;
         const std::vector<SPpToken> arrValue(
             arrDeclaration.begin() + static_cast<std::ptrdiff_t>(declarator.nInitBegin),
             arrDeclaration.begin() + static_cast<std::ptrdiff_t>(declarator.nInitEnd));

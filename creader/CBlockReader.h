@@ -59,7 +59,9 @@ class CCBlockReader
 {
 public:
     static constexpr std::size_t kMaxNamesUsed = 8;
-    static constexpr std::size_t kMaxUnitTokens = 1 << 16; // beyond, a statement is not read
+    // Beyond, a statement is not read; a longer line is not C in a paste, and is read in parts
+    // of this many tokens in a header.
+    static constexpr std::size_t kMaxUnitTokens = 1 << 16;
     // The tokens macro replacement may make: kLineBudget more for each line read, at most
     // kMaxBudget in hand, so that no text of any length takes long.
     static constexpr std::size_t kMaxBudget = std::size_t{1} << 20;
@@ -109,8 +111,9 @@ private:
     void Conditional(std::string_view strName, SCLine& line);
     int Condition(std::size_t nFirst);
     void Define(SCLine& line);
-    void AppendStatementText();
-    void Statement(SCLine& line);
+    std::uint32_t AppendStatementText();
+    void Statement(SCLine& line, std::uint32_t nLexed);
+    void StatementTokens(SCLine& line, bool& bOpensEnum);
     void StartStatement(std::size_t& i, SCLine& line);
     void DeclarationToken(const SPpToken& token, SCLine& line);
     void EnumToken(const SPpToken& token, SCLine& line);

@@ -22,7 +22,7 @@ struct SCHeaderOptions
         {"cpp", "-dD", "-std=gnu17", "-D_GNU_SOURCE", "-w"},
         {"cc", "-E", "-dD", "-std=gnu17", "-D_GNU_SOURCE", "-w", "-x", "c"},
     };
-    std::size_t nMaxBytes = std::size_t{256} << 20;
+    std::size_t nMaxBytes = std::size_t{64} << 20;
 };
 
 // Reads the header at strPath as the system's C compiler sees it on this machine: the C

@@ -113,17 +113,18 @@ bool IsLiteralPrefix(std::string_view strName, char chQuote)
 
 } // namespace
 
-void LexPp(std::string_view strClean, std::uint32_t nBegin, std::uint32_t nEnd,
-           std::vector<SPpToken>& arrTokens)
+std::uint32_t LexPp(std::string_view strClean, std::uint32_t nBegin, std::uint32_t nEnd,
+                    std::vector<SPpToken>& arrTokens, std::size_t nMaxTokens)
 {
     const std::string_view s = strClean.substr(0, nEnd);
     std::size_t nPos = nBegin;
-    for (;;)
+    for (std::size_t nCount = 0;; ++nCount)
     {
+        if (nCount == nMaxTokens) return static_cast<std::uint32_t>(nPos);
         const std::size_t nSpace = nPos;
         while (nPos < s.size() && IsBlank(s[nPos]))
             ++nPos;
-        if (nPos >= s.size()) return;
+        if (nPos >= s.size()) return nEnd;
         SPpToken token;
         token.nSpace = static_cast<std::uint32_t>(nSpace);
         token.nBegin = static_cast<std::uint32_t>(nPos);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -91,9 +92,10 @@ struct SPpToken
 };
 
 // Appends the tokens of clean bytes [nBegin, nEnd) of strClean (one line: no line break) to
-// arrTokens, without an End token. Their texts view strClean.
-void LexPp(std::string_view strClean, std::uint32_t nBegin, std::uint32_t nEnd,
-           std::vector<SPpToken>& arrTokens);
+// arrTokens, without an End token, at most nMaxTokens of them. Their texts view strClean.
+// Returns the position after the last token appended, nEnd when all were.
+std::uint32_t LexPp(std::string_view strClean, std::uint32_t nBegin, std::uint32_t nEnd,
+                    std::vector<SPpToken>& arrTokens, std::size_t nMaxTokens = SIZE_MAX);
 
 // The one token strText holds, or false when it holds none or more than one.
 bool LexOne(std::string_view strText, SPpToken& token);

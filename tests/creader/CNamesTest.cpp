@@ -149,6 +149,22 @@ TEST(CNames, DropsTheOldestNamesBeyondItsBounds)
     EXPECT_LE(names.Save().size(), CCNames::kMaxBytes + 32);
 }
 
+// A preprocessor's output holds lines of any length: a table's initializer on one line does
+// not hide the definitions after it.
+TEST(CNames, ReadsPreprocessedTextOfAnyLineLength)
+{
+    std::string strTable = "static const unsigned char table[] = {";
+    for (int n = 0; n < 200000; ++n)
+        strTable += std::to_string(n % 256) + ",";
+    const std::string strText = "# 1 \"/usr/include/big.h\"\n" + strTable +
+                                "};\n#define AFTER_TABLE 1\nenum { LATER = 1 + 2 };\n";
+    CCNames names;
+    ReadPreprocessed(strText, names);
+    EXPECT_EQ(Outcome("LATER + AFTER_TABLE", names), "4 (int)");
+    ASSERT_NE(names.FindOrdinary("LATER"), nullptr);
+    EXPECT_EQ(names.FindOrdinary("LATER")->strOrigin, "big.h");
+}
+
 // Rows: a preprocessor's file name, and the origin a name from it shows.
 TEST(CNames, NamesTheHeaderADefinitionCameFrom)
 {
