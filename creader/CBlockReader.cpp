@@ -377,7 +377,13 @@ void CCBlockReader::Define(SCLine& line)
     m_arrScratch.assign(m_arrLine.begin() + 3, m_arrLine.end());
     Read(m_arrScratch, m_lineClean, m_strPending.size(), nullptr, pMacro, true, line);
     KeepValue(pMacro, line);
-    if (line.eKind == ECLineKind::NotC) line.eKind = ECLineKind::None; // no expression: a string
+    // A body that is no number (statements, a string, an address) is a definition only.
+    if (line.eKind == ECLineKind::NotC || (line.eKind == ECLineKind::Unknown && m_result.bNoNumber))
+    {
+        std::string strDefines = std::move(line.strDefines);
+        line = SCLine{};
+        line.strDefines = std::move(strDefines);
+    }
 }
 
 // ---- Statements

@@ -1,7 +1,7 @@
 // The names every C text may use without its header: the integer types of <stdint.h> and
-// <stddef.h> and the kernel's, the limits of <limits.h> and <stdint.h>, <stdbool.h>, the
-// target's own macros, and the ioctl encoding of <asm-generic/ioctl.h> on x86-64. Written as
-// the preprocessor gives them, each under a line marker that names its header.
+// <stddef.h> and the kernel's (with its posix_types), the limits of <limits.h> and <stdint.h>,
+// <stdbool.h>, the target's own macros, and the ioctl encoding of <asm-generic/ioctl.h> on x86-64.
+// Written as the preprocessor gives them, each under a line marker that names its header.
 #include "CBlockReader.h"
 #include "CNames.h"
 
@@ -177,6 +177,40 @@ typedef __u64 __be64;
 typedef __u16 __sum16;
 typedef __u32 __wsum;
 typedef unsigned __poll_t;
+# 1 "asm/posix_types.h"
+typedef long __kernel_long_t;
+typedef unsigned long __kernel_ulong_t;
+typedef __kernel_ulong_t __kernel_ino_t;
+typedef unsigned int __kernel_mode_t;
+typedef int __kernel_pid_t;
+typedef int __kernel_ipc_pid_t;
+typedef unsigned int __kernel_uid_t;
+typedef unsigned int __kernel_gid_t;
+typedef __kernel_long_t __kernel_suseconds_t;
+typedef int __kernel_daddr_t;
+typedef unsigned int __kernel_uid32_t;
+typedef unsigned int __kernel_gid32_t;
+typedef unsigned short __kernel_old_uid_t;
+typedef unsigned short __kernel_old_gid_t;
+typedef unsigned long __kernel_old_dev_t;
+typedef __kernel_ulong_t __kernel_size_t;
+typedef __kernel_long_t __kernel_ssize_t;
+typedef __kernel_long_t __kernel_ptrdiff_t;
+typedef __kernel_long_t __kernel_off_t;
+typedef long long __kernel_loff_t;
+typedef __kernel_long_t __kernel_old_time_t;
+typedef __kernel_long_t __kernel_time_t;
+typedef long long __kernel_time64_t;
+typedef __kernel_long_t __kernel_clock_t;
+typedef int __kernel_timer_t;
+typedef int __kernel_clockid_t;
+typedef char *__kernel_caddr_t;
+typedef unsigned short __kernel_uid16_t;
+typedef unsigned short __kernel_gid16_t;
+typedef unsigned short __kernel_sa_family_t;
+typedef int __kernel_key_t;
+typedef int __kernel_mqd_t;
+typedef void (*__kernel_sighandler_t)(int);
 # 1 "asm-generic/ioctl.h"
 #define _IOC_NRBITS 8
 #define _IOC_TYPEBITS 8

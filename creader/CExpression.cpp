@@ -4,7 +4,11 @@
 #include "CTexts.h"
 #include "CTree.h"
 
+#include <algorithm>
+#include <cctype>
+#include <charconv>
 #include <cmath>
+#include <map>
 
 namespace
 {
@@ -215,6 +219,43 @@ struct SSpecifiers
         type = SCType::Of(eType);
         return true;
     }
+};
+
+enum class EBuiltInCall : std::uint8_t
+{
+    ConstantP,
+    Expect,
+    ByteSwap,
+    Infinity,
+    NaN,
+};
+
+struct SBuiltInCall
+{
+    std::string_view strName;
+    EBuiltInCall eCall;
+    std::size_t nArgs;
+    ECType eType; // the result's; LongLong stands for long double, which is not computed
+};
+
+constexpr SBuiltInCall kBuiltInCalls[] = {
+    {"__builtin_constant_p", EBuiltInCall::ConstantP, 1, ECType::Int},
+    {"__builtin_expect", EBuiltInCall::Expect, 2, ECType::Long},
+    {"__builtin_bswap16", EBuiltInCall::ByteSwap, 1, ECType::UShort},
+    {"__builtin_bswap32", EBuiltInCall::ByteSwap, 1, ECType::UInt},
+    {"__builtin_bswap64", EBuiltInCall::ByteSwap, 1, ECType::ULong},
+    {"__builtin_huge_val", EBuiltInCall::Infinity, 0, ECType::Double},
+    {"__builtin_huge_valf", EBuiltInCall::Infinity, 0, ECType::Float},
+    {"__builtin_huge_vall", EBuiltInCall::Infinity, 0, ECType::LongLong},
+    {"__builtin_inf", EBuiltInCall::Infinity, 0, ECType::Double},
+    {"__builtin_inff", EBuiltInCall::Infinity, 0, ECType::Float},
+    {"__builtin_infl", EBuiltInCall::Infinity, 0, ECType::LongLong},
+    {"__builtin_nan", EBuiltInCall::NaN, 1, ECType::Double},
+    {"__builtin_nanf", EBuiltInCall::NaN, 1, ECType::Float},
+    {"__builtin_nanl", EBuiltInCall::NaN, 1, ECType::LongLong},
+    {"__builtin_nans", EBuiltInCall::NaN, 1, ECType::Double},
+    {"__builtin_nansf", EBuiltInCall::NaN, 1, ECType::Float},
+    {"__builtin_nansl", EBuiltInCall::NaN, 1, ECType::LongLong},
 };
 
 struct SCalculatorWord
@@ -822,8 +863,17 @@ private:
             }
             else if ((token.Is(ECPunct::Dot) || token.Is(ECPunct::Arrow)) && Kind(1) == ECPp::Name)
             {
+                // ((struct s *)0)->member, offsetof written out: the struct's layout is missing.
+                int nCast = nNode;
+                while (Node(nCast).eKind == EExprKind::Group)
+                    nCast = Node(nCast).nLeft;
+                const auto it = m_pointees.find(nCast);
+                const bool bRecord =
+                    token.Is(ECPunct::Arrow) && it != m_pointees.end() &&
+                    (it->second.rfind("struct ", 0) == 0 || it->second.rfind("union ", 0) == 0);
                 m_nPos += 2;
-                nNode = Unknown(nFirst, OperandReason(nNode, token.strText));
+                nNode = Unknown(nFirst, bRecord ? Reason(TextLayoutNotKnown(it->second))
+                                                : OperandReason(nNode, token.strText));
             }
             else if (token.Is(ECPunct::Increment) || token.Is(ECPunct::Decrement))
             {
@@ -874,9 +924,7 @@ private:
         case ECPp::Character:
             return ParseLiteral();
         case ECPp::String:
-            while (Kind() == ECPp::String)
-                ++m_nPos;
-            return Unknown(nFirst, Reason(TextString()));
+            return ParseStrings();
         case ECPp::Name:
             return ParseName();
         case ECPp::Value:
@@ -911,13 +959,53 @@ private:
         return Add(node);
     }
 
+    // Adjacent string literals, one array: sizeof gives its bytes where every character is
+    // one the reader counts (no \u, no other byte than ASCII in a wide string).
+    int ParseStrings()
+    {
+        const std::uint32_t nFirst = Here();
+        std::uint64_t nElement = 1;
+        std::uint64_t nCharacters = 1; // the '\0'
+        bool bCounted = true;
+        for (; Kind() == ECPp::String; ++m_nPos)
+        {
+            std::string_view strText = Token().strText;
+            const std::size_t nQuote = strText.find('"');
+            const std::string_view strPrefix = strText.substr(0, nQuote);
+            if (strPrefix == "L" || strPrefix == "U") nElement = 4;
+            if (strPrefix == "u") nElement = std::max<std::uint64_t>(nElement, 2);
+            strText = strText.substr(nQuote + 1, strText.size() - nQuote - 2);
+            for (std::size_t i = 0; i < strText.size(); ++i, ++nCharacters)
+            {
+                const auto nByte = static_cast<unsigned char>(strText[i]);
+                if (nByte > 127 && !strPrefix.empty() && strPrefix != "u8") bCounted = false;
+                if (strText[i] != '\\' || i + 1 >= strText.size()) continue;
+                const char chEscape = strText[++i];
+                if (chEscape == 'u' || chEscape == 'U') bCounted = false;
+                if (chEscape == 'x')
+                    while (i + 1 < strText.size() &&
+                           std::isxdigit(static_cast<unsigned char>(strText[i + 1])))
+                        ++i;
+                for (int n = 0;
+                     n < 2 && chEscape >= '0' && chEscape <= '7' && i + 1 < strText.size() &&
+                     strText[i + 1] >= '0' && strText[i + 1] <= '7';
+                     ++n)
+                    ++i;
+            }
+        }
+        const int nNode = Unknown(nFirst, Reason(TextString()), ECTypeKind::Array);
+        m_arrNodes[static_cast<std::size_t>(nNode)].nSize = bCounted ? nElement * nCharacters : 0;
+        m_arrNodes[static_cast<std::size_t>(nNode)].nAlign = nElement;
+        return nNode;
+    }
+
     int ParseLiteral()
     {
         const std::uint32_t nFirst = Here();
         const SPpToken& token = Token();
         ++m_nPos;
         SCToken& literal = m_arrLiterals[nFirst];
-        if (!ReadLiteral(token, literal))
+        if (!ReadLiteral(token, literal) && !ReadOverflow(token.strText, literal))
         {
             if (IsLongDouble(token.strText))
                 return Unknown(nFirst, Reason(TextNotComputed("long double")), ECTypeKind::Other);
@@ -930,6 +1018,7 @@ private:
         node.value = ForCondition(literal.value);
         node.eType = node.value.eType;
         node.bOwnExpanded = token.bExpanded || m_bCondition;
+        if (literal.strCalculator.empty()) node.eKind = EExprKind::Computed; // an infinity
         return Add(node);
     }
 
@@ -960,6 +1049,34 @@ private:
         return true;
     }
 
+    // A floating literal beyond its type's range, which C reads as an infinity (or as 0 where it
+    // is too small), as GCC does with a warning.
+    static bool ReadOverflow(std::string_view strText, SCToken& literal)
+    {
+        const bool bFloat = !strText.empty() && (strText.back() == 'f' || strText.back() == 'F');
+        if (bFloat) strText.remove_suffix(1);
+        const bool bHex =
+            strText.size() > 2 && strText[0] == '0' && (strText[1] == 'x' || strText[1] == 'X');
+        const std::size_t nExponent = strText.find_first_of(bHex ? "pP" : "eE");
+        if (nExponent == std::string_view::npos || strText.find('\'') != std::string_view::npos)
+            return false;
+        const std::string_view strNumber = bHex ? strText.substr(2) : strText;
+        double dValue = 0.0;
+        const auto result =
+            std::from_chars(strNumber.data(), strNumber.data() + strNumber.size(), dValue,
+                            bHex ? std::chars_format::hex : std::chars_format::general);
+        const bool bBeyond =
+            result.ec == std::errc::result_out_of_range ||
+            (bFloat && result.ec == std::errc() && std::isinf(static_cast<float>(dValue)));
+        if (!bBeyond || result.ptr != strNumber.data() + strNumber.size()) return false;
+        const bool bTiny = nExponent + 1 < strText.size() && strText[nExponent + 1] == '-';
+        literal.eKind = ECToken::Floating;
+        literal.value =
+            FloatingValue(bFloat ? ECType::Float : ECType::Double, bTiny ? 0.0 : HUGE_VAL);
+        literal.strCalculator = bTiny ? "0" : std::string();
+        return true;
+    }
+
     bool IsLongDouble(std::string_view strText)
     {
         if (strText.empty() || AsciiLowerEnd(strText) != 'l') return false;
@@ -980,6 +1097,9 @@ private:
         const SPpToken& token = Token();
         ++m_nPos;
         const bool bCalled = Is(ECPunct::LeftParen);
+        if (bCalled)
+            for (const SBuiltInCall& call : kBuiltInCalls)
+                if (token.IsName(call.strName)) return ParseBuiltInCall(call, nFirst);
         if (token.IsName("__builtin_offsetof") || token.IsName("offsetof"))
         {
             const std::size_t nType = m_nPos + 1;
@@ -1019,6 +1139,69 @@ private:
             return Unknown(nFirst, Reason(TextNeedsArguments(token.strText)));
         return Unknown(nFirst, Reason(TextNotDefined(token.strText),
                                       IsCalculatorWord(token.strText, bCalled)));
+    }
+
+    // GCC's built-in functions that give constants: __builtin_constant_p(x) is 1 where x has a
+    // value known here.
+    int ParseBuiltInCall(const SBuiltInCall& call, std::uint32_t nFirst)
+    {
+        ++m_nPos;
+        std::vector<int> arrArgs;
+        if (Is(ECPunct::RightParen))
+            ++m_nPos;
+        else
+            for (;;)
+            {
+                const int nArg = ParseConditional();
+                if (nArg < 0) return -1;
+                arrArgs.push_back(nArg);
+                if (Is(ECPunct::RightParen))
+                {
+                    ++m_nPos;
+                    break;
+                }
+                if (!Is(ECPunct::Comma)) return -1;
+                ++m_nPos;
+            }
+        if (arrArgs.size() != call.nArgs) return -1;
+        const SExprNode* pArg = arrArgs.empty() ? nullptr : &Node(arrArgs[0]);
+        switch (call.eCall)
+        {
+        case EBuiltInCall::ConstantP:
+            return Computed(
+                nFirst, ForCondition(IntegerValue(ECType::Int, pArg->HasValue() && pArg->bDefined)),
+                ECConstruct::Name);
+        case EBuiltInCall::Infinity:
+        case EBuiltInCall::NaN:
+        {
+            if (call.eType == ECType::LongLong) // long double
+                return Unknown(nFirst, Reason(TextNotComputed("long double")), ECTypeKind::Other);
+            const double dValue = call.eCall == EBuiltInCall::NaN ? std::nan("") : HUGE_VAL;
+            return Computed(nFirst, FloatingValue(call.eType, dValue), ECConstruct::Name);
+        }
+        default:
+            break;
+        }
+        const int nReason = ValueReason(arrArgs[0]);
+        if (nReason >= 0) return Unknown(nFirst, nReason);
+        if (IsFloating(pArg->eType)) return -1;
+        if (!pArg->bDefined)
+        {
+            const int nNode = Computed(nFirst, SCValue{}, ECConstruct::Name);
+            m_arrNodes[static_cast<std::size_t>(nNode)].eType = call.eType;
+            Inherit(m_arrNodes[static_cast<std::size_t>(nNode)], *pArg);
+            return nNode;
+        }
+        EFault eIgnored = EFault::None;
+        const SCValue value = Convert(pArg->value, call.eType, eIgnored);
+        if (call.eCall == EBuiltInCall::Expect)
+            return Computed(nFirst, ForCondition(value), ECConstruct::Name);
+        std::uint64_t nSwapped = 0;
+        const int nBytes = TypeInfo(call.eType).nBits / 8;
+        for (int i = 0; i < nBytes; ++i)
+            nSwapped |= ((value.nBits >> (8 * i)) & 0xFF) << (8 * (nBytes - 1 - i));
+        return Computed(nFirst, ForCondition(IntegerValue(call.eType, nSwapped)),
+                        ECConstruct::Name);
     }
 
     // ---- Types
@@ -1316,14 +1499,25 @@ private:
         node.eKind = EExprKind::Computed;
         node.eConstruct = ECConstruct::Choice;
         node.nFirstToken = node.nToken = Node(nCondition).nFirstToken;
-        node.nReason = ReasonOf({nCondition, nTrue, nFalse});
-        for (const int n : {nCondition, nTrue, nFalse})
-            if (node.nReason < 0) node.nReason = ValueReason(n);
+        node.nReason = ValueReason(nCondition);
         if (node.nReason >= 0) return Add(node);
         const SExprNode& condition = Node(nCondition);
-        node.eType = CommonType(Node(nTrue).eType, Node(nFalse).eType);
+        const int nChosen = IsTrue(condition.value) ? nTrue : nFalse;
+        const int nOther = nChosen == nTrue ? nFalse : nTrue;
+        node.nReason = ValueReason(nChosen);
+        if (node.nReason >= 0) return Add(node);
+        // The branch not taken may be one the reader does not know, as where a header writes a
+        // constant's form beside a function's: __builtin_constant_p(x) ? SWAB(x) : swab(x).
+        const SExprNode& chosen = Node(nChosen);
+        const SExprNode& other = Node(nOther);
+        const bool bOtherKnown = other.eTypeKind == ECTypeKind::Arithmetic;
+        if (!bOtherKnown && other.eTypeKind != ECTypeKind::Unknown)
+        {
+            node.nReason = ValueReason(nOther); // a pointer beside a number: no number either way
+            return Add(node);
+        }
+        node.eType = bOtherKnown ? CommonType(chosen.eType, other.eType) : Promoted(chosen.eType);
         Inherit(node, condition);
-        const SExprNode& chosen = Node(IsTrue(condition.value) ? nTrue : nFalse);
         Inherit(node, chosen);
         EFault eIgnored = EFault::None;
         node.value = Convert(chosen.value, node.eType, eIgnored);
@@ -1394,6 +1588,8 @@ private:
             {
             case ECTypeKind::Pointer:
                 node.nReason = Reason(TextAddress());
+                m_pointees[static_cast<int>(m_arrNodes.size())] =
+                    type.strName.substr(0, type.strName.size() - 2);
                 break;
             case ECTypeKind::Enum:
                 node.nReason = Reason(TextEnumNotDefined(type.strName));
@@ -1440,6 +1636,7 @@ private:
     std::size_t m_nPos = 0;
     int m_nDepth = 0;
     int m_nTypeReason = -1;
+    std::map<int, std::string> m_pointees; // a cast to a pointer: the type it points to
     std::string m_strScratch;
     std::vector<SCToken> m_arrScratch;
 };
@@ -1590,6 +1787,8 @@ void CCExpression::Read(const std::vector<SPpToken>& arrTokens, const CCNames& n
     result.eConstruct = ConstructOf(parser, nRoot);
     if (!root.HasValue())
     {
+        result.bNoNumber =
+            root.eTypeKind == ECTypeKind::Array || root.eTypeKind == ECTypeKind::Pointer;
         int nReason = root.nReason;
         bool bCalculator = nReason >= 0;
         for (std::size_t i = 0; i < parser.m_arrReasons.size(); ++i)

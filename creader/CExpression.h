@@ -37,7 +37,8 @@ struct SCExpression
     SCReading reading; // Value: as CCReader gives it
     std::string strUnknown;
     ECConstruct eConstruct = ECConstruct::Arithmetic;
-    bool bPower = false; // a '<' of the text itself, which the calculator reads as a power
+    bool bPower = false;    // a '<' of the text itself, which the calculator reads as a power
+    bool bNoNumber = false; // Unknown: a string or an address, no number whatever is known
     // The enumerators and constants the text names itself (not through a macro); they view
     // the tokens.
     std::vector<std::string_view> arrNames;

@@ -35,6 +35,7 @@ bool CCMacroExpander::Next(SPpToken& token)
     {
         if (m_bRefused || !ReadRaw(token)) return false;
         if (token.eKind != ECPp::Name || token.bNoExpand) return true;
+        if (token.IsName("_Pragma") && SkipPragma()) continue;
         const SCName* pMacro = m_names.FindMacro(token.strText);
         if (!pMacro) return true;
         if (m_disabled.count(pMacro) != 0)
@@ -66,6 +67,30 @@ bool CCMacroExpander::Next(SPpToken& token)
         }
         if (!Invoke(token, *pMacro)) return false;
     }
+}
+
+// "_Pragma ( string )", an operator that asks the compiler for something and leaves nothing in
+// the text: false, and nothing taken, where the tokens are not that.
+bool CCMacroExpander::SkipPragma()
+{
+    SPpToken arrTaken[3];
+    std::size_t nTaken = 0;
+    const ECPp arrKinds[3] = {ECPp::Punct, ECPp::String, ECPp::Punct};
+    const ECPunct arrPuncts[3] = {ECPunct::LeftParen, ECPunct::None, ECPunct::RightParen};
+    for (; nTaken < 3; ++nTaken)
+    {
+        if (!ReadRaw(arrTaken[nTaken])) break;
+        const SPpToken& token = arrTaken[nTaken];
+        if (token.eKind != arrKinds[nTaken] ||
+            (token.eKind == ECPp::Punct && token.ePunct != arrPuncts[nTaken]))
+        {
+            ++nTaken;
+            break;
+        }
+    }
+    if (nTaken == 3 && arrTaken[2].Is(ECPunct::RightParen)) return true;
+    if (nTaken > 0) Push(std::vector<SPpToken>(arrTaken, arrTaken + nTaken), nullptr, false);
+    return false;
 }
 
 // The next token as it stands; a replacement read to its end is closed, its macro replaced

@@ -58,6 +58,7 @@ private:
 
     bool Next(SPpToken& token);
     bool ReadRaw(SPpToken& token);
+    bool SkipPragma();
     void Pop();
     bool Push(std::vector<SPpToken>&& arrTokens, const SCName* pMacro, bool bBarrier);
     bool Invoke(const SPpToken& name, const SCName& macro);

@@ -130,6 +130,8 @@ TEST(CBlock, SaysWhatAnUnknownValueNeeds)
         {"sizeof(enum later)", "enum later is not defined"},
         {"(enum later)1", "enum later is not defined"},
         {"__builtin_offsetof(struct stat, st_size)", "the layout of struct stat is not known"},
+        {"((long)&((struct stat *)0)->st_size)", "the layout of struct stat is not known"},
+        {"__builtin_huge_vall()", "values of long double are not computed"},
         {"(void *)0", "an address is no number here"},
         {"NULL", "an address is no number here"},
         {"\"abc\"", "a string is no number"},
@@ -249,6 +251,32 @@ TEST(CBlock, NoticesWhatCannotBeGivenWhatIsUnknownAndWhatTypedTextWouldGive)
         const std::string_view strLast = strBlock.substr(strBlock.rfind('\n') + 1);
         EXPECT_EQ(NoticeFor(arrLines.back(), strLast, nCast, evaluator, false).strText, pszNotice)
             << pszBlock << " under cast " << nCast;
+    }
+}
+
+// Rows: a header's way of writing a constant with a function beside it, and its value.
+TEST(CBlock, TakesTheBranchOfAConstantWhereHeadersWriteAFunctionBeside)
+{
+    const std::pair<const char*, const char*> rows[] = {
+        {"__builtin_constant_p(3) ? 7 : slow(3)", "7 (int)"},
+        {"#define SWAB16(x) ((__u16)((((x) & 0xFFu) << 8) | (((x) >> 8) & 0xFFu)))\n"
+         "#define CPU_TO_BE16(x) (__builtin_constant_p(x) ? SWAB16(x) : __fswab16(x))\n"
+         "CPU_TO_BE16(0x0102)",
+         "513 (int)"},
+        {"__builtin_constant_p(EBADF) ? 1 : slow(2)", "unknown: slow is not defined"},
+        {"1 ? (void *)0 : 2", "unknown: an address is no number here"},
+    };
+    for (const auto& [pszBlock, pszOutcome] : rows)
+    {
+        CCNames names;
+        const std::vector<SCLine> arrLines = ReadBlock(pszBlock, names);
+        const SCLine& line = Last(arrLines);
+        const std::string strOutcome =
+            line.eKind == ECLineKind::Value
+                ? DecimalText(line.reading.value) + " (" +
+                      std::string(TypeInfo(line.reading.value.eType).strName) + ")"
+                : "unknown: " + line.strUnknown;
+        EXPECT_EQ(strOutcome, pszOutcome) << pszBlock;
     }
 }
 

@@ -40,8 +40,8 @@ namespace fs = std::filesystem;
 
 bool g_bShow = false;
 
+// After the prelude, which includes <stdio.h> for printf.
 constexpr char kTypes[] =
-    "#include <stdio.h>\n"
     "#define T(e) _Generic((e), char: \"char\", signed char: \"signed_char\", unsigned char: "
     "\"unsigned_char\", short: \"short\", unsigned short: \"unsigned_short\", int: \"int\", "
     "unsigned int: \"unsigned_int\", long: \"long\", unsigned long: \"unsigned_long\", "
@@ -92,12 +92,11 @@ std::vector<SCompiled> CompileChunk(const std::string& strPrelude,
     for (int nPass = 0; nPass < 40; ++nPass)
     {
         // Each case's lines are numbered from a #line of its own, which maps an error back to
-        // its case whatever line breaks its text holds: kStride lines for each.
-        // The numbers start past the prelude's own lines (whose notes errors may name).
+        // its case whatever line breaks its text holds: kStride lines for each, past the
+        // prelude's own lines (whose notes errors may name). Each case is a function of its
+        // own, since the compiler names an undeclared identifier once in each.
         constexpr int kStride = 10;
         constexpr int kFirst = 1000000;
-        const auto base = [&](std::size_t i, bool bMain)
-        { return kFirst + static_cast<int>((bMain ? nCount + i : i) * kStride); };
         std::ofstream source(strSource);
         source << strPrelude << kTypes;
         for (std::size_t i = 0; i < nCount; ++i)
@@ -105,23 +104,19 @@ std::vector<SCompiled> CompileChunk(const std::string& strPrelude,
             if (arrOut[i]) continue;
             const std::string& strName = arrNames[i];
             const bool bPush = !arrDefinitions[i].empty();
-            source << "#line " << base(i, false) << "\n";
+            source << "#line " << kFirst + static_cast<int>(i) * kStride << "\n";
             if (bPush)
                 source << "#pragma push_macro(\"" << strName << "\")\n"
                        << arrDefinitions[i] << "\n";
-            source << "static const __typeof__(" << arrExpressions[i] << ") v" << i << " = ("
-                   << arrExpressions[i] << ");\n";
+            source << "static void f" << i << "(void) { static const __typeof__("
+                   << arrExpressions[i] << ") v = (" << arrExpressions[i] << ");\n"
+                   << "printf(\"%zu %s %llu %a\\n\", (size_t)" << i
+                   << ", T(v), B(v), (double)(v)); }\n";
             if (bPush) source << "#pragma pop_macro(\"" << strName << "\")\n";
         }
         source << "int main(void) {\n";
         for (std::size_t i = 0; i < nCount; ++i)
-            if (!arrOut[i])
-            {
-                // A type T does not name (a pointer, _Bool) fails here.
-                source << "#line " << base(i, true) << "\n";
-                source << "printf(\"%zu %s %llu %a\\n\", (size_t)" << i << ", T(v" << i << "), B(v"
-                       << i << "), (double)(v" << i << "));\n";
-            }
+            if (!arrOut[i]) source << "f" << i << "();\n";
         source << "return 0; }\n";
         source.close();
         const bool bBuilt = Run(strCompiler + " -std=gnu17 -D_GNU_SOURCE -w -O0 -o " + strDir +
@@ -155,8 +150,7 @@ std::vector<SCompiled> CompileChunk(const std::string& strPrelude,
             if (nAt == std::string::npos) continue;
             const int nErrorLine = std::atoi(strError.c_str() + nAt + strMark.size());
             if (nErrorLine < kFirst) continue;
-            const auto nCase = static_cast<std::size_t>((nErrorLine - kFirst) / kStride);
-            const std::size_t nIndex = nCase >= nCount ? nCase - nCount : nCase;
+            const auto nIndex = static_cast<std::size_t>((nErrorLine - kFirst) / kStride);
             if (nIndex < nCount && !arrOut[nIndex])
             {
                 arrOut[nIndex] = true;
@@ -195,7 +189,9 @@ std::vector<SCompiled> Compile(const std::string& strPrelude,
 bool SameAs(const SCValue& value, const SCompiled& compiled)
 {
     if (std::string(TypeInfo(value.eType).strName) != compiled.strType) return false;
-    if (IsFloating(value.eType)) return value.dValue == compiled.dValue;
+    if (IsFloating(value.eType))
+        return value.dValue == compiled.dValue ||
+               (std::isnan(value.dValue) && std::isnan(compiled.dValue));
     return value.nBits == compiled.nBits;
 }
 
@@ -375,6 +371,28 @@ std::vector<std::string> Headers(const std::string& strRoot)
     return arrHeaders;
 }
 
+// The prelude of kBuiltIn, with every macro its headers (and the compiler) define taken away
+// again where the reader does not know it without a header: a line that needs one needs more
+// than itself.
+std::string BuiltInOnly(const std::string& strDir)
+{
+    const std::string strPrelude = std::string(kBuiltIn) + "#include <stdio.h>\n";
+    std::ofstream(strDir + "/prelude.h") << strPrelude;
+    if (!Run("cpp -dM -std=gnu17 -D_GNU_SOURCE " + strDir + "/prelude.h >" + strDir +
+             "/prelude.txt 2>/dev/null"))
+        return strPrelude;
+    std::string strOut = strPrelude;
+    const CCNames names;
+    std::istringstream lines(ReadAll(strDir + "/prelude.txt"));
+    for (std::string strLine; std::getline(lines, strLine);)
+    {
+        if (strLine.rfind("#define ", 0) != 0) continue;
+        const std::string strName = strLine.substr(8, strLine.find_first_of(" (", 8) - 8);
+        if (!names.FindMacro(strName)) strOut += "#undef " + strName + "\n";
+    }
+    return strOut;
+}
+
 // (a): every constant line of the headers, pasted alone.
 void CheckPasted(const std::vector<std::string>& arrHeaders, const std::string& strDir,
                  STally& tally)
@@ -412,7 +430,7 @@ void CheckPasted(const std::vector<std::string>& arrHeaders, const std::string& 
         }
     }
     const std::vector<SCompiled> arrCompiled =
-        Compile(kBuiltIn, arrDefinitions, arrNames, arrExpressions, strDir);
+        Compile(BuiltInOnly(strDir), arrDefinitions, arrNames, arrExpressions, strDir);
     CExpressionEvaluator engine;
     CExpressionEvaluator checker;
     for (std::size_t i = 0; i < arrTexts.size(); ++i)
@@ -467,7 +485,8 @@ void CheckWithHeaders(const std::vector<std::string>& arrHeaders, const std::str
         if (arrNames.empty()) continue;
         const std::vector<std::string> arrNone(arrNames.size());
         const std::vector<SCompiled> arrCompiled =
-            Compile("#include \"" + strHeader + "\"\n", arrNone, arrNames, arrNames, strDir);
+            Compile("#include \"" + strHeader + "\"\n#include <stdio.h>\n", arrNone, arrNames,
+                    arrNames, strDir);
         for (std::size_t i = 0; i < arrNames.size(); ++i)
         {
             CCBlockReader reader(names);
