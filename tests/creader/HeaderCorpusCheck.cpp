@@ -147,7 +147,11 @@ std::vector<SCompiled> CompileChunk(const std::string& strPrelude,
         for (std::string strError; std::getline(errors, strError);)
         {
             const std::size_t nAt = strError.find(strMark);
-            if (nAt == std::string::npos) continue;
+            // A case that leaves a brace open makes the functions after it nested: theirs is
+            // not their error.
+            if (nAt == std::string::npos ||
+                strError.find("invalid storage class for function") != std::string::npos)
+                continue;
             const int nErrorLine = std::atoi(strError.c_str() + nAt + strMark.size());
             if (nErrorLine < kFirst) continue;
             const auto nIndex = static_cast<std::size_t>((nErrorLine - kFirst) / kStride);
