@@ -166,26 +166,41 @@ std::vector<SCompiled> CompileChunk(const std::string& strPrelude,
     return arrCompiled;
 }
 
-// The same, a few thousand cases at a time: a compiler slows down on a file of many errors.
+// The same, a few thousand cases at a time (a compiler slows down on a file of many errors),
+// then the cases left out once more in smaller parts: a case's error can take its neighbours
+// with it.
 std::vector<SCompiled> Compile(const std::string& strPrelude,
                                const std::vector<std::string>& arrDefinitions,
                                const std::vector<std::string>& arrNames,
                                const std::vector<std::string>& arrExpressions,
                                const std::string& strDir)
 {
-    constexpr std::size_t kChunk = 2000;
-    std::vector<SCompiled> arrCompiled;
-    for (std::size_t nFirst = 0; nFirst < arrExpressions.size(); nFirst += kChunk)
+    std::vector<SCompiled> arrCompiled(arrExpressions.size());
+    std::vector<std::size_t> arrLeft(arrExpressions.size());
+    for (std::size_t i = 0; i < arrLeft.size(); ++i)
+        arrLeft[i] = i;
+    for (const std::size_t nChunk : {std::size_t{2000}, std::size_t{200}})
     {
-        const std::size_t nEnd = std::min(arrExpressions.size(), nFirst + kChunk);
-        const auto slice = [&](const std::vector<std::string>& arr)
+        std::vector<std::size_t> arrStill;
+        for (std::size_t nFirst = 0; nFirst < arrLeft.size(); nFirst += nChunk)
         {
-            return std::vector<std::string>(arr.begin() + static_cast<std::ptrdiff_t>(nFirst),
-                                            arr.begin() + static_cast<std::ptrdiff_t>(nEnd));
-        };
-        const std::vector<SCompiled> arrChunk = CompileChunk(
-            strPrelude, slice(arrDefinitions), slice(arrNames), slice(arrExpressions), strDir);
-        arrCompiled.insert(arrCompiled.end(), arrChunk.begin(), arrChunk.end());
+            const std::size_t nEnd = std::min(arrLeft.size(), nFirst + nChunk);
+            const auto slice = [&](const std::vector<std::string>& arr)
+            {
+                std::vector<std::string> arrSlice;
+                for (std::size_t n = nFirst; n < nEnd; ++n)
+                    arrSlice.push_back(arr[arrLeft[n]]);
+                return arrSlice;
+            };
+            const std::vector<SCompiled> arrChunk = CompileChunk(
+                strPrelude, slice(arrDefinitions), slice(arrNames), slice(arrExpressions), strDir);
+            for (std::size_t n = nFirst; n < nEnd; ++n)
+            {
+                arrCompiled[arrLeft[n]] = arrChunk[n - nFirst];
+                if (!arrChunk[n - nFirst].bComputed) arrStill.push_back(arrLeft[n]);
+            }
+        }
+        arrLeft = std::move(arrStill);
     }
     return arrCompiled;
 }
@@ -532,6 +547,7 @@ int main(int argc, char** argv)
         std::printf("no headers under %s\n", strRoot.c_str());
         return 0;
     }
+    std::printf("%zu headers under %s\n", arrHeaders.size(), strRoot.c_str());
     const std::string strDir =
         fs::temp_directory_path().string() + "/creader-corpus-" + std::to_string(getpid());
     fs::create_directories(strDir);
