@@ -179,7 +179,7 @@ std::vector<SCompiled> Compile(const std::string& strPrelude,
     std::vector<std::size_t> arrLeft(arrExpressions.size());
     for (std::size_t i = 0; i < arrLeft.size(); ++i)
         arrLeft[i] = i;
-    for (const std::size_t nChunk : {std::size_t{2000}, std::size_t{200}})
+    for (const std::size_t nChunk : {std::size_t{2000}, std::size_t{200}, std::size_t{10}})
     {
         std::vector<std::size_t> arrStill;
         for (std::size_t nFirst = 0; nFirst < arrLeft.size(); nFirst += nChunk)
@@ -444,7 +444,7 @@ void CheckPasted(const std::vector<std::string>& arrHeaders, const std::string& 
                 arrTexts.push_back(strLine);
                 arrNames.push_back(match[1].str());
                 arrDefinitions.push_back("");
-                arrExpressions.push_back(match[2].str());
+                arrExpressions.push_back(WithoutComments(match[2].str()));
             }
         }
     }
