@@ -71,7 +71,8 @@ public:
                            std::string strOrigin = std::string(kOriginPasted));
 
     // One line, without its line break. The outcomes of the lines it completes are appended
-    // to arrOut, one for each line, in order: none while a comment or a splice goes on.
+    // to arrOut, one for each line, in order: none while a comment or a splice goes on (and
+    // none at all when a header is read, which only defines names).
     void ReadLine(std::string_view strLine, std::vector<SCLine>& arrOut);
     // The text ends: lines still waiting are read, an open comment ending with the text.
     void Finish(std::vector<SCLine>& arrOut);
