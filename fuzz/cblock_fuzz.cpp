@@ -56,8 +56,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     {
         const std::size_t nEnd = strRest.find_first_of("\r\n");
         const std::string_view strLine = strRest.substr(0, nEnd);
-        strRest.remove_prefix(nEnd == std::string_view::npos ? strRest.size()
-                                                             : nEnd + (strRest.compare(nEnd, 2, "\r\n") == 0 ? 2 : 1));
+        strRest.remove_prefix(nEnd == std::string_view::npos
+                                  ? strRest.size()
+                                  : nEnd + (strRest.compare(nEnd, 2, "\r\n") == 0 ? 2 : 1));
         (void)NoticeFor(line, strLine, nCastType, evaluator, true);
         if (line.eKind != ECLineKind::Value || line.reading.strTranslation.empty()) continue;
         const SCReading& reading = line.reading;
