@@ -137,7 +137,7 @@ cmd_test() {
     QT_QPA_PLATFORM=offscreen ctest --test-dir "$dir" --output-on-failure -j "$(jobs)"
 }
 
-FUZZ_TARGETS=(evaluate console paste transcript history creader)
+FUZZ_TARGETS=(evaluate console paste transcript history creader cblock)
 
 # The clang to fuzz with, found at run time: the unversioned clang++ (a distribution's default
 # LLVM), else the newest clang++-N on the PATH. Sets CLANGXX and CLANG_MAJOR.
@@ -195,6 +195,7 @@ cmd_fuzz() {
         case $target in
             console) max_len=1024 ;; # the steps and a text of a few lines
             history) max_len=4096 ;; # enough lines to pass the history's bound
+            cblock) max_len=1024 ;;  # blocks of a few definitions and their uses
         esac
         dict=$ROOT/fuzz/$target.dict
         [ -f "$dict" ] || dict=$ROOT/fuzz/lumdrak.dict

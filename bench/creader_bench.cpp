@@ -1,12 +1,21 @@
 // A paste of a megabyte of C lines, as copied from headers, read as C and checked under a cast;
 // and a megabyte of the calculator's own lines, which the reader gives up on and the literal
 // conversion takes. Each must convert well under 100 ms.
+//
+// Blocks: 10,000 pasted #define lines read, resolved and checked (the goal: under 100 ms); a
+// megabyte of the preprocessor's output of real headers read into names (under 150 ms, the
+// preprocessor's own time apart); and a name looked up among few or 100,000 names kept.
+#include "CBlockReader.h"
+#include "CCheck.h"
+#include "CHeaderFile.h"
 #include "CLiterals.h"
 #include "Paste.h"
 
 #include <benchmark/benchmark.h>
 
+#include <array>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 namespace
@@ -78,6 +87,130 @@ void BM_LiteralConversionOnly(benchmark::State& state)
     for (auto _ : state)
         benchmark::DoNotOptimize(ConvertCLiterals(strText).data());
 }
+
+// Defines as a board's or a driver's header writes them: addresses, chains of names, fields,
+// ioctl numbers, function-like macros and their uses, and enumerations.
+std::string DefineLines(int nLines)
+{
+    const char* kLines[] = {
+        "#define REG_%d_BASE 0x%X\n",
+        "#define REG_%d_CTRL (REG_%d_BASE + 0x30)\n",
+        "#define REG_%d_EN (1u << (%d %% 32))\n",
+        "#define REG_%d_FIELD(x) (((x) & 0xFu) << 4) /* a field */\n",
+        "#define REG_%d_IOC _IOWR('V', %d %% 256, __u32)\n",
+        "#define REG_%d_ALL (REG_%d_CTRL | REG_%d_EN | REG_%d_FIELD(3))\n",
+        "#define REG_%d_COUNT (sizeof(uint64_t) * 8 - 1)\n",
+        "#define REG_%d_MASK ~(REG_%d_EN - 1)\n",
+    };
+    std::string strText;
+    char buffer[256];
+    for (int i = 0; i < nLines; ++i)
+    {
+        const int nBase = i - i % 8;
+        std::snprintf(buffer, sizeof buffer, kLines[i % 8], nBase,
+                      i % 8 == 0 ? 0x40000000 + i : nBase, nBase, nBase, nBase);
+        strText += buffer;
+    }
+    return strText;
+}
+
+void BM_PasteDefineBlock(benchmark::State& state)
+{
+    static const std::string strText = DefineLines(10000);
+    CExpressionEvaluator evaluator;
+    std::size_t nValues = 0;
+    for (auto _ : state)
+    {
+        CCNames names;
+        CCBlockReader reader(names);
+        std::vector<SCLine> arrLines;
+        reader.ReadText(strText, arrLines);
+        for (const SCLine& line : arrLines)
+            if (line.eKind == ECLineKind::Value)
+            {
+                ++nValues;
+                benchmark::DoNotOptimize(CheckReading(line.reading, 3, evaluator));
+            }
+    }
+    state.counters["values"] = static_cast<double>(nValues / state.iterations());
+    state.counters["lines"] = 10000;
+}
+
+// The preprocessor's output (-dD) of real headers, a megabyte of it, or empty where there is no
+// preprocessor or none of the headers.
+std::string PreprocessedMegabyte()
+{
+    static const char kCommand[] =
+        "printf '#include <linux/input.h>\\n#include <linux/videodev2.h>\\n"
+        "#include <sys/socket.h>\\n#include <netinet/in.h>\\n#include <elf.h>\\n"
+        "#include <termios.h>\\n#include <fcntl.h>\\n#include <signal.h>\\n' | "
+        "cpp -dD -std=gnu17 -D_GNU_SOURCE -w 2>/dev/null";
+    std::string strOnce;
+    const std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(kCommand, "r"), pclose);
+    if (!pipe) return {};
+    std::array<char, 65536> buffer{};
+    for (std::size_t nRead; (nRead = std::fread(buffer.data(), 1, buffer.size(), pipe.get())) > 0;)
+        strOnce.append(buffer.data(), nRead);
+    if (strOnce.empty()) return {};
+    std::string strText;
+    while (strText.size() < kMegabyte)
+        strText += strOnce;
+    return strText.substr(0, strText.rfind('\n', kMegabyte) + 1);
+}
+
+void BM_ReadPreprocessedHeader(benchmark::State& state)
+{
+    static const std::string strText = PreprocessedMegabyte();
+    if (strText.empty())
+    {
+        state.SkipWithError("no C preprocessor or no such headers here");
+        return;
+    }
+    std::size_t nNames = 0;
+    for (auto _ : state)
+    {
+        CCNames names;
+        ReadPreprocessed(strText, names);
+        nNames = names.Count();
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * strText.size()));
+    state.counters["names"] = static_cast<double>(nNames);
+}
+
+// A line that uses two names, with few or very many names kept.
+void BM_LookUpAmongNames(benchmark::State& state)
+{
+    CCNames names;
+    const auto nNames = static_cast<std::size_t>(state.range(0));
+    std::string strText;
+    for (std::size_t n = 0; n < nNames; ++n)
+        strText += "#define NAME_" + std::to_string(n) + " (" + std::to_string(n) + " << 2)\n";
+    {
+        CCBlockReader reader(names, ECReadMode::Header);
+        std::vector<SCLine> arrIgnored;
+        reader.ReadText(strText, arrIgnored);
+    }
+    const std::string strLine = "NAME_" + std::to_string(nNames / 2) + " | _IOR('E', 1, int)";
+    CCBlockReader reader(names);
+    std::vector<SCLine> arrLines;
+    for (auto _ : state)
+    {
+        arrLines.clear();
+        reader.ReadLine(strLine, arrLines);
+        benchmark::DoNotOptimize(arrLines.data());
+    }
+    state.counters["names"] = static_cast<double>(names.Count());
+}
+
+BENCHMARK(BM_PasteDefineBlock)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_ReadPreprocessedHeader)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_LookUpAmongNames)->Arg(100)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK(BM_PasteCLines)
     ->Arg(0)

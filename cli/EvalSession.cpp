@@ -1,5 +1,8 @@
 #include "EvalSession.h"
 
+#include "CHeaderFile.h"
+#include "CLiterals.h"
+#include "CTexts.h"
 #include "PanelBits.h"
 #include "ResultLiteral.h"
 
@@ -44,27 +47,90 @@ void CEvalSession::EvaluateLines(std::string_view strText)
     }
 }
 
+void CEvalSession::FinishLines()
+{
+    if (!m_bCLiterals) return;
+    m_arrOutcomes.clear();
+    m_reader.Finish(m_arrOutcomes);
+    PrintOutcomes();
+    m_arrWaiting.clear();
+}
+
+bool CEvalSession::ReadHeader(const std::string& strPath, std::string& strError,
+                              std::string& strNote)
+{
+    const SCHeaderRead read = ReadHeaderFile(strPath, m_names);
+    strError = read.strError;
+    strNote = read.strNote;
+    return read.bRead;
+}
+
 int CEvalSession::Enter(std::string_view strExpression, bool bAsTyped)
 {
-    const bool bReadC = m_bCLiterals && !bAsTyped;
-    m_strLine.assign(1, '?');
-    m_bDiffers = false;
-    if (bReadC)
+    m_bDiffers = m_bUnknown = m_bNoValue = false;
+    if (!m_bCLiterals || bAsTyped) return EnterText(strExpression, false);
+    // One line on its own: a comment it leaves open ends with it.
+    m_arrOutcomes.clear();
+    m_reader.ReadLine(strExpression, m_arrOutcomes);
+    m_reader.Finish(m_arrOutcomes);
+    if (m_arrOutcomes.empty()) return EnterOutcome(SCLine{}, strExpression, 0);
+    return EnterOutcome(m_arrOutcomes.back(), strExpression, 0);
+}
+
+// A line's outcome read as C: its translation entered where it gives C's value, nothing where
+// it differs, is unknown or yields no value, and the literal conversion where it is no C.
+// Its positions count from nOffset before the line's own first byte.
+int CEvalSession::EnterOutcome(const SCLine& line, std::string_view strText, std::size_t nOffset)
+{
+    m_strWritten.clear();
+    m_strMessage.clear();
+    switch (line.eKind)
     {
-        m_pPasted = &m_paste.ReadLine(strExpression, m_console.CastType(), true, true);
-        if (m_pPasted->DiffersFromC())
-        {
-            m_bDiffers = true;
-            m_bAnyDifference = true;
-            m_strCNotice = m_pPasted->strNotice;
-            m_strWritten.clear();
-            m_strMessage.clear();
-            return 0;
-        }
-        m_strLine.append(m_pPasted->strText);
+    case ECLineKind::None:
+        m_bNoValue = true;
+        return 0;
+    case ECLineKind::Unknown:
+        m_bUnknown = true;
+        m_bAnyUnknown = true;
+        m_strCNotice = TextUnknown(line.strUnknown);
+        return 0;
+    case ECLineKind::NotC:
+        return EnterText(strText, true);
+    case ECLineKind::Value:
+        break;
     }
+    const SCReading& reading = line.reading;
+    const SCCheck check = CheckReading(reading, m_console.CastType(), m_checker);
+    if (check.eAgreement == EAgreement::Differs || check.eAgreement == EAgreement::Undefined ||
+        reading.strTranslation.empty())
+    {
+        m_bDiffers = true;
+        m_bAnyDifference = true;
+        m_strCNotice = CheckText(reading, check, true);
+        return 0;
+    }
+    m_strLine.assign(1, '?');
+    m_strLine.append(reading.strTranslation);
+    m_arrSourcePos.clear();
+    for (const std::size_t nSource : reading.arrSourcePos)
+        m_arrSourcePos.push_back(std::min(nSource - std::min(nSource, nOffset), strText.size()));
+    return Evaluate(strText, true);
+}
+
+int CEvalSession::EnterText(std::string_view strText, bool bConvert)
+{
+    m_strLine.assign(1, '?');
+    if (bConvert)
+        m_strLine.append(ConvertCLiterals(strText, &m_arrSourcePos));
     else
-        m_strLine.append(strExpression);
+        m_strLine.append(strText);
+    return Evaluate(strText, bConvert);
+}
+
+// Enter on m_strLine; with bMapped its bytes came from strText as m_arrSourcePos says, and
+// the line and its marker are shown as strText stands.
+int CEvalSession::Evaluate(std::string_view strText, bool bMapped)
+{
     m_window.SetConsoleText(m_strLine);
     SEnterResult entered = m_console.ProcessEnter();
     m_strWritten = std::move(entered.strLine);
@@ -84,14 +150,16 @@ int CEvalSession::Enter(std::string_view strExpression, bool bAsTyped)
             m_strWritten = ResultLiteral(m_window.m_strPanelText,
                                          static_cast<int>(m_console.Modes().eOutputMode));
     }
-    if (bReadC)
+    if (bMapped)
     {
         // The line and the marker as they stand for the text that was given.
         m_strLine.assign(1, '?');
-        m_strLine.append(strExpression);
+        m_strLine.append(strText);
         if (nErrorPos != 0)
         {
-            nErrorPos = m_pPasted->SourcePos(nErrorPos);
+            const auto nConverted =
+                std::min(static_cast<std::size_t>(nErrorPos - 1), m_arrSourcePos.size() - 1);
+            nErrorPos = static_cast<int>(m_arrSourcePos[nConverted]) + 1;
             m_strWritten = MarkerLine(static_cast<std::size_t>(nErrorPos));
         }
     }
@@ -122,12 +190,54 @@ std::string CEvalSession::RawText(double dValue)
 void CEvalSession::EvaluateLine(std::string_view strLine)
 {
     const bool bAsTyped = !strLine.empty() && strLine.front() == '?';
+    if (m_bCLiterals && !bAsTyped)
+    {
+        m_arrWaiting.emplace_back(strLine);
+        m_arrOutcomes.clear();
+        m_reader.ReadLine(strLine, m_arrOutcomes);
+        PrintOutcomes();
+        return;
+    }
     if (bAsTyped) strLine.remove_prefix(1);
     if (strLine.empty()) return;
-    const int nErrorPos = Enter(strLine, bAsTyped);
-    if (nErrorPos != 0) m_bAnyError = true;
+    if (m_bCLiterals) FinishLines(); // a '?' line is the calculator's own, and ends the C text
+    Print(strLine, Enter(strLine, true));
+}
 
-    if (m_bDiffers)
+// The outcomes the reader gave, each for the line it waited for. A value whose text began on
+// lines before maps its positions past them.
+void CEvalSession::PrintOutcomes()
+{
+    for (const SCLine& line : m_arrOutcomes)
+    {
+        if (m_arrWaiting.empty()) return;
+        const std::string strText = std::move(m_arrWaiting.front());
+        m_arrWaiting.pop_front();
+        std::size_t nOffset = 0;
+        const auto nBefore = static_cast<std::size_t>(line.nLinesBefore);
+        for (std::size_t n = 0; n < nBefore && n < m_arrDone.size(); ++n)
+            nOffset += m_arrDone[m_arrDone.size() - 1 - n] + 1;
+        m_arrDone.push_back(strText.size());
+        if (m_arrDone.size() > kMaxLinesBefore) m_arrDone.pop_front();
+        m_bDiffers = m_bUnknown = m_bNoValue = false;
+        Print(strText, EnterOutcome(line, strText, nOffset));
+    }
+}
+
+void CEvalSession::Print(std::string_view strLine, int nErrorPos)
+{
+    if (nErrorPos != 0) m_bAnyError = true;
+    if (m_bUnknown)
+    {
+        std::fprintf(stderr, "?%.*s: %s\n", static_cast<int>(strLine.size()), strLine.data(),
+                     m_strCNotice.c_str());
+        if (m_bRaw) std::printf("unknown\n");
+    }
+    else if (m_bNoValue)
+    {
+        if (m_bRaw) std::printf("-\n");
+    }
+    else if (m_bDiffers)
     {
         // Nothing for a script to take as the value: a person reads why.
         std::fprintf(stderr, "?%.*s: %s\n", static_cast<int>(strLine.size()), strLine.data(),

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "CBlockReader.h"
 #include "Console.h"
 #include "MemoryWindow.h"
-#include "Paste.h"
 
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,10 +23,14 @@ struct SEvalModes
 class CEvalSession
 {
 public:
-    // bCLiterals: each expression is read as C first, as a paste into the window's console is:
-    // a C constant expression is evaluated as its translation when that gives C's value, and
-    // otherwise not at all (DiffersFromC); other text has its C and Python integer literals
-    // converted (ConvertCLiterals): what CPasteConverter::ReadLine makes of it.
+    // Where the names an expression defined came from.
+    static constexpr std::string_view kOriginGiven = "given";
+
+    // bCLiterals: the expressions are read as one C text, line after line, as a paste into the
+    // window's console is: a line that is C is evaluated as its translation when that gives
+    // C's value, and otherwise not at all (DiffersFromC, UnknownInC); a definition is kept for
+    // the lines after it (YieldsNoValue where the line has no value of its own); other text has
+    // its C and Python integer literals converted (ConvertCLiterals).
     // EOutputMode::Double and Float write the result's IEEE-754 bits, "0x" and hex digits.
     CEvalSession(ECastMode eCastMode, int bUnsigned, EOutputMode eOutputMode, bool bRaw,
                  bool bCLiterals = false);
@@ -40,19 +45,33 @@ public:
     // Evaluates every line of strText, as a script's input: CR and LF both end a line, a
     // leading '?' is dropped (and the line read as typed), empty lines are skipped; results go to
     // standard output, syntax errors as the console shows them to standard error (with --raw both
-    // as one line each to standard output).
+    // as one line each to standard output). Read as C, a line with a leading '?' is the
+    // calculator's own, and with --raw every line gets one line of output: a blank line or a
+    // line without a value of its own gets "-", a value unknown here "unknown".
     void EvaluateLines(std::string_view strText);
+    // The C text ends (an argument, or standard input): lines still waiting for a comment or a
+    // splice to end are evaluated.
+    void FinishLines();
+
+    // A header read as the system's C compiler sees it, its names kept for the expressions: false
+    // where the file cannot be read (strError says why); strNote says what standard error should
+    // (no preprocessor, or what it reported).
+    bool ReadHeader(const std::string& strPath, std::string& strError, std::string& strNote);
 
     // Enter on the line '?' + strExpression: 0 on success, else the 1-based error position.
     // Afterwards WrittenLine() is the result line (with m_bLiteral the literal Ctrl+Shift+C
-    // copies), or after an error the marker line. With C read, the position and the marker
-    // are those of the text as given; an expression whose value would differ from C's is not
-    // entered, and DiffersFromC() then holds with CNotice() saying how. bAsTyped: the line
-    // was given with its '?', as the calculator's own, and is read as typed even with C read.
+    // copies), or after an error the marker line. With C read (and bAsTyped false), the line
+    // is one pasted line: the position and the marker are those of the text as given; an
+    // expression whose value would differ from C's, or is unknown here, is not entered, and
+    // DiffersFromC() or UnknownInC() then holds with CNotice() saying how; a line that yields no
+    // value enters nothing (YieldsNoValue()). bAsTyped: the line was given with its '?', as the
+    // calculator's own, and is read as typed even with C read.
     int Enter(std::string_view strExpression, bool bAsTyped = false);
     std::string_view WrittenLine() const { return m_strWritten; }
     std::string_view ErrorMessage() const { return m_strMessage; }
     bool DiffersFromC() const { return m_bDiffers; }
+    bool UnknownInC() const { return m_bUnknown; }
+    bool YieldsNoValue() const { return m_bNoValue; }
     std::string_view CNotice() const { return m_strCNotice; }
     // A result as --raw prints it: the shortest exact decimal, or with m_bLiteral the literal.
     std::string RawResult() const;
@@ -70,21 +89,36 @@ public:
 
     bool m_bAnyError = false;
     bool m_bAnyDifference = false; // from C, with bCLiterals
+    bool m_bAnyUnknown = false;    // C's value unknown here, with bCLiterals
     bool m_bLiteral = false;       // results as literals (ResultLiteral)
     const bool m_bRaw;
     const bool m_bCLiterals;
 
 private:
     void EvaluateLine(std::string_view strLine);
+    int EnterText(std::string_view strText, bool bConvert);
+    int EnterOutcome(const SCLine& line, std::string_view strText, std::size_t nOffset);
+    int Evaluate(std::string_view strText, bool bMapped);
+    void Print(std::string_view strLine, int nErrorPos);
+    void PrintOutcomes();
+
+    static constexpr std::size_t kMaxLinesBefore = 64; // of a value's text, for its positions
 
     EOutputMode m_nOutputMode = EOutputMode::Decimal; // the console's, or Double or Float
 
     std::string m_strLine;
     std::string m_strWritten;
     std::string m_strMessage;
-    CPasteConverter m_paste;
-    const SPastedLine* m_pPasted = nullptr; // with C read: the last expression as read
+    std::vector<std::size_t> m_arrSourcePos; // of each converted byte, in the text as given
+    CCNames m_names;                         // what the C text defined, for the lines after it
+    CCBlockReader m_reader{m_names, ECReadMode::Paste, std::string(kOriginGiven)};
+    std::vector<SCLine> m_arrOutcomes;
+    std::deque<std::string> m_arrWaiting; // lines read whose outcome has not come yet
+    std::deque<std::size_t> m_arrDone;    // the sizes of the last lines given their outcome
+    CExpressionEvaluator m_checker;       // evaluates translations for the check alone
     bool m_bDiffers = false;
+    bool m_bUnknown = false;
+    bool m_bNoValue = false;
     std::string m_strCNotice;
     CMemoryWindow m_window;
     CConsole m_console{m_window};

@@ -59,9 +59,14 @@ void EvaluateTyped(CEvalSession& session, std::string_view strLine)
     if (bAsTyped) strExpression.remove_prefix(1);
     if (strExpression.empty()) return;
     const int nErrorPos = session.Enter(strExpression, bAsTyped);
-    if (session.DiffersFromC())
+    if (session.DiffersFromC() || session.UnknownInC())
     {
         PrintLine(session.CNotice());
+        return;
+    }
+    if (session.YieldsNoValue())
+    {
+        if (session.m_bRaw) PrintLine("-");
         return;
     }
     if (session.m_bRaw)

@@ -20,8 +20,8 @@ namespace
 {
 
 constexpr char kUsage[] =
-    "usage: lumdrak-eval [-c none|32|16|8] [-u] [-o bin|hex|dez|f64|f32] [-C] [-L] [--raw]\n"
-    "                    [EXPRESSION ...]\n";
+    "usage: lumdrak-eval [-c none|32|16|8] [-u] [-o bin|hex|dez|f64|f32] [-C] [-i FILE] [-L]\n"
+    "                    [--raw] [EXPRESSION ...]\n";
 
 constexpr char kHelp[] =
     "Evaluates calculator expressions, from the arguments or one per line from standard input\n"
@@ -33,28 +33,38 @@ constexpr char kHelp[] =
     "  -u               with -c: read the narrowed values as unsigned\n"
     "  -o bin|hex|dez   output the binary (#), hexadecimal ($) or decimal line (default dez)\n"
     "  -o f64|f32       output the result's IEEE-754 double or nearest float bits (0x...)\n"
-    "  -C, --c-literals read each expression as C first: a C constant expression (#define,\n"
-    "                   declaration, comments and all) is evaluated as C computes it, or\n"
-    "                   refused with C's value and type and the cast that agrees; other\n"
-    "                   text has its C and Python integer literals converted (0xFF to $FF);\n"
-    "                   an expression that begins with '?' is the calculator's own, as typed\n"
+    "  -C, --c-literals read the expressions as one C text, line after line: a line that is C\n"
+    "                   (an expression, #define, enumerator, const declaration) is evaluated\n"
+    "                   as C computes it, or refused with C's value and type and the cast\n"
+    "                   that agrees; what it defines (macros, enums, typedefs) serves the\n"
+    "                   lines after it; a line that needs what is not defined here is\n"
+    "                   unknown; a line beginning with '?' and text that is not C are the\n"
+    "                   calculator's own (C and Python integer literals converted: 0xFF, $FF)\n"
+    "  -i, --include FILE  read the C header FILE first, as the system's C compiler sees it\n"
+    "                   (its preprocessor follows #include and #if), for its names; implies\n"
+    "                   -C; may be given more than once\n"
     "  -L, --literal    print each result as a literal for code: 0x... with -o hex, 0b...\n"
     "                   with -o bin, decimal otherwise\n"
     "  --raw            print each value in its shortest exact decimal form, or 'error P'\n"
-    "                   with the 1-based position of the syntax error\n"
+    "                   with the 1-based position of the syntax error; with -C one line for\n"
+    "                   every line: '-' for a line without a value of its own (a directive,\n"
+    "                   a typedef, a blank line), 'differs', or 'unknown'\n"
     "  --               the arguments after it are expressions, even when they begin with -\n"
     "  -h, --help       print this help and exit\n"
     "  --version        print the version and exit\n"
     "\n"
     "The last result r carries over from one expression to the next. On a terminal, with no\n"
     "expressions, lines are edited and kept in a history (:help there lists keys and commands).\n"
-    "Exit status: 0 all evaluated, 1 a syntax error (or an output error), 2 bad usage,\n"
-    "3 with -C a C expression whose value the cast cannot give (differs from C).\n";
+    "Exit status: 0 all evaluated, 1 a syntax error (or an output error), 2 bad usage or a\n"
+    "FILE that cannot be read, 3 with -C a C expression whose value the cast cannot give\n"
+    "(differs from C), 4 with -C a C expression whose value is unknown here (a name nothing\n"
+    "defined, the size of a struct): standard error names what is missing.\n";
 
 constexpr int kExitOk = 0;
 constexpr int kExitSyntaxError = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitDiffersFromC = 3;
+constexpr int kExitUnknownInC = 4;
 
 struct SOptions
 {
@@ -65,6 +75,7 @@ struct SOptions
     bool bCLiterals = false;
     bool bLiteral = false;
     std::vector<std::string> expressions;
+    std::vector<std::string> headers; // -i
 };
 
 int UsageError(const std::string& strMessage)
@@ -105,6 +116,12 @@ int ParseArguments(int argc, char** argv, SOptions& options)
         }
         else if (strArg == "-C" || strArg == "--c-literals")
         {
+            options.bCLiterals = true;
+        }
+        else if (strArg == "-i" || strArg == "--include")
+        {
+            if (i + 1 >= argc) return UsageError(std::string(strArg) + " takes a file");
+            options.headers.emplace_back(argv[++i]);
             options.bCLiterals = true;
         }
         else if (strArg == "-L" || strArg == "--literal")
@@ -151,10 +168,24 @@ int main(int argc, char** argv)
     CEvalSession session(options.eCastMode, options.bUnsigned, options.eOutputMode, options.bRaw,
                          options.bCLiterals);
     session.m_bLiteral = options.bLiteral;
+    for (const std::string& strHeader : options.headers)
+    {
+        std::string strError;
+        std::string strNote;
+        if (!session.ReadHeader(strHeader, strError, strNote))
+        {
+            std::fprintf(stderr, "lumdrak-eval: %s\n", strError.c_str());
+            return kExitUsage;
+        }
+        if (!strNote.empty()) std::fprintf(stderr, "lumdrak-eval: %s\n", strNote.c_str());
+    }
     if (!options.expressions.empty())
     {
         for (const std::string& strExpression : options.expressions)
+        {
             session.EvaluateLines(strExpression);
+            session.FinishLines(); // each argument is a text of its own
+        }
     }
     else
     {
@@ -176,6 +207,7 @@ int main(int argc, char** argv)
             session.EvaluateLines(std::string_view(pLine, static_cast<std::size_t>(nRead)));
             if (bPrompt) std::fflush(stdout);
         }
+        session.FinishLines();
         std::free(pLine);
         if (bPrompt) std::fputc('\n', stdout);
     }
@@ -186,5 +218,6 @@ int main(int argc, char** argv)
         return kExitSyntaxError;
     }
     if (session.m_bAnyError) return kExitSyntaxError;
+    if (session.m_bAnyUnknown) return kExitUnknownInC;
     return session.m_bAnyDifference ? kExitDiffersFromC : kExitOk;
 }

@@ -1,7 +1,17 @@
 #include "CTexts.h"
 
+#include "CExpression.h"
+
 namespace
 {
+
+std::string Quoted(std::string_view str)
+{
+    std::string strOut(1, '`');
+    strOut += str;
+    strOut += '`';
+    return strOut;
+}
 
 struct SFaultText
 {
@@ -32,6 +42,11 @@ constexpr SCastName kCastNames[] = {
     {ECastType::Unsigned16, "16Bit UNSIGNED", "-c 16 -u"}, {ECastType::Signed8, "8Bit", "-c 8"},
     {ECastType::Unsigned8, "8Bit UNSIGNED", "-c 8 -u"},
 };
+
+std::string Plural(std::size_t n, std::string_view strOne, std::string_view strMany)
+{
+    return std::to_string(n) + " " + std::string(n == 1 ? strOne : strMany);
+}
 
 } // namespace
 
@@ -88,4 +103,171 @@ std::string PasteNoticeText(std::string strFirst, int nFirstLine, int nLines, in
         strFirst += nDiffering == 2 ? " more line differs." : " more lines differ.";
     }
     return strFirst;
+}
+
+std::string TextNotDefined(std::string_view strName)
+{
+    return std::string(strName) + " is not defined";
+}
+
+std::string TextRefersToItself(std::string_view strName)
+{
+    return std::string(strName) + " refers to itself";
+}
+
+std::string TextNeedsArguments(std::string_view strName)
+{
+    return std::string(strName) + " is a function-like macro, named without its arguments";
+}
+
+std::string TextArgumentCount(std::string_view strName, std::size_t nWanted, std::size_t nGiven)
+{
+    return std::string(strName) + " takes " + Plural(nWanted, "argument", "arguments") + ", not " +
+           std::to_string(nGiven);
+}
+
+std::string TextArgumentsDoNotEnd(std::string_view strName)
+{
+    return "the arguments of " + std::string(strName) + " do not end";
+}
+
+std::string TextPasteFails(std::string_view strLeft, std::string_view strRight)
+{
+    return "pasting " + Quoted(strLeft) + " and " + Quoted(strRight) + " does not give one token";
+}
+
+std::string TextNestsTooDeep(std::size_t nLevels)
+{
+    return "macros nest deeper than " + std::to_string(nLevels) + " levels";
+}
+
+std::string TextGrowsTooLong(std::string_view strName, std::size_t nTokens)
+{
+    return "replacing " + std::string(strName) + " gives more than " + std::to_string(nTokens) +
+           " tokens";
+}
+
+std::string TextBudgetSpent(std::string_view strName)
+{
+    return "the text's macros have made too many tokens: " + std::string(strName) +
+           " is not replaced";
+}
+
+std::string TextSizeNotKnown(std::string_view strType)
+{
+    return "the size of " + std::string(strType) + " is not known";
+}
+
+std::string TextLayoutNotKnown(std::string_view strType)
+{
+    return "the layout of " + std::string(strType) + " is not known";
+}
+
+std::string TextEnumNotDefined(std::string_view strTag)
+{
+    return "enum " + std::string(strTag) + " is not defined";
+}
+
+std::string TextAddress() { return "an address is no number here"; }
+
+std::string TextString() { return "a string is no number"; }
+
+std::string TextNotComputed(std::string_view strWhat)
+{
+    return "values of " + std::string(strWhat) + " are not computed";
+}
+
+std::string TextOperator(std::string_view strOperator)
+{
+    return Quoted(strOperator) + " needs an object";
+}
+
+std::string TextLiteral(std::string_view strLiteral) { return Quoted(strLiteral) + " is not read"; }
+
+std::string TextTypeName(std::string_view strName) { return std::string(strName) + " is a type"; }
+
+std::string TextEnumOverflow() { return "its value overflows"; }
+
+std::string TextInEnumerator(std::string_view strName, std::string_view strReason)
+{
+    return std::string(strName) + ": " + std::string(strReason);
+}
+
+std::string TextNoExpression(std::string_view strMacro)
+{
+    return "replacing " + std::string(strMacro) + " gives no C expression";
+}
+
+std::string TextFault(EFault eFault, std::string_view strOperation, ECType eType)
+{
+    return UndefinedText(strOperation, eFault, TypeInfo(eType));
+}
+
+std::string TextNameOrigin(std::string_view strName, std::string_view strOrigin)
+{
+    return std::string(strName) + ": " + std::string(strOrigin);
+}
+
+std::string TextUnknown(std::string_view strReason)
+{
+    return "C's value is unknown: " + std::string(strReason) + ".";
+}
+
+std::string_view TextConstruct(ECConstruct eConstruct)
+{
+    switch (eConstruct)
+    {
+    case ECConstruct::Comparison:
+        return "a comparison";
+    case ECConstruct::Logical:
+        return "a logical operation";
+    case ECConstruct::Negation:
+        return "a logical negation";
+    case ECConstruct::Choice:
+        return "a choice (?:)";
+    case ECConstruct::Size:
+        return "a size";
+    case ECConstruct::Name:
+        return "a C name";
+    default:
+        return {};
+    }
+}
+
+std::string TextAsTyped(bool bPower, double dTyped)
+{
+    std::string strText = "As typed";
+    if (bPower) strText += ", `<` is a power";
+    return strText + ": " + ShortestText(dTyped) + ".";
+}
+
+std::string TextReadAsC(std::string_view strText, std::string_view strConstruct,
+                        const SCValue& value, bool bPower, double dTyped)
+{
+    std::string strOut = "Read as C: " + std::string(strText) + " is ";
+    if (!strConstruct.empty()) strOut += std::string(strConstruct) + ", ";
+    strOut += DecimalText(value) + " (" + std::string(TypeInfo(value.eType).strName) + "). ";
+    return strOut + TextAsTyped(bPower, dTyped);
+}
+
+std::string TextCannotRead(std::string_view strPath, std::string_view strReason)
+{
+    return "cannot read " + std::string(strPath) + ": " + std::string(strReason);
+}
+
+std::string TextNoPreprocessor(std::string_view strPath)
+{
+    return "no C preprocessor (cpp or cc) found: " + std::string(strPath) +
+           " is read as it stands, without its #includes and the compiler's own macros";
+}
+
+std::string TextPreprocessorFailed(std::string_view strCommand, std::string_view strMessage)
+{
+    return std::string(strCommand) + " reports: " + std::string(strMessage);
+}
+
+std::string TextTooLarge(std::string_view strPath, std::size_t nBytes)
+{
+    return std::string(strPath) + " gives more than " + std::to_string(nBytes >> 20) +
+           " MiB of C: only what comes before is read";
 }

@@ -233,11 +233,15 @@ TEST_F(LumdrakEvalTerminal, ModeCommandsChangeTheFollowingLines)
 // With -C a marker stands under the character as typed, not as converted.
 TEST_F(LumdrakEvalTerminal, CLiteralsAreConvertedAndMarkersStayUnderTheTypedText)
 {
-    RunSession({{std::string("0xFF & (1 << 4)") + kEnter, Result("16")},
-                {std::string("0b1010|1") + kEnter, Result("11")},
-                {std::string("0x_ff+q") + kEnter, Result("      ^^\r\nSyntax not allowed.")},
-                {kCtrlD, ""}},
-               false, {"-C"});
+    RunSession(
+        {{std::string("0xFF & (1 << 4)") + kEnter, Result("16")},
+         {std::string("0b1010|1") + kEnter, Result("11")},
+         {std::string("0x_ff+]") + kEnter, Result("      ^^\r\nSyntax not allowed.")},
+         {std::string("EBADF") + kEnter, Result("C's value is unknown: EBADF is not defined.")},
+         {std::string("#define TWO 2") + kEnter, Result("2")},
+         {std::string("TWO << 3") + kEnter, Result("16")},
+         {kCtrlD, ""}},
+        false, {"-C"});
 }
 
 TEST_F(LumdrakEvalTerminal, HistorySurvivesARestart)

@@ -71,8 +71,8 @@ struct SCase
 TEST(LumdrakEval, PrintsWhatTheConsoleWrites)
 {
     const std::string strUsage =
-        "usage: lumdrak-eval [-c none|32|16|8] [-u] [-o bin|hex|dez|f64|f32] [-C] [-L] [--raw]\n"
-        "                    [EXPRESSION ...]\n";
+        "usage: lumdrak-eval [-c none|32|16|8] [-u] [-o bin|hex|dez|f64|f32] [-C] [-i FILE] [-L]\n"
+        "                    [--raw] [EXPRESSION ...]\n";
     const SCase cases[] = {
         {{"1+2"}, "", 0, "3\n", ""},
         {{"sqr(20)+10", "r*0+r"}, "", 0, "14.472135955\n14.472135955\n", ""},
@@ -137,8 +137,8 @@ TEST(LumdrakEval, PrintsWhatTheConsoleWrites)
          ""},
         {{"0b1010|1"}, "", 0, "1\n", ""},
         {{"0xFF & 16"}, "", 1, "", "?0xFF & 16\n ^^\nSyntax not allowed.\n"},
-        {{"-C", "0xFF + q"}, "", 1, "", "?0xFF + q\n       ^^\nSyntax not allowed.\n"},
-        {{"-C", "--raw", "0x_ff+x", "0b11*y"}, "", 1, "error 7\nerror 6\n", ""},
+        {{"-C", "0xFF + 1 ]"}, "", 1, "", "?0xFF + 1 ]\n         ^^\nSyntax not allowed.\n"},
+        {{"-C", "--raw", "0x_ff+]", "0b11*["}, "", 1, "error 7\nerror 6\n", ""},
         // C read as C: its value, or nothing and status 3 where the cast cannot give it
         {{"-C", "0xF0 | 0x0F & 0x3", "2*-3", "'A' + 1", "0777"}, "", 0, "243\n-6\n66\n511\n", ""},
         {{"-C", "-c", "32", "-u", "0xC0DE0042 >> 16"}, "", 0, "49374\n", ""},
@@ -208,6 +208,78 @@ TEST(LumdrakEval, F64AndF32ShowNegativeZeroAndTheNaNArithmeticGave)
     EXPECT_EQ(strOut, szExpected);
 }
 
+// Read as C, the lines are one text: what a line defines serves the lines after it, a value
+// that needs what nothing defined is unknown (status 4), and with --raw every line gets one
+// line of output.
+TEST(LumdrakEval, ReadsCLinesAsOneText)
+{
+    const SCase cases[] = {
+        {{"-C", "--raw"},
+         "#define UART0_BASE 0x40000000\n#define UART0_CR (UART0_BASE + 0x30)\n"
+         "#define UART_EN (1u << 0)\nUART0_CR | UART_EN\n",
+         0,
+         "1073741824\n1073741872\n1\n1073741873\n",
+         ""},
+        {{"-C", "--raw"},
+         "enum {\n  A,\n  B = 5, /* a comment\n  over lines */\n  C\n};\n\nC * 2\n"
+         "#define F(x) ((x) << 1)\nF(C)\n",
+         0,
+         "-\n0\n-\n5\n6\n-\n-\n12\n-\n12\n",
+         ""},
+        {{"-C", "EBADF"}, "", 4, "", "?EBADF: C's value is unknown: EBADF is not defined.\n"},
+        {{"-C", "--raw", "A", "#define A 2", "A * 3"},
+         "",
+         4,
+         "unknown\n2\n6\n",
+         "?A: C's value is unknown: A is not defined.\n"},
+        {{"-C", "2<10", "4|2&1"}, "", 0, "1\n4\n", ""},
+        {{"-C", "#define RLIMIT_NICE 13 /* max nice prio allowed to raise to"}, "", 0, "13\n", ""},
+        {{"-C", "--raw", "sizeof(struct v4l2_tuner)", "1 << 32"},
+         "",
+         4,
+         "unknown\ndiffers\n",
+         "?sizeof(struct v4l2_tuner): C's value is unknown: the size of struct v4l2_tuner is not "
+         "known.\n?1 << 32: C leaves 1 << 32 undefined: the shift count is not below the 32 bits "
+         "of int.\n"},
+        {{"--include"}, "", 2, "", "*"},
+    };
+    for (const SCase& c : cases)
+    {
+        SCOPED_TRACE(c.args.empty() ? c.strInput : c.args.back());
+        const SRun run = RunEval(c.args, c.strInput);
+        EXPECT_EQ(run.nStatus, c.nStatus);
+        EXPECT_EQ(run.strOut, c.strOut);
+        if (c.strErr == "*")
+            EXPECT_NE(run.strErr, "");
+        else
+            EXPECT_EQ(run.strErr, c.strErr);
+    }
+}
+
+// -i reads a header as the system's C compiler sees it, its #includes and #ifs followed.
+TEST(LumdrakEval, ReadsHeadersForTheirNames)
+{
+    const std::string strFolder =
+        testing::TempDir() + "lumdrak-eval-header-" + std::to_string(getpid());
+    std::filesystem::create_directories(strFolder);
+    const std::string strHeader = strFolder + "/board.h";
+    std::ofstream(strFolder + "/regs.h") << "#define REG_BASE 0x1000\n";
+    std::ofstream(strHeader) << "#include \"regs.h\"\n#include <linux/ioctl.h>\n"
+                                "#ifdef __linux__\n#define REG_CTL (REG_BASE + 4)\n#endif\n"
+                                "#define REG_IOC _IOW('r', 1, int)\n";
+    const SRun builtIn = RunEval({"-C", "--raw", "_IOW('r', 1, int)"});
+    const SRun run = RunEval({"-i", strHeader, "--raw", "REG_CTL", "REG_IOC"});
+    EXPECT_EQ(run.nStatus, 0);
+    EXPECT_EQ(run.strOut, "4100\n" + builtIn.strOut);
+    EXPECT_EQ(run.strErr, "");
+    const SRun missing = RunEval({"-C", "-i", strFolder + "/missing.h", "1"});
+    EXPECT_EQ(missing.nStatus, 2);
+    EXPECT_EQ(missing.strOut, "");
+    EXPECT_EQ(missing.strErr,
+              "lumdrak-eval: cannot read " + strFolder + "/missing.h: No such file or directory\n");
+    std::filesystem::remove_all(strFolder);
+}
+
 TEST(LumdrakEval, HelpDescribesTheOptions)
 {
     for (const char* szHelp : {"--help", "-h"})
@@ -215,8 +287,9 @@ TEST(LumdrakEval, HelpDescribesTheOptions)
         const SRun run = RunEval({"-c", "8", szHelp, "1+"});
         EXPECT_EQ(run.nStatus, 0) << szHelp;
         EXPECT_EQ(run.strErr, "") << szHelp;
-        for (const char* szWord : {"usage:", "-c none|32|16|8", "-o f64|f32", "--c-literals",
-                                   "--literal", "--raw", "--version", "Exit status", "3 with -C"})
+        for (const char* szWord :
+             {"usage:", "-c none|32|16|8", "-o f64|f32", "--c-literals", "--include FILE",
+              "--literal", "--raw", "--version", "Exit status", "3 with -C", "4 with -C"})
             EXPECT_NE(run.strOut.find(szWord), std::string::npos) << szHelp << " " << szWord;
     }
 }

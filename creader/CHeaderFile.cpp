@@ -1,0 +1,183 @@
+#include "CHeaderFile.h"
+
+#include "CBlockReader.h"
+#include "CTexts.h"
+#include "FileDescriptor.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace
+{
+
+using lumdrak::CFileDescriptor;
+
+// What a preprocessor run gave: its output, its first error line, whether it ran at all.
+struct SRun
+{
+    bool bStarted = false;
+    bool bSucceeded = false;
+    bool bCut = false; // the output passed the bound and was cut at a line's end
+    std::string strOut;
+    std::string strError;
+};
+
+bool ReadFile(const std::string& strPath, std::size_t nMaxBytes, std::string& strText,
+              std::string& strError)
+{
+    const CFileDescriptor file(open(strPath.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat status = {};
+    if (!file.IsOpen() || fstat(file.Get(), &status) != 0)
+    {
+        strError = TextCannotRead(strPath, std::strerror(errno));
+        return false;
+    }
+    if (S_ISDIR(status.st_mode))
+    {
+        strError = TextCannotRead(strPath, std::strerror(EISDIR));
+        return false;
+    }
+    char buffer[1 << 16];
+    for (;;)
+    {
+        const ssize_t nRead = read(file.Get(), buffer, sizeof buffer);
+        if (nRead < 0 && errno == EINTR) continue;
+        if (nRead < 0)
+        {
+            strError = TextCannotRead(strPath, std::strerror(errno));
+            return false;
+        }
+        if (nRead == 0 || strText.size() >= nMaxBytes) return true;
+        strText.append(buffer, static_cast<std::size_t>(nRead));
+    }
+}
+
+// Runs arrCommand with the header's path after it, collecting standard output (at most
+// nMaxBytes) and the first line of standard error.
+SRun Run(const std::vector<std::string>& arrCommand, const std::string& strPath,
+         std::size_t nMaxBytes)
+{
+    SRun run;
+    int out[2] = {-1, -1};
+    int err[2] = {-1, -1};
+    if (pipe2(out, O_CLOEXEC) != 0) return run;
+    CFileDescriptor outRead(out[0]);
+    CFileDescriptor outWrite(out[1]);
+    if (pipe2(err, O_CLOEXEC) != 0) return run;
+    CFileDescriptor errRead(err[0]);
+    CFileDescriptor errWrite(err[1]);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, outWrite.Get(), STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, errWrite.Get(), STDERR_FILENO);
+    std::vector<std::string> arrArgs = arrCommand;
+    // A path that begins with '-' would read as an option.
+    arrArgs.push_back(strPath.empty() || strPath[0] != '-' ? strPath : "./" + strPath);
+    std::vector<char*> arrArgv;
+    for (std::string& strArg : arrArgs)
+        arrArgv.push_back(strArg.data());
+    arrArgv.push_back(nullptr);
+    pid_t nPid = 0;
+    const int nSpawned =
+        posix_spawnp(&nPid, arrArgv[0], &actions, nullptr, arrArgv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    outWrite.Close();
+    errWrite.Close();
+    if (nSpawned != 0) return run;
+    run.bStarted = true;
+
+    pollfd fds[2] = {{outRead.Get(), POLLIN, 0}, {errRead.Get(), POLLIN, 0}};
+    char buffer[1 << 16];
+    bool bStopped = false;
+    while ((fds[0].fd >= 0 || fds[1].fd >= 0) && !bStopped)
+    {
+        if (poll(fds, 2, -1) < 0)
+        {
+            if (errno == EINTR) continue;
+            break;
+        }
+        for (int i = 0; i < 2; ++i)
+        {
+            if (fds[i].fd < 0 || fds[i].revents == 0) continue;
+            const ssize_t nRead = read(fds[i].fd, buffer, sizeof buffer);
+            if (nRead < 0 && errno == EINTR) continue;
+            if (nRead <= 0)
+            {
+                fds[i].fd = -1;
+                continue;
+            }
+            std::string& strTo = i == 0 ? run.strOut : run.strError;
+            if (i == 1 && strTo.size() > 4096) continue; // its first lines are enough
+            strTo.append(buffer, static_cast<std::size_t>(nRead));
+            if (i == 0 && strTo.size() > nMaxBytes)
+            {
+                run.bCut = true;
+                bStopped = true;
+            }
+        }
+    }
+    if (bStopped) kill(nPid, SIGKILL);
+    int nStatus = 0;
+    while (waitpid(nPid, &nStatus, 0) < 0 && errno == EINTR)
+    {
+    }
+    run.bSucceeded = !bStopped && WIFEXITED(nStatus) && WEXITSTATUS(nStatus) == 0;
+    if (run.bCut) run.strOut.erase(run.strOut.rfind('\n', nMaxBytes) + 1);
+    const std::size_t nLineEnd = run.strError.find('\n');
+    if (nLineEnd != std::string::npos) run.strError.erase(nLineEnd);
+    return run;
+}
+
+std::string CommandText(const std::vector<std::string>& arrCommand)
+{
+    std::string strText;
+    for (const std::string& strPart : arrCommand)
+        strText += (strText.empty() ? "" : " ") + strPart;
+    return strText;
+}
+
+} // namespace
+
+SCHeaderRead ReadHeaderFile(const std::string& strPath, CCNames& names,
+                            const SCHeaderOptions& options)
+{
+    SCHeaderRead result;
+    std::string strText;
+    if (!ReadFile(strPath, options.nMaxBytes, strText, result.strError)) return result;
+    result.bRead = true;
+    for (const std::vector<std::string>& arrCommand : options.arrCommands)
+    {
+        if (arrCommand.empty()) continue;
+        const SRun run = Run(arrCommand, strPath, options.nMaxBytes);
+        if (!run.bStarted) continue; // not on the PATH: the next one
+        result.bPreprocessed = true;
+        if (!run.bSucceeded && !run.strError.empty())
+            result.strNote = TextPreprocessorFailed(CommandText(arrCommand), run.strError);
+        if (run.bCut) result.strNote = TextTooLarge(strPath, options.nMaxBytes);
+        ReadPreprocessed(run.strOut, names);
+        return result;
+    }
+    result.strNote = TextNoPreprocessor(strPath);
+    CCBlockReader reader(names, ECReadMode::Header, CCBlockReader::OriginOf(strPath));
+    std::vector<SCLine> arrIgnored;
+    reader.ReadText(strText, arrIgnored);
+    return result;
+}
+
+void ReadPreprocessed(std::string_view strText, CCNames& names)
+{
+    CCBlockReader reader(names, ECReadMode::Preprocessed);
+    std::vector<SCLine> arrIgnored;
+    reader.ReadText(strText, arrIgnored);
+}
