@@ -159,6 +159,7 @@ TEST_F(CKeptConsoleTest, PastedAndDroppedLiteralsArriveConverted)
         QApplication::clipboard()->setText(QStringLiteral("0xFF & (1 << 4)"));
         Type(pszTyped);
         Keys(pszKeys);
+        ASSERT_TRUE(PasteDone());
         EXPECT_EQ(ConsoleText(), kStartText.substr(0, kStartText.size() - 1) + strLine) << pszKeys;
     }
 
@@ -170,6 +171,7 @@ TEST_F(CKeptConsoleTest, PastedAndDroppedLiteralsArriveConverted)
     QApplication::sendEvent(Console()->viewport(), &enter);
     QDropEvent drop(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(Console()->viewport(), &drop);
+    ASSERT_TRUE(PasteDone());
     EXPECT_EQ(ConsoleText(), kStartText + "#1010|1");
 }
 
@@ -194,6 +196,7 @@ TEST_F(CKeptConsoleTest, PastedCIsCheckedUnderTheCastAndANoteSaysWhereItDiffers)
         Keys(pszCast);
         QApplication::clipboard()->setText(strLine);
         Keys("Ctrl+V");
+        ASSERT_TRUE(PasteDone());
         EXPECT_EQ(ConsoleText(), strPrompt + "?(1 << 31) | ($3 << 12)") << pszCast;
         auto* pNote = Console()->findChild<QLabel*>(QStringLiteral("pasteNotice"));
         ASSERT_NE(pNote, nullptr);
