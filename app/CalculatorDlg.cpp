@@ -390,6 +390,8 @@ void CCalculatorDlg::closeEvent(QCloseEvent* pEvent)
 
 void CCalculatorDlg::done(int nResult)
 {
+    // A paste not yet whole is dropped; the console is kept as it was before it.
+    m_pConsole->Paste().Stop();
     m_pKeeper->Save();
     QDialog::done(nResult);
 }

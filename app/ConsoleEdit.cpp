@@ -1,7 +1,5 @@
 #include "ConsoleEdit.h"
 
-#include "PasteNotice.h"
-
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMimeData>
@@ -20,7 +18,7 @@ constexpr int kLongLine = 4096;
 
 } // namespace
 
-CConsoleEdit::CConsoleEdit(QWidget* pParent) : CTextControl(pParent)
+CConsoleEdit::CConsoleEdit(QWidget* pParent) : CTextControl(pParent), m_paste(this)
 {
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     // Breaking anywhere costs the same for every line; looking for word boundaries in a line
@@ -34,7 +32,6 @@ CConsoleEdit::CConsoleEdit(QWidget* pParent) : CTextControl(pParent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setTabChangesFocus(true);
-    m_pNotice = new CPasteNotice(viewport());
 
     // contentsChange comes before the document's layout sees the change.
     connect(document(), &QTextDocument::contentsChange, this,
@@ -94,22 +91,8 @@ void CConsoleEdit::insertFromMimeData(const QMimeData* pSource)
         return;
     }
     // The conversion works on bytes and never splits a UTF-8 sequence.
-    const QByteArray text = pSource->text().toUtf8();
-    const SPasteConversion conversion = m_converter.Convert(
-        std::string_view(text.constData(), static_cast<std::size_t>(text.size())),
-        m_fnCastType ? m_fnCastType() : ECastType::None);
-    // One edit block: one Ctrl+Z takes the whole insertion back, and no more.
-    QTextCursor cursor = textCursor();
-    cursor.beginEditBlock();
-    cursor.insertText(QString::fromUtf8(conversion.strText.data(),
-                                        static_cast<qsizetype>(conversion.strText.size())));
-    cursor.endEditBlock();
-    setTextCursor(cursor);
-    ensureCursorVisible();
-    if (!conversion.strNotice.empty())
-        m_pNotice->Show(QString::fromUtf8(conversion.strNotice.data(),
-                                          static_cast<qsizetype>(conversion.strNotice.size())),
-                        cursorRect());
+    m_paste.Start(pSource->text().toUtf8(), m_fnCastType ? m_fnCastType() : ECastType::None,
+                  textCursor());
 }
 
 void CConsoleEdit::contextMenuEvent(QContextMenuEvent* pEvent)

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "Paste.h"
+#include "CastType.h"
+#include "ConsolePaste.h"
 #include "TextControl.h"
 
 #include <QList>
@@ -8,12 +9,11 @@
 #include <functional>
 
 class QAction;
-class CPasteNotice;
 
 // The console's text control: editable, wrapping at its width, with a vertical scroll bar.
 // A line may be very long (a pasted expression of a megabyte); the control keeps editing it at
 // a cost that grows with the line, not with its square. Text pasted or dropped into it, by any
-// key, the middle button or the mouse, is read as C first (CPasteConverter): a C line arrives
+// key, the middle button or the mouse, is read as C first (CConsolePaste): a C line arrives
 // translated, and a note beside the caret tells where the cast cannot give C's value; other
 // text has its C and Python integer literals converted.
 class CConsoleEdit : public CTextControl
@@ -32,6 +32,8 @@ public:
     // The cast type a paste is checked under (none until set).
     std::function<ECastType()> m_fnCastType;
 
+    CConsolePaste& Paste() { return m_paste; }
+
 protected:
     void insertFromMimeData(const QMimeData* pSource) override;
     void contextMenuEvent(QContextMenuEvent* pEvent) override;
@@ -40,6 +42,5 @@ private:
     void KeepLayoutsOfLongLines(int nFrom, int nAdded);
 
     QList<QAction*> m_arrContextActions;
-    CPasteConverter m_converter;
-    CPasteNotice* m_pNotice = nullptr;
+    CConsolePaste m_paste;
 };

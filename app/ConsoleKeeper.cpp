@@ -40,6 +40,9 @@ void CConsoleKeeper::Start(CConsoleEdit* pConsole)
 {
     m_pConsole = pConsole;
     pConsole->AddContextAction(&m_keepAction);
+    // A paste is not saved until it is whole, so a signal while a long one goes in keeps what
+    // was there before it: that is saved first.
+    pConsole->Paste().m_fnBeforeInsert = [this] { Save(); };
     connect(pConsole->document(), &QTextDocument::contentsChanged, this,
             &CConsoleKeeper::OnContentsChange);
     pConsole->viewport()->installEventFilter(this);
@@ -103,6 +106,8 @@ void CConsoleKeeper::Save()
 {
     m_saveTimer.stop();
     if (!m_bUnsaved || !m_pStore || !m_keepAction.isChecked()) return;
+    // Its last portion is an edit too, which brings the next save.
+    if (m_pConsole->Paste().IsPartlyIn()) return;
     // A hive that failed waits for the next pause too, rather than being tried at every key.
     m_schedule.OnSaved();
     if (m_pStore->Save(TranscriptOf(ToModelText(m_pConsole->document()->toRawText()))))

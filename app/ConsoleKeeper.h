@@ -15,6 +15,8 @@ class CConsoleEdit;
 // Keeps the console's text between runs: puts the kept transcript above the start-up text,
 // saves the console a little after the edits pause (never while a key is handled) and
 // whenever the window ends, and adds "Keep console between runs" to the console's menu.
+// A console that holds part of a paste is never saved: what it held before the paste stays
+// kept until the paste is whole.
 class CConsoleKeeper : public QObject
 {
 public:
@@ -28,7 +30,7 @@ public:
     // The transcript is in (or there was none), and edits are watched.
     bool IsRestored() const { return m_pStore != nullptr; }
 
-    // Saves the console now if it changed since the last save.
+    // Saves the console now if it changed since the last save, unless it holds part of a paste.
     void Save();
 
 protected:

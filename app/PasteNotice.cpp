@@ -6,7 +6,8 @@
 
 #include <algorithm>
 
-CPasteNotice::CPasteNotice(QWidget* pViewport) : QLabel(pViewport)
+CPasteNotice::CPasteNotice(QWidget* pViewport, bool bHideAtInput)
+    : QLabel(pViewport), m_bHideAtInput(bHideAtInput)
 {
     setObjectName(QStringLiteral("pasteNotice"));
     setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -38,7 +39,7 @@ void CPasteNotice::Show(const QString& strText, const QRect& caret)
     raise();
     show();
     // Only while the note is up does every event of the program pass here; typing is untouched.
-    qApp->installEventFilter(this);
+    if (m_bHideAtInput) qApp->installEventFilter(this);
     QAccessibleEvent alert(this, QAccessible::Alert);
     QAccessible::updateAccessibility(&alert);
 #if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)

@@ -1,8 +1,10 @@
 // Editing and Enter in the real window's console (offscreen), on a console that holds one
 // unbroken line of a megabyte or megabytes of ordinary work: each key must cost in proportion
-// to the line it edits, and no more than a layout of it. Then the largest kept transcript:
+// to the line it edits, and no more than a layout of it. Pastes of many lines and of one long
+// line, with the longest turn of the event loop meanwhile. Then the largest kept transcript:
 // a start that restores it, and a save of it as the window makes one.
 #include "CalculatorDlg.h"
+#include "ConsoleEdit.h"
 #include "ConsoleKeeper.h"
 #include "ConsoleStore.h"
 #include "ConsoleText.h"
@@ -10,11 +12,14 @@
 #include "Templates.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -40,7 +45,7 @@ public:
         QApplication::processEvents();
     }
 
-    QPlainTextEdit* Console() { return static_cast<QPlainTextEdit*>(m_dlg.GetDlgItem(kIdConsole)); }
+    CConsoleEdit* Console() { return static_cast<CConsoleEdit*>(m_dlg.GetDlgItem(kIdConsole)); }
 
     // A key and the painting it causes.
     void Key(Qt::Key key)
@@ -172,6 +177,57 @@ void PasteOrdinaryWork(benchmark::State& state)
     state.counters["rss_per_byte"] = dBytesPerByte;
 }
 BENCHMARK(PasteOrdinaryWork)->Arg(5'000'000)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// Ctrl+V of strPasted, as the clipboard holds it, until the paste is in: the time, and the
+// longest turn of the event loop meanwhile, which is what a key or a signal may wait for.
+void RunPaste(benchmark::State& state, const std::string& strPasted)
+{
+    QApplication::clipboard()->setText(
+        QString::fromLatin1(strPasted.data(), static_cast<qsizetype>(strPasted.size())));
+    qint64 nLongestTurnNs = 0;
+    for (auto _ : state)
+    {
+        state.PauseTiming();
+        auto pWindow = std::make_unique<CWindow>("");
+        state.ResumeTiming();
+        QElapsedTimer turn;
+        turn.start();
+        QTest::keyClick(pWindow->Console(), Qt::Key_V, Qt::ControlModifier);
+        while (pWindow->Console()->Paste().IsRunning())
+        {
+            nLongestTurnNs = std::max(nLongestTurnNs, turn.nsecsElapsed());
+            turn.restart();
+            QApplication::processEvents();
+        }
+        nLongestTurnNs = std::max(nLongestTurnNs, turn.nsecsElapsed());
+        QApplication::processEvents(); // its painting
+        state.PauseTiming();
+        pWindow.reset();
+        state.ResumeTiming();
+    }
+    state.counters["longest_turn_ms"] = static_cast<double>(nLongestTurnNs) / 1e6;
+}
+
+// Lines of C that leave a comment open, as a header's tail does: 18 bytes a line.
+void PasteCLines(benchmark::State& state)
+{
+    std::string strLines;
+    for (long nLine = 0; nLine < state.range(0); ++nLine)
+        strLines += "0x10 /* see below\n";
+    RunPaste(state, strLines);
+}
+BENCHMARK(PasteCLines)->Arg(40'000)->Arg(1'000'000)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// One line goes in whole, however long: its layout is one turn.
+void PasteOneLine(benchmark::State& state)
+{
+    RunPaste(state, UnbrokenSum(static_cast<std::size_t>(state.range(0))));
+}
+BENCHMARK(PasteOneLine)
+    ->Arg(1'000'000)
+    ->Arg(20'000'000)
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
 
 // A start with the largest transcript kept: the window shown and painted, then the hive read
 // and the transcript put above the start-up text. startup.sh measures the whole program.

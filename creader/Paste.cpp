@@ -40,7 +40,23 @@ const SPastedLine& CPasteConverter::ReadLine(std::string_view strLine, ECastType
     return m_line;
 }
 
-SPasteConversion CPasteConverter::Convert(std::string_view strPasted, ECastType eCast)
+std::size_t PortionEnd(std::string_view strText, std::size_t nFrom, int nMaxLines,
+                       std::size_t nMaxBytes)
+{
+    const std::size_t nLongEnough = nFrom + std::min(nMaxBytes, strText.size() - nFrom);
+    std::size_t nPos = nFrom;
+    for (int nLine = 0; nLine < nMaxLines; ++nLine)
+    {
+        const std::size_t nBreak = strText.find('\n', nPos);
+        if (nBreak == std::string_view::npos) return strText.size();
+        nPos = nBreak + 1;
+        if (nPos >= nLongEnough) break;
+    }
+    return nPos;
+}
+
+SPasteConversion CPasteConverter::Convert(std::string_view strPasted, ECastType eCast,
+                                          const std::function<bool()>& fnGoOn)
 {
     SPasteConversion result;
     result.strText.reserve(strPasted.size());
@@ -56,6 +72,11 @@ SPasteConversion CPasteConverter::Convert(std::string_view strPasted, ECastType 
     for (std::uint32_t i = 0; i <= nCleanSize; ++i)
     {
         if (i < nCleanSize && clean.strText[i] != '\n') continue;
+        if (fnGoOn && !fnGoOn())
+        {
+            result.bWhole = false;
+            break;
+        }
         ++nLine;
         const std::size_t nSourceEnd = i < nCleanSize ? clean.SourceOf(i) : strPasted.size();
         const std::string_view strLine = strPasted.substr(nSourceBegin, nSourceEnd - nSourceBegin);

@@ -3,6 +3,7 @@
 #include "CCheck.h"
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,7 +40,14 @@ struct SPasteConversion
 {
     std::string strText;
     std::string strNotice;
+    bool bWhole = true; // false: stopped before the end, and neither text nor notice is whole
 };
+
+// Where the portion of a converted paste that begins at nFrom ends: after its nMaxLines-th
+// line break, or after the first line break at or beyond nFrom + nMaxBytes, or at the text's
+// end. A portion never ends inside a line, so never inside a CR LF or a UTF-8 sequence.
+std::size_t PortionEnd(std::string_view strText, std::size_t nFrom, int nMaxLines,
+                       std::size_t nMaxBytes);
 
 // Reads pastes; keeps no buffer of one paste for the next, so that one long paste does not
 // hold its memory for the rest of the session.
@@ -52,7 +60,9 @@ public:
                                 bool bOptions = false);
 
     // Comments and line splices may span the paste's lines: the whole paste is cleaned first.
-    SPasteConversion Convert(std::string_view strPasted, ECastType eCast);
+    // fnGoOn, where given, is asked before each line; false stops the conversion there.
+    SPasteConversion Convert(std::string_view strPasted, ECastType eCast,
+                             const std::function<bool()>& fnGoOn = {});
 
 private:
     // Fills m_line from m_line.reading (read from strSource, or not C) under eCast.

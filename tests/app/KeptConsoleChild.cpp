@@ -3,22 +3,29 @@
 // EXPRESSION and Enter into the console once the kept transcript is restored, prints "typed"
 // and goes on running until it is ended. THEN, after that: "console-menu" or "panel-menu"
 // opens that context menu, "drag" drags the console's text, each printing "ready" once it
-// runs; "quit" chooses HEX output and asks the application to quit, as a desktop does.
+// runs; "quit" chooses HEX output and asks the application to quit, as a desktop does;
+// "paste-converting" and "paste-inserting" type "2*" without Enter and paste a few lines,
+// held in their conversion or after their first line went in, printing "ready" then.
 #include "CalculatorApp.h"
 #include "ConsoleEdit.h"
 #include "ConsoleKeeper.h"
 #include "ResultPanel.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDrag>
 #include <QTest>
 #include <QTimer>
 
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <mutex>
+#include <stop_token>
 #include <string_view>
+#include <utility>
 
 namespace
 {
@@ -62,6 +69,32 @@ void DragText(CConsoleEdit* pConsole)
     QTest::mouseMove(pViewport, from + QPoint(40, 40));
 }
 
+// A paste that stays at its step until the program ends.
+void PasteHeld(CConsoleEdit* pConsole, bool bInserting)
+{
+    QTest::keyClicks(pConsole, QStringLiteral("2*"));
+    QApplication::clipboard()->setText(QStringLiteral("0x10 /* see below\n0x11\n0x12"));
+    SPastePace& pace = pConsole->Paste().m_pace;
+    if (bInserting)
+    {
+        pace.nPortionLines = 1;
+        pace.fnMayInsert = [bFirst = true]() mutable { return std::exchange(bFirst, false); };
+        SayReadyWhen([pConsole] { return pConsole->Paste().IsPartlyIn(); });
+    }
+    else
+    {
+        pace.fnBeforeConversion = [](std::stop_token stop)
+        {
+            std::mutex mutex;
+            std::condition_variable_any never;
+            std::unique_lock lock(mutex);
+            never.wait(lock, stop, [] { return false; });
+        };
+        SayReadyWhen([pConsole] { return pConsole->Paste().IsRunning(); });
+    }
+    QTest::keyClick(pConsole, Qt::Key_V, Qt::ControlModifier);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -96,6 +129,8 @@ int main(int argc, char* argv[])
                          if (strThen == "console-menu") OpenMenu(pConsole);
                          if (strThen == "panel-menu") OpenMenu(pPanel);
                          if (strThen == "drag") DragText(pConsole);
+                         if (strThen.starts_with("paste-"))
+                             PasteHeld(pConsole, strThen == "paste-inserting");
                          if (strThen == "quit")
                          {
                              QTest::keyClick(pConsole, Qt::Key_H, Qt::AltModifier);

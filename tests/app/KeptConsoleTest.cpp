@@ -159,6 +159,7 @@ TEST_F(CKeptConsoleTest, PastedAndDroppedLiteralsArriveConverted)
         QApplication::clipboard()->setText(QStringLiteral("0xFF & (1 << 4)"));
         Type(pszTyped);
         Keys(pszKeys);
+        ASSERT_TRUE(PasteDone());
         EXPECT_EQ(ConsoleText(), kStartText.substr(0, kStartText.size() - 1) + strLine) << pszKeys;
     }
 
@@ -170,6 +171,7 @@ TEST_F(CKeptConsoleTest, PastedAndDroppedLiteralsArriveConverted)
     QApplication::sendEvent(Console()->viewport(), &enter);
     QDropEvent drop(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(Console()->viewport(), &drop);
+    ASSERT_TRUE(PasteDone());
     EXPECT_EQ(ConsoleText(), kStartText + "#1010|1");
 }
 
@@ -194,6 +196,7 @@ TEST_F(CKeptConsoleTest, PastedCIsCheckedUnderTheCastAndANoteSaysWhereItDiffers)
         Keys(pszCast);
         QApplication::clipboard()->setText(strLine);
         Keys("Ctrl+V");
+        ASSERT_TRUE(PasteDone());
         EXPECT_EQ(ConsoleText(), strPrompt + "?(1 << 31) | ($3 << 12)") << pszCast;
         auto* pNote = Console()->findChild<QLabel*>(QStringLiteral("pasteNotice"));
         ASSERT_NE(pNote, nullptr);
@@ -262,9 +265,10 @@ TEST_F(CKeptConsoleTest, PanelMenuAndCtrlShiftCCopyTheResultAsALiteral)
 }
 
 // The whole program (kept_console_child) ended from outside a while after an Enter: by
-// signals, with nothing open or while a menu or a drag runs its own event loop, or by a quit
-// request, which ends it as a close does (the settings saved too). The next start shows the
-// Enter's result, and nothing was left running.
+// signals, with nothing open or while a menu, a drag or a paste runs, or by a quit request,
+// which ends it as a close does (the settings saved too). The next start shows the Enter's
+// result and the edit typed after it, but no paste that was not whole; nothing was left
+// running.
 TEST_F(CKeptConsoleTest, AProgramEndedFromOutsideKeepsTheLastEnter)
 {
     struct SRow
@@ -275,17 +279,21 @@ TEST_F(CKeptConsoleTest, AProgramEndedFromOutsideKeepsTheLastEnter)
         const char* pszExpression;
         const char* pszResult;
         bool bSettingsSaved;
-        bool bEndsBySignal; // else it exits as the window's end makes it
+        bool bEndsBySignal;  // else it exits as the window's end makes it
+        const char* pszEdit; // typed after the Enter, not entered
     };
     const SRow rows[] = {
-        {"", {SIGKILL}, true, "6*7", "42", false, true},
-        {"", {SIGTERM}, false, "6*8", "48", false, false},
+        {"", {SIGKILL}, true, "6*7", "42", false, true, ""},
+        {"", {SIGTERM}, false, "6*8", "48", false, false, ""},
         // a burst: the first signal's save runs, a later one then ends the program at once
-        {"", {SIGTERM, SIGHUP, SIGINT}, false, "6*9", "54", false, true},
-        {"console-menu", {SIGTERM}, false, "7*7", "49", false, false},
-        {"panel-menu", {SIGTERM}, false, "7*8", "56", false, false},
-        {"drag", {SIGTERM}, false, "7*9", "63", false, false},
-        {"quit", {}, false, "8*8", "64", true, false},
+        {"", {SIGTERM, SIGHUP, SIGINT}, false, "6*9", "54", false, true, ""},
+        {"console-menu", {SIGTERM}, false, "7*7", "49", false, false, ""},
+        {"panel-menu", {SIGTERM}, false, "7*8", "56", false, false, ""},
+        {"drag", {SIGTERM}, false, "7*9", "63", false, false, ""},
+        {"quit", {}, false, "8*8", "64", true, false, ""},
+        {"paste-converting", {SIGTERM, SIGHUP}, false, "9*8", "72", false, true, "2*"},
+        {"paste-inserting", {SIGTERM, SIGHUP}, false, "9*9", "81", false, true, "2*"},
+        {"paste-inserting", {SIGTERM}, false, "9*7", "63", false, false, "2*"},
     };
     for (const SRow& row : rows)
     {
@@ -321,7 +329,9 @@ TEST_F(CKeptConsoleTest, AProgramEndedFromOutsideKeepsTheLastEnter)
         EXPECT_EQ(child.exitStatus() == QProcess::CrashExit, row.bEndsBySignal);
         EXPECT_TRUE(row.bEndsBySignal || child.exitCode() == 0) << child.exitCode();
         OpenWindow();
-        EXPECT_TRUE(ConsoleText().ends_with(strEnter + "\r\n" + kStartText)) << ConsoleText();
+        const std::string strEdit = *row.pszEdit ? std::string("\r\n?") + row.pszEdit : "";
+        EXPECT_TRUE(ConsoleText().ends_with(strEnter + strEdit + "\r\n" + kStartText))
+            << ConsoleText();
         EXPECT_EQ(Checked(kIdOutputHex), row.bSettingsSaved);
     }
 }

@@ -116,6 +116,12 @@ protected:
         return nStart == nEnd ? nStart : -1;
     }
 
+    // A paste goes in over turns of the event loop; true once it is in (or taken back).
+    bool PasteDone() const
+    {
+        return QTest::qWaitFor([this] { return !Console()->Paste().IsRunning(); });
+    }
+
     // Keys go where the keyboard focus is, as a user's keys do; '\r' in typed text is Enter.
     static void Keys(const char* pszKeys) // "Alt+H, Num+Enter"
     {

@@ -350,6 +350,36 @@ TEST(CPaste, EndsACommentLeftOpenWithAPastedLineButReadsABlockAsC)
     }
 }
 
+// A paste goes into the window in portions of whole lines; its conversion stops when asked.
+TEST(CPaste, GoesInInPortionsOfWholeLinesAndStopsWhenAsked)
+{
+    const std::tuple<const char*, std::size_t, int, std::size_t, std::size_t> rows[] = {
+        // converted text, from, most lines, most bytes, the portion's end
+        {"a\nb\nc\n", 0, 2, 100, 4},
+        {"a\nb\nc\n", 4, 2, 100, 6},
+        {"a\nb\nc", 4, 2, 100, 5},
+        {"a\nb\nc", 5, 2, 100, 5},         // the end, and nothing after it
+        {"a\r\nb\r\nc\r\n", 0, 1, 100, 3}, // never between CR and LF
+        {"abcdef\ng\nh\n", 0, 10, 3, 7},   // a line goes in whole, however long
+        {"ab\ncd\nef\n", 0, 10, 4, 6},     // the first break after enough bytes
+        {"ab\ncd\nef\n", 0, 10, 3, 3},
+        {"\xC3\xA9\n\xC3\xA9", 0, 10, 1, 3},
+    };
+    for (const auto& [pszText, nFrom, nLines, nBytes, nEnd] : rows)
+        EXPECT_EQ(PortionEnd(pszText, nFrom, nLines, nBytes), nEnd) << pszText << " from " << nFrom;
+
+    CPasteConverter converter;
+    int nAsked = 0;
+    const SPasteConversion stopped =
+        converter.Convert("0x1\n0x2\n0x3", ECastType::None, [&] { return ++nAsked < 2; });
+    EXPECT_FALSE(stopped.bWhole);
+    EXPECT_EQ(nAsked, 2) << "asked before each line, and no more after a no";
+    const SPasteConversion whole =
+        converter.Convert("0x1\n0x2\n0x3", ECastType::None, [] { return true; });
+    EXPECT_TRUE(whole.bWhole);
+    EXPECT_EQ(whole.strText, "$1\n$2\n$3");
+}
+
 // Each byte of a translation knows the pasted byte it came from, so an error the engine
 // finds in it can be shown under the text as pasted.
 TEST(CReader, EachTranslatedByteKnowsWhereItCameFrom)
