@@ -59,7 +59,8 @@ void CConsolePaste::Start(QByteArray strPasted, ECastType eCast, const QTextCurs
          fnBefore = m_pace.fnBeforeConversion](std::stop_token stop)
         {
             if (fnBefore) fnBefore(stop);
-            auto pConversion = std::make_shared<SPasteConversion>(CPasteConverter().Convert(
+            CCNames names;
+            auto pConversion = std::make_shared<SPasteConversion>(CPasteReader(names).Convert(
                 std::string_view(strPasted.constData(), static_cast<std::size_t>(strPasted.size())),
                 eCast, [&stop] { return !stop.stop_requested(); }));
             if (!pConversion->bWhole) return;

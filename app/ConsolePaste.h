@@ -37,7 +37,7 @@ struct SPastePace
 
 // A paste into the console, step by step, with the window answering throughout:
 //  1. the pasted text, as the clipboard gave it, is converted on a thread of its own
-//     (CPasteConverter) under the cast of the moment it was pasted;
+//     (CPasteReader) under the cast of the moment it was pasted;
 //  2. the converted text replaces the selection it was pasted over, a portion of lines per
 //     turn of the event loop, all of it one undo step;
 //  3. the caret goes behind it and the notice of its C lines appears.
