@@ -50,11 +50,10 @@ TEST_F(CNamesStoreTest, WhatThisStoreDidNotWriteOrTooMuchIsNotRestored)
 {
     const std::string strLong(CCNamesStore::kMaxBytes + 1, 'x');
     const std::pair<std::string, std::string> rows[] = {
-        {"plain", "plain"},
-        {"\x01\x02\x01\x01", std::string("\0\x01", 2)},
-        {"a\x01", ""},     // an escape that ends the text
-        {"a\x01x", ""},    // one that escapes nothing
-        {strLong, ""},     // more than the names ever save
+        {"plain", "plain"}, {"\x01\x02\x01\x01", std::string("\0\x01", 2)},
+        {"a\x01", ""},  // an escape that ends the text
+        {"a\x01x", ""}, // one that escapes nothing
+        {strLong, ""},  // more than the names ever save
     };
     for (const auto& [strStored, strRestored] : rows)
     {
