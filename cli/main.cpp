@@ -5,6 +5,7 @@
 #include "EvalSession.h"
 #include "Interactive.h"
 #include "ModeNames.h"
+#include "Options.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -18,47 +19,6 @@
 
 namespace
 {
-
-constexpr char kUsage[] =
-    "usage: lumdrak-eval [-c none|32|16|8] [-u] [-o bin|hex|dez|f64|f32] [-C] [-i FILE] [-L]\n"
-    "                    [--raw] [EXPRESSION ...]\n";
-
-constexpr char kHelp[] =
-    "Evaluates calculator expressions, from the arguments or one per line from standard input\n"
-    "(a leading '?' is dropped, empty lines are skipped), and prints each result line exactly as\n"
-    "the calculator's console writes it. A syntax error goes to standard error as the console\n"
-    "shows it: the expression, a ^^ marker under the failing character, \"Syntax not allowed.\"\n"
-    "\n"
-    "  -c none|32|16|8  force cast: narrow every intermediate value to that many bits\n"
-    "  -u               with -c: read the narrowed values as unsigned\n"
-    "  -o bin|hex|dez   output the binary (#), hexadecimal ($) or decimal line (default dez)\n"
-    "  -o f64|f32       output the result's IEEE-754 double or nearest float bits (0x...)\n"
-    "  -C, --c-literals read the expressions as one C text, line after line: a line that is C\n"
-    "                   (an expression, #define, enumerator, const declaration) is evaluated\n"
-    "                   as C computes it, or refused with C's value and type and the cast\n"
-    "                   that agrees; what it defines (macros, enums, typedefs) serves the\n"
-    "                   lines after it; a line that needs what is not defined here is\n"
-    "                   unknown; a line beginning with '?' and text that is not C are the\n"
-    "                   calculator's own (C and Python integer literals converted: 0xFF, $FF)\n"
-    "  -i, --include FILE  read the C header FILE first, as the system's C compiler sees it\n"
-    "                   (its preprocessor follows #include and #if), for its names; implies\n"
-    "                   -C; may be given more than once\n"
-    "  -L, --literal    print each result as a literal for code: 0x... with -o hex, 0b...\n"
-    "                   with -o bin, decimal otherwise\n"
-    "  --raw            print each value in its shortest exact decimal form, or 'error P'\n"
-    "                   with the 1-based position of the syntax error; with -C one line for\n"
-    "                   every line: '-' for a line without a value of its own (a directive,\n"
-    "                   a typedef, a blank line), 'differs', or 'unknown'\n"
-    "  --               the arguments after it are expressions, even when they begin with -\n"
-    "  -h, --help       print this help and exit\n"
-    "  --version        print the version and exit\n"
-    "\n"
-    "The last result r carries over from one expression to the next. On a terminal, with no\n"
-    "expressions, lines are edited and kept in a history (:help there lists keys and commands).\n"
-    "Exit status: 0 all evaluated, 1 a syntax error (or an output error), 2 bad usage or a\n"
-    "FILE that cannot be read, 3 with -C a C expression whose value the cast cannot give\n"
-    "(differs from C), 4 with -C a C expression whose value is unknown here (a name nothing\n"
-    "defined, the size of a struct): standard error names what is missing.\n";
 
 constexpr int kExitOk = 0;
 constexpr int kExitSyntaxError = 1;
@@ -80,7 +40,7 @@ struct SOptions
 
 int UsageError(const std::string& strMessage)
 {
-    std::fprintf(stderr, "lumdrak-eval: %s\n%s", strMessage.c_str(), kUsage);
+    std::fprintf(stderr, "lumdrak-eval: %s\n%s", strMessage.c_str(), UsageText().c_str());
     return kExitUsage;
 }
 
@@ -91,67 +51,59 @@ int ParseArguments(int argc, char** argv, SOptions& options)
     for (int i = 1; i < argc; ++i)
     {
         const std::string_view strArg = argv[i];
-        if (!bOptions)
+        const SOptionEntry* pEntry = bOptions ? OptionNamed(strArg) : nullptr;
+        // The value after an option that takes one; empty when there is none.
+        const auto Value = [&] { return i + 1 < argc ? std::string_view(argv[++i]) : ""; };
+        if (pEntry == nullptr)
         {
+            // "-3" and "-pi" are expressions; a word after "--" that names no option is not.
+            if (bOptions && strArg.size() > 2 && strArg.substr(0, 2) == "--")
+                return UsageError("unknown option '" + std::string(strArg) + "'");
             options.expressions.emplace_back(strArg);
+            continue;
         }
-        else if (strArg == "--")
+        switch (pEntry->eOption)
         {
+        case EOption::EndOfOptions:
             bOptions = false;
-        }
-        else if (strArg == "--help" || strArg == "-h")
-        {
-            std::fputs(kUsage, stdout);
-            std::fputs(kHelp, stdout);
+            break;
+        case EOption::Help:
+            std::fputs(HelpText().c_str(), stdout);
             return kExitOk;
-        }
-        else if (strArg == "--version")
-        {
+        case EOption::Version:
             std::printf("lumdrak-eval (Lumdrak) %s\n", kVersionNumber);
             return kExitOk;
-        }
-        else if (strArg == "--raw")
-        {
+        case EOption::Raw:
             options.bRaw = true;
-        }
-        else if (strArg == "-C" || strArg == "--c-literals")
-        {
+            break;
+        case EOption::CLiterals:
             options.bCLiterals = true;
-        }
-        else if (strArg == "-i" || strArg == "--include")
-        {
+            break;
+        case EOption::Include:
             if (i + 1 >= argc) return UsageError(std::string(strArg) + " takes a file");
-            options.headers.emplace_back(argv[++i]);
+            options.headers.emplace_back(Value());
             options.bCLiterals = true;
-        }
-        else if (strArg == "-L" || strArg == "--literal")
-        {
+            break;
+        case EOption::Literal:
             options.bLiteral = true;
-        }
-        else if (strArg == "-u")
-        {
+            break;
+        case EOption::Unsigned:
             options.bUnsigned = 1;
-        }
-        else if (strArg == "-c")
+            break;
+        case EOption::Cast:
         {
-            const std::optional<ECastMode> eCastMode = CastModeNamed(i + 1 < argc ? argv[++i] : "");
+            const std::optional<ECastMode> eCastMode = CastModeNamed(Value());
             if (!eCastMode) return UsageError("-c takes " + ListOfNames(kCastNames));
             options.eCastMode = *eCastMode;
+            break;
         }
-        else if (strArg == "-o")
+        case EOption::Output:
         {
-            const std::optional<EOutputMode> eOutputMode =
-                OutputModeNamed(i + 1 < argc ? argv[++i] : "");
+            const std::optional<EOutputMode> eOutputMode = OutputModeNamed(Value());
             if (!eOutputMode) return UsageError("-o takes " + ListOfNames(kOutputNames));
             options.eOutputMode = *eOutputMode;
+            break;
         }
-        else if (strArg.size() > 2 && strArg.substr(0, 2) == "--")
-        {
-            return UsageError("unknown option '" + std::string(strArg) + "'");
-        }
-        else
-        {
-            options.expressions.emplace_back(strArg); // "-3" and "-pi" are expressions
         }
     }
     return -1;

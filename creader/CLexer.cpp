@@ -14,11 +14,6 @@ namespace
 using lumdrak::AsciiLower;
 using lumdrak::IsAsciiDigit;
 
-// What may start a C identifier, and what may follow in one.
-bool IsLetter(char ch) { return lumdrak::IsAsciiLetter(ch) || ch == '_'; }
-bool IsAlnum(char ch) { return IsAsciiDigit(ch) || IsLetter(ch); }
-bool IsBlank(char ch) { return ch == ' ' || ch == '\t' || ch == '\v' || ch == '\f'; }
-
 int DigitValue(char ch)
 {
     const char chLower = AsciiLower(ch);
@@ -388,26 +383,6 @@ constexpr SPunctuator kPunctuators[] = {
     {"=", ECToken::Assign},     {"#", ECToken::Hash},
 };
 
-// The end of a preprocessing number that begins at nPos.
-std::size_t NumberEnd(std::string_view s, std::size_t nPos)
-{
-    ++nPos;
-    while (nPos < s.size())
-    {
-        const char ch = s[nPos];
-        const char chLower = AsciiLower(s[nPos - 1]);
-        if (IsAlnum(ch) || ch == '.')
-            ++nPos;
-        else if ((ch == '+' || ch == '-') && (chLower == 'e' || chLower == 'p'))
-            ++nPos;
-        else if (ch == '\'' && nPos + 1 < s.size() && IsAlnum(s[nPos + 1]))
-            ++nPos;
-        else
-            break;
-    }
-    return nPos;
-}
-
 // Reads pasted bytes into clean text in one pass, front to back.
 class CCleaner
 {
@@ -445,13 +420,13 @@ private:
             if (nEnd != std::string_view::npos) return Comment(i, nEnd);
         }
         // A ' inside a number is a digit separator (0x1'f3a), not a quote.
-        const bool bSeparator = ch == '\'' && m_bNumber && IsAlnum(chNext);
+        const bool bSeparator = ch == '\'' && m_bNumber && IsCAlnum(chNext);
         const char chLastLower = AsciiLower(m_chLast);
         m_bNumber =
             m_bNumber
-                ? IsAlnum(ch) || ch == '.' || bSeparator ||
+                ? IsCAlnum(ch) || ch == '.' || bSeparator ||
                       ((ch == '+' || ch == '-') && (chLastLower == 'e' || chLastLower == 'p'))
-                : (IsAsciiDigit(ch) && !IsAlnum(m_chLast)) || (ch == '.' && IsAsciiDigit(chNext));
+                : (IsAsciiDigit(ch) && !IsCAlnum(m_chLast)) || (ch == '.' && IsAsciiDigit(chNext));
         if ((ch == '\'' && !bSeparator) || ch == '"') m_chQuote = ch;
         Emit(ch, i);
         return nNext;
@@ -537,6 +512,29 @@ private:
 
 } // namespace
 
+bool IsCLetter(char ch) { return lumdrak::IsAsciiLetter(ch) || ch == '_'; }
+bool IsCAlnum(char ch) { return IsAsciiDigit(ch) || IsCLetter(ch); }
+bool IsCBlank(char ch) { return ch == ' ' || ch == '\t' || ch == '\v' || ch == '\f'; }
+
+std::size_t PpNumberEnd(std::string_view s, std::size_t nPos)
+{
+    ++nPos;
+    while (nPos < s.size())
+    {
+        const char ch = s[nPos];
+        const char chLower = AsciiLower(s[nPos - 1]);
+        if (IsCAlnum(ch) || ch == '.')
+            ++nPos;
+        else if ((ch == '+' || ch == '-') && (chLower == 'e' || chLower == 'p'))
+            ++nPos;
+        else if (ch == '\'' && nPos + 1 < s.size() && IsCAlnum(s[nPos + 1]))
+            ++nPos;
+        else
+            break;
+    }
+    return nPos;
+}
+
 std::uint32_t SCleanText::SourceOf(std::uint32_t nClean) const
 {
     const auto after =
@@ -575,7 +573,7 @@ ETokenized Tokenize(const std::string& strClean, std::uint32_t nBegin, std::uint
     for (;;)
     {
         const std::size_t nSpace = nPos;
-        while (nPos < s.size() && IsBlank(s[nPos]))
+        while (nPos < s.size() && IsCBlank(s[nPos]))
             ++nPos;
         SCToken token;
         token.nSpace = static_cast<std::uint32_t>(nBegin + nSpace);
@@ -591,13 +589,13 @@ ETokenized Tokenize(const std::string& strClean, std::uint32_t nBegin, std::uint
         std::size_t nLength = 0;
         if (IsAsciiDigit(ch) || (ch == '.' && nPos + 1 < s.size() && IsAsciiDigit(s[nPos + 1])))
         {
-            nLength = NumberEnd(s, nPos) - nPos;
+            nLength = PpNumberEnd(s, nPos) - nPos;
             if (!ReadNumber(s.substr(nPos, nLength), token)) return ETokenized::NotC;
         }
-        else if (IsLetter(ch))
+        else if (IsCLetter(ch))
         {
             nLength = 1;
-            while (nPos + nLength < s.size() && IsAlnum(s[nPos + nLength]))
+            while (nPos + nLength < s.size() && IsCAlnum(s[nPos + nLength]))
                 ++nLength;
             token.eKind = ECToken::Name;
         }

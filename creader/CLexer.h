@@ -2,6 +2,7 @@
 
 #include "CValue.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -43,6 +44,16 @@ void CleanSource(std::string_view strPasted, SCleanText& clean, ECommentEnd eCom
 // How a paste's comments end: AtLineEnd for a single line (line splices and a line break at
 // its very end aside), AsC for a block of lines.
 ECommentEnd CommentEndOfPaste(std::string_view strPasted);
+
+// C's character classes: what may start an identifier, what may follow in one, and the
+// blanks between tokens on a line.
+bool IsCLetter(char ch);
+bool IsCAlnum(char ch);
+bool IsCBlank(char ch);
+
+// The end of the preprocessing number that begins at nPos: digits, letters, points, digit
+// separators, and a sign after an exponent's e or p.
+std::size_t PpNumberEnd(std::string_view s, std::size_t nPos);
 
 enum class ECToken : std::uint8_t
 {

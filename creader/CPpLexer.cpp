@@ -1,5 +1,7 @@
 #include "CPpToken.h"
 
+#include "CLexer.h"
+
 #include "Ascii.h"
 
 namespace
@@ -7,10 +9,6 @@ namespace
 
 using lumdrak::AsciiLower;
 using lumdrak::IsAsciiDigit;
-
-bool IsLetter(char ch) { return lumdrak::IsAsciiLetter(ch) || ch == '_'; }
-bool IsAlnum(char ch) { return IsAsciiDigit(ch) || IsLetter(ch); }
-bool IsBlank(char ch) { return ch == ' ' || ch == '\t' || ch == '\v' || ch == '\f'; }
 
 struct SPunctuator
 {
@@ -70,26 +68,6 @@ constexpr SPunctuator kPunctuators[] = {
     {"#", ECPunct::Hash},
 };
 
-// The end of a preprocessing number that begins at nPos (digit separators included).
-std::size_t NumberEnd(std::string_view s, std::size_t nPos)
-{
-    ++nPos;
-    while (nPos < s.size())
-    {
-        const char ch = s[nPos];
-        const char chBefore = AsciiLower(s[nPos - 1]);
-        if (IsAlnum(ch) || ch == '.')
-            ++nPos;
-        else if ((ch == '+' || ch == '-') && (chBefore == 'e' || chBefore == 'p'))
-            ++nPos;
-        else if (ch == '\'' && nPos + 1 < s.size() && IsAlnum(s[nPos + 1]))
-            ++nPos;
-        else
-            break;
-    }
-    return nPos;
-}
-
 // The end of a character or string literal whose quote stands at nPos, or 0 when it does not
 // end on the line.
 std::size_t QuotedEnd(std::string_view s, std::size_t nPos)
@@ -122,7 +100,7 @@ std::uint32_t LexPp(std::string_view strClean, std::uint32_t nBegin, std::uint32
     {
         if (nCount == nMaxTokens) return static_cast<std::uint32_t>(nPos);
         const std::size_t nSpace = nPos;
-        while (nPos < s.size() && IsBlank(s[nPos]))
+        while (nPos < s.size() && IsCBlank(s[nPos]))
             ++nPos;
         if (nPos >= s.size()) return nEnd;
         SPpToken token;
@@ -134,11 +112,11 @@ std::uint32_t LexPp(std::string_view strClean, std::uint32_t nBegin, std::uint32
         if (IsAsciiDigit(ch) || (ch == '.' && nPos + 1 < s.size() && IsAsciiDigit(s[nPos + 1])))
         {
             token.eKind = ECPp::Number;
-            nLength = NumberEnd(s, nPos) - nPos;
+            nLength = PpNumberEnd(s, nPos) - nPos;
         }
-        else if (IsLetter(ch))
+        else if (IsCLetter(ch))
         {
-            while (nPos + nLength < s.size() && IsAlnum(s[nPos + nLength]))
+            while (nPos + nLength < s.size() && IsCAlnum(s[nPos + nLength]))
                 ++nLength;
             token.eKind = ECPp::Name;
             const std::size_t nAfter = nPos + nLength;

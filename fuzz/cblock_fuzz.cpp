@@ -59,13 +59,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
         strRest.remove_prefix(nEnd == std::string_view::npos
                                   ? strRest.size()
                                   : nEnd + (strRest.compare(nEnd, 2, "\r\n") == 0 ? 2 : 1));
-        (void)NoticeFor(line, strLine, nCastType, evaluator, true);
+        (void)NoticeFor(line, strLine, static_cast<ECastType>(nCastType), evaluator, true);
         if (line.eKind != ECLineKind::Value || line.reading.strTranslation.empty()) continue;
         const SCReading& reading = line.reading;
         CHECK(reading.arrSourcePos.size() == reading.strTranslation.size() + 1);
         for (int nCast = 0; nCast < 8; ++nCast)
         {
-            evaluator.m_nCastType = nCast;
+            evaluator.m_nCastType = static_cast<ECastType>(nCast);
             (void)evaluator.Evaluate(&reading.strTranslation);
             if (evaluator.m_nErrorPos != 0) FuzzFail("the engine reads every translation");
         }

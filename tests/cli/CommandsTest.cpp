@@ -2,6 +2,8 @@
 // gives what a session started with the same options gives.
 #include "Commands.h"
 #include "EvalSession.h"
+#include "ModeNames.h"
+#include "Options.h"
 
 #include <gtest/gtest.h>
 
@@ -120,6 +122,28 @@ TEST(Commands, AModeChosenInASessionGivesWhatTheOptionsGive)
                 EXPECT_EQ(changed.CNotice(), started.CNotice()) << szExpression;
             }
         }
+}
+
+// The options' table names the values the terminal's :c and :o take, in their order.
+TEST(Commands, OptionsAndCommandsTakeTheSameValues)
+{
+    std::string strCast;
+    std::string strOutput;
+    for (const SOptionEntry& entry : OptionEntries())
+    {
+        if (entry.eOption != EOption::Cast && entry.eOption != EOption::Output) continue;
+        std::string& strValues = entry.eOption == EOption::Cast ? strCast : strOutput;
+        strValues.append(strValues.empty() ? "" : "|").append(entry.strValue);
+    }
+    const auto Joined = [](std::span<const std::string_view> names)
+    {
+        std::string strJoined;
+        for (const std::string_view strName : names)
+            strJoined.append(strJoined.empty() ? "" : "|").append(strName);
+        return strJoined;
+    };
+    EXPECT_EQ(strCast, Joined(kCastNames));
+    EXPECT_EQ(strOutput, Joined(kOutputNames));
 }
 
 TEST(Commands, QuitEndsTheSessionAndHelpListsEveryCommand)

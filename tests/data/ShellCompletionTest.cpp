@@ -1,9 +1,11 @@
 // lumdrak-eval's bash completion as bash runs it: the function that the file registers, and
 // what it offers after each option.
+#include "Options.h"
 #include "TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -79,6 +81,32 @@ TEST(ShellCompletion, BashOffersTheOptionsAndTheirValues)
         for (const std::string& strWord : row.words)
             strWords += " [" + strWord + "]";
         EXPECT_EQ(Offers(row.words), row.pszOffers) << strWords;
+    }
+}
+
+// Every option and value of lumdrak-eval's own table, so that the two cannot drift apart.
+TEST(ShellCompletion, BashOffersEveryOptionAndValueOfTheTable)
+{
+    const std::string strOptions = "|" + Offers({"-"}) + "|";
+    for (const SOptionEntry& entry : OptionEntries())
+    {
+        for (const std::string_view strName : {entry.strShort, entry.strLong})
+        {
+            if (strName.empty()) continue;
+            EXPECT_NE(strOptions.find("|" + std::string(strName) + "|"), std::string::npos)
+                << strName;
+        }
+        if (entry.strValue.find('|') == std::string_view::npos) continue;
+        const std::string strValues = "|" + Offers({std::string(entry.strShort), ""}) + "|";
+        std::string_view strExpected = entry.strValue;
+        while (!strExpected.empty())
+        {
+            const std::size_t nBar = std::min(strExpected.find('|'), strExpected.size());
+            EXPECT_NE(strValues.find("|" + std::string(strExpected.substr(0, nBar)) + "|"),
+                      std::string::npos)
+                << entry.strShort << " " << strExpected.substr(0, nBar);
+            strExpected.remove_prefix(std::min(strExpected.size(), nBar + 1));
+        }
     }
 }
 
