@@ -13,13 +13,11 @@ namespace
 TEST_F(ConsoleTest, ABlockIsEnteredOnlyAtAnEmptyPromptOnTheLastLine)
 {
     const std::pair<const char*, bool> rows[] = {
-        {"?1\n1\n?@", true},
-        {"?1\n1\n@?", true},
-        {"?@", true},
-        {"?@\n", false},      // an empty line below
-        {"?1\n1\n?2@", false}, // an expression typed
-        {"?@\n1\n?", false},   // not the last line
-        {"@", false},          // erased
+        {"?1\n1\n?@", true},   {"?1\n1\n@?", true},
+        {"?@", true},          {"?@\n", false}, // an empty line below
+        {"?1\n1\n?2@", false},                  // an expression typed
+        {"?@\n1\n?", false},                    // not the last line
+        {"@", false},                           // erased
     };
     StartWith(None, 0, Decimal, Scroll, 0);
     for (const auto& [pszText, bBlock] : rows)
@@ -41,7 +39,8 @@ TEST_F(ConsoleTest, ABlocksLinesStayAndEachValueGetsItsLineAndResult)
         {"?1\n1\n?@",
          {{"#define A 0x10", "$10"}, {"#define F(x) x", nullptr}, {"A | 1", "16 | 1"}},
          "?1\n1\n#define A 0x10\n?$10\n16\n#define F(x) x\nA | 1\n?16 | 1\n17\n?@"},
-        {"?@", {{"", nullptr}, {"?2*-3", nullptr}, {"x", nullptr}},
+        {"?@",
+         {{"", nullptr}, {"?2*-3", nullptr}, {"x", nullptr}},
          "\n?2*-3\n  ^^\nSyntax not allowed.\nx\n?@"},
         {"?1\n1\n?2@", {{"2", "2"}}, "?1\n1\n?2\n2\n?2\n2\n?@"}, // a last line is kept
     };
@@ -63,10 +62,10 @@ TEST_F(ConsoleTest, F5ReplacesTheExpressionOfTheCaretsLineAsOneStep)
 {
     const std::tuple<const char*, std::optional<std::string>, const char*, bool> rows[] = {
         {"?1\n1\n?0xFF@ & 1", "$FF & 1", "?1\n1\n?$FF & 1@", true},
-        {"?0x@1\n1\n?", "$1", "?$1@\n1\n?", true},         // the caret's line, not the last
-        {"?$1@", "$1", "?$1@", false},                      // nothing changes
-        {"?2<10@", std::nullopt, "?2<10@", false},          // nothing to give
-        {"x 0x1@", "$1", "x 0x1@", false},                   // no '?' line
+        {"?0x@1\n1\n?", "$1", "?$1@\n1\n?", true}, // the caret's line, not the last
+        {"?$1@", "$1", "?$1@", false},             // nothing changes
+        {"?2<10@", std::nullopt, "?2<10@", false}, // nothing to give
+        {"x 0x1@", "$1", "x 0x1@", false},         // no '?' line
         {"?\n@", "", "?\n@", false},
     };
     StartWith(None, 0, Decimal, Scroll, 0);

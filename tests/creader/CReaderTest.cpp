@@ -8,8 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <string>
 #include <tuple>
+#include <vector>
 
 namespace
 {
@@ -366,6 +368,93 @@ TEST(CPaste, EndsACommentLeftOpenWithAPastedLineButReadsABlockAsC)
             EXPECT_EQ(ReadPasted(pszPasted).eEntry, EPasteEntry::Value) << pszPasted;
         }
     }
+}
+
+// A block entered at the empty prompt: its lines as given, each value's translation entered
+// below it, the calculator's own text where it evaluates; a '?' line is that line itself.
+TEST(CPaste, ReadsABlocksLinesForEntryWithTheNamesItDefines)
+{
+    using SLine = std::pair<const char*, const char*>; // text, expression entered (or none)
+    const std::tuple<const char*, std::vector<SLine>, const char*> rows[] = {
+        {"#define UART0_BASE 0x40000000\n#define UART0_CR (UART0_BASE + 0x30)\n"
+         "#define UART_EN (1u << 0)\nUART0_CR | UART_EN\n",
+         {{"#define UART0_BASE 0x40000000", "$40000000"},
+          {"#define UART0_CR (UART0_BASE + 0x30)", "(1073741824 + $30)"},
+          {"#define UART_EN (1u << 0)", "(1 << 0)"},
+          {"UART0_CR | UART_EN", "1073741872 | 1"}},
+         ""},
+        {"enum {\r\n  A = 4,\r\n  B\r\n};\r\n#define F(x) ((x) * 2)\r\nF(B)",
+         {{"enum {", nullptr},
+          {"  A = 4,", "4"},
+          {"  B", "5"},
+          {"};", nullptr},
+          {"#define F(x) ((x) * 2)", nullptr},
+          {"F(B)", "10"}},
+         "Line 6: Read as C: F(B) is a C name, 10 (int). As typed: 0."},
+        {"/* a\n   b */ 0x10\n\n?0b1010\npi\nfoo bar",
+         {{"/* a", nullptr},
+          {"   b */ 0x10", "$10"},
+          {"", nullptr},
+          {"?0b1010", nullptr},
+          {"pi", "pi"},
+          {"foo bar", nullptr}},
+         ""},
+        {"#define N 1\nN << 31\nMISSING + 1",
+         {{"#define N 1", "1"}, {"N << 31", "1 << 31"}, {"MISSING + 1", nullptr}},
+         "Line 2: C leaves 1 << 31 undefined: the result does not fit in int. 1 more line "
+         "differs."},
+    };
+    for (const auto& [pszPasted, arrExpected, pszNotice] : rows)
+    {
+        CCNames names;
+        const SPasteBlock block = CPasteReader(names).ReadBlock(pszPasted, ECastType::None);
+        EXPECT_TRUE(block.bWhole);
+        ASSERT_EQ(block.arrLines.size(), arrExpected.size()) << pszPasted;
+        for (std::size_t n = 0; n < arrExpected.size(); ++n)
+        {
+            const SBlockLine& line = block.arrLines[n];
+            EXPECT_EQ(line.strText, arrExpected[n].first) << pszPasted;
+            EXPECT_EQ(line.bEnter, arrExpected[n].second != nullptr) << line.strText;
+            EXPECT_EQ(line.strExpression, arrExpected[n].second ? arrExpected[n].second : "")
+                << line.strText;
+        }
+        EXPECT_EQ(block.strNotice, pszNotice) << pszPasted;
+    }
+}
+
+// F5 on a typed line, and the notice after its syntax error, with the names kept (which they
+// never change): C's reading where there is one, the typed text where there is none.
+TEST(CPaste, TranslatesATypedLineAndSaysWhenAnErrorReadsAsC)
+{
+    CCNames names;
+    CPasteReader(names).ReadBlock("#define PAGE 4096\n#define REG 0x10", ECastType::None);
+    const std::uint64_t nChanges = names.Changes();
+    const std::tuple<const char*, ECastType, const char*, const char*, const char*> rows[] = {
+        // typed, cast, after F5 (nullptr: unchanged), F5's notice, after a syntax error
+        {"(10000+4095)&~4095", ECastType::None, "(10000+4095)&(~4095)", "",
+         "As C: 12288 (int). F5 translates the line."},
+        {"0xFF", ECastType::None, "$FF", "", "As C: 255 (int). F5 translates the line."},
+        {"2*-3", ECastType::None, "2*(-3)", "", "As C: -6 (int). F5 translates the line."},
+        {"(PAGE-1) & REG", ECastType::None, "(4096-1) & 16", "PAGE: pasted; REG: pasted.",
+         "As C: 16 (int). F5 translates the line."},
+        {"2<10", ECastType::None, "1",
+         "Read as C: 2<10 is a comparison, 1 (int). As typed, `<` is a power: 1024.",
+         "As C: 1 (int). F5 translates the line."},
+        {"1 << 31", ECastType::None, nullptr,
+         "C leaves 1 << 31 undefined: the result does not fit in int.", ""},
+        {"1+)", ECastType::None, nullptr, "", ""},
+        {"$10 + 1", ECastType::None, nullptr, "", ""},
+        {"MISSING", ECastType::None, nullptr, "C's value is unknown: MISSING is not defined.", ""},
+    };
+    for (const auto& [pszTyped, eCast, pszAfter, pszNotice, pszAsC] : rows)
+    {
+        const STypedC typed = TranslateTyped(pszTyped, names, eCast);
+        EXPECT_EQ(typed.bChanged, pszAfter != nullptr) << pszTyped;
+        EXPECT_EQ(typed.strText, pszAfter ? pszAfter : pszTyped) << pszTyped;
+        EXPECT_EQ(typed.strNotice, pszNotice) << pszTyped;
+        EXPECT_EQ(AsCNotice(pszTyped, names, eCast), pszAsC) << pszTyped;
+    }
+    EXPECT_EQ(names.Changes(), nChanges) << "a typed line teaches nothing";
 }
 
 // A paste goes into the window in portions of whole lines; its conversion stops when asked.
