@@ -149,8 +149,8 @@ void CCNamesKeeper::Adopt()
     const std::shared_ptr<SHeader> pHeader = m_arrAdopting.back();
     m_arrAdopting.clear();
     Save(names.Save());
-    std::string strNotice = TextHeaderRead(CCBlockReader::OriginOf(pHeader->strPath),
-                                           pHeader->names.Count());
+    std::string strNotice =
+        TextHeaderRead(CCBlockReader::OriginOf(pHeader->strPath), pHeader->names.Count());
     if (!pHeader->read.strNote.empty())
     {
         strNotice.back() = ';';

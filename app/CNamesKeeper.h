@@ -18,10 +18,10 @@ class CConsoleEdit;
 
 // The C names the console's pastes and headers teach (CCNames), kept between runs
 // (CCNamesStore): read from the hive at start and loaded on a thread of their own, saved
-// whenever a paste or a header changed them; they change on the window's thread only. Adds "Read C header…" and "Forget C names" to the
-// console's menu; a header, chosen there or dropped on the console, is read on a thread of its
-// own into names of its own, which join these once no paste is reading them, and a notice
-// beside the caret says what it gave or why it could not be read.
+// whenever a paste or a header changed them; they change on the window's thread only. Adds "Read C
+// header…" and "Forget C names" to the console's menu; a header, chosen there or dropped on the
+// console, is read on a thread of its own into names of its own, which join these once no paste is
+// reading them, and a notice beside the caret says what it gave or why it could not be read.
 class CCNamesKeeper : public QObject
 {
 public:

@@ -246,6 +246,31 @@ TEST_F(CPasteTest, NamesLearnedStayUntilForgottenAndHeadersTeachTheirs)
     EXPECT_TRUE(NoteShown(QStringLiteral("UART0_CR: ") + strHeader));
 }
 
+// The note after a paste, line or block: C's value that the cast cannot give, a value that is
+// unknown and what it needs, and C's reading where the text as typed would give another.
+TEST_F(CPasteTest, ThePastesNoteSaysWhereCDiffersOrIsUnknown)
+{
+    const std::tuple<const char*, std::string, const char*> rows[] = {
+        // pasted, the console's end after it, the note's start
+        {"2<10", "?1", "Read as C: 2<10 is a comparison, 1 (int). As typed, `<` is a power: 1024."},
+        {"4|2&1", "?4|(2&1)", "Read as C: 4|2&1 is 4 (int). As typed: 0."},
+        {"1 << 31", "?1 << 31", "C leaves 1 << 31 undefined: the result does not fit in int."},
+        {"sizeof(struct v4l2_tuner)", "?sizeof(struct v4l2_tuner)", "C's value is unknown: "},
+        {"#define N 1\nN << 31", "#define N 1\r\n?1\r\n1\r\nN << 31\r\n?1 << 31\r\n",
+         "Line 2: C leaves 1 << 31 undefined"},
+    };
+    for (const auto& [pszPasted, strEnd, pszNote] : rows)
+    {
+        OpenWindow();
+        QApplication::clipboard()->setText(QString::fromLatin1(pszPasted));
+        Keys("Ctrl+V");
+        ASSERT_TRUE(PasteDone());
+        EXPECT_NE(ConsoleText().find(strEnd, kStartText.size() - 1), std::string::npos)
+            << ConsoleText();
+        EXPECT_TRUE(NoteShown(QString::fromLatin1(pszNote))) << pszPasted;
+    }
+}
+
 // F5 puts the translation of the caret's '?' line in its place, one Ctrl+Z from the typed text;
 // a syntax error on a line that reads as C says so beside the caret.
 TEST_F(CPasteTest, F5TranslatesTheTypedLineAndASyntaxErrorTellsOfIt)
