@@ -43,7 +43,8 @@ struct SPastePace
 // A paste into the console, step by step, with the window answering throughout:
 //  1. the pasted text, as the clipboard gave it, is read as C on a thread of its own
 //     (CPasteReader) under the cast of the moment it was pasted, with the names kept; what it
-//     defines is taught to them once it is whole, so that a paste taken back teaches nothing;
+//     defines is taught to them once it is read whole, so that a paste stopped meanwhile
+//     teaches nothing;
 //  2. the converted text replaces the selection it was pasted over, a portion of lines per
 //     turn of the event loop, all of it one undo step; a block of two or more lines pasted at
 //     the console's empty last prompt is entered instead, its lines as they are, each value
