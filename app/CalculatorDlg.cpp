@@ -3,11 +3,13 @@
 #include "Accessibility.h"
 #include "Banner.h"
 #include "BitRuler.h"
+#include "CNamesKeeper.h"
 #include "ConsoleEdit.h"
 #include "ConsoleKeeper.h"
 #include "ConsoleText.h"
 #include "FindBar.h"
 #include "HelpText.h"
+#include "Paste.h"
 #include "ResultPanel.h"
 #include "Settings.h"
 #include "Zoom.h"
@@ -121,7 +123,13 @@ CCalculatorDlg::CCalculatorDlg(QWidget* pParent)
     connect(m_pConsole->document(), &QTextDocument::contentsChange, this,
             [this](int nFrom, int /*nRemoved*/, int nAdded) { NoteInnerBreaks(nFrom, nAdded); });
     m_pKeeper = new CConsoleKeeper(this);
+    m_pNames = new CCNamesKeeper(this);
     m_pConsole->m_fnCastType = [this] { return m_console.CastType(); };
+    // A block pasted at the empty last prompt is entered line by line, as Enter enters.
+    CConsolePaste& paste = m_pConsole->Paste();
+    paste.m_fnAtEmptyPrompt = [this] { return m_console.AtEmptyLastPrompt(); };
+    paste.m_fnEnterBlockLine = [this](const SBlockLine& line)
+    { m_console.EnterPastedLine(line.strText, line.bEnter, line.strExpression); };
     // The last result as a literal in the output mode's base, wherever the focus is.
     new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), this,
                   [this] { m_pPanel->CopyLiteral(m_pOutputGroup->checkedId()); });
@@ -152,6 +160,7 @@ bool CCalculatorDlg::OnInitDialog()
     // Typed behind the prompt, where the caret stands, as if by the user.
     if (!m_strStartExpression.empty()) ReplaceConsoleSel(m_strStartExpression);
     m_pKeeper->Start(m_pConsole);
+    m_pNames->Start(m_pConsole);
     return false;
 }
 
@@ -307,9 +316,11 @@ bool CCalculatorDlg::PreTranslateKeyPress(QObject* pWatched, const QKeyEvent& ev
         OnHelpInfo();
         return true;
     }
+    if (event.key() == Qt::Key_F5) return OnTranslateLine();
     if (const EVirtualKey eKey = VirtualKeyOf(event.key()); eKey != EVirtualKey::None)
     {
-        if (m_console.PreTranslateKeyDown(eKey)) return true;
+        if (eKey == EVirtualKey::Enter ? OnEnter() : m_console.PreTranslateKeyDown(eKey))
+            return true;
         // An Enter the console logic left types a line break in the console, whatever the
         // Shift and Ctrl state, the same line break as an unmodified one.
         if (eKey == EVirtualKey::Enter && pWatched == m_pConsole)
@@ -322,6 +333,34 @@ bool CCalculatorDlg::PreTranslateKeyPress(QObject* pWatched, const QKeyEvent& ev
         }
     }
     return false;
+}
+
+bool CCalculatorDlg::OnTranslateLine()
+{
+    const CCNames& names = m_pNames->Names();
+    std::string strNotice;
+    const bool bChanged = m_console.TranslateLine(
+        [&](std::string_view strExpression) -> std::optional<std::string>
+        {
+            STypedC typed = TranslateTyped(strExpression, names, m_console.CastType());
+            strNotice = std::move(typed.strNotice);
+            if (!typed.bChanged) return std::nullopt;
+            return std::move(typed.strText);
+        });
+    if (!strNotice.empty()) m_pConsole->Paste().ShowNotice(QString::fromStdString(strNotice));
+    return bChanged;
+}
+
+bool CCalculatorDlg::OnEnter()
+{
+    const SEnterResult result = m_console.ProcessEnter();
+    if (result.bEntered && result.nErrorPos != 0)
+    {
+        const std::string strNotice =
+            AsCNotice(result.strExpression, m_pNames->Names(), m_console.CastType());
+        if (!strNotice.empty()) m_pConsole->Paste().ShowNotice(QString::fromStdString(strNotice));
+    }
+    return result.bEntered;
 }
 
 bool CCalculatorDlg::FindKeyPress(QObject* pWatched, const QKeyEvent& event)

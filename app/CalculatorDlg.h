@@ -16,6 +16,7 @@ class QButtonGroup;
 class QCheckBox;
 class CConsoleEdit;
 class CConsoleKeeper;
+class CCNamesKeeper;
 class CFindBar;
 class CResultPanel;
 
@@ -82,6 +83,10 @@ private:
     void NoteInnerBreaks(int nFrom, int nAdded);
     // Ctrl+F, and the keys typed in the find bar; true when taken.
     bool FindKeyPress(QObject* pWatched, const QKeyEvent& event);
+    // F5: the caret's '?' line read as C, with the names kept, and replaced by its translation.
+    bool OnTranslateLine();
+    // Enter on a '?' line; after a syntax error, whether the line reads as C.
+    bool OnEnter();
 
     QIcon m_hIcon;
     CResultPanel* m_pPanel = nullptr;
@@ -96,5 +101,6 @@ private:
     bool m_bSettingsRead = false; // the load at start could read the hive (or found no code)
     CInfoDlg m_infoDlg;
     CConsoleKeeper* m_pKeeper = nullptr;
+    CCNamesKeeper* m_pNames = nullptr;
     bool m_bInnerBreaks = false; // some block holds a break; set by an edit, cleared by a reset
 };

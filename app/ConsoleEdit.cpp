@@ -6,6 +6,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QUrl>
 
 #include <memory>
 
@@ -83,8 +84,28 @@ void CConsoleEdit::KeepLayoutsOfLongLines(int nFrom, int nAdded)
     }
 }
 
+QStringList CConsoleEdit::HeadersIn(const QMimeData* pSource) const
+{
+    QStringList arrPaths;
+    if (!m_fnReadHeaders || !pSource || !pSource->hasUrls()) return arrPaths;
+    for (const QUrl& url : pSource->urls())
+        if (url.isLocalFile() && url.path().endsWith(QStringLiteral(".h"), Qt::CaseInsensitive))
+            arrPaths.append(url.toLocalFile());
+    return arrPaths;
+}
+
+bool CConsoleEdit::canInsertFromMimeData(const QMimeData* pSource) const
+{
+    return !HeadersIn(pSource).isEmpty() || QPlainTextEdit::canInsertFromMimeData(pSource);
+}
+
 void CConsoleEdit::insertFromMimeData(const QMimeData* pSource)
 {
+    if (const QStringList arrHeaders = HeadersIn(pSource); !arrHeaders.isEmpty())
+    {
+        m_fnReadHeaders(arrHeaders);
+        return;
+    }
     if (!pSource || !pSource->hasText())
     {
         QPlainTextEdit::insertFromMimeData(pSource);

@@ -5,6 +5,7 @@
 #include "TextControl.h"
 
 #include <QList>
+#include <QStringList>
 
 #include <functional>
 
@@ -31,15 +32,19 @@ public:
 
     // The cast type a paste is checked under (none until set).
     std::function<ECastType()> m_fnCastType;
+    // C headers (".h" files) dropped on the console are read, not pasted, where this is set.
+    std::function<void(const QStringList&)> m_fnReadHeaders;
 
     CConsolePaste& Paste() { return m_paste; }
 
 protected:
+    bool canInsertFromMimeData(const QMimeData* pSource) const override;
     void insertFromMimeData(const QMimeData* pSource) override;
     void contextMenuEvent(QContextMenuEvent* pEvent) override;
 
 private:
     void KeepLayoutsOfLongLines(int nFrom, int nAdded);
+    QStringList HeadersIn(const QMimeData* pSource) const;
 
     QList<QAction*> m_arrContextActions;
     CConsolePaste m_paste;

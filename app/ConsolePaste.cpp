@@ -9,6 +9,7 @@
 #include <QTextDocument>
 #include <QWindow>
 
+#include <algorithm>
 #include <string_view>
 
 namespace
@@ -24,7 +25,22 @@ QString FromUtf8(std::string_view strText)
     return QString::fromUtf8(strText.data(), static_cast<qsizetype>(strText.size()));
 }
 
+// Two lines or more: a break before the text's last character (one ending it makes no line).
+bool HoldsLines(const QByteArray& strPasted)
+{
+    const qsizetype nBreak = strPasted.indexOf('\n');
+    return nBreak >= 0 && nBreak + 1 < strPasted.size();
+}
+
 } // namespace
+
+// What a paste's thread gives the window: its text, or its block's lines, and what it defined.
+struct SPasteRead
+{
+    SPasteConversion conversion;
+    SPasteBlock block;
+    std::unique_ptr<CCNames> pLearned;
+};
 
 CConsolePaste::CConsolePaste(QPlainTextEdit* pEdit)
     : m_pEdit(pEdit), m_pNotice(new CPasteNotice(pEdit->viewport(), true)),
@@ -51,31 +67,51 @@ void CConsolePaste::Start(QByteArray strPasted, ECastType eCast, const QTextCurs
     m_eStep = EStep::Converting;
     const std::uint64_t nPaste = ++m_nPaste;
     m_cursor = at;
+    m_bBlock =
+        m_fnEnterBlockLine && m_fnAtEmptyPrompt && HoldsLines(strPasted) && m_fnAtEmptyPrompt();
     qApp->installEventFilter(this);
     m_pastingTimer.start();
     // The thread of the previous paste, if it was stopped, ends here.
     m_converting = std::jthread(
-        [this, nPaste, strPasted = std::move(strPasted), eCast,
-         fnBefore = m_pace.fnBeforeConversion](std::stop_token stop)
+        [this, nPaste, strPasted = std::move(strPasted), eCast, bBlock = m_bBlock,
+         fnNames = m_fnNames, fnBefore = m_pace.fnBeforeConversion](std::stop_token stop)
         {
             if (fnBefore) fnBefore(stop);
-            auto pConversion = std::make_shared<SPasteConversion>(CPasteConverter().Convert(
-                std::string_view(strPasted.constData(), static_cast<std::size_t>(strPasted.size())),
-                eCast, [&stop] { return !stop.stop_requested(); }));
-            if (!pConversion->bWhole) return;
+            // The names kept are read, never changed: what the paste defines stays over them.
+            auto pRead = std::make_shared<SPasteRead>();
+            pRead->pLearned = fnNames ? CCNames::Over(fnNames()) : std::make_unique<CCNames>();
+            CPasteReader reader(*pRead->pLearned);
+            const std::string_view strText(strPasted.constData(),
+                                           static_cast<std::size_t>(strPasted.size()));
+            const auto fnGoOn = [&stop] { return !stop.stop_requested(); };
+            if (bBlock)
+                pRead->block = reader.ReadBlock(strText, eCast, fnGoOn);
+            else
+                pRead->conversion = reader.Convert(strText, eCast, fnGoOn);
+            if (!pRead->block.bWhole || !pRead->conversion.bWhole) return;
             QMetaObject::invokeMethod(
-                this, [this, nPaste, pConversion] { OnConverted(nPaste, *pConversion); },
-                Qt::QueuedConnection);
+                this, [this, nPaste, pRead] { OnConverted(nPaste, *pRead); }, Qt::QueuedConnection);
         });
 }
 
-void CConsolePaste::OnConverted(std::uint64_t nPaste, SPasteConversion& conversion)
+void CConsolePaste::OnConverted(std::uint64_t nPaste, SPasteRead& read)
 {
     if (nPaste != m_nPaste || m_eStep != EStep::Converting) return; // stopped or taken back
+    m_converting.join();                                            // it has nothing left to do
     m_eStep = EStep::Inserting;
-    m_strText = std::move(conversion.strText);
-    m_strNotice = std::move(conversion.strNotice);
+    if (m_fnLearned && read.pLearned->Count() > 0) m_fnLearned(*read.pLearned);
     m_nInserted = 0;
+    if (m_bBlock)
+    {
+        m_arrBlock = std::move(read.block.arrLines);
+        m_strNotice = std::move(read.block.strNotice);
+        if (m_arrBlock.size() > static_cast<std::size_t>(m_pace.nBlockLines) && m_fnBeforeInsert)
+            m_fnBeforeInsert();
+        EnterPortion();
+        return;
+    }
+    m_strText = std::move(read.conversion.strText);
+    m_strNotice = std::move(read.conversion.strNotice);
     // One very long line is one portion, but one that holds the window for a while.
     const bool bLong =
         m_strText.size() > m_pace.nPortionBytes ||
@@ -86,6 +122,11 @@ void CConsolePaste::OnConverted(std::uint64_t nPaste, SPasteConversion& conversi
 
 void CConsolePaste::InsertPortion()
 {
+    if (m_bBlock)
+    {
+        EnterPortion();
+        return;
+    }
     if (m_pace.fnMayInsert && !m_pace.fnMayInsert())
     {
         m_portionTimer.start(kHeldPortionMs);
@@ -110,17 +151,59 @@ void CConsolePaste::InsertPortion()
         Finish();
 }
 
+// A block's lines are entered as Enter enters them, each its own edit inside the portion's:
+// the portions join one edit block, which one Ctrl+Z takes back.
+void CConsolePaste::EnterPortion()
+{
+    if (m_pace.fnMayInsert && !m_pace.fnMayInsert())
+    {
+        m_portionTimer.start(kHeldPortionMs);
+        return;
+    }
+    // Ctrl+Z puts the caret back where the paste found it.
+    QTextCursor edit(m_cursor);
+    if (m_nInserted == 0)
+        edit.beginEditBlock();
+    else
+        edit.joinPreviousEditBlock();
+    m_bPartlyIn = true;
+    const std::size_t nEnd =
+        std::min(m_arrBlock.size(), m_nInserted + static_cast<std::size_t>(m_pace.nBlockLines));
+    for (; m_nInserted < nEnd; ++m_nInserted)
+        m_fnEnterBlockLine(m_arrBlock[m_nInserted]);
+    edit.endEditBlock();
+    if (m_nInserted < m_arrBlock.size())
+        m_portionTimer.start(0);
+    else
+        Finish();
+}
+
 void CConsolePaste::Finish()
 {
     m_bPartlyIn = false;
     Leave();
-    m_pEdit->setTextCursor(m_cursor);
+    // A block's last Enter left the caret on its last prompt.
+    if (!m_bBlock) m_pEdit->setTextCursor(m_cursor);
     m_pEdit->ensureCursorVisible();
-    if (!m_strNotice.empty()) m_pNotice->Show(FromUtf8(m_strNotice), m_pEdit->cursorRect());
+    if (!m_strNotice.empty()) ShowNotice(FromUtf8(m_strNotice));
     // No buffer of a paste is kept for the next one.
     std::string().swap(m_strText);
     std::string().swap(m_strNotice);
+    std::vector<SBlockLine>().swap(m_arrBlock);
+    if (m_fnDone) m_fnDone();
     TypeHeldInput();
+}
+
+void CConsolePaste::ShowNotice(const QString& strText)
+{
+    m_pNotice->Show(strText, m_pEdit->cursorRect());
+}
+
+void CConsolePaste::WaitForReader()
+{
+    if (IsRunning() || !m_converting.joinable()) return;
+    m_converting.request_stop();
+    m_converting.join();
 }
 
 void CConsolePaste::Cancel()
@@ -137,6 +220,8 @@ void CConsolePaste::Cancel()
     }
     Leave();
     std::string().swap(m_strText);
+    std::vector<SBlockLine>().swap(m_arrBlock);
+    if (m_fnDone) m_fnDone();
     TypeHeldInput();
 }
 

@@ -1,7 +1,6 @@
 #include "EvalSession.h"
 
 #include "CHeaderFile.h"
-#include "CLiterals.h"
 #include "CTexts.h"
 #include "PanelBits.h"
 #include "ResultLiteral.h"
@@ -50,10 +49,9 @@ void CEvalSession::EvaluateLines(std::string_view strText)
 void CEvalSession::FinishLines()
 {
     if (!m_bCLiterals) return;
-    m_arrOutcomes.clear();
-    m_reader.Finish(m_arrOutcomes);
-    PrintOutcomes();
-    m_arrWaiting.clear();
+    m_arrPasted.clear();
+    m_paste.Finish(PasteOptions(), m_arrPasted);
+    PrintPasted();
 }
 
 bool CEvalSession::ReadHeader(const std::string& strPath, std::string& strError,
@@ -62,74 +60,64 @@ bool CEvalSession::ReadHeader(const std::string& strPath, std::string& strError,
     const SCHeaderRead read = ReadHeaderFile(strPath, m_names);
     strError = read.strError;
     strNote = read.strNote;
+    if (read.bRead) m_bCLiterals = true;
     return read.bRead;
 }
 
 int CEvalSession::Enter(std::string_view strExpression, bool bAsTyped)
 {
     m_bDiffers = m_bUnknown = m_bNoValue = false;
-    if (!m_bCLiterals || bAsTyped) return EnterText(strExpression, false);
+    if (!m_bCLiterals || bAsTyped) return EnterText(strExpression);
     // One line on its own: a comment it leaves open ends with it.
-    m_arrOutcomes.clear();
-    m_reader.ReadLine(strExpression, m_arrOutcomes);
-    m_reader.Finish(m_arrOutcomes);
-    if (m_arrOutcomes.empty()) return EnterOutcome(SCLine{}, strExpression, 0);
-    return EnterOutcome(m_arrOutcomes.back(), strExpression, 0);
+    m_arrPasted.clear();
+    m_paste.ReadLine(strExpression, PasteOptions(), m_arrPasted);
+    m_paste.Finish(PasteOptions(), m_arrPasted);
+    return EnterPasted(m_arrPasted.empty() ? SPastedLine{} : m_arrPasted.back());
 }
 
-// A line's outcome read as C: its translation entered where it gives C's value, nothing where
-// it differs, is unknown or yields no value, and the literal conversion where it is no C.
-// Its positions count from nOffset before the line's own first byte.
-int CEvalSession::EnterOutcome(const SCLine& line, std::string_view strText, std::size_t nOffset)
+// A line read as C: its translation entered where it gives C's value, nothing where it
+// differs, is unknown or yields no value, and the literal conversion where it is no C. The
+// line and its marker are shown as it was given.
+int CEvalSession::EnterPasted(const SPastedLine& pasted)
 {
     m_strWritten.clear();
     m_strMessage.clear();
-    switch (line.eKind)
+    switch (pasted.eEntry)
     {
-    case ECLineKind::None:
+    case EPasteEntry::None:
         m_bNoValue = true;
         return 0;
-    case ECLineKind::Unknown:
+    case EPasteEntry::Unknown:
         m_bUnknown = true;
         m_bAnyUnknown = true;
-        m_strCNotice = TextUnknown(line.strUnknown);
+        m_strCNotice = pasted.strNotice;
         return 0;
-    case ECLineKind::NotC:
-        return EnterText(strText, true);
-    case ECLineKind::Value:
-        break;
-    }
-    const SCReading& reading = line.reading;
-    const SCCheck check = CheckReading(reading, m_console.CastType(), m_checker);
-    if (check.eAgreement == EAgreement::Differs || check.eAgreement == EAgreement::Undefined ||
-        reading.strTranslation.empty())
-    {
+    case EPasteEntry::AsTyped:
+        return EnterText(pasted.strEntry);
+    case EPasteEntry::Value:
+        if (!pasted.bDiffers) break;
         m_bDiffers = true;
         m_bAnyDifference = true;
-        m_strCNotice = CheckText(reading, check, true);
+        m_strCNotice = pasted.strNotice;
         return 0;
+    case EPasteEntry::Converted:
+        break;
     }
     m_strLine.assign(1, '?');
-    m_strLine.append(reading.strTranslation);
-    m_arrSourcePos.clear();
-    for (const std::size_t nSource : reading.arrSourcePos)
-        m_arrSourcePos.push_back(std::min(nSource - std::min(nSource, nOffset), strText.size()));
-    return Evaluate(strText, true);
+    m_strLine.append(pasted.strEntry);
+    return Evaluate(pasted.strGiven, &pasted);
 }
 
-int CEvalSession::EnterText(std::string_view strText, bool bConvert)
+int CEvalSession::EnterText(std::string_view strText)
 {
     m_strLine.assign(1, '?');
-    if (bConvert)
-        m_strLine.append(ConvertCLiterals(strText, &m_arrSourcePos));
-    else
-        m_strLine.append(strText);
-    return Evaluate(strText, bConvert);
+    m_strLine.append(strText);
+    return Evaluate(strText, nullptr);
 }
 
-// Enter on m_strLine; with bMapped its bytes came from strText as m_arrSourcePos says, and
+// Enter on m_strLine; with pMapped its bytes came from strText as pMapped's positions say, and
 // the line and its marker are shown as strText stands.
-int CEvalSession::Evaluate(std::string_view strText, bool bMapped)
+int CEvalSession::Evaluate(std::string_view strText, const SPastedLine* pMapped)
 {
     m_window.SetConsoleText(m_strLine);
     SEnterResult entered = m_console.ProcessEnter();
@@ -150,16 +138,14 @@ int CEvalSession::Evaluate(std::string_view strText, bool bMapped)
             m_strWritten = ResultLiteral(m_window.m_strPanelText,
                                          static_cast<int>(m_console.Modes().eOutputMode));
     }
-    if (bMapped)
+    if (pMapped)
     {
         // The line and the marker as they stand for the text that was given.
         m_strLine.assign(1, '?');
         m_strLine.append(strText);
         if (nErrorPos != 0)
         {
-            const auto nConverted =
-                std::min(static_cast<std::size_t>(nErrorPos - 1), m_arrSourcePos.size() - 1);
-            nErrorPos = static_cast<int>(m_arrSourcePos[nConverted]) + 1;
+            nErrorPos = pMapped->SourcePos(nErrorPos);
             m_strWritten = MarkerLine(static_cast<std::size_t>(nErrorPos));
         }
     }
@@ -189,38 +175,28 @@ std::string CEvalSession::RawText(double dValue)
 
 void CEvalSession::EvaluateLine(std::string_view strLine)
 {
-    const bool bAsTyped = !strLine.empty() && strLine.front() == '?';
-    if (m_bCLiterals && !bAsTyped)
+    if (m_bCLiterals)
     {
-        m_arrWaiting.emplace_back(strLine);
-        m_arrOutcomes.clear();
-        m_reader.ReadLine(strLine, m_arrOutcomes);
-        PrintOutcomes();
+        m_arrPasted.clear();
+        m_paste.ReadLine(strLine, PasteOptions(), m_arrPasted);
+        PrintPasted();
         return;
     }
-    if (bAsTyped) strLine.remove_prefix(1);
+    if (strLine.starts_with('?')) strLine.remove_prefix(1);
     if (strLine.empty()) return;
-    if (m_bCLiterals) FinishLines(); // a '?' line is the calculator's own, and ends the C text
     Print(strLine, Enter(strLine, true));
 }
 
-// The outcomes the reader gave, each for the line it waited for. A value whose text began on
-// lines before maps its positions past them.
-void CEvalSession::PrintOutcomes()
+// The lines the C text completed, each with its outcome; a '?' line as typed.
+void CEvalSession::PrintPasted()
 {
-    for (const SCLine& line : m_arrOutcomes)
+    for (const SPastedLine& pasted : m_arrPasted)
     {
-        if (m_arrWaiting.empty()) return;
-        const std::string strText = std::move(m_arrWaiting.front());
-        m_arrWaiting.pop_front();
-        std::size_t nOffset = 0;
-        const auto nBefore = static_cast<std::size_t>(line.nLinesBefore);
-        for (std::size_t n = 0; n < nBefore && n < m_arrDone.size(); ++n)
-            nOffset += m_arrDone[m_arrDone.size() - 1 - n] + 1;
-        m_arrDone.push_back(strText.size());
-        if (m_arrDone.size() > kMaxLinesBefore) m_arrDone.pop_front();
         m_bDiffers = m_bUnknown = m_bNoValue = false;
-        Print(strText, EnterOutcome(line, strText, nOffset));
+        if (pasted.eEntry != EPasteEntry::AsTyped)
+            Print(pasted.strGiven, EnterPasted(pasted));
+        else if (!pasted.strEntry.empty())
+            Print(pasted.strEntry, EnterText(pasted.strEntry));
     }
 }
 

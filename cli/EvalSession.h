@@ -1,10 +1,9 @@
 #pragma once
 
-#include "CBlockReader.h"
 #include "Console.h"
 #include "MemoryWindow.h"
+#include "Paste.h"
 
-#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,10 +52,12 @@ public:
     // splice to end are evaluated.
     void FinishLines();
 
-    // A header read as the system's C compiler sees it, its names kept for the expressions: false
-    // where the file cannot be read (strError says why); strNote says what standard error should
-    // (no preprocessor, or what it reported).
+    // A header read as the system's C compiler sees it, its names kept for the expressions, which
+    // are read as C from then on: false where the file cannot be read (strError says why);
+    // strNote says what standard error should (no preprocessor, or what it reported).
     bool ReadHeader(const std::string& strPath, std::string& strError, std::string& strNote);
+    // The names the C text and the headers defined.
+    std::size_t NamesKnown() const { return m_names.Count(); }
 
     // Enter on the line '?' + strExpression: 0 on success, else the 1-based error position.
     // Afterwards WrittenLine() is the result line (with m_bLiteral the literal Ctrl+Shift+C
@@ -92,30 +93,25 @@ public:
     bool m_bAnyUnknown = false;    // C's value unknown here, with bCLiterals
     bool m_bLiteral = false;       // results as literals (ResultLiteral)
     const bool m_bRaw;
-    const bool m_bCLiterals;
+    bool m_bCLiterals; // the expressions are read as C (-C, -i, :i)
 
 private:
     void EvaluateLine(std::string_view strLine);
-    int EnterText(std::string_view strText, bool bConvert);
-    int EnterOutcome(const SCLine& line, std::string_view strText, std::size_t nOffset);
-    int Evaluate(std::string_view strText, bool bMapped);
+    int EnterText(std::string_view strText);
+    int EnterPasted(const SPastedLine& pasted);
+    int Evaluate(std::string_view strText, const SPastedLine* pMapped);
     void Print(std::string_view strLine, int nErrorPos);
-    void PrintOutcomes();
-
-    static constexpr std::size_t kMaxLinesBefore = 64; // of a value's text, for its positions
+    void PrintPasted();
+    SPasteOptions PasteOptions() const { return {m_console.CastType(), true, true}; }
 
     EOutputMode m_nOutputMode = EOutputMode::Decimal; // the console's, or Double or Float
 
     std::string m_strLine;
     std::string m_strWritten;
     std::string m_strMessage;
-    std::vector<std::size_t> m_arrSourcePos; // of each converted byte, in the text as given
-    CCNames m_names;                         // what the C text defined, for the lines after it
-    CCBlockReader m_reader{m_names, ECReadMode::Paste, std::string(kOriginGiven)};
-    std::vector<SCLine> m_arrOutcomes;
-    std::deque<std::string> m_arrWaiting; // lines read whose outcome has not come yet
-    std::deque<std::size_t> m_arrDone;    // the sizes of the last lines given their outcome
-    CExpressionEvaluator m_checker;       // evaluates translations for the check alone
+    CCNames m_names; // what the C text defined, for the lines after it
+    CPasteReader m_paste{m_names, std::string(kOriginGiven)};
+    std::vector<SPastedLine> m_arrPasted;
     bool m_bDiffers = false;
     bool m_bUnknown = false;
     bool m_bNoValue = false;

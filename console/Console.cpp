@@ -51,10 +51,8 @@ void CConsole::UpdateData(bool bSaveAndValidate)
         m_pWindow->WriteControls(*this);
 }
 
-SEnterResult CConsole::ProcessEnter()
+std::optional<CConsole::SCaretLine> CConsole::CaretQuestionLine()
 {
-    SEnterResult result;
-    UpdateData(true);
     int nSelStart = 0;
     int nSelEnd = 0;
     m_pWindow->GetConsoleSel(nSelStart, nSelEnd);
@@ -62,13 +60,25 @@ SEnterResult CConsole::ProcessEnter()
     // would find in the whole text, whose position nBegin is their start.
     SConsoleLines lines = m_pWindow->GetConsoleLines(std::max(nSelStart, 0));
     m_strConsole = std::move(lines.strText);
-    const std::string& strText = m_strConsole;
     const auto nBegin = static_cast<std::size_t>(lines.nBegin);
     const std::size_t nCaret = static_cast<std::size_t>(std::max(nSelStart, lines.nBegin)) - nBegin;
-    const std::optional<SQuestionLine> line = FindQuestionLine(strText, nCaret);
-    if (!line) return result;
+    const std::optional<SQuestionLine> line = FindQuestionLine(m_strConsole, nCaret);
+    if (!line) return std::nullopt;
+    return SCaretLine{nBegin, *line};
+}
+
+SEnterResult CConsole::ProcessEnter()
+{
+    SEnterResult result;
+    UpdateData(true);
+    const std::optional<SCaretLine> caret = CaretQuestionLine();
+    if (!caret) return result;
+    const std::string& strText = m_strConsole;
+    const std::size_t nBegin = caret->nBegin;
+    const SQuestionLine* line = &caret->line;
 
     m_strLastExpression = strText.substr(line->nQuestion + 1, line->nEnd - line->nQuestion - 1);
+    result.strExpression = m_strLastExpression;
     result.bEntered = true;
     const std::string strResult = EvaluateLastExpression(result);
     const SReplaceRange range = ReplaceRange(strText, line->nEnd, m_nEditMode, m_bEndPos != 0);
@@ -130,6 +140,51 @@ SEnterResult CConsole::EnterLine(std::string_view strExpression)
     m_pWindow->SetConsoleSel(lines.nLength, lines.nLength);
     m_pWindow->ReplaceConsoleSel(strAdded);
     return ProcessEnter();
+}
+
+bool CConsole::AtEmptyLastPrompt()
+{
+    int nSelStart = 0;
+    int nSelEnd = 0;
+    m_pWindow->GetConsoleSel(nSelStart, nSelEnd);
+    const SConsoleLines lines = m_pWindow->GetConsoleLines(-1);
+    return nSelStart == nSelEnd && nSelStart >= lines.nBegin && lines.strText == "?";
+}
+
+SEnterResult CConsole::EnterPastedLine(std::string_view strText, bool bEnter,
+                                       std::string_view strExpression)
+{
+    const SConsoleLines lines = m_pWindow->GetConsoleLines(-1);
+    // The prompt takes the line; any other last line keeps its text, and the line goes below.
+    const bool bPrompt = lines.strText == "?";
+    m_pWindow->SetConsoleSel(bPrompt ? lines.nBegin : lines.nLength, lines.nLength);
+    if (strText.starts_with('?'))
+    {
+        m_pWindow->ReplaceConsoleSel(bPrompt ? "?" : "\r\n?");
+        return EnterLine(strText.substr(1));
+    }
+    std::string strAdded = bPrompt ? "" : "\r\n";
+    strAdded += strText;
+    strAdded += "\r\n?";
+    m_pWindow->ReplaceConsoleSel(strAdded);
+    return bEnter ? EnterLine(strExpression) : SEnterResult{};
+}
+
+bool CConsole::TranslateLine(
+    const std::function<std::optional<std::string>(std::string_view)>& fnTranslate)
+{
+    const std::optional<SCaretLine> caret = CaretQuestionLine();
+    if (!caret) return false;
+    const SQuestionLine& line = caret->line;
+    const std::optional<std::string> translated = fnTranslate(
+        std::string_view(m_strConsole).substr(line.nQuestion + 1, line.nEnd - line.nQuestion - 1));
+    if (!translated ||
+        m_strConsole.compare(line.nQuestion + 1, line.nEnd - line.nQuestion - 1, *translated) == 0)
+        return false;
+    m_pWindow->SetConsoleSel(static_cast<int>(caret->nBegin + line.nQuestion + 1),
+                             static_cast<int>(caret->nBegin + line.nEnd));
+    m_pWindow->ReplaceConsoleSel(*translated);
+    return true;
 }
 
 void CConsole::ShowResult(double dValue)

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "ConsoleLines.h"
 #include "ConsoleWindow.h"
 #include "ExpressionEvaluator.h"
 #include "ViewState.h"
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -40,6 +43,7 @@ struct SEnterResult
     // The line written below the evaluated one: the result as F2 inserts it, or the marker,
     // which kSyntaxNotAllowed follows on a line of its own.
     std::string strLine;
+    std::string strExpression; // the text after the '?' that was evaluated
 };
 
 inline constexpr std::string_view kSyntaxNotAllowed = "Syntax not allowed.";
@@ -73,6 +77,20 @@ public:
     // typed for one, is left as it is, and the new line goes below it.
     SEnterResult EnterLine(std::string_view strExpression);
 
+    // The caret stands on the console's last line, which holds '?' alone, and nothing is
+    // selected: where a block of pasted lines is entered.
+    bool AtEmptyLastPrompt();
+    // One line of a block pasted at the empty last prompt: strText takes the prompt's place,
+    // and with bEnter a '?' line below it holds strExpression and is entered as Enter does; an
+    // empty prompt follows either way. A strText that begins with '?' is that line itself.
+    SEnterResult EnterPastedLine(std::string_view strText, bool bEnter,
+                                 std::string_view strExpression);
+    // F5: fnTranslate is given the expression of the '?' line that holds the caret; where it
+    // gives another text, that replaces the expression as one undoable step, the caret behind
+    // it. False where the caret is on no '?' line or nothing changed.
+    bool
+    TranslateLine(const std::function<std::optional<std::string>(std::string_view)>& fnTranslate);
+
     // The key filter for key-down events; true when the key is consumed.
     bool PreTranslateKeyDown(EVirtualKey eKey);
 
@@ -100,6 +118,13 @@ public:
     void Seed(std::uint32_t nSeed) { m_evaluator.Seed(nSeed); }
 
 private:
+    struct SCaretLine
+    {
+        std::size_t nBegin = 0; // where m_strConsole begins in the console
+        SQuestionLine line;     // in m_strConsole
+    };
+    // The '?' line that holds the caret: m_strConsole then holds it and the two lines below.
+    std::optional<SCaretLine> CaretQuestionLine();
     // Evaluates m_strLastExpression, fills the panel and result, and returns the text Enter
     // writes below the line: "\r\n", the result or the marker and message, "\r\n?".
     std::string EvaluateLastExpression(SEnterResult& result);

@@ -196,6 +196,16 @@ void CCBlockReader::ReadLine(std::string_view strLine, std::vector<SCLine>& arrO
     ReadLogical(&arrOut);
 }
 
+void CCBlockReader::ReadCleanLine(std::string_view strLine, std::vector<SCLine>& arrOut)
+{
+    Finish(arrOut);
+    m_nBudget = std::min(kMaxBudget, m_nBudget + kLineBudget);
+    m_nPendingLines = 1;
+    m_lineClean.strText.assign(strLine);
+    m_lineClean.arrRuns.assign(1, {0, 0});
+    ReadCleaned(&arrOut, strLine.size());
+}
+
 void CCBlockReader::Finish(std::vector<SCLine>& arrOut)
 {
     if (m_nPendingLines == 0) return;
@@ -216,12 +226,22 @@ void CCBlockReader::Emit(std::vector<SCLine>* pOut, SCLine&& line, std::size_t n
 void CCBlockReader::ReadLogical(std::vector<SCLine>* pOut)
 {
     CleanSource(m_strPending, m_lineClean, ECommentEnd::AsC);
+    ReadCleaned(pOut, m_strPending.size());
+    m_strPending.clear();
+}
+
+void CCBlockReader::ReadCleaned(std::vector<SCLine>* pOut, std::size_t nGivenSize)
+{
+    m_nLogicalSize = nGivenSize;
     m_arrLine.clear();
     const auto nSize = static_cast<std::uint32_t>(m_lineClean.strText.size());
     const std::uint32_t nLexed = LexPp(m_lineClean.strText, 0, nSize, m_arrLine, kMaxUnitTokens);
     SCLine line;
     if (nLexed < nSize && Outcomes())
-        line.eKind = ECLineKind::NotC; // too long to be read as C
+    {
+        line.eKind = ECLineKind::NotC;
+        line.strRefusal = TextTooManyTokens(kMaxUnitTokens);
+    }
     else if (!m_arrLine.empty() && m_arrLine[0].Is(ECPunct::Hash))
     {
         if (nLexed == nSize) Directive(line);
@@ -230,9 +250,8 @@ void CCBlockReader::ReadLogical(std::vector<SCLine>* pOut)
     else if (Active())
         Statement(line, nLexed);
     Emit(pOut, std::move(line), m_nPendingLines);
-    m_nGivenOffset += m_strPending.size() + 1;
+    m_nGivenOffset += nGivenSize + 1;
     m_nLine += m_nPendingLines;
-    m_strPending.clear();
     m_nPendingLines = 0;
 }
 
@@ -375,7 +394,7 @@ void CCBlockReader::Define(SCLine& line)
     const SCName* pMacro = m_names.FindMacro(line.strDefines);
     if (!Outcomes() || !pMacro || pMacro->macro.nParams >= 0 || m_arrLine.size() <= 3) return;
     m_arrScratch.assign(m_arrLine.begin() + 3, m_arrLine.end());
-    Read(m_arrScratch, m_lineClean, m_strPending.size(), nullptr, pMacro, true, line);
+    Read(m_arrScratch, m_lineClean, m_nLogicalSize, nullptr, pMacro, true, line);
     KeepValue(pMacro, line);
     // A body that is no number (statements, a string, an address) is a definition only.
     if (line.eKind == ECLineKind::NotC || (line.eKind == ECLineKind::Unknown && m_result.bNoNumber))
@@ -397,7 +416,8 @@ std::uint32_t CCBlockReader::AppendStatementText()
     const std::size_t nGap = m_nGivenOffset - m_nStmtOffset;
     if (!bGoesOn || nGap > UINT32_MAX / 2)
     {
-        m_stmtClean = m_lineClean;
+        // The line's clean text is not read again: the statement takes it, without a copy.
+        std::swap(m_stmtClean, m_lineClean);
         m_nStmtLine = m_nLine;
         m_nStmtOffset = m_nGivenOffset;
     }
@@ -534,6 +554,7 @@ void CCBlockReader::Expression(std::vector<SPpToken>& arrTokens, bool bAssignmen
     if (arrTokens.size() > kMaxUnitTokens)
     {
         line.eKind = ECLineKind::NotC;
+        line.strRefusal = TextTooManyTokens(kMaxUnitTokens);
         return;
     }
     std::string strName;
@@ -547,7 +568,7 @@ void CCBlockReader::Expression(std::vector<SPpToken>& arrTokens, bool bAssignmen
         line.eKind = ECLineKind::NotC;
         return;
     }
-    const std::size_t nTextSize = m_nGivenOffset - m_nStmtOffset + m_strPending.size();
+    const std::size_t nTextSize = m_nGivenOffset - m_nStmtOffset + m_nLogicalSize;
     Read(arrTokens, m_stmtClean, nTextSize, nullptr, nullptr, true, line);
     if (arrTokens.size() == 1 && arrTokens[0].eKind == ECPp::Name)
         KeepValue(m_names.FindMacro(arrTokens[0].strText), line);
@@ -660,7 +681,7 @@ void CCBlockReader::Enumerator(SCLine& line)
     SEnumerator enumerator{std::string(arrUnit[0].strText), SCValue{}, false, {}};
     std::string& strUnknown = enumerator.strUnknown;
     const std::size_t nValue = SkipAttribute(arrUnit, 1);
-    const std::size_t nTextSize = m_nGivenOffset - m_nStmtOffset + m_strPending.size();
+    const std::size_t nTextSize = m_nGivenOffset - m_nStmtOffset + m_nLogicalSize;
     SCLine read;
     if (nValue < arrUnit.size() && arrUnit[nValue].Is(ECPunct::Assign))
     {
@@ -791,7 +812,7 @@ void CCBlockReader::Declaration(SCLine& line)
     SCDeclaration declaration;
     if (!ReadDeclaration(arrDeclaration, m_names, m_bEnumType ? &m_enumType : nullptr, declaration))
         return;
-    const std::size_t nTextSize = m_nGivenOffset - m_nStmtOffset + m_strPending.size();
+    const std::size_t nTextSize = m_nGivenOffset - m_nStmtOffset + m_nLogicalSize;
     for (const SCDeclarator& declarator : declaration.arrDeclarators)
     {
         const std::string strName(declarator.strName);
@@ -812,12 +833,13 @@ void CCBlockReader::Declaration(SCLine& line)
             line.strUnknown = TextNotDefined(declaration.base.strName);
             continue;
         }
-        if (!declaration.base.IsArithmetic()) continue;
+        if (!declaration.base.IsArithmetic() && !declaration.bInferred) continue;
         const std::vector<SPpToken> arrValue(
             arrDeclaration.begin() + static_cast<std::ptrdiff_t>(declarator.nInitBegin),
             arrDeclaration.begin() + static_cast<std::ptrdiff_t>(declarator.nInitEnd));
         SCLine read;
-        Read(arrValue, m_stmtClean, nTextSize, &declaration.base.eArithmetic, nullptr, false, read);
+        Read(arrValue, m_stmtClean, nTextSize,
+             declaration.bInferred ? nullptr : &declaration.base.eArithmetic, nullptr, false, read);
         if (declaration.bConst && read.eKind == ECLineKind::Value && read.reading.bDefined)
             m_names.DefineValue(strName, ECNameKind::Constant, read.reading.value, m_strOrigin);
         if (declaration.bConst && read.eKind == ECLineKind::Unknown)
@@ -864,6 +886,7 @@ void CCBlockReader::Read(const std::vector<SPpToken>& arrTokens, const SCleanTex
         break;
     default:
         line.eKind = ECLineKind::NotC;
+        line.strRefusal = std::move(m_result.strRefusal);
         break;
     }
     line.eConstruct = m_result.eConstruct;

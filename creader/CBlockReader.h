@@ -30,8 +30,9 @@ struct SCNameUse
 struct SCLine
 {
     ECLineKind eKind = ECLineKind::None;
-    SCReading reading;      // Value, as CCReader gives it
+    SCReading reading;      // Value: C's value and its translation
     std::string strUnknown; // Unknown: "EBADF is not defined"
+    std::string strRefusal; // NotC beyond the reader's limits: "Not read as C: more than ..."
     std::string strDefines; // the name the line defines, if any
     ECConstruct eConstruct = ECConstruct::Arithmetic;
     bool bPower = false;      // the line holds a '<' that the calculator reads as a power
@@ -76,6 +77,9 @@ public:
     void ReadLine(std::string_view strLine, std::vector<SCLine>& arrOut);
     // The text ends: lines still waiting are read, an open comment ending with the text.
     void Finish(std::vector<SCLine>& arrOut);
+    // A line of CleanSource's text, whose comments and splices are gone already: read as it
+    // stands (a "/*" left in it is one that nothing closed), after Finish.
+    void ReadCleanLine(std::string_view strLine, std::vector<SCLine>& arrOut);
     // Every line of strText (split at CR LF, LF or CR), then Finish.
     void ReadText(std::string_view strText, std::vector<SCLine>& arrOut);
 
@@ -108,6 +112,8 @@ private:
     };
 
     void ReadLogical(std::vector<SCLine>* pOut);
+    // The logical line is m_lineClean, from nGivenSize bytes as given.
+    void ReadCleaned(std::vector<SCLine>* pOut, std::size_t nGivenSize);
     void Directive(SCLine& line);
     void Conditional(std::string_view strName, SCLine& line);
     int Condition(std::size_t nFirst);
@@ -149,6 +155,7 @@ private:
     char m_chQuote = 0;             // a literal goes on past a splice
     std::size_t m_nLine = 0;        // physical lines read before the logical line
     std::size_t m_nGivenOffset = 0; // their bytes, each line break one
+    std::size_t m_nLogicalSize = 0; // the logical line's bytes as given
 
     // The logical line, cleaned, and its tokens.
     SCleanText m_lineClean;

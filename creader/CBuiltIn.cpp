@@ -253,7 +253,7 @@ const CCNames& CCNames::BuiltIn()
 {
     static const std::unique_ptr<CCNames> pBuiltIn = []
     {
-        std::unique_ptr<CCNames> pNames(new CCNames(nullptr));
+        std::unique_ptr<CCNames> pNames(new CCNames(nullptr, false));
         CCBlockReader reader(*pNames, ECReadMode::Preprocessed);
         std::vector<SCLine> arrIgnored;
         reader.ReadText(kBuiltIn, arrIgnored);

@@ -7,14 +7,14 @@ namespace
 
 ECastType CastClass(ECastType eCast) { return IsCast(eCast) ? eCast : ECastType::None; }
 
-bool SameValue(double dEngine, const SCValue& value)
+} // namespace
+
+bool SameAsC(double dEngine, const SCValue& value)
 {
     if (IsFloating(value.eType))
         return dEngine == value.dValue || (std::isnan(dEngine) && std::isnan(value.dValue));
     return value.IsExactInDouble() && dEngine == value.ToDouble();
 }
-
-} // namespace
 
 SCCheck CheckReading(const SCReading& reading, ECastType eCast, CExpressionEvaluator& evaluator)
 {
@@ -29,7 +29,7 @@ SCCheck CheckReading(const SCReading& reading, ECastType eCast, CExpressionEvalu
     {
         evaluator.m_nCastType = eTried;
         dValue = evaluator.Evaluate(&reading.strTranslation);
-        return evaluator.m_nErrorPos == 0 && SameValue(dValue, reading.value);
+        return evaluator.m_nErrorPos == 0 && SameAsC(dValue, reading.value);
     };
     const ECastType eCurrent = CastClass(eCast);
     const bool bSame = evaluate(eCurrent);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CReader.h"
+#include "CReading.h"
 #include "ExpressionEvaluator.h"
 
 #include <optional>
@@ -22,5 +22,8 @@ struct SCCheck
     int nErrorPos = 0;                  // the engine's 1-based position in the translation
     double dValue = 0.0; // the engine's value of the translation under the cast asked for
 };
+
+// The engine's dEngine is C's value exactly (a NaN is any NaN).
+bool SameAsC(double dEngine, const SCValue& value);
 
 SCCheck CheckReading(const SCReading& reading, ECastType eCast, CExpressionEvaluator& evaluator);

@@ -34,6 +34,7 @@ enum class EWord : std::uint8_t
     Const,
     Typedef,
     Storage,
+    Auto,      // a storage class, and in C23 a declaration whose type its initializer gives
     Attribute, // followed by a bracketed list that changes no value: __attribute__((...))
     Record,
     Enum,
@@ -88,7 +89,7 @@ constexpr SWord kWords[] = {
     {"typedef", EWord::Typedef},
     {"extern", EWord::Storage},
     {"static", EWord::Storage},
-    {"auto", EWord::Storage},
+    {"auto", EWord::Auto},
     {"register", EWord::Storage},
     {"_Thread_local", EWord::Storage},
     {"__thread", EWord::Storage},
@@ -455,14 +456,18 @@ public:
     std::vector<bool> m_arrCalculator; // the reason is a name the calculator reads itself
     std::vector<std::string_view> m_arrNames;
     bool m_bPower = false;
+    bool m_bTooDeep = false; // the tokens nest deeper than kMaxDepth
+    bool m_bTooLong = false; // more than kMaxOperations binary operations
 
     // ---- Declarations
 
     bool ParseDeclaration(const SCType* pEnumBody, SCDeclaration& declaration)
     {
         SSpecifiers specifiers;
-        if (!ParseSpecifiers(specifiers, pEnumBody, true) || !specifiers.HasType() ||
-            !specifiers.Resolve(declaration.base))
+        if (!ParseSpecifiers(specifiers, pEnumBody, true)) return false;
+        declaration.bInferred = !specifiers.HasType() && specifiers.Count(EWord::Auto) > 0;
+        if (!declaration.bInferred &&
+            (!specifiers.HasType() || !specifiers.Resolve(declaration.base)))
             return false;
         declaration.bTypedef = specifiers.Count(EWord::Typedef) > 0;
         declaration.bConst = specifiers.Count(EWord::Const) > 0;
@@ -652,6 +657,13 @@ private:
     }
 
     // Undefined where an operand evaluated is: the first of them names the fault.
+    int TooDeep()
+    {
+        --m_nDepth;
+        m_bTooDeep = true;
+        return -1;
+    }
+
     static void Inherit(SExprNode& node, const SExprNode& operand)
     {
         if (operand.bDefined || !node.bDefined) return;
@@ -673,7 +685,7 @@ private:
     // conditional: logical-or [ "?" conditional ":" conditional ]
     int ParseConditional()
     {
-        if (++m_nDepth > CCExpression::kMaxDepth) return -1;
+        if (++m_nDepth > CCExpression::kMaxDepth) return TooDeep();
         const int nCondition = ParseBinary(1);
         int nResult = nCondition;
         if (nCondition >= 0 && Is(ECPunct::Question))
@@ -704,6 +716,12 @@ private:
             ++m_nPos;
             const int nRight = ParseBinary(pOp->nPrecedence + 1);
             if (nRight < 0) return -1;
+            // A chain of operations is as deep as it is long, and its tree is walked by recursion.
+            if (++m_nOperations > CCExpression::kMaxOperations)
+            {
+                m_bTooLong = true;
+                return -1;
+            }
             nLeft = MakeBinary(*pOp, nLeft, nRight, nOpToken);
         }
     }
@@ -711,7 +729,7 @@ private:
     // cast: "(" type-name ")" cast | unary
     int ParseCast()
     {
-        if (++m_nDepth > CCExpression::kMaxDepth) return -1;
+        if (++m_nDepth > CCExpression::kMaxDepth) return TooDeep();
         int nNode = -1;
         const std::uint32_t nFirst = Here();
         if (Is(ECPunct::LeftParen) && IsTypeNameStart(1))
@@ -1213,7 +1231,7 @@ private:
         const SWord* pWord = FindWord(token);
         if (pWord)
             return pWord->eWord != EWord::Typedef && pWord->eWord != EWord::Storage &&
-                   pWord->eWord != EWord::Attribute;
+                   pWord->eWord != EWord::Auto && pWord->eWord != EWord::Attribute;
         if (token.eKind != ECPp::Name) return false;
         const SCName* pName = m_names.FindOrdinary(token.strText);
         return pName && pName->eKind == ECNameKind::Typedef;
@@ -1240,6 +1258,8 @@ private:
             if (!pWord)
             {
                 if (token.eKind != ECPp::Name || specifiers.HasType()) return true;
+                // "auto n = 7u": the name is the declarator's.
+                if (specifiers.Count(EWord::Auto) > 0 && Is(ECPunct::Assign, 1)) return true;
                 const SCName* pName = m_names.FindOrdinary(token.strText);
                 if (pName && pName->eKind == ECNameKind::Typedef)
                 {
@@ -1335,7 +1355,7 @@ private:
     bool ParseDeclarator(const SCType& base, bool bAbstract, SCType& type,
                          std::string_view& strName, bool& bObject)
     {
-        if (++m_nDepth > CCExpression::kMaxDepth) return false;
+        if (++m_nDepth > CCExpression::kMaxDepth) return TooDeep() >= 0;
         SCType current = base;
         while (Is(ECPunct::Star))
         {
@@ -1636,6 +1656,7 @@ private:
     const bool m_bCondition;
     std::size_t m_nPos = 0;
     int m_nDepth = 0;
+    std::size_t m_nOperations = 0;
     int m_nTypeReason = -1;
     std::map<int, std::string> m_pointees; // a cast to a pointer: the type it points to
     std::string m_strScratch;
@@ -1703,7 +1724,7 @@ public:
         return Add(out);
     }
 
-    // The first value on the way the calculator's double cannot hold, as CCReader says it.
+    // The first value on the way the calculator's double cannot hold.
     std::string DoubleLimit(int nNode) const
     {
         const SCNode& node = m_arrNodes[static_cast<std::size_t>(nNode)];
@@ -1714,14 +1735,12 @@ public:
                 if (!strLimit.empty()) return strLimit;
             }
         if (!node.bDefined) return {};
-        if (!node.value.IsExactInDouble())
-            return "a double cannot hold " + DecimalText(node.value) + " exactly";
+        if (!node.value.IsExactInDouble()) return CannotHoldText(node.value);
         if (!node.bWrapped64) return {};
         const SCValue left = m_arrNodes[static_cast<std::size_t>(node.nLeft)].value;
         const SCValue right =
             node.nRight >= 0 ? m_arrNodes[static_cast<std::size_t>(node.nRight)].value : SCValue{};
-        return "a double cannot wrap " +
-               DescribeOperation(node.eKind, node.eOp, node.eType, left, right) + " around 64 bits";
+        return CannotWrapText(DescribeOperation(node.eKind, node.eOp, node.eType, left, right));
     }
 
     std::vector<SCNode> m_arrNodes;
@@ -1780,7 +1799,14 @@ void CCExpression::Read(const std::vector<SPpToken>& arrTokens, const CCNames& n
         if (token.eKind == ECPp::Other) return; // bytes C does not read
     CParser parser(arrTokens, names, options.bCondition);
     int nRoot = parser.ParseWhole();
-    if (nRoot < 0) return;
+    if (nRoot < 0)
+    {
+        // A bracket costs two levels: the conditional and the cast it holds.
+        if (parser.m_bTooDeep) result.strRefusal = TextTooDeep(CCExpression::kMaxDepth / 2);
+        if (parser.m_bTooLong)
+            result.strRefusal = TextTooManyOperations(CCExpression::kMaxOperations);
+        return;
+    }
     if (options.pDeclared) nRoot = parser.MakeDeclared(*options.pDeclared, nRoot);
     const SExprNode& root = parser.Node(nRoot);
     result.bPower = parser.m_bPower;
@@ -1844,8 +1870,7 @@ void ValueReading(const SCValue& value, const SCleanText& clean, std::uint32_t n
     if (!CalculatorForm(value, strForm)) return;
     if (value.IsNegative()) reading.strTranslation = "-";
     reading.strTranslation += strForm;
-    if (!value.IsExactInDouble())
-        reading.strDoubleLimit = "a double cannot hold " + DecimalText(value) + " exactly";
+    if (!value.IsExactInDouble()) reading.strDoubleLimit = CannotHoldText(value);
     if (bPositions)
     {
         const std::size_t nSource =

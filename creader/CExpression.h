@@ -2,7 +2,7 @@
 
 #include "CNames.h"
 #include "CPpToken.h"
-#include "CReader.h"
+#include "CReading.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -34,11 +34,12 @@ enum class ECExprStatus : std::uint8_t
 struct SCExpression
 {
     ECExprStatus eStatus = ECExprStatus::NotExpression;
-    SCReading reading; // Value: as CCReader gives it
+    SCReading reading; // Value
     std::string strUnknown;
     ECConstruct eConstruct = ECConstruct::Arithmetic;
     bool bPower = false;    // a '<' of the text itself, which the calculator reads as a power
     bool bNoNumber = false; // Unknown: a string or an address, no number whatever is known
+    std::string strRefusal; // NotExpression beyond the reader's limits: why
     // The enumerators and constants the text names itself (not through a macro); they view
     // the tokens.
     std::vector<std::string_view> arrNames;
@@ -57,11 +58,14 @@ struct SCExprOptions
 // every operator of C but the comma, casts to the arithmetic types and their typedefs, sizeof
 // and _Alignof of every scalar type, names of enumerators and constants. What the calculator's
 // language cannot write (a comparison, !, &&, ||, ?:, sizeof, a name, a macro's replacement) is
-// written in the translation as its C value; the rest as CCReader translates it.
+// written in the translation as its C value; the rest keeps its operators and brackets, with
+// the calculator's literals and brackets where its priorities differ (CTranslation).
 class CCExpression
 {
 public:
+    // Beyond either, the tokens are no expression read here (SCExpression::strRefusal).
     static constexpr int kMaxDepth = 256;
+    static constexpr std::size_t kMaxOperations = 4096;
 
     void Read(const std::vector<SPpToken>& arrTokens, const CCNames& names,
               const SCExprOptions& options, SCExpression& result);
@@ -85,7 +89,8 @@ struct SCDeclarator
 struct SCDeclaration
 {
     bool bTypedef = false;
-    bool bConst = false; // const or constexpr
+    bool bConst = false;    // const or constexpr
+    bool bInferred = false; // "auto n = 7u": each object has its initializer's type
     SCType base;
     std::vector<SCDeclarator> arrDeclarators;
 };

@@ -4,6 +4,7 @@
 #include "CTexts.h"
 #include "FileDescriptor.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -26,7 +27,8 @@ struct SRun
 {
     bool bStarted = false;
     bool bSucceeded = false;
-    bool bCut = false; // the output passed the bound and was cut at a line's end
+    bool bCut = false;   // the output passed the bound and was cut at a line's end
+    bool bAsked = false; // asked to stop: the preprocessor was ended
     std::string strOut;
     std::string strError;
 };
@@ -64,7 +66,7 @@ bool ReadFile(const std::string& strPath, std::size_t nMaxBytes, std::string& st
 // Runs arrCommand with the header's path after it, collecting standard output (at most
 // nMaxBytes) and the first line of standard error.
 SRun Run(const std::vector<std::string>& arrCommand, const std::string& strPath,
-         std::size_t nMaxBytes)
+         std::size_t nMaxBytes, const std::stop_token& stop)
 {
     SRun run;
     int out[2] = {-1, -1};
@@ -100,9 +102,17 @@ SRun Run(const std::vector<std::string>& arrCommand, const std::string& strPath,
     pollfd fds[2] = {{outRead.Get(), POLLIN, 0}, {errRead.Get(), POLLIN, 0}};
     char buffer[1 << 16];
     bool bStopped = false;
+    // Whether it was asked to stop is looked at this often while the preprocessor is quiet.
+    const int nWaitMs = stop.stop_possible() ? 50 : -1;
     while ((fds[0].fd >= 0 || fds[1].fd >= 0) && !bStopped)
     {
-        if (poll(fds, 2, -1) < 0)
+        if (stop.stop_requested())
+        {
+            run.bAsked = bStopped = true;
+            break;
+        }
+        const int nReady = poll(fds, 2, nWaitMs);
+        if (nReady < 0)
         {
             if (errno == EINTR) continue;
             break;
@@ -159,13 +169,14 @@ SCHeaderRead ReadHeaderFile(const std::string& strPath, CCNames& names,
     for (const std::vector<std::string>& arrCommand : options.arrCommands)
     {
         if (arrCommand.empty()) continue;
-        const SRun run = Run(arrCommand, strPath, options.nMaxBytes);
+        const SRun run = Run(arrCommand, strPath, options.nMaxBytes, options.stop);
         if (!run.bStarted) continue; // not on the PATH: the next one
+        if (run.bAsked) return SCHeaderRead{};
         result.bPreprocessed = true;
         if (!run.bSucceeded && !run.strError.empty())
             result.strNote = TextPreprocessorFailed(CommandText(arrCommand), run.strError);
         if (run.bCut) result.strNote = TextTooLarge(strPath, options.nMaxBytes);
-        ReadPreprocessed(run.strOut, names);
+        if (!ReadPreprocessed(run.strOut, names, options.stop)) return SCHeaderRead{};
         return result;
     }
     result.strNote = TextNoPreprocessor(strPath);
@@ -175,9 +186,19 @@ SCHeaderRead ReadHeaderFile(const std::string& strPath, CCNames& names,
     return result;
 }
 
-void ReadPreprocessed(std::string_view strText, CCNames& names)
+bool ReadPreprocessed(std::string_view strText, CCNames& names, std::stop_token stop)
 {
     CCBlockReader reader(names, ECReadMode::Preprocessed);
     std::vector<SCLine> arrIgnored;
-    reader.ReadText(strText, arrIgnored);
+    constexpr int kLinesBetweenLooks = 4096;
+    int nLines = 0;
+    for (std::size_t nStart = 0; nStart < strText.size(); ++nLines)
+    {
+        if (nLines % kLinesBetweenLooks == 0 && stop.stop_requested()) return false;
+        const std::size_t nEnd = std::min(strText.find('\n', nStart), strText.size());
+        reader.ReadLine(strText.substr(nStart, nEnd - nStart), arrIgnored);
+        nStart = nEnd + 1;
+    }
+    reader.Finish(arrIgnored);
+    return true;
 }

@@ -3,7 +3,9 @@
 #include "CNames.h"
 
 #include <cstddef>
+#include <stop_token>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct SCHeaderRead
@@ -23,6 +25,9 @@ struct SCHeaderOptions
         {"cc", "-E", "-dD", "-std=gnu17", "-D_GNU_SOURCE", "-w", "-x", "c"},
     };
     std::size_t nMaxBytes = std::size_t{64} << 20;
+    // Asked to stop, a read ends soon, the preprocessor ended and the names read so far kept;
+    // it is not bRead then.
+    std::stop_token stop;
 };
 
 // Reads the header at strPath as the system's C compiler sees it on this machine: the C
@@ -32,5 +37,5 @@ struct SCHeaderOptions
 SCHeaderRead ReadHeaderFile(const std::string& strPath, CCNames& names,
                             const SCHeaderOptions& options = {});
 
-// The same for text that is the preprocessor's output already.
-void ReadPreprocessed(std::string_view strText, CCNames& names);
+// The same for text that is the preprocessor's output already; false when stopped.
+bool ReadPreprocessed(std::string_view strText, CCNames& names, std::stop_token stop = {});

@@ -125,7 +125,12 @@ SCType SCType::Of(ECType eType)
 
 CCNames::CCNames() : m_pFallback(&BuiltIn()) {}
 
-CCNames::CCNames(const CCNames* pFallback) : m_pFallback(pFallback) {}
+CCNames::CCNames(const CCNames* pFallback, bool bOver) : m_pFallback(pFallback), m_bOver(bOver) {}
+
+std::unique_ptr<CCNames> CCNames::Over(const CCNames& under)
+{
+    return std::unique_ptr<CCNames>(new CCNames(&under, true));
+}
 
 CCNames::~CCNames() = default;
 
@@ -191,6 +196,7 @@ void CCNames::Account(CMap::value_type& entry)
     m_nBytes -= entry.second.nBytes;
     entry.second.nBytes = RecordSize(entry.first, entry.second.name);
     m_nBytes += entry.second.nBytes;
+    ++m_nChanges;
     while (m_nCount > kMaxNames || m_nBytes > kMaxBytes)
         DropOldest();
 }
@@ -209,14 +215,14 @@ void CCNames::DropOldest()
 
 void CCNames::CacheValue(const SCName& macro, const SCValue& value) const
 {
-    if (macro.bBuiltIn) return; // its value may rest on names learned later
+    if (macro.bBuiltIn || m_bOver) return; // its value may rest on names learned later
     macro.cachedValue = value;
     macro.nCachedGeneration = m_nGeneration;
 }
 
 const SCValue* CCNames::CachedValue(const SCName& macro) const
 {
-    return macro.nCachedGeneration == m_nGeneration ? &macro.cachedValue : nullptr;
+    return !m_bOver && macro.nCachedGeneration == m_nGeneration ? &macro.cachedValue : nullptr;
 }
 
 bool CCNames::DefineMacro(const std::vector<SPpToken>& arrTokens, std::string_view strOrigin)
@@ -336,6 +342,7 @@ void CCNames::Undefine(std::string_view strName)
         ++m_nGeneration;
         m_age.erase(it->second.itAge);
         m_macros.erase(it);
+        ++m_nChanges;
     }
 }
 
@@ -379,6 +386,7 @@ void CCNames::Forget()
     m_nCount = 0;
     m_nBytes = 0;
     ++m_nGeneration;
+    ++m_nChanges;
 }
 
 std::string CCNames::Save() const
@@ -424,9 +432,29 @@ std::string CCNames::Save() const
 
 bool CCNames::Load(std::string_view strBytes)
 {
+    CCNames loaded(m_pFallback, m_bOver);
+    if (!loaded.Read(strBytes)) return false;
+    m_macros.swap(loaded.m_macros);
+    m_ordinary.swap(loaded.m_ordinary);
+    m_tags.swap(loaded.m_tags);
+    m_age.swap(loaded.m_age);
+    m_nCount = loaded.m_nCount;
+    m_nBytes = loaded.m_nBytes;
+    ++m_nGeneration;
+    ++m_nChanges;
+    return true;
+}
+
+void CCNames::Adopt(const CCNames& other)
+{
+    if (other.m_nCount > 0) Read(other.Save());
+}
+
+bool CCNames::Read(std::string_view strBytes)
+{
     if (strBytes.substr(0, kSaveHeader.size()) != kSaveHeader) return false;
     CSavedReader reader(strBytes.substr(kSaveHeader.size()));
-    CCNames loaded(m_pFallback);
+    CCNames& loaded = *this;
     std::vector<SPpToken> arrTokens;
     while (!reader.AtEnd())
     {
@@ -507,12 +535,5 @@ bool CCNames::Load(std::string_view strBytes)
             return false;
         }
     }
-    m_macros.swap(loaded.m_macros);
-    m_ordinary.swap(loaded.m_ordinary);
-    m_tags.swap(loaded.m_tags);
-    m_age.swap(loaded.m_age);
-    m_nCount = loaded.m_nCount;
-    m_nBytes = loaded.m_nBytes;
-    ++m_nGeneration;
     return true;
 }

@@ -87,6 +87,9 @@ public:
     ~CCNames();
     CCNames(const CCNames&) = delete;
     CCNames& operator=(const CCNames&) = delete;
+    // Names over under, which stays as it is: its names are found here too, and what is defined
+    // here stays here (a reading that must teach nothing).
+    static std::unique_ptr<CCNames> Over(const CCNames& under);
 
     const SCName* FindMacro(std::string_view strName) const;
     const SCName* FindOrdinary(std::string_view strName) const; // enumerators, constants, typedefs
@@ -114,6 +117,8 @@ public:
     void CacheValue(const SCName& macro, const SCValue& value) const;
     const SCValue* CachedValue(const SCName& macro) const;
     std::size_t Bytes() const { return m_nBytes; }
+    // Counts every definition, #undef, drop, Forget and Load: unchanged, the names are too.
+    std::uint64_t Changes() const { return m_nChanges; }
     void Forget();
 
     // Every name learned, oldest first, as bytes that Load reads back.
@@ -121,6 +126,8 @@ public:
     // Replaces the names by those of Save's bytes; false, and nothing changed, when the bytes
     // are not that form.
     bool Load(std::string_view strBytes);
+    // Defines every name of other here, oldest first, each replacing one of the same name.
+    void Adopt(const CCNames& other);
 
     // The names of <stdint.h>, <stddef.h>, <limits.h>, <stdbool.h>, the kernel's types and
     // <asm-generic/ioctl.h>, read once.
@@ -154,13 +161,15 @@ private:
     };
     using CMap = std::unordered_map<std::string, SEntry, SHash, std::equal_to<>>;
 
-    explicit CCNames(const CCNames* pFallback);
+    CCNames(const CCNames* pFallback, bool bOver);
     const SCName* Find(ESpace eSpace, std::string_view strName) const;
     CMap::value_type& Define(ESpace eSpace, std::string_view strName, ECNameKind eKind,
                              std::string_view strOrigin);
     CMap& Map(ESpace eSpace);
     const CMap& Map(ESpace eSpace) const;
     void Account(CMap::value_type& entry);
+    // Defines the names of Save's bytes here; false where a byte is out of place.
+    bool Read(std::string_view strBytes);
     void DropOldest();
 
     CMap m_macros;
@@ -170,5 +179,8 @@ private:
     std::size_t m_nCount = 0;
     std::size_t m_nBytes = 0;
     std::uint64_t m_nGeneration = 1;
+    std::uint64_t m_nChanges = 0;
     const CCNames* m_pFallback;
+    // Over other names: no value is kept in their macros, which a definition here may change.
+    bool m_bOver = false;
 };

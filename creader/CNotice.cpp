@@ -9,13 +9,6 @@ namespace
 
 constexpr std::size_t kMaxQuoted = 40; // a longer line is cut in the notice
 
-bool SameValue(double dEngine, const SCValue& value)
-{
-    if (IsFloating(value.eType))
-        return dEngine == value.dValue || (std::isnan(dEngine) && std::isnan(value.dValue));
-    return value.IsExactInDouble() && dEngine == value.ToDouble();
-}
-
 std::string Quoted(std::string_view strTyped)
 {
     const std::size_t nFirst = strTyped.find_first_not_of(" \t");
@@ -49,7 +42,7 @@ SCNotice NoticeFor(const SCLine& line, std::string_view strTyped, ECastType eCas
     const bool bTranslated = evaluator.m_nErrorPos == 0;
     const std::string strText(strTyped);
     notice.dTyped = evaluator.Evaluate(&strText);
-    if (evaluator.m_nErrorPos != 0 || SameValue(notice.dTyped, line.reading.value) ||
+    if (evaluator.m_nErrorPos != 0 || SameAsC(notice.dTyped, line.reading.value) ||
         (bTranslated &&
          (notice.dTyped == dTranslated || (std::isnan(notice.dTyped) && std::isnan(dTranslated)))))
         return notice;

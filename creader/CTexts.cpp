@@ -50,8 +50,9 @@ std::string Plural(std::size_t n, std::string_view strOne, std::string_view strM
 
 } // namespace
 
-std::string UndefinedText(std::string_view strOperation, EFault eFault, const SCTypeInfo& type)
+std::string TextFault(EFault eFault, std::string_view strOperation, ECType eType)
 {
+    const SCTypeInfo& type = TypeInfo(eType);
     std::string strReason;
     for (const SFaultText& text : kFaultTexts)
         if (text.eFault == eFault) strReason = text.strReason;
@@ -103,6 +104,27 @@ std::string PasteNoticeText(std::string strFirst, int nFirstLine, int nLines, in
         strFirst += nDiffering == 2 ? " more line differs." : " more lines differ.";
     }
     return strFirst;
+}
+
+std::string TextTooManyTokens(std::size_t nTokens)
+{
+    return "Not read as C: more than " + std::to_string(nTokens) + " tokens.";
+}
+
+std::string TextTooDeep(std::size_t nLevels)
+{
+    return "Not read as C: nested more than " + std::to_string(nLevels) + " deep.";
+}
+
+std::string TextAsC(const SCValue& value)
+{
+    return "As C: " + DecimalText(value) + " (" + std::string(TypeInfo(value.eType).strName) +
+           "). F5 translates the line.";
+}
+
+std::string TextTooManyOperations(std::size_t nOperations)
+{
+    return "Not read as C: more than " + std::to_string(nOperations) + " operations.";
 }
 
 std::string TextNotDefined(std::string_view strName)
@@ -198,11 +220,6 @@ std::string TextNoExpression(std::string_view strMacro)
     return "replacing " + std::string(strMacro) + " gives no C expression";
 }
 
-std::string TextFault(EFault eFault, std::string_view strOperation, ECType eType)
-{
-    return UndefinedText(strOperation, eFault, TypeInfo(eType));
-}
-
 std::string TextNameOrigin(std::string_view strName, std::string_view strOrigin)
 {
     return std::string(strName) + ": " + std::string(strOrigin);
@@ -248,6 +265,16 @@ std::string TextReadAsC(std::string_view strText, std::string_view strConstruct,
     if (!strConstruct.empty()) strOut += std::string(strConstruct) + ", ";
     strOut += DecimalText(value) + " (" + std::string(TypeInfo(value.eType).strName) + "). ";
     return strOut + TextAsTyped(bPower, dTyped);
+}
+
+std::string TextHeaderRead(std::string_view strOrigin, std::size_t nNames)
+{
+    return "Read " + std::string(strOrigin) + ": " + Plural(nNames, "C name", "C names") + ".";
+}
+
+std::string TextNamesForgotten(std::size_t nNames)
+{
+    return "Forgotten: " + Plural(nNames, "C name", "C names") + ".";
 }
 
 std::string TextCannotRead(std::string_view strPath, std::string_view strReason)

@@ -12,10 +12,6 @@
 // the single line's check and the paste's notice, then the block reader's reasons, origins and
 // notices.
 
-// "C leaves 1 << 32 undefined: the shift count is not below the 32 bits of int." strOperation
-// names the operation with its operands' values; type is the one the fault concerns.
-std::string UndefinedText(std::string_view strOperation, EFault eFault, const SCTypeInfo& type);
-
 // What a double does not do to a value on the way: "a double cannot hold 18446744073709551615
 // exactly", "a double cannot wrap -1 * 2 around 64 bits".
 std::string CannotHoldText(const SCValue& value);
@@ -28,6 +24,15 @@ std::string CheckText(const SCReading& reading, const SCCheck& check, bool bOpti
 // A paste's notice: the first differing line's text, with "Line 3: " before it when the paste
 // has more than one line, and how many more lines differ after it.
 std::string PasteNoticeText(std::string strFirst, int nFirstLine, int nLines, int nDiffering);
+
+// Why a text beyond the reader's limits is not read as C: "Not read as C: more than 65536
+// tokens.", "Not read as C: nested more than 128 deep."
+std::string TextTooManyTokens(std::size_t nTokens);
+std::string TextTooDeep(std::size_t nLevels);
+std::string TextTooManyOperations(std::size_t nOperations);
+
+// After a syntax error on a line that reads as C: "As C: 12288 (int). F5 translates the line."
+std::string TextAsC(const SCValue& value);
 
 enum class ECConstruct : std::uint8_t;
 
@@ -80,6 +85,9 @@ std::string_view TextConstruct(ECConstruct eConstruct);
 std::string TextAsTyped(bool bPower, double dTyped);
 
 // Reading a header file.
+std::string TextHeaderRead(std::string_view strOrigin,
+                           std::size_t nNames); // "Read linux/input.h: 2020 C names."
+std::string TextNamesForgotten(std::size_t nNames);
 std::string TextCannotRead(std::string_view strPath, std::string_view strReason);
 std::string TextNoPreprocessor(std::string_view strPath);
 std::string TextPreprocessorFailed(std::string_view strCommand, std::string_view strMessage);

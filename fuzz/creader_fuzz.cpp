@@ -1,14 +1,17 @@
-// libFuzzer target: any bytes as a paste, read as C under one of the casts. Rules that hold
-// whatever the text:
-//   - a text read as C has a translation the engine reads under every cast (no syntax error),
-//     the same translation each time, and for every byte of it a position in the pasted text,
-//     so that an error the engine could report maps back to a byte that was pasted;
-//   - a value the check calls the same is the engine's value;
-//   - the paste conversion ends and keeps the pasted line breaks.
+// libFuzzer target: any bytes as a paste, read as C under one of the casts, line after line as
+// the console's block and lumdrak-eval -C read it, and inserted as the window's paste inserts it.
+// Rules that hold whatever the text:
+//   - every line gets one outcome, and every value's entry is read by the engine under every
+//     cast (no syntax error), with a position in its line for every byte, so that an error the
+//     engine could report maps back to a byte that was pasted;
+//   - undefined exactly where C leaves the value so, and a difference is always said;
+//   - the same text reads the same, into names of its own;
+//   - the inserted paste ends and keeps the pasted line breaks.
 #include "CTexts.h"
 #include "FuzzCheck.h"
 #include "Paste.h"
 
+#include <algorithm>
 #include <string>
 
 namespace
@@ -24,6 +27,24 @@ std::size_t CountBreaks(const std::string& strText)
     return nBreaks;
 }
 
+// Every line of strText, split as a script's lines are (CR and LF both end one).
+std::vector<SPastedLine> ReadLines(const std::string& strText, const SPasteOptions& options)
+{
+    CCNames names;
+    CPasteReader reader(names);
+    std::vector<SPastedLine> arrLines;
+    std::string_view strRest = strText;
+    for (;;)
+    {
+        const std::size_t nEnd = strRest.find_first_of("\r\n");
+        reader.ReadLine(strRest.substr(0, nEnd), options, arrLines);
+        if (nEnd == std::string_view::npos) break;
+        strRest.remove_prefix(nEnd + 1);
+    }
+    reader.Finish(options, arrLines);
+    return arrLines;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize)
@@ -32,34 +53,41 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     const auto eCast = static_cast<ECastType>(pData[0] & 7);
     const std::string strText(reinterpret_cast<const char*>(pData + 1), nSize - 1);
 
-    static CCReader reader;
     static CExpressionEvaluator evaluator;
-    SCReading reading;
-    if (reader.Read(strText, reading, true))
+    const SPasteOptions options{eCast, true, (pData[0] & 8) != 0};
+    const std::vector<SPastedLine> arrLines = ReadLines(strText, options);
+    const auto nBreaks = std::count(strText.begin(), strText.end(), '\n') +
+                         std::count(strText.begin(), strText.end(), '\r');
+    CHECK(arrLines.size() == static_cast<std::size_t>(nBreaks) + 1);
+    for (const SPastedLine& pasted : arrLines)
     {
-        if (reading.arrSourcePos.size() != reading.strTranslation.size() + 1)
-            FuzzFail("a position for every translated byte and the end");
-        for (const std::size_t nSource : reading.arrSourcePos)
-            if (nSource > strText.size()) FuzzFail("positions lie in the pasted text");
+        if (pasted.eEntry != EPasteEntry::Value && pasted.eEntry != EPasteEntry::Converted)
+            continue;
+        if (pasted.arrSourcePos.size() != pasted.strEntry.size() + 1)
+            FuzzFail("a position for every entered byte and the end");
+        for (const std::size_t nSource : pasted.arrSourcePos)
+            if (nSource > pasted.strGiven.size()) FuzzFail("positions lie in the line as given");
+        if (pasted.eEntry != EPasteEntry::Value) continue;
+        if ((pasted.check.eAgreement == EAgreement::Undefined) == pasted.reading.bDefined)
+            FuzzFail("undefined exactly where C leaves it so");
+        if (pasted.bDiffers && pasted.strNotice.empty()) FuzzFail("a difference is said");
+        if (pasted.reading.strTranslation.empty()) continue;
         for (const ECastType eTried : kDistinctCasts)
         {
             evaluator.m_nCastType = eTried;
-            (void)evaluator.Evaluate(&reading.strTranslation);
+            (void)evaluator.Evaluate(&pasted.strEntry);
             if (evaluator.m_nErrorPos != 0) FuzzFail("the engine reads every translation");
         }
-        SCReading again;
-        if (!reader.Read(strText, again, false) || again.strTranslation != reading.strTranslation ||
-            again.strFault != reading.strFault)
-            FuzzFail("the same text reads the same");
-        const SCCheck check = CheckReading(reading, eCast, evaluator);
-        if ((check.eAgreement == EAgreement::Undefined) == reading.bDefined)
-            FuzzFail("undefined exactly where C leaves it so");
-        if (check.eAgreement != EAgreement::Same && CheckText(reading, check, true).empty())
-            FuzzFail("a difference is said");
     }
+    const std::vector<SPastedLine> arrAgain = ReadLines(strText, options);
+    CHECK(arrAgain.size() == arrLines.size());
+    for (std::size_t i = 0; i < arrLines.size(); ++i)
+        if (arrAgain[i].strEntry != arrLines[i].strEntry ||
+            arrAgain[i].strNotice != arrLines[i].strNotice)
+            FuzzFail("the same text reads the same");
 
-    static CPasteConverter converter;
-    const SPasteConversion conversion = converter.Convert(strText, eCast);
+    CCNames names;
+    const SPasteConversion conversion = CPasteReader(names).Convert(strText, eCast);
     if (CountBreaks(conversion.strText) > CountBreaks(strText)) FuzzFail("no line breaks added");
     return 0;
 }

@@ -35,7 +35,8 @@ SEntered EnterAsPasted(std::string_view strText, std::string_view strSettingsCod
     console.Start("", "");
 
     SEntered entered;
-    SPasteConversion conversion = CPasteConverter().Convert(strText, console.CastType());
+    CCNames names; // a launcher's query knows the built-in names alone
+    SPasteConversion conversion = CPasteReader(names).Convert(strText, console.CastType());
     entered.strExpression = std::move(conversion.strText);
     entered.strNotice = std::move(conversion.strNotice);
     window.SetConsoleText('?' + entered.strExpression);

@@ -4,8 +4,11 @@
 #include "WindowFixture.h"
 
 #include <QClipboard>
+#include <QFile>
 #include <QInputMethodEvent>
 #include <QLabel>
+#include <QMimeData>
+#include <QUrl>
 
 #include <condition_variable>
 #include <mutex>
@@ -105,7 +108,7 @@ TEST_F(CPasteTest, KeysTypedDuringAPasteAreHeldAndTypedAfterIt)
 TEST_F(CPasteTest, APasteGoesInInPortionsAsOneUndoStepThatEscapeTakesBack)
 {
     QString strLines;
-    std::string strExpected = kStartText;
+    std::string strExpected = kStartText + "1+"; // not at the empty prompt: inserted
     for (int nLine = 0; nLine < 40000; ++nLine)
     {
         strLines += QStringLiteral("0x10 /* see below\n");
@@ -114,6 +117,7 @@ TEST_F(CPasteTest, APasteGoesInInPortionsAsOneUndoStepThatEscapeTakesBack)
     QApplication::clipboard()->setText(strLines);
     int nPortions = 0;
     Paste().m_pace.fnMayInsert = [&] { return ++nPortions > 0; };
+    Type("1+");
     Keys("Ctrl+V");
     Type("x");
     ASSERT_TRUE(PasteDone());
@@ -143,6 +147,150 @@ TEST_F(CPasteTest, APasteGoesInInPortionsAsOneUndoStepThatEscapeTakesBack)
         EXPECT_EQ(Caret(), static_cast<int>(strBefore.size())) << pszKeys;
         EXPECT_TRUE(m_pDlg->isVisible()) << pszKeys;
     }
+}
+
+const char* const kBlock = "#define UART0_BASE 0x40000000\n#define UART0_CR (UART0_BASE + 0x30)\n"
+                           "#define UART_EN (1u << 0)\nUART0_CR | UART_EN\n";
+const std::string kBlockEntered = "#define UART0_BASE 0x40000000\r\n?$40000000\r\n1073741824\r\n"
+                                  "#define UART0_CR (UART0_BASE + 0x30)\r\n?(1073741824 + $30)\r\n"
+                                  "1073741872\r\n#define UART_EN (1u << 0)\r\n?(1 << 0)\r\n1\r\n"
+                                  "UART0_CR | UART_EN\r\n?1073741872 | 1\r\n1073741873\r\n?";
+
+// Lines pasted at the empty last prompt are entered, in portions, each value with its '?' line
+// and result, in either edit mode; one Ctrl+Z takes the block back, and Escape while it goes
+// in. Anywhere else they are inserted, translated with the names the block taught.
+TEST_F(CPasteTest, ABlockPastedAtTheEmptyPromptIsEnteredAndTakenBackWhole)
+{
+    const std::string strStart = kStartText.substr(0, kStartText.size() - 1);
+    QApplication::clipboard()->setText(QString::fromLatin1(kBlock));
+    for (const EControlId nMode : {kIdScroll, kIdOverwrite})
+    {
+        OpenWindow();
+        Item<QAbstractButton>(nMode)->click();
+        Console()->setFocus();
+        Paste().m_pace.nBlockLines = 1;
+        Keys("Ctrl+V");
+        ASSERT_TRUE(PasteDone());
+        EXPECT_EQ(ConsoleText(), strStart + kBlockEntered) << nMode;
+        EXPECT_EQ(Caret(), static_cast<int>(ConsoleText().size())) << nMode;
+        EXPECT_EQ(Panel()->Line(2), "1073741873") << nMode;
+        Keys("Ctrl+Z");
+        EXPECT_EQ(ConsoleText(), kStartText) << nMode;
+    }
+
+    int nPortions = 0;
+    Paste().m_pace.fnMayInsert = [&] { return ++nPortions <= 2; };
+    Keys("Ctrl+V");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return nPortions > 2; }));
+    EXPECT_NE(ConsoleText(), kStartText);
+    Keys("Escape");
+    EXPECT_EQ(ConsoleText(), kStartText);
+    EXPECT_FALSE(Paste().IsRunning() || Paste().IsPartlyIn());
+
+    Paste().m_pace.fnMayInsert = {};
+    Keys("Ctrl+V");
+    ASSERT_TRUE(PasteDone());
+    Type("(");
+    Keys("Ctrl+V");
+    ASSERT_TRUE(PasteDone());
+    EXPECT_TRUE(ConsoleText().ends_with("?($40000000\r\n(1073741824 + $30)\r\n(1 << 0)\r\n"
+                                        "1073741872 | 1\r\n"))
+        << ConsoleText();
+}
+
+// The names a paste teaches are there at the next start, with where they came from, until
+// "Forget C names"; a header dropped on the console teaches its names too.
+TEST_F(CPasteTest, NamesLearnedStayUntilForgottenAndHeadersTeachTheirs)
+{
+    QApplication::clipboard()->setText(QString::fromLatin1(kBlock));
+    Keys("Ctrl+V");
+    ASSERT_TRUE(PasteDone());
+    OpenWindow();
+    QApplication::clipboard()->setText(QStringLiteral("UART0_CR | UART_EN"));
+    Keys("Ctrl+V");
+    ASSERT_TRUE(PasteDone());
+    EXPECT_TRUE(ConsoleText().ends_with("?1073741872 | 1")) << ConsoleText();
+    EXPECT_TRUE(NoteShown(QStringLiteral("UART0_CR: pasted; UART_EN: pasted.")));
+
+    EXPECT_TRUE(UseContextMenu(Console()->viewport(), QStringLiteral("Forget C names"))
+                    .contains(QStringLiteral("Read C header\u2026")));
+    OpenWindow();
+    Keys("Ctrl+V");
+    ASSERT_TRUE(PasteDone());
+    EXPECT_TRUE(NoteShown(QStringLiteral("C's value is unknown")));
+
+    const QString strHeader = m_configDir.filePath(QStringLiteral("board.h"));
+    const auto Drop = [this](const QString& strPath)
+    {
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(strPath)});
+        const QPoint point = Console()->viewport()->rect().center();
+        QDragEnterEvent enter(point, Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(Console()->viewport(), &enter);
+        QDropEvent drop(point, Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(Console()->viewport(), &drop);
+    };
+    Drop(strHeader);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return NoteShown(QStringLiteral("Cannot read ")); }));
+    QFile file(strHeader);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("#define UART0_CR 0x40\n#define UART_EN 2\n");
+    file.close();
+    const std::string strBefore = ConsoleText();
+    Drop(strHeader);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return NoteShown(QStringLiteral("Read ")); }));
+    EXPECT_EQ(ConsoleText(), strBefore) << "a header goes in as names, not as text";
+    Keys("Ctrl+V");
+    ASSERT_TRUE(PasteDone());
+    EXPECT_TRUE(ConsoleText().ends_with("64 | 2")) << ConsoleText();
+    EXPECT_TRUE(NoteShown(QStringLiteral("UART0_CR: ") + strHeader));
+}
+
+// The note after a paste, line or block: C's value that the cast cannot give, a value that is
+// unknown and what it needs, and C's reading where the text as typed would give another.
+TEST_F(CPasteTest, ThePastesNoteSaysWhereCDiffersOrIsUnknown)
+{
+    const std::tuple<const char*, std::string, const char*> rows[] = {
+        // pasted, the console's end after it, the note's start
+        {"2<10", "?1", "Read as C: 2<10 is a comparison, 1 (int). As typed, `<` is a power: 1024."},
+        {"4|2&1", "?4|(2&1)", "Read as C: 4|2&1 is 4 (int). As typed: 0."},
+        {"1 << 31", "?1 << 31", "C leaves 1 << 31 undefined: the result does not fit in int."},
+        {"sizeof(struct v4l2_tuner)", "?sizeof(struct v4l2_tuner)", "C's value is unknown: "},
+        {"#define N 1\nN << 31", "#define N 1\r\n?1\r\n1\r\nN << 31\r\n?1 << 31\r\n",
+         "Line 2: C leaves 1 << 31 undefined"},
+    };
+    for (const auto& [pszPasted, strEnd, pszNote] : rows)
+    {
+        OpenWindow();
+        QApplication::clipboard()->setText(QString::fromLatin1(pszPasted));
+        Keys("Ctrl+V");
+        ASSERT_TRUE(PasteDone());
+        EXPECT_NE(ConsoleText().find(strEnd, kStartText.size() - 1), std::string::npos)
+            << ConsoleText();
+        EXPECT_TRUE(NoteShown(QString::fromLatin1(pszNote))) << pszPasted;
+    }
+}
+
+// F5 puts the translation of the caret's '?' line in its place, one Ctrl+Z from the typed text;
+// a syntax error on a line that reads as C says so beside the caret.
+TEST_F(CPasteTest, F5TranslatesTheTypedLineAndASyntaxErrorTellsOfIt)
+{
+    Type("(10000+4095)&~4095");
+    Keys("F5");
+    EXPECT_TRUE(ConsoleText().ends_with("?(10000+4095)&(~4095)")) << ConsoleText();
+    Keys("Ctrl+Z");
+    EXPECT_TRUE(ConsoleText().ends_with("?(10000+4095)&~4095")) << ConsoleText();
+    Keys("Return");
+    EXPECT_TRUE(ConsoleText().ends_with("Syntax not allowed.\r\n?")) << ConsoleText();
+    EXPECT_TRUE(NoteShown(QStringLiteral("As C: 12288 (int). F5 translates the line.")));
+    Keys("Up, Up, Up");
+    Keys("F5, Return");
+    EXPECT_EQ(Panel()->Line(2), "12288");
+    Keys("Ctrl+End");
+    Type("1+)");
+    Keys("Return");
+    EXPECT_TRUE(ConsoleText().ends_with("Syntax not allowed.\r\n?")) << ConsoleText();
+    EXPECT_FALSE(NoteShown(QStringLiteral("As C"))) << "no C there either";
 }
 
 } // namespace

@@ -338,8 +338,6 @@ namespace
 
 TEST(CBlock, ReadsADigitSeparatorBesideAComment)
 {
-    GTEST_SKIP() << "CleanSource reads the ' of 0x1'f3a as a quote, so the comment after it "
-                    "stays in the line";
     CCNames names;
     const std::vector<SCLine> arrLines =
         ReadBlock("#define X 0x1'f3a /* over\n two lines */\nX + 0x1'0 // c", names);

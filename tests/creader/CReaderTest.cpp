@@ -1,5 +1,5 @@
-// The C reader against the C compiler's values (CLines.def), what C leaves undefined, the
-// translations' text, the paste and its notice, and text that is no C.
+// Single pasted lines against the C compiler's values (CLines.def), what C leaves undefined,
+// the translations' text, the paste and its notice, and text that is no C.
 #include "CLiterals.h"
 #include "CTexts.h"
 #include "CompiledLines.h"
@@ -8,11 +8,36 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <string>
 #include <tuple>
+#include <vector>
 
 namespace
 {
+
+// A text pasted alone, with positions: the outcome of its last line.
+SPastedLine ReadPasted(std::string_view strText)
+{
+    CCNames names;
+    CPasteReader reader(names);
+    const SPasteOptions options{ECastType::None, true, false};
+    std::vector<SPastedLine> arrLines;
+    for (std::size_t nStart = 0; nStart <= strText.size();)
+    {
+        const std::size_t nEnd = std::min(strText.find('\n', nStart), strText.size());
+        reader.ReadLine(strText.substr(nStart, nEnd - nStart), options, arrLines);
+        nStart = nEnd + 1;
+    }
+    reader.Finish(options, arrLines);
+    return arrLines.empty() ? SPastedLine{} : arrLines.back();
+}
+
+SPasteConversion Convert(std::string_view strText, ECastType eCast)
+{
+    CCNames names;
+    return CPasteReader(names).Convert(strText, eCast);
+}
 
 bool IsCompiledType(ECType eType, const SCompiledLine& line)
 {
@@ -33,7 +58,6 @@ bool SameAsCompiled(double dEngine, const SCompiledLine& line, bool bFloating)
 
 TEST(CReader, ReadsEveryLineAsTheCompilerComputesItAndChecksItsTranslationUnderEachCast)
 {
-    CCReader reader;
     CExpressionEvaluator engine;
     CExpressionEvaluator checker;
     ASSERT_GT(kCompiledLineCount, 100);
@@ -41,8 +65,9 @@ TEST(CReader, ReadsEveryLineAsTheCompilerComputesItAndChecksItsTranslationUnderE
     {
         const SCompiledLine& line = kCompiledLines[nRow];
         SCOPED_TRACE(line.pszPasted);
-        SCReading reading;
-        ASSERT_TRUE(reader.Read(line.pszPasted, reading));
+        const SPastedLine pasted = ReadPasted(line.pszPasted);
+        ASSERT_EQ(pasted.eEntry, EPasteEntry::Value);
+        const SCReading& reading = pasted.reading;
         ASSERT_TRUE(reading.bDefined) << reading.strFault;
         EXPECT_EQ(TypeInfo(reading.value.eType).strName, line.pszType);
         const bool bFloating = IsFloating(reading.value.eType);
@@ -100,12 +125,12 @@ TEST(CReader, RefusesWhatCLeavesUndefinedAndNamesTheFault)
         {"(int)(0.0 / 0)", "C leaves (int)nan undefined: int cannot hold the value."},
         {"1 + (1 / 0) * (1 << 40)", "C leaves 1 / 0 undefined: it divides by zero."},
     };
-    CCReader reader;
     CExpressionEvaluator checker;
     for (const auto& [pszPasted, pszFault] : rows)
     {
-        SCReading reading;
-        ASSERT_TRUE(reader.Read(pszPasted, reading)) << pszPasted;
+        const SPastedLine pasted = ReadPasted(pszPasted);
+        ASSERT_EQ(pasted.eEntry, EPasteEntry::Value) << pszPasted;
+        const SCReading& reading = pasted.reading;
         EXPECT_FALSE(reading.bDefined) << pszPasted;
         EXPECT_EQ(reading.strFault, pszFault);
         const SCCheck check = CheckReading(reading, ECastType::Signed32, checker);
@@ -158,73 +183,66 @@ TEST(CReader, TranslatesWithTheCalculatorsPrioritiesLiteralsAndMasks)
         {"1ULL << 40", "1 * (2<40)"},
         {"0x123456789ULL >> 32", "$123456789 / (2<32) | 0"},
     };
-    CCReader reader;
     for (const auto& [pszPasted, pszTranslation] : rows)
     {
-        SCReading reading;
-        ASSERT_TRUE(reader.Read(pszPasted, reading)) << pszPasted;
-        EXPECT_EQ(reading.strTranslation, pszTranslation) << pszPasted;
+        const SPastedLine pasted = ReadPasted(pszPasted);
+        ASSERT_EQ(pasted.eEntry, EPasteEntry::Value) << pszPasted;
+        EXPECT_EQ(pasted.reading.strTranslation, pszTranslation) << pszPasted;
     }
 }
 
+// Rows: text that yields no C value of its own, and what the notice says of it: it keeps its
+// text, with its literals converted.
 TEST(CReader, LeavesTextThatIsNoCConstantExpressionToTheLiteralConversion)
 {
-    const char* rows[] = {
-        "pi*2",
-        "$FF & 0x10",
-        "0x10 + r",
-        "sin(0x1)",
-        "FOO | 0x3",
-        "#define F(x) ((x) + 0x1)",
-        "#define",
-        "#define N",
-        "1e999",
-        "09",
-        "1.5 % 2",
-        "~1.5",
-        "1.5 << 1",
-        "\"0x10\"",
-        "0x",
-        "1 000",
-        "1,5",
-        "2**3",
-        "1.5L",
-        "'ab'",
-        "L'a'",
-        "x = ",
-        "",
-        "   ",
-        "// just 0x10",
-        "static x = 0x1;",
-        "(int)",
-        "1 < 2",
-        "0x1e+1",
-        "a++",
-        "1 = 2",
-        "(1",
-        "1)",
-        "0x10;;",
-        "(long double)1",
-        "(unsigned float)1",
-        "(short long)1",
-        "99999999999999999999",
-        "0b102",
-        "0x1.8",
-        "1'",
-        "1__0",
-        "'\\x100'",
-        "'\xC3\xA9'",
-        "\xFF",
+    const std::pair<const char*, const char*> rows[] = {
+        {"pi*2", ""},
+        {"$FF & 0x10", ""},
+        {"0x10 + r", ""},
+        {"sin(0x1)", ""},
+        {"FOO | 0x3", "C's value is unknown: FOO is not defined."},
+        {"#define F(x) ((x) + 0x1)", ""},
+        {"#define", ""},
+        {"#define N", ""},
+        {"09", ""},
+        {"1.5 % 2", ""},
+        {"~1.5", ""},
+        {"1.5 << 1", ""},
+        {"\"0x10\"", "C's value is unknown: a string is no number."},
+        {"0x", ""},
+        {"1 000", ""},
+        {"1,5", ""},
+        {"2**3", ""},
+        {"1.5L", "C's value is unknown: values of long double are not computed."},
+        {"'ab'", "C's value is unknown: `'ab'` is not read."},
+        {"x = ", ""},
+        {"", ""},
+        {"   ", ""},
+        {"// just 0x10", ""},
+        {"static x = 0x1;", ""},
+        {"(int)", ""},
+        {"0x1e+1", ""},
+        {"a++", "C's value is unknown: a is not defined."},
+        {"1 = 2", ""},
+        {"(1", ""},
+        {"1)", ""},
+        {"(long double)1", "C's value is unknown: values of long double are not computed."},
+        {"(unsigned float)1", ""},
+        {"(short long)1", ""},
+        {"99999999999999999999", ""},
+        {"0b102", ""},
+        {"0x1.8", ""},
+        {"1'", ""},
+        {"1__0", ""},
+        {"'\\x100'", "C's value is unknown: `'\\x100'` is not read."},
+        {"\xFF", ""},
     };
-    CCReader reader;
-    CPasteConverter converter;
-    for (const char* pszPasted : rows)
+    for (const auto& [pszPasted, pszNotice] : rows)
     {
-        SCReading reading;
-        EXPECT_FALSE(reader.Read(pszPasted, reading)) << pszPasted;
-        const SPasteConversion pasted = converter.Convert(pszPasted, ECastType::None);
+        EXPECT_NE(ReadPasted(pszPasted).eEntry, EPasteEntry::Value) << pszPasted;
+        const SPasteConversion pasted = Convert(pszPasted, ECastType::None);
         EXPECT_EQ(pasted.strText, ConvertCLiterals(pszPasted)) << pszPasted;
-        EXPECT_EQ(pasted.strNotice, "") << pszPasted;
+        EXPECT_EQ(pasted.strNotice, pszNotice) << pszPasted;
     }
 }
 
@@ -240,28 +258,29 @@ TEST(CReader, RefusesTextBeyondItsLimitsAndSaysWhy)
             strSum += "+1";
         return strSum;
     };
-    const std::string strTooMany = "Not read as C: more than 1024 tokens.";
-    const std::string strTooDeep = "Not read as C: nested more than 128 deep.";
+    constexpr std::size_t kTokens = CCBlockReader::kMaxUnitTokens;
+    constexpr std::size_t kOperations = CCExpression::kMaxOperations;
+    constexpr std::size_t kDepth = CCExpression::kMaxDepth / 2; // a bracket is two levels
+    const std::string strTooMany = TextTooManyTokens(kTokens);
+    const std::string strTooDeep = TextTooDeep(kDepth);
     const std::tuple<std::string, bool, std::string> rows[] = {
-        {Sum(CCReader::kMaxTokens - 1), true, ""},
-        {Sum(CCReader::kMaxTokens + 1), false, strTooMany},
-        {Sum(CCReader::kMaxTokens + 1) + " $", false, strTooMany}, // the rest is not looked at
-        {"$ " + Sum(CCReader::kMaxTokens + 1), false, ""},
-        {Nested(CCReader::kMaxDepth - 1), true, ""},
-        {Nested(CCReader::kMaxDepth + 1), false, strTooDeep},
-        {std::string(CCReader::kMaxDepth + 1, '~') + "1", false, strTooDeep},
+        {Sum(2 * kOperations + 1), true, ""},
+        {Sum(2 * kOperations + 3), false, TextTooManyOperations(kOperations)},
+        {Sum(kTokens - 1), false, TextTooManyOperations(kOperations)},
+        {Sum(kTokens + 1), false, strTooMany},
+        {Sum(kTokens + 1) + " $", false, strTooMany}, // the rest is not looked at
+        {Nested(kDepth - 1), true, ""},
+        {Nested(kDepth + 1), false, strTooDeep},
+        {std::string(2 * kDepth + 1, '~') + "1", false, strTooDeep},
     };
-    CCReader reader;
-    CPasteConverter converter;
     for (const auto& [strText, bRead, strRefusal] : rows)
     {
-        SCReading reading;
-        EXPECT_EQ(reader.Read(strText, reading), bRead) << strText.substr(0, 40);
-        EXPECT_EQ(reading.strRefusal, strRefusal) << strText.substr(0, 40);
+        const SPastedLine pasted = ReadPasted(strText);
+        EXPECT_EQ(pasted.eEntry == EPasteEntry::Value, bRead) << strText.substr(0, 40);
+        EXPECT_EQ(pasted.strNotice, bRead ? "" : strRefusal) << strText.substr(0, 40);
         if (!bRead)
         {
-            EXPECT_EQ(converter.Convert("1\n" + strText, ECastType::None).strNotice,
-                      strRefusal.empty() ? "" : "Line 2: " + strRefusal);
+            EXPECT_EQ(Convert("1\n" + strText, ECastType::None).strNotice, "Line 2: " + strRefusal);
         }
     }
 }
@@ -295,7 +314,12 @@ TEST(CPaste, ConvertsEachLineAndNoticesTheFirstThatDiffers)
         {"3.0f / 7", None, "3.0 / 7",
          "C: 0.4285714328289032 (float). No choice of Force Cast gives the same."},
         {"#define A 0x10\n#define B (A << 2)\r\n0x3u << 12 // x\n", None,
-         "$10\n#define B (A << 2)\r\n$3 << 12\n", ""},
+         "$10\n(16 << 2)\r\n$3 << 12\n", ""},
+        // what the calculator writes otherwise is C's value, and the notice names both
+        {"2<10", None, "1",
+         "Read as C: 2<10 is a comparison, 1 (int). As typed, `<` is a power: 1024."},
+        {"1 < 2", None, "1", ""},
+        {"4|2&1", Signed32, "4|(2&1)", "Read as C: 4|2&1 is 4 (int). As typed: 0."},
         {"1 << 31\r\n2 + 2\r\n(1u << 31) | 1", None, "1 << 31\r\n2 + 2\r\n(1 << 31) | 1",
          "Line 1: C leaves 1 << 31 undefined: the result does not fit in int. 1 more line "
          "differs."},
@@ -307,10 +331,9 @@ TEST(CPaste, ConvertsEachLineAndNoticesTheFirstThatDiffers)
         {"?2*-3\r\n2*-3\n?1 << 31 // c\n0x10", ECastType::None,
          "?2*-3\r\n2*(-3)\n?1 << 31 // c\n$10", ""},
     };
-    CPasteConverter converter;
     for (const auto& [pszPasted, nCast, pszText, pszNotice] : rows)
     {
-        const SPasteConversion pasted = converter.Convert(pszPasted, nCast);
+        const SPasteConversion pasted = Convert(pszPasted, nCast);
         EXPECT_EQ(pasted.strText, pszText) << pszPasted;
         EXPECT_EQ(pasted.strNotice, pszNotice)
             << pszPasted << " under cast " << static_cast<int>(nCast);
@@ -337,17 +360,101 @@ TEST(CPaste, EndsACommentLeftOpenWithAPastedLineButReadsABlockAsC)
         {"0x10 /* see below\n0x20 /* see above", "$10 /* see below\n$20 /* see above"},
         {"13 /* max nice\n\n", "13 /* max nice\n\n"},
     };
-    CPasteConverter converter;
-    CCReader reader;
     for (const auto& [pszPasted, pszText] : rows)
     {
-        EXPECT_EQ(converter.Convert(pszPasted, ECastType::None).strText, pszText) << pszPasted;
-        SCReading reading; // a text read alone is one line
+        EXPECT_EQ(Convert(pszPasted, ECastType::None).strText, pszText) << pszPasted;
         if (std::string_view(pszPasted).find('\n') == std::string_view::npos)
         {
-            EXPECT_TRUE(reader.Read(pszPasted, reading)) << pszPasted;
+            EXPECT_EQ(ReadPasted(pszPasted).eEntry, EPasteEntry::Value) << pszPasted;
         }
     }
+}
+
+// A block entered at the empty prompt: its lines as given, each value's translation entered
+// below it, the calculator's own text where it evaluates; a '?' line is that line itself.
+TEST(CPaste, ReadsABlocksLinesForEntryWithTheNamesItDefines)
+{
+    using SLine = std::pair<const char*, const char*>; // text, expression entered (or none)
+    const std::tuple<const char*, std::vector<SLine>, const char*> rows[] = {
+        {"#define UART0_BASE 0x40000000\n#define UART0_CR (UART0_BASE + 0x30)\n"
+         "#define UART_EN (1u << 0)\nUART0_CR | UART_EN\n",
+         {{"#define UART0_BASE 0x40000000", "$40000000"},
+          {"#define UART0_CR (UART0_BASE + 0x30)", "(1073741824 + $30)"},
+          {"#define UART_EN (1u << 0)", "(1 << 0)"},
+          {"UART0_CR | UART_EN", "1073741872 | 1"}},
+         ""},
+        {"enum {\r\n  A = 4,\r\n  B\r\n};\r\n#define F(x) ((x) * 2)\r\nF(B)",
+         {{"enum {", nullptr},
+          {"  A = 4,", "4"},
+          {"  B", "5"},
+          {"};", nullptr},
+          {"#define F(x) ((x) * 2)", nullptr},
+          {"F(B)", "10"}},
+         "Line 6: Read as C: F(B) is a C name, 10 (int). As typed: 0."},
+        {"/* a\n   b */ 0x10\n\n?0b1010\npi\nfoo bar",
+         {{"/* a", nullptr},
+          {"   b */ 0x10", "$10"},
+          {"", nullptr},
+          {"?0b1010", nullptr},
+          {"pi", "pi"},
+          {"foo bar", nullptr}},
+         ""},
+        {"#define N 1\nN << 31\nMISSING + 1",
+         {{"#define N 1", "1"}, {"N << 31", "1 << 31"}, {"MISSING + 1", nullptr}},
+         "Line 2: C leaves 1 << 31 undefined: the result does not fit in int. 1 more line "
+         "differs."},
+    };
+    for (const auto& [pszPasted, arrExpected, pszNotice] : rows)
+    {
+        CCNames names;
+        const SPasteBlock block = CPasteReader(names).ReadBlock(pszPasted, ECastType::None);
+        EXPECT_TRUE(block.bWhole);
+        ASSERT_EQ(block.arrLines.size(), arrExpected.size()) << pszPasted;
+        for (std::size_t n = 0; n < arrExpected.size(); ++n)
+        {
+            const SBlockLine& line = block.arrLines[n];
+            EXPECT_EQ(line.strText, arrExpected[n].first) << pszPasted;
+            EXPECT_EQ(line.bEnter, arrExpected[n].second != nullptr) << line.strText;
+            EXPECT_EQ(line.strExpression, arrExpected[n].second ? arrExpected[n].second : "")
+                << line.strText;
+        }
+        EXPECT_EQ(block.strNotice, pszNotice) << pszPasted;
+    }
+}
+
+// F5 on a typed line, and the notice after its syntax error, with the names kept (which they
+// never change): C's reading where there is one, the typed text where there is none.
+TEST(CPaste, TranslatesATypedLineAndSaysWhenAnErrorReadsAsC)
+{
+    CCNames names;
+    CPasteReader(names).ReadBlock("#define PAGE 4096\n#define REG 0x10", ECastType::None);
+    const std::uint64_t nChanges = names.Changes();
+    const std::tuple<const char*, ECastType, const char*, const char*, const char*> rows[] = {
+        // typed, cast, after F5 (nullptr: unchanged), F5's notice, after a syntax error
+        {"(10000+4095)&~4095", ECastType::None, "(10000+4095)&(~4095)", "",
+         "As C: 12288 (int). F5 translates the line."},
+        {"0xFF", ECastType::None, "$FF", "", "As C: 255 (int). F5 translates the line."},
+        {"2*-3", ECastType::None, "2*(-3)", "", "As C: -6 (int). F5 translates the line."},
+        {"(PAGE-1) & REG", ECastType::None, "(4096-1) & 16", "PAGE: pasted; REG: pasted.",
+         "As C: 16 (int). F5 translates the line."},
+        {"2<10", ECastType::None, "1",
+         "Read as C: 2<10 is a comparison, 1 (int). As typed, `<` is a power: 1024.",
+         "As C: 1 (int). F5 translates the line."},
+        {"1 << 31", ECastType::None, nullptr,
+         "C leaves 1 << 31 undefined: the result does not fit in int.", ""},
+        {"1+)", ECastType::None, nullptr, "", ""},
+        {"$10 + 1", ECastType::None, nullptr, "", ""},
+        {"MISSING", ECastType::None, nullptr, "C's value is unknown: MISSING is not defined.", ""},
+    };
+    for (const auto& [pszTyped, eCast, pszAfter, pszNotice, pszAsC] : rows)
+    {
+        const STypedC typed = TranslateTyped(pszTyped, names, eCast);
+        EXPECT_EQ(typed.bChanged, pszAfter != nullptr) << pszTyped;
+        EXPECT_EQ(typed.strText, pszAfter ? pszAfter : pszTyped) << pszTyped;
+        EXPECT_EQ(typed.strNotice, pszNotice) << pszTyped;
+        EXPECT_EQ(AsCNotice(pszTyped, names, eCast), pszAsC) << pszTyped;
+    }
+    EXPECT_EQ(names.Changes(), nChanges) << "a typed line teaches nothing";
 }
 
 // A paste goes into the window in portions of whole lines; its conversion stops when asked.
@@ -368,14 +475,15 @@ TEST(CPaste, GoesInInPortionsOfWholeLinesAndStopsWhenAsked)
     for (const auto& [pszText, nFrom, nLines, nBytes, nEnd] : rows)
         EXPECT_EQ(PortionEnd(pszText, nFrom, nLines, nBytes), nEnd) << pszText << " from " << nFrom;
 
-    CPasteConverter converter;
+    CCNames names;
+    CPasteReader reader(names);
     int nAsked = 0;
     const SPasteConversion stopped =
-        converter.Convert("0x1\n0x2\n0x3", ECastType::None, [&] { return ++nAsked < 2; });
+        reader.Convert("0x1\n0x2\n0x3", ECastType::None, [&] { return ++nAsked < 2; });
     EXPECT_FALSE(stopped.bWhole);
     EXPECT_EQ(nAsked, 2) << "asked before each line, and no more after a no";
     const SPasteConversion whole =
-        converter.Convert("0x1\n0x2\n0x3", ECastType::None, [] { return true; });
+        CPasteReader(names).Convert("0x1\n0x2\n0x3", ECastType::None, [] { return true; });
     EXPECT_TRUE(whole.bWhole);
     EXPECT_EQ(whole.strText, "$1\n$2\n$3");
 }
@@ -384,19 +492,19 @@ TEST(CPaste, GoesInInPortionsOfWholeLinesAndStopsWhenAsked)
 // finds in it can be shown under the text as pasted.
 TEST(CReader, EachTranslatedByteKnowsWhereItCameFrom)
 {
-    CCReader reader;
-    SCReading reading;
     const std::string strPasted = "#define M ((uint8_t)0x1FF | 2) /* c */";
-    ASSERT_TRUE(reader.Read(strPasted, reading, true));
+    const SPastedLine pasted = ReadPasted(strPasted);
+    ASSERT_EQ(pasted.eEntry, EPasteEntry::Value);
+    const SCReading& reading = pasted.reading;
     ASSERT_EQ(reading.strTranslation, "($1FF & $FF | 2)");
-    ASSERT_EQ(reading.arrSourcePos.size(), reading.strTranslation.size() + 1);
-    EXPECT_EQ(reading.arrSourcePos.back(), strPasted.size());
+    ASSERT_EQ(pasted.arrSourcePos.size(), reading.strTranslation.size() + 1);
+    EXPECT_EQ(pasted.arrSourcePos.back(), strPasted.size());
     const std::size_t nLiteral = strPasted.find("0x1FF");
-    EXPECT_EQ(reading.arrSourcePos[reading.strTranslation.find('$')], nLiteral);
-    EXPECT_EQ(reading.arrSourcePos[reading.strTranslation.find('2')], strPasted.find('2'));
-    EXPECT_EQ(reading.arrSourcePos[reading.strTranslation.find("& $FF")],
+    EXPECT_EQ(pasted.arrSourcePos[reading.strTranslation.find('$')], nLiteral);
+    EXPECT_EQ(pasted.arrSourcePos[reading.strTranslation.find('2')], strPasted.find('2'));
+    EXPECT_EQ(pasted.arrSourcePos[reading.strTranslation.find("& $FF")],
               strPasted.find("(uint8_t)"));
-    for (const std::size_t nSource : reading.arrSourcePos)
+    for (const std::size_t nSource : pasted.arrSourcePos)
         EXPECT_LE(nSource, strPasted.size());
 }
 

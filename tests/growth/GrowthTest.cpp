@@ -59,9 +59,10 @@ constexpr double kMinSeconds = 0.02;
 constexpr std::size_t kFirstBytes = std::size_t{16} << 10;
 constexpr std::size_t kMaxBytes = std::size_t{16} << 20;
 constexpr double kMaxGrowth = 2.5;
-// Bytes allocated at once for each byte of input (the output, the clean text and a copy of a
-// line or two), and bytes kept afterwards.
-constexpr double kMaxBytesPerByte = 4.0;
+// Bytes allocated at once for each byte of input (a paste's clean text and output; the C
+// reader's line as given, its logical line and that line's clean text, its tokens up to their
+// bound, and the line's entry), and bytes kept afterwards.
+constexpr double kMaxBytesPerByte = 6.0;
 constexpr std::size_t kMaxKeptBytes = std::size_t{256} << 10;
 constexpr std::size_t kMemoryBytes = std::size_t{4} << 20;
 
@@ -82,18 +83,24 @@ std::string Repeated(std::string_view strUnit, std::size_t nBytes)
     return strText;
 }
 
-// The parsers keep their objects from one call to the next, as the window and lumdrak-eval do.
-void Paste(const std::string& strText)
+// The names live on from one call to the next, as the window's and lumdrak-eval's do; each
+// paste has a reader of its own.
+CCNames& Names()
 {
-    static CPasteConverter converter;
-    converter.Convert(strText, ECastType::None);
+    static CCNames names;
+    return names;
 }
 
+void Paste(const std::string& strText) { CPasteReader(Names()).Convert(strText, ECastType::None); }
+
+// One line read as C, with positions, as lumdrak-eval reads an expression.
 void ReadC(const std::string& strText)
 {
-    static CCReader reader;
-    SCReading reading;
-    reader.Read(strText, reading, true);
+    CPasteReader reader(Names());
+    std::vector<SPastedLine> arrLines;
+    const SPasteOptions options{ECastType::None, true, true};
+    reader.ReadLine(strText, options, arrLines);
+    reader.Finish(options, arrLines);
 }
 
 void KeepConsole(const std::string& strText) { TranscriptOf(strText); }
