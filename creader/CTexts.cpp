@@ -267,6 +267,16 @@ std::string TextReadAsC(std::string_view strText, std::string_view strConstruct,
     return strOut + TextAsTyped(bPower, dTyped);
 }
 
+std::string TextHeaderRead(std::string_view strOrigin, std::size_t nNames)
+{
+    return "Read " + std::string(strOrigin) + ": " + Plural(nNames, "C name", "C names") + ".";
+}
+
+std::string TextNamesForgotten(std::size_t nNames)
+{
+    return "Forgotten: " + Plural(nNames, "C name", "C names") + ".";
+}
+
 std::string TextCannotRead(std::string_view strPath, std::string_view strReason)
 {
     return "cannot read " + std::string(strPath) + ": " + std::string(strReason);

@@ -85,6 +85,9 @@ std::string_view TextConstruct(ECConstruct eConstruct);
 std::string TextAsTyped(bool bPower, double dTyped);
 
 // Reading a header file.
+std::string TextHeaderRead(std::string_view strOrigin,
+                           std::size_t nNames); // "Read linux/input.h: 2020 C names."
+std::string TextNamesForgotten(std::size_t nNames);
 std::string TextCannotRead(std::string_view strPath, std::string_view strReason);
 std::string TextNoPreprocessor(std::string_view strPath);
 std::string TextPreprocessorFailed(std::string_view strCommand, std::string_view strMessage);
