@@ -1,10 +1,12 @@
 #include "Commands.h"
 
+#include "CTexts.h"
 #include "Completion.h"
 #include "EvalSession.h"
 #include "ModeNames.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <optional>
 
 namespace
@@ -114,6 +116,28 @@ void RunHelp(CEvalSession&, std::string_view, SCommandOutcome& outcome)
     }
 }
 
+void RunInclude(CEvalSession& session, std::string_view strArgument, SCommandOutcome& outcome)
+{
+    if (strArgument.empty())
+    {
+        outcome.strText = ":i takes a file\n";
+        return;
+    }
+    const bool bWasC = session.m_bCLiterals;
+    std::string strError;
+    std::string strNote;
+    std::size_t nDefinitions = 0;
+    if (!session.ReadHeader(ExpandHome(strArgument), strError, strNote, &nDefinitions))
+    {
+        outcome.strText = strError + '\n';
+        return;
+    }
+    if (!strNote.empty()) outcome.strText = strNote + '\n';
+    outcome.strText += TextHeaderRead(strArgument, nDefinitions);
+    if (!bWasC) outcome.strText += " Lines are read as C from now on.";
+    outcome.strText += '\n';
+}
+
 void RunQuit(CEvalSession&, std::string_view, SCommandOutcome& outcome) { outcome.bQuit = true; }
 
 constexpr SCommand kCommands[] = {
@@ -121,6 +145,13 @@ constexpr SCommand kCommands[] = {
      "output in that base, or as IEEE-754 bits (as -o)", &RunOutput},
     {"c", "", "none|32|16|8", kCastNames, "narrow every value to that many bits (as -c)", &RunCast},
     {"u", "", "", {}, "unsigned on or off, read under a cast only (as -u)", &RunUnsigned},
+    {"i",
+     "include",
+     "FILE",
+     {},
+     "read a C header's names (as -i); lines are read as C",
+     &RunInclude,
+     true},
     {"m", "", "", {}, "store r in m (F4 in the window)", &RunMemory},
     {"help", "h", "", {}, "show this", &RunHelp},
     {"q", "quit", "", {}, "quit", &RunQuit},
@@ -129,6 +160,14 @@ constexpr SCommand kCommands[] = {
 } // namespace
 
 std::span<const SCommand> Commands() { return kCommands; }
+
+std::string ExpandHome(std::string_view strPath)
+{
+    const char* szHome = std::getenv("HOME");
+    if (strPath.starts_with("~/") && szHome != nullptr && *szHome != '\0')
+        return std::string(szHome) + std::string(strPath.substr(1));
+    return std::string(strPath);
+}
 
 const SCommand* CommandNamed(std::string_view strName)
 {

@@ -23,6 +23,7 @@ struct SCommand
     std::span<const std::string_view> values; // the values it takes, for Tab; empty: any
     std::string_view strHelp;                 // what it does, for :help
     void (*pfnRun)(CEvalSession& session, std::string_view strArgument, SCommandOutcome& outcome);
+    bool bPath = false; // its argument is a file's path, completed from the folder it names
 };
 
 // The commands, in the order :help lists them.
@@ -30,6 +31,9 @@ std::span<const SCommand> Commands();
 
 // The command named strName (or by its alias), or nullptr.
 const SCommand* CommandNamed(std::string_view strName);
+
+// A path as a shell would take it: a leading "~/" is the home folder.
+std::string ExpandHome(std::string_view strPath);
 
 // Runs strLine, a ':' and a command. An unknown command, or an argument the command does not
 // take, is answered with one line and changes nothing.

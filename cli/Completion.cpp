@@ -5,6 +5,8 @@
 #include "ExpressionEvaluator.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 using lumdrak::IsAsciiDigit;
 using lumdrak::IsAsciiLetter;
@@ -59,6 +61,33 @@ SCompletion CompleteWord(std::string_view strWord, const std::vector<std::string
     return completion;
 }
 
+// The paths that continue strValue: the entries of the folder it names that begin with its
+// last part, folders with their '/'; hidden ones only when that part begins with '.'.
+std::vector<std::string> PathsContinuing(std::string_view strValue)
+{
+    const std::size_t nSlash = strValue.rfind('/');
+    const std::string_view strFolder =
+        nSlash == std::string_view::npos ? std::string_view() : strValue.substr(0, nSlash + 1);
+    const std::string_view strStart =
+        nSlash == std::string_view::npos ? strValue : strValue.substr(nSlash + 1);
+    std::vector<std::string> paths;
+    std::error_code error;
+    const std::string strList = strFolder.empty() ? std::string(".") : ExpandHome(strFolder);
+    for (std::filesystem::directory_iterator it(strList, error), end; !error && it != end;
+         it.increment(error))
+    {
+        const std::string strName = it->path().filename().string();
+        if (!strName.starts_with(strStart) ||
+            (strName.starts_with('.') && !strStart.starts_with('.')))
+            continue;
+        std::error_code typeError;
+        paths.push_back(std::string(strFolder) + strName +
+                        (it->is_directory(typeError) ? "/" : ""));
+    }
+    std::sort(paths.begin(), paths.end());
+    return paths;
+}
+
 // On a ':' line: the command's name, then one of the values it takes. A name completed whole
 // gets the blank before its value.
 SCompletion CompleteCommand(std::string_view strAfterColon)
@@ -80,6 +109,7 @@ SCompletion CompleteCommand(std::string_view strAfterColon)
     const std::string_view strValue =
         nValue == std::string_view::npos ? std::string_view() : strAfterColon.substr(nValue);
     if (pCommand == nullptr || strValue.find_first_of(" \t") != std::string_view::npos) return {};
+    if (pCommand->bPath) return CompleteWord(strValue, PathsContinuing(strValue), true);
     return CompleteWord(
         strValue, std::vector<std::string>(pCommand->values.begin(), pCommand->values.end()), true);
 }

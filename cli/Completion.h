@@ -15,7 +15,7 @@ struct SCompletion
 // The completion of the name that ends strBeforeCursor, matched in any case and continued in
 // the case it was begun in. A name begins with a letter; one behind '$' or '#' is a number.
 // On a line that begins with ':' it is a command's name, or after it one of its values, as
-// the commands' table spells them.
+// the commands' table spells them, or for a command that takes a file, a path.
 SCompletion CompleteName(std::string_view strBeforeCursor);
 
 // Every name, in the order they are listed.

@@ -55,11 +55,12 @@ void CEvalSession::FinishLines()
 }
 
 bool CEvalSession::ReadHeader(const std::string& strPath, std::string& strError,
-                              std::string& strNote)
+                              std::string& strNote, std::size_t* pDefinitions)
 {
     const SCHeaderRead read = ReadHeaderFile(strPath, m_names);
     strError = read.strError;
     strNote = read.strNote;
+    if (pDefinitions != nullptr) *pDefinitions = read.nDefinitions;
     if (read.bRead) m_bCLiterals = true;
     return read.bRead;
 }

@@ -54,8 +54,10 @@ public:
 
     // A header read as the system's C compiler sees it, its names kept for the expressions, which
     // are read as C from then on: false where the file cannot be read (strError says why);
-    // strNote says what standard error should (no preprocessor, or what it reported).
-    bool ReadHeader(const std::string& strPath, std::string& strError, std::string& strNote);
+    // strNote says what standard error should (no preprocessor, or what it reported);
+    // pDefinitions, where given, the definitions it read (not the compiler's own).
+    bool ReadHeader(const std::string& strPath, std::string& strError, std::string& strNote,
+                    std::size_t* pDefinitions = nullptr);
     // The names the C text and the headers defined.
     std::size_t NamesKnown() const { return m_names.Count(); }
 

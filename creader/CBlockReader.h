@@ -88,6 +88,8 @@ public:
 
     // The origin a line marker names: "linux/input.h" for /usr/include/linux/input.h.
     static std::string OriginOf(std::string_view strPath);
+    // Where the lines read now come from, as the last line marker named it.
+    const std::string& Origin() const { return m_strOrigin; }
 
 private:
     enum class EState : std::uint8_t

@@ -176,28 +176,47 @@ SCHeaderRead ReadHeaderFile(const std::string& strPath, CCNames& names,
         if (!run.bSucceeded && !run.strError.empty())
             result.strNote = TextPreprocessorFailed(CommandText(arrCommand), run.strError);
         if (run.bCut) result.strNote = TextTooLarge(strPath, options.nMaxBytes);
-        if (!ReadPreprocessed(run.strOut, names, options.stop)) return SCHeaderRead{};
+        if (!ReadPreprocessed(run.strOut, names, options.stop, &result.nDefinitions))
+            return SCHeaderRead{};
         return result;
     }
     result.strNote = TextNoPreprocessor(strPath);
     CCBlockReader reader(names, ECReadMode::Header, CCBlockReader::OriginOf(strPath));
     std::vector<SCLine> arrIgnored;
+    const std::uint64_t nBefore = names.Changes();
     reader.ReadText(strText, arrIgnored);
+    result.nDefinitions = static_cast<std::size_t>(names.Changes() - nBefore);
     return result;
 }
 
-bool ReadPreprocessed(std::string_view strText, CCNames& names, std::stop_token stop)
+bool ReadPreprocessed(std::string_view strText, CCNames& names, std::stop_token stop,
+                      std::size_t* pDefinitions)
 {
     CCBlockReader reader(names, ECReadMode::Preprocessed);
     std::vector<SCLine> arrIgnored;
     constexpr int kLinesBetweenLooks = 4096;
     int nLines = 0;
+    std::string strFile;
+    bool bLeftFile = false;
+    bool bCounting = false;
     for (std::size_t nStart = 0; nStart < strText.size(); ++nLines)
     {
         if (nLines % kLinesBetweenLooks == 0 && stop.stop_requested()) return false;
         const std::size_t nEnd = std::min(strText.find('\n', nStart), strText.size());
+        const std::uint64_t nBefore = names.Changes();
         reader.ReadLine(strText.substr(nStart, nEnd - nStart), arrIgnored);
         nStart = nEnd + 1;
+        // The output names the file first, then gives the compiler's own definitions (and the
+        // header it always includes first), then comes back to the file: from there on every
+        // definition is the file's or from a header it includes.
+        if (nLines == 0)
+            strFile = reader.Origin();
+        else if (reader.Origin() != strFile)
+            bLeftFile = true;
+        else if (bLeftFile)
+            bCounting = true;
+        if (bCounting && pDefinitions != nullptr)
+            *pDefinitions += static_cast<std::size_t>(names.Changes() - nBefore);
     }
     reader.Finish(arrIgnored);
     return true;

@@ -14,6 +14,8 @@ struct SCHeaderRead
     bool bPreprocessed = false; // the C preprocessor read it; else the file's own text was read
     std::string strError;
     std::string strNote; // for standard error: no preprocessor, or what it reported
+    // The definitions read from the file and the headers it includes, not the compiler's own.
+    std::size_t nDefinitions = 0;
 };
 
 // How a header is read: the preprocessor commands tried in turn (each found on the PATH), and
@@ -38,4 +40,6 @@ SCHeaderRead ReadHeaderFile(const std::string& strPath, CCNames& names,
                             const SCHeaderOptions& options = {});
 
 // The same for text that is the preprocessor's output already; false when stopped.
-bool ReadPreprocessed(std::string_view strText, CCNames& names, std::stop_token stop = {});
+// pDefinitions, where given, counts the definitions read that are not the compiler's own.
+bool ReadPreprocessed(std::string_view strText, CCNames& names, std::stop_token stop = {},
+                      std::size_t* pDefinitions = nullptr);

@@ -5,7 +5,11 @@
 #include "ModeNames.h"
 #include "Options.h"
 
+#include "TemporaryFolder.h"
+
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 #include <string>
 #include <vector>
@@ -144,6 +148,31 @@ TEST(Commands, OptionsAndCommandsTakeTheSameValues)
     };
     EXPECT_EQ(strCast, Joined(kCastNames));
     EXPECT_EQ(strOutput, Joined(kOutputNames));
+}
+
+// :i reads a header as -i does: its names serve the lines after it, which are read as C from
+// then on; a file that cannot be read is named and changes nothing.
+TEST(Commands, IncludeReadsAHeadersNamesForTheLinesAfterIt)
+{
+    const CTemporaryFolder folder("lumdrak-include");
+    const std::string strHeader = (folder.Path() / "uart.h").string();
+    std::ofstream(strHeader) << "#define UART0_BASE 0x40000000\n"
+                                "#define UART0_CR (UART0_BASE + 0x30)\n";
+    SFreshSession fresh;
+    EXPECT_EQ(RunCommand(fresh.session, ":i").strText, ":i takes a file\n");
+    const std::string strMissing = (folder.Path() / "none.h").string();
+    const std::string strRefused = RunCommand(fresh.session, ":i " + strMissing).strText;
+    EXPECT_NE(strRefused.find(strMissing), std::string::npos) << strRefused;
+    EXPECT_FALSE(fresh.session.m_bCLiterals);
+
+    const std::string strRead = RunCommand(fresh.session, ":include " + strHeader).strText;
+    EXPECT_TRUE(
+        strRead.ends_with("Read " + strHeader + ": 2 C names. Lines are read as C from now on.\n"))
+        << strRead;
+    ASSERT_EQ(fresh.session.Enter("UART0_CR | 1"), 0);
+    EXPECT_EQ(fresh.session.LastResult(), 0x40000031);
+    // read again: the same definitions, and C was read already
+    EXPECT_TRUE(RunCommand(fresh.session, ":i " + strHeader).strText.ends_with(": 2 C names.\n"));
 }
 
 TEST(Commands, QuitEndsTheSessionAndHelpListsEveryCommand)

@@ -1,7 +1,12 @@
 // Tab completion of names from the text before the cursor.
 #include "Completion.h"
 
+#include "TemporaryFolder.h"
+
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
 
 namespace
 {
@@ -51,7 +56,7 @@ TEST(Completion, ContinuesTheNameBeforeTheCursor)
 TEST(Completion, ContinuesACommandAndItsValue)
 {
     const SCompletionCase cases[] = {
-        {":", "", {"o", "c", "u", "m", "help", "q"}},
+        {":", "", {"o", "c", "u", "i", "m", "help", "q"}},
         {":he", "lp", {}},
         {":c", " ", {}}, // whole, and it takes a value
         {":u", "", {}},
@@ -73,6 +78,40 @@ TEST(Completion, ContinuesACommandAndItsValue)
         EXPECT_EQ(completion.strInsert, c.szInsert) << c.szBeforeCursor;
         EXPECT_EQ(completion.candidates, c.candidates) << c.szBeforeCursor;
     }
+}
+
+// :i takes a header's path: the entries of the folder named that continue its last part.
+TEST(Completion, ContinuesAPathAfterACommandThatReadsAFile)
+{
+    const CTemporaryFolder folder("lumdrak-completion");
+    const std::string strFolder = folder.Path().string() + "/";
+    for (const char* szFile : {"uart.h", "usb.h", ".hidden.h"})
+        std::ofstream(strFolder + szFile) << "#define A 1\n";
+    std::filesystem::create_directory(strFolder + "sub");
+    const struct
+    {
+        std::string strAfter; // after ":i " and the folder
+        std::string strInsert;
+        std::vector<std::string> candidates; // without the folder
+    } cases[] = {
+        {"u", "", {"uart.h", "usb.h"}},
+        {"ua", "rt.h", {}},
+        {"s", "ub/", {}}, // a folder gets its '/'
+        {".", "hidden.h", {}},
+        {"x", "", {}},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.strAfter);
+        const SCompletion completion = CompleteName(":i " + strFolder + c.strAfter);
+        EXPECT_EQ(completion.strInsert, c.strInsert);
+        std::vector<std::string> candidates;
+        for (const std::string& strPath : completion.candidates)
+            candidates.push_back(strPath.substr(strFolder.size()));
+        EXPECT_EQ(candidates, c.candidates);
+    }
+    // hidden entries only when asked for: "u" and "s" above would otherwise find none here
+    EXPECT_TRUE(CompleteName(":i " + strFolder + "h").candidates.empty());
 }
 
 } // namespace

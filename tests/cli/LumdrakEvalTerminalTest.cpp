@@ -223,9 +223,23 @@ TEST_F(LumdrakEvalTerminal, ModeCommandsChangeTheFollowingLines)
                 {std::string(":u") + kEnter, Result("output hex, cast 8 bits unsigned")},
                 {std::string(":o dez") + kEnter, Result("output dez, cast 8 bits unsigned")},
                 {std::string("r+56") + kEnter, Result("0")},
-                {std::string(":") + kTab, "o  c  u  m  help  q"},
+                {std::string(":") + kTab, "o  c  u  i  m  help  q"},
                 {std::string("c") + kTab + kTab, "none  32  16  8"},
                 {std::string("1") + kTab + kEnter, Result("output dez, cast 16 bits unsigned")},
+                {kCtrlD, ""}},
+               false);
+}
+
+// :i reads a header (its path completed from the home folder) for the lines after it, which
+// are read as C from then on.
+TEST_F(LumdrakEvalTerminal, IncludeReadsAHeaderForTheFollowingLines)
+{
+    std::ofstream(m_home / "uart.h") << "#define UART0_BASE 0x40000000\n"
+                                        "#define UART0_CR (UART0_BASE + 0x30)\n";
+    RunSession({{std::string("UART0_CR") + kEnter, Result("^^\r\nSyntax not allowed.")},
+                {std::string(":i ~/ua") + kTab + kEnter,
+                 Result("Read ~/uart.h: 2 C names. Lines are read as C from now on.")},
+                {std::string("UART0_CR | 1") + kEnter, Result("1073741873")},
                 {kCtrlD, ""}},
                false);
 }
