@@ -150,7 +150,7 @@ void CCNamesKeeper::Adopt()
     m_arrAdopting.clear();
     Save(names.Save());
     std::string strNotice =
-        TextHeaderRead(CCBlockReader::OriginOf(pHeader->strPath), pHeader->names.Count());
+        TextHeaderRead(CCBlockReader::OriginOf(pHeader->strPath), pHeader->read.nDefinitions);
     if (!pHeader->read.strNote.empty())
     {
         strNotice.back() = ';';
