@@ -196,7 +196,11 @@ void CConsolePaste::Finish()
 
 void CConsolePaste::ShowNotice(const QString& strText)
 {
-    m_pNotice->Show(strText, m_pEdit->cursorRect());
+    QTextCursor lineAbove = m_pEdit->textCursor();
+    lineAbove.movePosition(QTextCursor::StartOfBlock);
+    const bool bAbove = lineAbove.movePosition(QTextCursor::PreviousCharacter);
+    m_pNotice->Show(strText, m_pEdit->cursorRect(),
+                    bAbove ? m_pEdit->cursorRect(lineAbove).right() : 0);
 }
 
 void CConsolePaste::WaitForReader()

@@ -23,7 +23,7 @@ CPasteNotice::CPasteNotice(QWidget* pViewport, bool bHideAtInput)
     hide();
 }
 
-void CPasteNotice::Show(const QString& strText, const QRect& caret)
+void CPasteNotice::Show(const QString& strText, const QRect& caret, int nAboveTextEnd)
 {
     const QWidget* pViewport = parentWidget();
     setText(strText);
@@ -33,8 +33,10 @@ void CPasteNotice::Show(const QString& strText, const QRect& caret)
     const int nWidth =
         std::min(pViewport->width(), fontMetrics().horizontalAdvance(strText) + nFrame);
     resize(nWidth, heightForWidth(nWidth));
-    const int nX = std::max(0, std::min(caret.left(), pViewport->width() - width()));
+    int nX = std::max(0, std::min(caret.left(), pViewport->width() - width()));
     const bool bBelow = caret.bottom() + 1 + height() <= pViewport->height();
+    const int nBeside = nAboveTextEnd + fontMetrics().averageCharWidth();
+    if (!bBelow && nX < nBeside && nBeside + width() <= pViewport->width()) nX = nBeside;
     move(nX, bBelow ? caret.bottom() + 1 : std::max(0, caret.top() - height()));
     raise();
     show();

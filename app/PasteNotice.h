@@ -11,8 +11,9 @@ public:
     CPasteNotice(QWidget* pViewport, bool bHideAtInput);
 
     // Shows strText below the caret's rectangle (in the viewport's coordinates), or above it
-    // where it would not fit below.
-    void Show(const QString& strText, const QRect& caret);
+    // where it would not fit below: then right of nAboveTextEnd, where the text of the line
+    // above ends, where it fits there, so that it hides none of that text.
+    void Show(const QString& strText, const QRect& caret, int nAboveTextEnd = 0);
 
 protected:
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;

@@ -8,6 +8,7 @@
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QMimeData>
+#include <QTextCursor>
 #include <QUrl>
 
 #include <condition_variable>
@@ -291,6 +292,32 @@ TEST_F(CPasteTest, F5TranslatesTheTypedLineAndASyntaxErrorTellsOfIt)
     Keys("Return");
     EXPECT_TRUE(ConsoleText().ends_with("Syntax not allowed.\r\n?")) << ConsoleText();
     EXPECT_FALSE(NoteShown(QStringLiteral("As C"))) << "no C there either";
+}
+
+// At the foot of a full console the note goes above the caret, beside the error's message
+// rather than over it.
+TEST_F(CPasteTest, TheNoteAfterASyntaxErrorHidesNoneOfItsMessage)
+{
+    while (Console()->cursorRect().bottom() + 3 * Console()->cursorRect().height() <
+           Console()->viewport()->height())
+    {
+        Type("1");
+        Keys("Return");
+    }
+    Type("(10000+4095)&~4095");
+    Keys("Return");
+    ASSERT_TRUE(NoteShown(QStringLiteral("As C")));
+    QTextCursor message = Console()->textCursor();
+    message.movePosition(QTextCursor::PreviousBlock);
+    const QRect messageStart = Console()->cursorRect(message);
+    message.movePosition(QTextCursor::EndOfBlock);
+    const QRect messageText(messageStart.topLeft(), Console()->cursorRect(message).bottomRight());
+    for (const QLabel* pNote : Console()->viewport()->findChildren<QLabel*>())
+        if (pNote->isVisible())
+        {
+            EXPECT_LT(pNote->geometry().bottom(), Console()->cursorRect().top()) << "above";
+            EXPECT_FALSE(pNote->geometry().intersects(messageText));
+        }
 }
 
 } // namespace
