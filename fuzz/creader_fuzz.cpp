@@ -63,9 +63,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     {
         if (pasted.eEntry != EPasteEntry::Value && pasted.eEntry != EPasteEntry::Converted)
             continue;
-        if (pasted.arrSourcePos.size() != pasted.strEntry.size() + 1)
+        // A converted line's positions are made when asked for.
+        const std::vector<std::size_t> arrPositions = pasted.SourcePositions();
+        if (arrPositions.size() != pasted.strEntry.size() + 1)
             FuzzFail("a position for every entered byte and the end");
-        for (const std::size_t nSource : pasted.arrSourcePos)
+        for (const std::size_t nSource : arrPositions)
             if (nSource > pasted.strGiven.size()) FuzzFail("positions lie in the line as given");
         if (pasted.eEntry != EPasteEntry::Value) continue;
         if ((pasted.check.eAgreement == EAgreement::Undefined) == pasted.reading.bDefined)
