@@ -165,7 +165,7 @@ std::string ExpandHome(std::string_view strPath)
 {
     const char* szHome = std::getenv("HOME");
     if (strPath.starts_with("~/") && szHome != nullptr && *szHome != '\0')
-        return std::string(szHome) + std::string(strPath.substr(1));
+        return std::string(szHome).append(strPath.substr(1));
     return std::string(strPath);
 }
 

@@ -17,6 +17,12 @@ CEvalSession::CEvalSession(ECastMode eCastMode, int bUnsigned, EOutputMode eOutp
     m_console.Start("", "");
 }
 
+CEvalSession::SCText& CEvalSession::C()
+{
+    if (!m_pC) m_pC = std::make_unique<SCText>();
+    return *m_pC;
+}
+
 void CEvalSession::SetModes(const SEvalModes& modes)
 {
     m_nOutputMode = modes.eOutputMode;
@@ -50,14 +56,14 @@ void CEvalSession::FinishLines()
 {
     if (!m_bCLiterals) return;
     m_arrPasted.clear();
-    m_paste.Finish(PasteOptions(), m_arrPasted);
+    C().paste.Finish(PasteOptions(), m_arrPasted);
     PrintPasted();
 }
 
 bool CEvalSession::ReadHeader(const std::string& strPath, std::string& strError,
                               std::string& strNote, std::size_t* pDefinitions)
 {
-    const SCHeaderRead read = ReadHeaderFile(strPath, m_names);
+    const SCHeaderRead read = ReadHeaderFile(strPath, C().names);
     strError = read.strError;
     strNote = read.strNote;
     if (pDefinitions != nullptr) *pDefinitions = read.nDefinitions;
@@ -71,8 +77,8 @@ int CEvalSession::Enter(std::string_view strExpression, bool bAsTyped)
     if (!m_bCLiterals || bAsTyped) return EnterText(strExpression);
     // One line on its own: a comment it leaves open ends with it.
     m_arrPasted.clear();
-    m_paste.ReadLine(strExpression, PasteOptions(), m_arrPasted);
-    m_paste.Finish(PasteOptions(), m_arrPasted);
+    C().paste.ReadLine(strExpression, PasteOptions(), m_arrPasted);
+    C().paste.Finish(PasteOptions(), m_arrPasted);
     return EnterPasted(m_arrPasted.empty() ? SPastedLine{} : m_arrPasted.back());
 }
 
@@ -179,7 +185,7 @@ void CEvalSession::EvaluateLine(std::string_view strLine)
     if (m_bCLiterals)
     {
         m_arrPasted.clear();
-        m_paste.ReadLine(strLine, PasteOptions(), m_arrPasted);
+        C().paste.ReadLine(strLine, PasteOptions(), m_arrPasted);
         PrintPasted();
         return;
     }

@@ -4,6 +4,7 @@
 #include "MemoryWindow.h"
 #include "Paste.h"
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,7 +60,7 @@ public:
     bool ReadHeader(const std::string& strPath, std::string& strError, std::string& strNote,
                     std::size_t* pDefinitions = nullptr);
     // The names the C text and the headers defined.
-    std::size_t NamesKnown() const { return m_names.Count(); }
+    std::size_t NamesKnown() const { return m_pC ? m_pC->names.Count() : 0; }
 
     // Enter on the line '?' + strExpression: 0 on success, else the 1-based error position.
     // Afterwards WrittenLine() is the result line (with m_bLiteral the literal Ctrl+Shift+C
@@ -111,8 +112,15 @@ private:
     std::string m_strLine;
     std::string m_strWritten;
     std::string m_strMessage;
-    CCNames m_names; // what the C text defined, for the lines after it
-    CPasteReader m_paste{m_names, std::string(kOriginGiven)};
+    // What reads the lines as C, and the names it defined for the lines after it: made when
+    // C is first read, since the built-in names cost a plain start more than all else.
+    struct SCText
+    {
+        CCNames names;
+        CPasteReader paste{names, std::string(kOriginGiven)};
+    };
+    SCText& C();
+    std::unique_ptr<SCText> m_pC;
     std::vector<SPastedLine> m_arrPasted;
     bool m_bDiffers = false;
     bool m_bUnknown = false;
