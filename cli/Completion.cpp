@@ -109,7 +109,16 @@ SCompletion CompleteCommand(std::string_view strAfterColon)
     const std::string_view strValue =
         nValue == std::string_view::npos ? std::string_view() : strAfterColon.substr(nValue);
     if (pCommand == nullptr || strValue.find_first_of(" \t") != std::string_view::npos) return {};
-    if (pCommand->bPath) return CompleteWord(strValue, PathsContinuing(strValue), true);
+    if (pCommand->bPath)
+    {
+        // Listed as a shell lists them: the names in the folder, without the folder.
+        SCompletion completion = CompleteWord(strValue, PathsContinuing(strValue), true);
+        const std::size_t nSlash = strValue.rfind('/');
+        const std::size_t nFolder = nSlash == std::string_view::npos ? 0 : nSlash + 1;
+        for (std::string& strPath : completion.candidates)
+            strPath.erase(0, nFolder);
+        return completion;
+    }
     return CompleteWord(
         strValue, std::vector<std::string>(pCommand->values.begin(), pCommand->values.end()), true);
 }
