@@ -167,10 +167,33 @@ void CConsolePaste::EnterPortion()
     else
         edit.joinPreviousEditBlock();
     m_bPartlyIn = true;
-    const std::size_t nEnd =
-        std::min(m_arrBlock.size(), m_nInserted + static_cast<std::size_t>(m_pace.nBlockLines));
-    for (; m_nInserted < nEnd; ++m_nInserted)
-        m_fnEnterBlockLine(m_arrBlock[m_nInserted]);
+    // An Enter costs as much as kTextLinesPerEnter lines that go in as text only; a run of such
+    // lines goes in as one insertion, as a paste's text does, so that a block of mostly
+    // comments goes in at a paste's pace.
+    const auto IsTextOnly = [](const SBlockLine& line)
+    { return !line.bEnter && !line.strText.starts_with('?'); };
+    constexpr std::size_t kTextLinesPerEnter = 16;
+    std::size_t nBudget =
+        static_cast<std::size_t>(std::max(1, m_pace.nBlockLines)) * kTextLinesPerEnter;
+    while (m_nInserted < m_arrBlock.size() && nBudget > 0)
+    {
+        if (!IsTextOnly(m_arrBlock[m_nInserted]))
+        {
+            m_fnEnterBlockLine(m_arrBlock[m_nInserted++]);
+            nBudget -= std::min(nBudget, kTextLinesPerEnter);
+            continue;
+        }
+        SBlockLine run{std::move(m_arrBlock[m_nInserted++].strText), false, {}};
+        --nBudget;
+        while (m_nInserted < m_arrBlock.size() && nBudget > 0 &&
+               run.strText.size() < m_pace.nPortionBytes && IsTextOnly(m_arrBlock[m_nInserted]))
+        {
+            run.strText += "\r\n";
+            run.strText += m_arrBlock[m_nInserted++].strText;
+            --nBudget;
+        }
+        m_fnEnterBlockLine(run);
+    }
     edit.endEditBlock();
     if (m_nInserted < m_arrBlock.size())
         m_portionTimer.start(0);

@@ -150,9 +150,11 @@ TEST_F(CPasteTest, APasteGoesInInPortionsAsOneUndoStepThatEscapeTakesBack)
     }
 }
 
-const char* const kBlock = "#define UART0_BASE 0x40000000\n#define UART0_CR (UART0_BASE + 0x30)\n"
+const char* const kBlock = "/* UART0 */\ntypedef unsigned u32;\n"
+                           "#define UART0_BASE 0x40000000\n#define UART0_CR (UART0_BASE + 0x30)\n"
                            "#define UART_EN (1u << 0)\nUART0_CR | UART_EN\n";
-const std::string kBlockEntered = "#define UART0_BASE 0x40000000\r\n?$40000000\r\n1073741824\r\n"
+const std::string kBlockEntered = "/* UART0 */\r\ntypedef unsigned u32;\r\n"
+                                  "#define UART0_BASE 0x40000000\r\n?$40000000\r\n1073741824\r\n"
                                   "#define UART0_CR (UART0_BASE + 0x30)\r\n?(1073741824 + $30)\r\n"
                                   "1073741872\r\n#define UART_EN (1u << 0)\r\n?(1 << 0)\r\n1\r\n"
                                   "UART0_CR | UART_EN\r\n?1073741872 | 1\r\n1073741873\r\n?";
@@ -194,7 +196,8 @@ TEST_F(CPasteTest, ABlockPastedAtTheEmptyPromptIsEnteredAndTakenBackWhole)
     Type("(");
     Keys("Ctrl+V");
     ASSERT_TRUE(PasteDone());
-    EXPECT_TRUE(ConsoleText().ends_with("?($40000000\r\n(1073741824 + $30)\r\n(1 << 0)\r\n"
+    EXPECT_TRUE(ConsoleText().ends_with("?(/* UART0 */\r\ntypedef unsigned u32;\r\n"
+                                        "$40000000\r\n(1073741824 + $30)\r\n(1 << 0)\r\n"
                                         "1073741872 | 1\r\n"))
         << ConsoleText();
 }
