@@ -798,9 +798,8 @@ void CCBlockReader::Declaration(SCLine& line)
     m_bUnitTooLong = false;
     const bool bAssigns = m_bDeclarationAssigns;
     m_bDeclarationAssigns = false;
-    const bool bTypedef = !arrTokens.empty() && std::any_of(arrTokens.begin(), arrTokens.end(),
-                                                            [](const SPpToken& token)
-                                                            { return token.IsName("typedef"); });
+    const auto IsTypedef = [](const SPpToken& token) { return token.IsName("typedef"); };
+    const bool bTypedef = std::any_of(arrTokens.begin(), arrTokens.end(), IsTypedef);
     if (bTooLong || (!bTypedef && !bAssigns)) return;
     const std::vector<SPpToken>* pTokens = &arrTokens;
     if (Expands())

@@ -47,9 +47,9 @@ protected:
     bool NoteShown(const QString& strStart) const
     {
         const auto arrNotes = Console()->viewport()->findChildren<QLabel*>();
-        return std::any_of(arrNotes.begin(), arrNotes.end(),
-                           [&](const QLabel* pNote)
-                           { return pNote->isVisible() && pNote->text().startsWith(strStart); });
+        const auto Shows = [&](const QLabel* pNote)
+        { return pNote->isVisible() && pNote->text().startsWith(strStart); };
+        return std::any_of(arrNotes.begin(), arrNotes.end(), Shows);
     }
 
     std::mutex m_mutex;
