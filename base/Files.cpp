@@ -16,6 +16,8 @@ namespace
 
 bool IsAbsolute(const char* pszPath) { return pszPath && pszPath[0] == '/'; }
 
+} // namespace
+
 std::string HomeFolder()
 {
     const char* pszHome = std::getenv("HOME");
@@ -23,8 +25,6 @@ std::string HomeFolder()
     const passwd* pEntry = getpwuid(getuid());
     return pEntry && IsAbsolute(pEntry->pw_dir) ? pEntry->pw_dir : "";
 }
-
-} // namespace
 
 std::string XdgFolder(EXdgFolder folder)
 {

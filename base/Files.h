@@ -15,6 +15,10 @@ enum class EXdgFolder
     State,  // $XDG_STATE_HOME, else ~/.local/state
 };
 
+// The user's home folder: $HOME when that is absolute, else the user's entry in the password
+// database; empty when there is none.
+std::string HomeFolder();
+
 // The folder, without a trailing slash. An XDG variable that is unset, empty or relative is
 // ignored, as the XDG base directory rules ask; the home folder is $HOME when that is
 // absolute, else the user's entry in the password database. Empty when there is no home

@@ -3,10 +3,10 @@
 #include "CTexts.h"
 #include "Completion.h"
 #include "EvalSession.h"
+#include "Files.h"
 #include "ModeNames.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <optional>
 
 namespace
@@ -163,10 +163,9 @@ std::span<const SCommand> Commands() { return kCommands; }
 
 std::string ExpandHome(std::string_view strPath)
 {
-    const char* szHome = std::getenv("HOME");
-    if (strPath.starts_with("~/") && szHome != nullptr && *szHome != '\0')
-        return std::string(szHome).append(strPath.substr(1));
-    return std::string(strPath);
+    if (!strPath.starts_with("~/")) return std::string(strPath);
+    const std::string strHome = lumdrak::HomeFolder();
+    return strHome.empty() ? std::string(strPath) : strHome + std::string(strPath.substr(1));
 }
 
 const SCommand* CommandNamed(std::string_view strName)
