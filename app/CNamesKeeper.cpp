@@ -62,9 +62,11 @@ void CCNamesKeeper::Start(CConsoleEdit* pConsole)
     m_loading = std::jthread(
         [this, loaded = std::move(loaded)]() mutable
         {
+            // Made here: the built-in names they stand over are read on first use.
+            m_pNames = std::make_unique<CCNames>();
             m_pStore = std::make_unique<CCNamesStore>();
             const std::string strSaved = m_pStore->Restored();
-            if (!strSaved.empty()) m_names.Load(strSaved);
+            if (!strSaved.empty()) m_pNames->Load(strSaved);
             loaded.set_value();
         });
 }
@@ -72,7 +74,8 @@ void CCNamesKeeper::Start(CConsoleEdit* pConsole)
 CCNames& CCNamesKeeper::Names()
 {
     if (m_loaded.valid()) m_loaded.wait();
-    return m_names;
+    if (!m_pNames) m_pNames = std::make_unique<CCNames>(); // not started: none kept
+    return *m_pNames;
 }
 
 void CCNamesKeeper::Save(const std::string& strSaved)

@@ -51,7 +51,7 @@ private:
     void Save(const std::string& strSaved);
 
     CConsoleEdit* m_pConsole = nullptr;
-    CCNames m_names;
+    std::unique_ptr<CCNames> m_pNames; // made by the load
     std::unique_ptr<CCNamesStore> m_pStore;
     std::shared_future<void> m_loaded;
     std::jthread m_loading;
