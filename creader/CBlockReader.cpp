@@ -416,6 +416,14 @@ std::uint32_t CCBlockReader::AppendStatementText()
     const std::size_t nGap = m_nGivenOffset - m_nStmtOffset;
     if (!bGoesOn || nGap > UINT32_MAX / 2)
     {
+        if (bGoesOn)
+        {
+            // Positions past 32 bits: the part being read loses its text, so it is dropped as
+            // too long rather than left to read text that is gone.
+            m_arrDeclaration.clear();
+            m_arrUnit.clear();
+            m_bUnitTooLong = true;
+        }
         // The line's clean text is not read again: the statement takes it, without a copy.
         std::swap(m_stmtClean, m_lineClean);
         m_nStmtLine = m_nLine;
@@ -423,7 +431,8 @@ std::uint32_t CCBlockReader::AppendStatementText()
     }
     else
     {
-        const char* pBefore = m_stmtClean.strText.data();
+        const auto nBefore = reinterpret_cast<std::uintptr_t>(m_stmtClean.strText.data());
+        const std::size_t nSizeBefore = m_stmtClean.strText.size();
         m_stmtClean.arrRuns.push_back({static_cast<std::uint32_t>(m_stmtClean.strText.size()),
                                        static_cast<std::uint32_t>(nGap - 1)});
         m_stmtClean.strText += '\n';
@@ -432,12 +441,8 @@ std::uint32_t CCBlockReader::AppendStatementText()
         for (const SCleanText::SRun& run : m_lineClean.arrRuns)
             m_stmtClean.arrRuns.push_back(
                 {run.nClean + nShift, static_cast<std::uint32_t>(run.nSource + nGap)});
-        if (m_stmtClean.strText.data() != pBefore)
-            for (std::vector<SPpToken>* pTokens : {&m_arrDeclaration, &m_arrUnit})
-                for (SPpToken& token : *pTokens)
-                    if (!token.bExpanded && token.eKind != ECPp::Punct)
-                        token.strText = std::string_view(m_stmtClean.strText)
-                                            .substr(token.nBegin, token.nEnd - token.nBegin);
+        if (reinterpret_cast<std::uintptr_t>(m_stmtClean.strText.data()) != nBefore)
+            RebaseTokens(nBefore, nSizeBefore);
     }
     const std::string_view strText = m_stmtClean.strText;
     for (SPpToken& token : m_arrLine)
@@ -448,6 +453,21 @@ std::uint32_t CCBlockReader::AppendStatementText()
         token.strText = strText.substr(token.nBegin, token.nEnd - token.nBegin);
     }
     return nShift;
+}
+
+// The statement's text moved: every token that spelled a part of it where it was, whatever
+// it became since (a macro's argument, a bracket), spells that part where it is now. Tokens
+// spelled elsewhere (a macro's body, a pasted token's own text) stay as they are.
+void CCBlockReader::RebaseTokens(std::uintptr_t nBefore, std::size_t nSizeBefore)
+{
+    const std::string_view strText = m_stmtClean.strText;
+    for (std::vector<SPpToken>* pTokens : {&m_arrDeclaration, &m_arrUnit})
+        for (SPpToken& token : *pTokens)
+        {
+            const auto nAt = reinterpret_cast<std::uintptr_t>(token.strText.data());
+            if (token.strText.empty() || nAt < nBefore || nAt - nBefore >= nSizeBefore) continue;
+            token.strText = strText.substr(nAt - nBefore, token.strText.size());
+        }
 }
 
 // A logical line that is no directive, whose first tokens are lexed up to nLexed; the rest,

@@ -121,6 +121,7 @@ private:
     int Condition(std::size_t nFirst);
     void Define(SCLine& line);
     std::uint32_t AppendStatementText();
+    void RebaseTokens(std::uintptr_t nBefore, std::size_t nSizeBefore);
     void Statement(SCLine& line, std::uint32_t nLexed);
     void StatementTokens(SCLine& line, bool& bOpensEnum);
     void StartStatement(std::size_t& i, SCLine& line);
