@@ -832,6 +832,9 @@ void CCBlockReader::Declaration(SCLine& line)
     if (!ReadDeclaration(arrDeclaration, m_names, m_bEnumType ? &m_enumType : nullptr, declaration))
         return;
     const std::size_t nTextSize = m_nGivenOffset - m_nStmtOffset + m_nLogicalSize;
+    // The later declarators are read from the tokens the macros gave, after the earlier ones
+    // are defined.
+    const CCNames::CHold hold(m_names);
     for (const SCDeclarator& declarator : declaration.arrDeclarators)
     {
         const std::string strName(declarator.strName);

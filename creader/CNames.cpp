@@ -197,8 +197,18 @@ void CCNames::Account(CMap::value_type& entry)
     entry.second.nBytes = RecordSize(entry.first, entry.second.name);
     m_nBytes += entry.second.nBytes;
     ++m_nChanges;
+    if (m_nHolds == 0) DropBeyondBounds();
+}
+
+void CCNames::DropBeyondBounds()
+{
     while (m_nCount > kMaxNames || m_nBytes > kMaxBytes)
         DropOldest();
+}
+
+CCNames::CHold::~CHold()
+{
+    if (--m_names.m_nHolds == 0) m_names.DropBeyondBounds();
 }
 
 void CCNames::DropOldest()

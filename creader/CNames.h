@@ -121,6 +121,21 @@ public:
     std::uint64_t Changes() const { return m_nChanges; }
     void Forget();
 
+    // While a hold lasts, a definition drops no older name: tokens and values read from the
+    // names (a macro's replacement, its kept value) stay where they are. The names beyond the
+    // bounds go when the last hold ends.
+    class CHold
+    {
+    public:
+        explicit CHold(CCNames& names) : m_names(names) { ++m_names.m_nHolds; }
+        ~CHold();
+        CHold(const CHold&) = delete;
+        CHold& operator=(const CHold&) = delete;
+
+    private:
+        CCNames& m_names;
+    };
+
     // Every name learned, oldest first, as bytes that Load reads back.
     std::string Save() const;
     // Replaces the names by those of Save's bytes; false, and nothing changed, when the bytes
@@ -171,6 +186,7 @@ private:
     // Defines the names of Save's bytes here; false where a byte is out of place.
     bool Read(std::string_view strBytes);
     void DropOldest();
+    void DropBeyondBounds();
 
     CMap m_macros;
     CMap m_ordinary;
@@ -180,6 +196,7 @@ private:
     std::size_t m_nBytes = 0;
     std::uint64_t m_nGeneration = 1;
     std::uint64_t m_nChanges = 0;
+    int m_nHolds = 0;
     const CCNames* m_pFallback;
     // Over other names: no value is kept in their macros, which a definition here may change.
     bool m_bOver = false;

@@ -147,6 +147,18 @@ TEST(CNames, DropsTheOldestNamesBeyondItsBounds)
     EXPECT_EQ(names.FindMacro("BIG0"), nullptr);
     EXPECT_NE(names.FindMacro("BIG99"), nullptr);
     EXPECT_LE(names.Save().size(), CCNames::kMaxBytes + 32);
+
+    // A declaration's later values are read from its macros after its first name is defined,
+    // which is one name too many: the oldest goes once the declaration is read.
+    names.Forget();
+    std::string strBlock = "#define SEVEN (3 + 4)\n";
+    for (std::size_t n = 1; n < CCNames::kMaxNames; ++n)
+        strBlock += "#define N" + std::to_string(n) + " 1\n";
+    strBlock += "static const int a = SEVEN, b = SEVEN * 2;\nb";
+    EXPECT_EQ(Outcome(strBlock, names), "14 (int)");
+    EXPECT_EQ(names.Count(), CCNames::kMaxNames);
+    EXPECT_EQ(names.FindMacro("SEVEN"), nullptr);
+    EXPECT_EQ(names.FindMacro("N1"), nullptr);
 }
 
 // A preprocessor's output holds lines of any length: a table's initializer on one line does
