@@ -1206,9 +1206,11 @@ private:
         if (IsFloating(pArg->eType)) return -1;
         if (!pArg->bDefined)
         {
+            // The new node may move the nodes: the argument is found again by its index.
             const int nNode = Computed(nFirst, SCValue{}, ECConstruct::Name);
-            m_arrNodes[static_cast<std::size_t>(nNode)].eType = call.eType;
-            Inherit(m_arrNodes[static_cast<std::size_t>(nNode)], *pArg);
+            SExprNode& node = m_arrNodes[static_cast<std::size_t>(nNode)];
+            node.eType = call.eType;
+            Inherit(node, Node(arrArgs[0]));
             return nNode;
         }
         EFault eIgnored = EFault::None;

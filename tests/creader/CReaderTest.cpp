@@ -124,6 +124,10 @@ TEST(CReader, RefusesWhatCLeavesUndefinedAndNamesTheFault)
          "C leaves (unsigned char)256 undefined: unsigned char cannot hold the value."},
         {"(int)(0.0 / 0)", "C leaves (int)nan undefined: int cannot hold the value."},
         {"1 + (1 / 0) * (1 << 40)", "C leaves 1 / 0 undefined: it divides by zero."},
+        {"__builtin_bswap32(1 << 32)",
+         "C leaves 1 << 32 undefined: the shift count is not below the 32 bits of int."},
+        {"0 + __builtin_bswap16(1 / 0)", "C leaves 1 / 0 undefined: it divides by zero."},
+        {"__builtin_expect(1 % 0, 0)", "C leaves 1 % 0 undefined: it divides by zero."},
     };
     CExpressionEvaluator checker;
     for (const auto& [pszPasted, pszFault] : rows)
