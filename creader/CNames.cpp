@@ -174,6 +174,11 @@ CCNames::CMap::value_type& CCNames::Define(ESpace eSpace, std::string_view strNa
     auto it = map.find(strName);
     if (it == map.end())
     {
+        // A new name changes what kept values mean where it hides one they read: a built-in
+        // of its kind, or, for a macro, an enumerator, a constant or a typedef.
+        if ((m_pFallback && m_pFallback->Find(eSpace, strName)) ||
+            (eSpace == ESpace::Macro && Find(ESpace::Ordinary, strName)))
+            ++m_nGeneration;
         it = map.emplace(std::string(strName), SEntry{}).first;
         it->second.itAge = m_age.insert(m_age.end(), SAge{eSpace, &it->first});
         ++m_nCount;

@@ -9,6 +9,7 @@
 
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace
@@ -76,6 +77,26 @@ TEST(CNames, KeepsWhatAReadDefinedForLaterReadsWithItsOrigin)
     EXPECT_EQ(names.Count(), 0u);
     EXPECT_EQ(Outcome("LATER", names), "unknown: LATER is not defined");
     EXPECT_EQ(Outcome("INT_MAX", names), "2147483647 (int)");
+}
+
+// Rows: a macro read once, so that its value is kept; a definition that changes what one of
+// its names means; the macro's value after it.
+TEST(CNames, ReadsAKeptValueAgainAfterANameItRestsOnChanges)
+{
+    const std::tuple<const char*, const char*, const char*> rows[] = {
+        {"enum { E = 1 };\n#define A (E)", "#define E 2", "2 (int)"},
+        {"#define A (INT_MAX)", "#undef INT_MAX", "unknown: INT_MAX is not defined"},
+        {"#define A (INT_MAX)", "#define INT_MAX 5", "5 (int)"},
+        {"#define A (sizeof(size_t))", "typedef char size_t;", "1 (unsigned long)"},
+        {"#define A (B)\n#define B 3", "#define B 4", "4 (int)"},
+    };
+    for (const auto& [pszMacro, pszChange, pszAfter] : rows)
+    {
+        CCNames names;
+        ReadBlock(std::string(pszMacro) + "\nA", names);
+        ReadBlock(pszChange, names);
+        EXPECT_EQ(Outcome("A", names), pszAfter) << pszMacro << " / " << pszChange;
+    }
 }
 
 TEST(CNames, SavesAndLoadsEveryKindOfName)
