@@ -362,10 +362,13 @@ private:
         const SCToken& token = m_arrTokens[node.nToken];
         const SCToken& next = m_arrTokens[node.nToken + 1];
         if (node.value.IsNegative()) Emit("-", node.nToken);
-        // The calculator reads 'c' only with no blank beside it, pasted or put there by the
-        // translation's own operators, which have blanks around them in a spaced paste.
+        // The calculator reads 'c' only with no blank beside it: pasted, left by an operator
+        // the translation drops ("- +'c'"), or put there by the translation's own operators,
+        // which have blanks around them in a spaced paste.
         const bool bQuoted = !token.strCalculator.empty() && token.strCalculator[0] == '\'';
-        if (bQuoted && (m_bSpaced || token.nSpace < token.nBegin || next.nSpace < next.nBegin))
+        const bool bBlankBefore = !m_strOut.empty() && m_strOut.back() == ' ';
+        if (bQuoted &&
+            (m_bSpaced || bBlankBefore || token.nSpace < token.nBegin || next.nSpace < next.nBegin))
             Emit(std::to_string(node.value.Signed()), node.nToken);
         else
             Emit(token.strCalculator, node.nToken);

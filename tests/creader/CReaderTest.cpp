@@ -164,6 +164,8 @@ TEST(CReader, TranslatesWithTheCalculatorsPrioritiesLiteralsAndMasks)
         {"0xff'ffu", "$ffff"},
         {"'A' + 1", "65 + 1"},
         {"'A'+1", "'A'+1"},
+        {"1- + +'A'", "1- 65"},
+        {"1-(int) +'A'", "1-'A'"},
         {"'\\n'", "10"},
         {"1 + '\\xff'", "1 + (-1)"},
         {"1.5f + 1e3", "1.5 + 1e3"},
