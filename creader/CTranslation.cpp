@@ -376,10 +376,21 @@ private:
 
     static std::string HexDigits(std::uint64_t nValue) { return "$" + lumdrak::HexDigits(nValue); }
 
-    // The blanks before a token, each as one blank: the calculator reads no tabs.
+    // The blanks before a token, each as one blank: the calculator reads no tabs. Blanks over a
+    // line break are one: a value written over lines reads on one line.
     void EmitSpace(std::uint32_t nToken)
     {
         const SCToken& token = m_arrTokens[nToken];
+        const std::string_view strText = m_clean.strText;
+        const std::string_view strBlanks =
+            strText.substr(token.nSpace, token.nBegin - token.nSpace);
+        const bool bLineStart = token.nSpace > 0 && strText[token.nSpace - 1] == '\n';
+        if (!strBlanks.empty() && (bLineStart || strBlanks.find('\n') != std::string_view::npos))
+        {
+            m_strOut += ' ';
+            if (m_pSourcePos) m_pSourcePos->push_back(m_clean.SourceOf(token.nSpace));
+            return;
+        }
         for (std::uint32_t i = token.nSpace; i < token.nBegin; ++i)
         {
             m_strOut += ' ';

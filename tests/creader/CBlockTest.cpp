@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -328,6 +329,26 @@ TEST(CBlock, MapsEachTranslatedByteBackToTheTextAsGiven)
             << strBlock << " as " << reading.strTranslation;
         for (const std::size_t nSource : reading.arrSourcePos)
             EXPECT_LE(nSource, strText.size()) << strBlock;
+    }
+}
+
+// Rows: a block whose last value is written over lines, and that value's translation.
+TEST(CBlock, WritesAValueOverLinesOnOneLine)
+{
+    const std::pair<const char*, const char*> rows[] = {
+        {"enum {\n  A = 40 +\n      2,\n};", "40 + 2"},
+        {"static const int k = 1 |\n                     2;", "1 | 2"},
+        {"static const int k = (1\n\n  | 2);", "(1 | 2)"},
+    };
+    for (const auto& [pszBlock, pszTranslation] : rows)
+    {
+        CCNames names;
+        const std::vector<SCLine> arrLines = ReadBlock(pszBlock, names);
+        const auto it =
+            std::find_if(arrLines.rbegin(), arrLines.rend(),
+                         [](const SCLine& line) { return line.eKind == ECLineKind::Value; });
+        ASSERT_NE(it, arrLines.rend()) << pszBlock;
+        EXPECT_EQ(it->reading.strTranslation, pszTranslation) << pszBlock;
     }
 }
 
