@@ -487,9 +487,8 @@ void CCBlockReader::Statement(SCLine& line, std::uint32_t nLexed)
     }
     // The line's end ends an enumerator that is whole, and in a paste a declaration with its
     // value ("static const int k = 5" without its ';').
-    if (m_eState == EState::EnumBody && EndsWhole(m_arrUnit)) Enumerator(line);
-    if (m_eState == EState::Declaration && Outcomes() && m_bDeclarationAssigns &&
-        EndsWhole(m_arrDeclaration))
+    if (m_eState == EState::EnumBody && EnumeratorComplete()) Enumerator(line);
+    if (m_eState == EState::Declaration && Outcomes() && m_bDeclarationAssigns && m_nDepth == 0)
     {
         Declaration(line);
         m_eState = EState::Idle;
@@ -683,15 +682,13 @@ void CCBlockReader::EnumToken(const SPpToken& token, SCLine& line)
         m_bUnitTooLong = true;
 }
 
-// Tokens that could be a whole value: none left open, none ending in an operator that the
-// next line goes on from ("FOO |").
-bool CCBlockReader::EndsWhole(const std::vector<SPpToken>& arrTokens) const
+bool CCBlockReader::EnumeratorComplete() const
 {
-    if (m_nDepth != 0 || arrTokens.empty()) return false;
-    const SPpToken& last = arrTokens.back();
+    if (m_nDepth != 0 || m_arrUnit.empty()) return false;
+    const SPpToken& last = m_arrUnit.back();
     return last.eKind == ECPp::Name || last.eKind == ECPp::Number ||
-           last.eKind == ECPp::Character || last.eKind == ECPp::String ||
-           last.Is(ECPunct::RightParen) || last.Is(ECPunct::RightBracket);
+           last.eKind == ECPp::Character || last.Is(ECPunct::RightParen) ||
+           last.Is(ECPunct::RightBracket);
 }
 
 void CCBlockReader::Enumerator(SCLine& line)

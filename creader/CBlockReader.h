@@ -127,7 +127,7 @@ private:
     void StartStatement(std::size_t& i, SCLine& line);
     void DeclarationToken(const SPpToken& token, SCLine& line);
     void EnumToken(const SPpToken& token, SCLine& line);
-    bool EndsWhole(const std::vector<SPpToken>& arrTokens) const;
+    bool EnumeratorComplete() const;
     void Enumerator(SCLine& line);
     void FinishEnum();
     void Declaration(SCLine& line);
