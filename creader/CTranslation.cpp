@@ -376,16 +376,18 @@ private:
 
     static std::string HexDigits(std::uint64_t nValue) { return "$" + lumdrak::HexDigits(nValue); }
 
-    // The blanks before a token, each as one blank: the calculator reads no tabs. Blanks over a
-    // line break are one: a value written over lines reads on one line.
+    // The blanks before a token, each as one blank: the calculator reads no tabs. Blanks where
+    // the text went on over a line, a splice or a comment are one: such a value reads on one
+    // line.
     void EmitSpace(std::uint32_t nToken)
     {
         const SCToken& token = m_arrTokens[nToken];
-        const std::string_view strText = m_clean.strText;
-        const std::string_view strBlanks =
-            strText.substr(token.nSpace, token.nBegin - token.nSpace);
-        const bool bLineStart = token.nSpace > 0 && strText[token.nSpace - 1] == '\n';
-        if (!strBlanks.empty() && (bLineStart || strBlanks.find('\n') != std::string_view::npos))
+        const std::uint32_t nBlanks = token.nBegin - token.nSpace;
+        if (nBlanks == 0) return;
+        const bool bLineStart = token.nSpace > 0 && m_clean.strText[token.nSpace - 1] == '\n';
+        const bool bJoined =
+            m_clean.SourceOf(token.nBegin - 1) - m_clean.SourceOf(token.nSpace) != nBlanks - 1;
+        if (bLineStart || bJoined)
         {
             m_strOut += ' ';
             if (m_pSourcePos) m_pSourcePos->push_back(m_clean.SourceOf(token.nSpace));

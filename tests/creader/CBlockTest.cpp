@@ -337,8 +337,10 @@ TEST(CBlock, WritesAValueOverLinesOnOneLine)
 {
     const std::pair<const char*, const char*> rows[] = {
         {"enum {\n  A = 40 +\n      2,\n};", "40 + 2"},
-        {"static const int k = 1 |\n                     2;", "1 | 2"},
         {"static const int k = (1\n\n  | 2);", "(1 | 2)"},
+        {"#define X (1 | \\\n           2)", "(1 | 2)"},
+        {"1 /* a\n  b */   | 2", "1 | 2"},
+        {"1   |   2", "1   |   2"},
     };
     for (const auto& [pszBlock, pszTranslation] : rows)
     {
