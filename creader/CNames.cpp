@@ -154,17 +154,36 @@ const SCName* CCNames::Find(ESpace eSpace, std::string_view strName) const
 
 const SCName* CCNames::FindMacro(std::string_view strName) const
 {
-    return Find(ESpace::Macro, strName);
+    return Found(Find(ESpace::Macro, strName), strName);
 }
 
 const SCName* CCNames::FindOrdinary(std::string_view strName) const
 {
-    return Find(ESpace::Ordinary, strName);
+    return Found(Find(ESpace::Ordinary, strName), strName);
 }
 
 const SCName* CCNames::FindEnumTag(std::string_view strTag) const
 {
-    return Find(ESpace::Tag, strTag);
+    return Found(Find(ESpace::Tag, strTag), strTag);
+}
+
+const SCName* CCNames::Found(const SCName* pName, std::string_view strName) const
+{
+    // Only names that keep values learn what they missed: built-ins and overlays keep none.
+    if (pName || m_bOver || !m_pFallback || m_bMissedMany) return pName;
+    if (m_missed.find(strName) != m_missed.end()) return pName;
+    if (m_missed.size() >= kMaxMissed)
+        m_bMissedMany = true;
+    else
+        m_missed.emplace(strName);
+    return pName;
+}
+
+void CCNames::NewGeneration()
+{
+    ++m_nGeneration;
+    m_missed.clear();
+    m_bMissedMany = false;
 }
 
 CCNames::CMap::value_type& CCNames::Define(ESpace eSpace, std::string_view strName,
@@ -174,11 +193,12 @@ CCNames::CMap::value_type& CCNames::Define(ESpace eSpace, std::string_view strNa
     auto it = map.find(strName);
     if (it == map.end())
     {
-        // A new name changes what kept values mean where it hides one they read: a built-in
-        // of its kind, or, for a macro, an enumerator, a constant or a typedef.
-        if ((m_pFallback && m_pFallback->Find(eSpace, strName)) ||
+        // A new name changes what kept values mean where they read it: looked up and missed,
+        // or a name it hides (a built-in of its kind; for a macro, an ordinary name).
+        if (m_bMissedMany || m_missed.count(strName) != 0 ||
+            (m_pFallback && m_pFallback->Find(eSpace, strName)) ||
             (eSpace == ESpace::Macro && Find(ESpace::Ordinary, strName)))
-            ++m_nGeneration;
+            NewGeneration();
         it = map.emplace(std::string(strName), SEntry{}).first;
         it->second.itAge = m_age.insert(m_age.end(), SAge{eSpace, &it->first});
         ++m_nCount;
@@ -186,7 +206,7 @@ CCNames::CMap::value_type& CCNames::Define(ESpace eSpace, std::string_view strNa
     else
     {
         m_age.splice(m_age.end(), m_age, it->second.itAge); // the newest now
-        ++m_nGeneration;
+        NewGeneration();
     }
     SCName& name = it->second.name;
     name = SCName{};
@@ -223,7 +243,7 @@ void CCNames::DropOldest()
     const auto it = map.find(*age.pKey);
     m_nBytes -= it->second.nBytes;
     --m_nCount;
-    ++m_nGeneration;
+    NewGeneration();
     m_age.pop_front();
     map.erase(it);
 }
@@ -354,7 +374,7 @@ void CCNames::Undefine(std::string_view strName)
     {
         m_nBytes -= it->second.nBytes;
         --m_nCount;
-        ++m_nGeneration;
+        NewGeneration();
         m_age.erase(it->second.itAge);
         m_macros.erase(it);
         ++m_nChanges;
@@ -400,7 +420,7 @@ void CCNames::Forget()
     m_age.clear();
     m_nCount = 0;
     m_nBytes = 0;
-    ++m_nGeneration;
+    NewGeneration();
     ++m_nChanges;
 }
 
@@ -455,7 +475,7 @@ bool CCNames::Load(std::string_view strBytes)
     m_age.swap(loaded.m_age);
     m_nCount = loaded.m_nCount;
     m_nBytes = loaded.m_nBytes;
-    ++m_nGeneration;
+    NewGeneration();
     ++m_nChanges;
     return true;
 }

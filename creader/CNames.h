@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 // A type as the reader knows it: an arithmetic type of CValue, or what only sizeof, _Alignof
@@ -187,6 +188,9 @@ private:
     bool Read(std::string_view strBytes);
     void DropOldest();
     void DropBeyondBounds();
+    // The names mean something else from now on: no kept value is taken again.
+    void NewGeneration();
+    const SCName* Found(const SCName* pName, std::string_view strName) const;
 
     CMap m_macros;
     CMap m_ordinary;
@@ -195,6 +199,12 @@ private:
     std::size_t m_nCount = 0;
     std::size_t m_nBytes = 0;
     std::uint64_t m_nGeneration = 1;
+    // Names looked up here and not found since the generation changed: defining one changes
+    // what a kept value may have read (a keyword, an enumeration's tag, the operand of
+    // __builtin_constant_p). Beyond kMaxMissed any new name counts as one.
+    static constexpr std::size_t kMaxMissed = 4096;
+    mutable std::unordered_set<std::string, SHash, std::equal_to<>> m_missed;
+    mutable bool m_bMissedMany = false;
     std::uint64_t m_nChanges = 0;
     int m_nHolds = 0;
     const CCNames* m_pFallback;

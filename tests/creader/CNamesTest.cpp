@@ -89,6 +89,11 @@ TEST(CNames, ReadsAKeptValueAgainAfterANameItRestsOnChanges)
         {"#define A (INT_MAX)", "#define INT_MAX 5", "5 (int)"},
         {"#define A (sizeof(size_t))", "typedef char size_t;", "1 (unsigned long)"},
         {"#define A (B)\n#define B 3", "#define B 4", "4 (int)"},
+        {"#define A (__builtin_constant_p(X))", "#define X 1", "1 (int)"},
+        {"#define A (__builtin_constant_p(X))", "enum { X = 1 };", "1 (int)"},
+        {"enum E { e = 1 };\nenum F { f = 0x100000000 };\n#define A (sizeof(enum E))",
+         "#define E F", "8 (unsigned long)"},
+        {"#define A (sizeof(long))", "#define long char", "1 (unsigned long)"},
     };
     for (const auto& [pszMacro, pszChange, pszAfter] : rows)
     {
