@@ -476,6 +476,11 @@ void CCBlockReader::Statement(SCLine& line, std::uint32_t nLexed)
 {
     const std::uint32_t nShift = AppendStatementText();
     line.eKind = ECLineKind::None;
+    if (!m_arrLine.empty())
+    {
+        if (!m_strEndedAtLine.empty() && GoesOn(m_arrLine[0])) ValueWentOn(line);
+        m_strEndedAtLine.clear();
+    }
     bool bOpensEnum = false; // "enum {" and "enum { A, B };" yield no value
     StatementTokens(line, bOpensEnum);
     const auto nEnd = static_cast<std::uint32_t>(m_stmtClean.strText.size());
@@ -487,13 +492,85 @@ void CCBlockReader::Statement(SCLine& line, std::uint32_t nLexed)
     }
     // The line's end ends an enumerator that is whole, and in a paste a declaration with its
     // value ("static const int k = 5" without its ';').
-    if (m_eState == EState::EnumBody && EnumeratorComplete()) Enumerator(line);
+    if (m_eState == EState::EnumBody && EnumeratorComplete())
+    {
+        const std::size_t nBefore = m_arrEnumerators.size();
+        Enumerator(line);
+        if (m_arrEnumerators.size() > nBefore) m_strEndedAtLine = m_arrEnumerators.back().strName;
+        m_bEndedInEnum = true;
+    }
     if (m_eState == EState::Declaration && Outcomes() && m_bDeclarationAssigns && m_nDepth == 0)
     {
         Declaration(line);
         m_eState = EState::Idle;
+        m_strEndedAtLine = m_strDeclared;
+        m_bEndedInEnum = false;
     }
     if (bOpensEnum) line = SCLine{};
+}
+
+// Whether a line that starts with first goes on with the value the line before ended: in an
+// enumeration anything but a new enumerator or its end, elsewhere an operator that only stands
+// between two operands ("    | BAZ;").
+bool CCBlockReader::GoesOn(const SPpToken& first) const
+{
+    if (m_bEndedInEnum)
+        return m_eState == EState::EnumBody && first.eKind != ECPp::Name &&
+               !first.Is(ECPunct::Comma) && !first.Is(ECPunct::RightBrace);
+    if (m_eState != EState::Idle || first.eKind != ECPp::Punct) return false;
+    switch (first.ePunct)
+    {
+    case ECPunct::Slash:
+    case ECPunct::Percent:
+    case ECPunct::ShiftLeft:
+    case ECPunct::ShiftRight:
+    case ECPunct::Less:
+    case ECPunct::Greater:
+    case ECPunct::LessEqual:
+    case ECPunct::GreaterEqual:
+    case ECPunct::Equal:
+    case ECPunct::NotEqual:
+    case ECPunct::Caret:
+    case ECPunct::Pipe:
+    case ECPunct::AndAnd:
+    case ECPunct::OrOr:
+    case ECPunct::Question:
+    case ECPunct::Colon:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The value the line before ended goes on here, so what that line gave it was only a part:
+// the name is unknown from now on, and so is what counts on from it. The rest of a
+// declaration's value is passed over.
+void CCBlockReader::ValueWentOn(SCLine& line)
+{
+    const std::string strReason = TextGoesOnPastItsLine();
+    if (m_bEndedInEnum && !m_arrEnumerators.empty() &&
+        m_arrEnumerators.back().strName == m_strEndedAtLine)
+    {
+        m_arrEnumerators.back().bKnown = false;
+        m_arrEnumerators.back().strUnknown = TextInEnumerator(m_strEndedAtLine, strReason);
+    }
+    if (m_bEndedInEnum || m_names.FindOrdinary(m_strEndedAtLine) != nullptr)
+        m_names.DefineUnknown(m_strEndedAtLine, strReason, m_strOrigin);
+    line = SCLine{};
+    line.eKind = ECLineKind::Unknown;
+    line.strUnknown = TextInEnumerator(m_strEndedAtLine, strReason);
+    line.strDefines = m_strEndedAtLine;
+    if (m_bEndedInEnum) return;
+    std::size_t nRest = 0;
+    for (int nDepth = 0; nRest < m_arrLine.size(); ++nRest)
+    {
+        const SPpToken& token = m_arrLine[nRest];
+        if (token.Is(ECPunct::LeftParen) || token.Is(ECPunct::LeftBracket)) ++nDepth;
+        if (token.Is(ECPunct::RightParen) || token.Is(ECPunct::RightBracket)) --nDepth;
+        if (nDepth == 0 && token.Is(ECPunct::Semicolon)) break;
+    }
+    m_arrLine.erase(m_arrLine.begin(), m_arrLine.begin() + static_cast<std::ptrdiff_t>(std::min(
+                                                               nRest + 1, m_arrLine.size())));
 }
 
 void CCBlockReader::StatementTokens(SCLine& line, bool& bOpensEnum)
@@ -812,6 +889,7 @@ void CCBlockReader::FinishEnum()
 
 void CCBlockReader::Declaration(SCLine& line)
 {
+    m_strDeclared.clear();
     std::vector<SPpToken> arrTokens;
     arrTokens.swap(m_arrDeclaration);
     const bool bTooLong = m_bUnitTooLong;
@@ -869,6 +947,7 @@ void CCBlockReader::Declaration(SCLine& line)
         read.strDefines = strName;
         read.nLinesBefore = static_cast<int>(m_nLine + m_nPendingLines - 1 - m_nStmtLine);
         line = std::move(read);
+        m_strDeclared = strName;
     }
 }
 

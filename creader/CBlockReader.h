@@ -124,6 +124,8 @@ private:
     void RebaseTokens(std::uintptr_t nBefore, std::size_t nSizeBefore);
     void Statement(SCLine& line, std::uint32_t nLexed);
     void StatementTokens(SCLine& line, bool& bOpensEnum);
+    bool GoesOn(const SPpToken& first) const;
+    void ValueWentOn(SCLine& line);
     void StartStatement(std::size_t& i, SCLine& line);
     void DeclarationToken(const SPpToken& token, SCLine& line);
     void EnumToken(const SPpToken& token, SCLine& line);
@@ -179,6 +181,12 @@ private:
     bool m_bUnitTooLong = false;
 
     // The enumeration being read.
+    // The name whose value the line's end ended (an enumerator, a pasted declaration), until
+    // the next line shows whether the value went on.
+    std::string m_strEndedAtLine;
+    bool m_bEndedInEnum = false;
+    std::string m_strDeclared; // the last name a declaration gave a value
+
     std::string m_strEnumTag;
     std::vector<SEnumerator> m_arrEnumerators;
     SCType m_enumType;

@@ -210,6 +210,8 @@ std::string TextTypeName(std::string_view strName) { return std::string(strName)
 
 std::string TextEnumOverflow() { return "its value overflows"; }
 
+std::string TextGoesOnPastItsLine() { return "its value goes on past the end of its line"; }
+
 std::string TextInEnumerator(std::string_view strName, std::string_view strReason)
 {
     return std::string(strName) + ": " + std::string(strReason);

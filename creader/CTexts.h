@@ -56,6 +56,7 @@ std::string TextOperator(std::string_view strOperator); // & * [] . -> ++ -- = a
 std::string TextLiteral(std::string_view strLiteral);   // a literal the reader does not read
 std::string TextTypeName(std::string_view strName);     // a type where a value is needed
 std::string TextEnumOverflow();
+std::string TextGoesOnPastItsLine();
 std::string TextInEnumerator(std::string_view strName, std::string_view strReason);
 std::string TextNoExpression(std::string_view strMacro); // a macro that gives no expression
 

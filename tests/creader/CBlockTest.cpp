@@ -147,6 +147,14 @@ TEST(CBlock, SaysWhatAnUnknownValueNeeds)
         {"enum { A = EBADF, B };\nB", "B: EBADF is not defined"},
         {"enum { A = 2147483647, B };\nB", "B: its value overflows"},
         {"static const int k = EBADF;\nk", "k: EBADF is not defined"},
+        {"enum {\n  FOO = 0x10\n    | 1,\n  NEXT\n};\nNEXT",
+         "NEXT: FOO: its value goes on past the end of its line"},
+        {"enum {\n  FOO = 0x10\n    | 1,\n};\nFOO",
+         "FOO: its value goes on past the end of its line"},
+        {"static const unsigned k = 0x10\n\n  | 1;",
+         "k: its value goes on past the end of its line"},
+        {"static const unsigned k = 0x10\n  | 1;\nk",
+         "k: its value goes on past the end of its line"},
     };
     for (const auto& [strBlock, pszReason] : rows)
     {
