@@ -350,13 +350,12 @@ TEST(CBlock, WritesAValueOverLinesOnOneLine)
         {"1 /* a\n  b */   | 2", "1 | 2"},
         {"1   |   2", "1   |   2"},
     };
+    const auto IsValue = [](const SCLine& line) { return line.eKind == ECLineKind::Value; };
     for (const auto& [pszBlock, pszTranslation] : rows)
     {
         CCNames names;
         const std::vector<SCLine> arrLines = ReadBlock(pszBlock, names);
-        const auto it =
-            std::find_if(arrLines.rbegin(), arrLines.rend(),
-                         [](const SCLine& line) { return line.eKind == ECLineKind::Value; });
+        const auto it = std::find_if(arrLines.rbegin(), arrLines.rend(), IsValue);
         ASSERT_NE(it, arrLines.rend()) << pszBlock;
         EXPECT_EQ(it->reading.strTranslation, pszTranslation) << pszBlock;
     }
