@@ -46,7 +46,7 @@ int main(int argc, char** argv)
     const std::filesystem::path folder = std::filesystem::temp_directory_path() /
                                          ("lumdrak-search-bench-" + std::to_string(getpid()));
     setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
-    CViewState state;
+    SSettings state;
     state.m_bUnsigned = 1;
     state.m_bEndPos = 1;
     state.m_nCastMode = 1;
