@@ -55,14 +55,6 @@ namespace
 // Every run is repeated and the cheapest counts: what other processes cost this thread (caches,
 // migrations) only ever adds.
 constexpr int kRuns = 3;
-
-// malloc hands large blocks to the kernel and back, by a threshold that moves with what was
-// freed before, so a size could cost fresh pages in one row and none in the next: a step in the
-// kernel's work that is not the parser's. With every block on the heap and none given back,
-// the cheapest run of each size reuses pages already there. (The sanitizers' allocator ignores
-// this; its own threshold does not move.)
-[[maybe_unused]] const bool g_bHeapKept =
-    mallopt(M_MMAP_MAX, 0) == 1 && mallopt(M_TRIM_THRESHOLD, INT_MAX) == 1;
 // The smallest input is doubled until one run costs this much, far above the clock's grain.
 constexpr double kMinSeconds = 0.02;
 constexpr std::size_t kFirstBytes = std::size_t{16} << 10;
@@ -152,6 +144,17 @@ const SParser kParsers[] = {
 class GrowthTest : public ::testing::TestWithParam<SParser>
 {
 protected:
+    // malloc hands large blocks to the kernel and back, by a threshold that moves with what was
+    // freed before, so a size could cost fresh pages in one row and none in the next: a step in
+    // the kernel's work that is not the parser's. With every block on the heap and none given
+    // back, the cheapest run of each size reuses pages already there. (The sanitizers'
+    // allocator ignores this; its own threshold does not move.)
+    static void SetUpTestSuite()
+    {
+        mallopt(M_MMAP_MAX, 0);
+        mallopt(M_TRIM_THRESHOLD, INT_MAX);
+    }
+
     static std::string Input(std::size_t nBytes)
     {
         return std::string(GetParam().strHead) + Repeated(GetParam().strUnit, nBytes);
